@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Creates the demo folder (once): a generated side-by-side stereo clip and still image, the shipped
+# shaders, and a settings.ini that lists them. An existing folder is left as the user changed it.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+dest="${1:-demo}"
+if [ -f "$dest/settings.ini" ]; then
+  exit 0
+fi
+mkdir -p "$dest/shaders"
+
+# Left eye: a test pattern; right eye: the same pattern moved 24 pixels left, so that the two views
+# carry a visible disparity. Both eyes side by side, 640x360 each.
+eyes="testsrc2=s=640x360:r=30:d=8,split[l][r0];[r0]crop=616:360:24:0,pad=640:360:0:0:black[r];[l][r]hstack"
+ffmpeg -loglevel error -y -f lavfi -i "$eyes" -c:v libx264 -pix_fmt yuv420p "$dest/stereo.mkv"
+ffmpeg -loglevel error -y -f lavfi -i "$eyes" -frames:v 1 "$dest/stereo.png"
+
+cp -r "$root"/shaders/. "$dest/shaders/"
+
+{
+  printf '//\n// Tandemix demo settings\n//\n\n'
+  printf 'version = 1.00;\nwindow_width = 1280;\nwindow_height = 800;\nfullscreen = no;\nadapter = 1;\n'
+  printf 'screen_diagonal = 24.00;\nscreen_aspect = 1.7778;\nshow_channel = CHANNEL_BOTH;\n'
+  printf 'temporal_interleave = no;\nviewer_distance = 30.00;\ninvert_channels = no;\n'
+  printf 'proscenium = 0.00;\nseparation = 0.00;\n'
+  for f in "$dest"/shaders/encoders/*.hlsl; do
+    [ -e "$f" ] && printf 'encoder += "%s";\n' "${f#"$dest"/}"
+  done
+  for f in "$dest"/shaders/decoders/*.hlsl; do
+    [ -e "$f" ] && printf 'decoder += "%s";\n' "${f#"$dest"/}"
+  done
+  printf 'default_encoder = 0;\ndefault_decoder = 0;\nrefresh_rate = 30.00;\n'
+  printf 'renderer_width = 1280;\nrenderer_height = 720;\n'
+  printf 'content += "stereo.mkv";\ncontent += "stereo.png";\ndefault_content = 0;\n'
+} > "$dest/settings.ini"
