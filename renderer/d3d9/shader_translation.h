@@ -1,0 +1,52 @@
+// Internal contract between the HLSL compiler (d3dx9_shader.cpp, which produces SPIR-V) and the device
+// (d3d9_device.cpp, which creates GL shader objects): SPIR-V from the HLSL front end is turned into GLSL
+// 4.10 that follows the Direct3D 9 conventions the device relies on:
+//
+//  - Float constant registers c0..cN-1 are one array `uniform vec4 <floatConstantArray>[floatConstantRegisters]`,
+//    element i being register ci, a direct image of the device's shadow register file.
+//    Where a shader holds int/bool constants (which cannot share the flattened array), each such member
+//    is a plain uniform listed in `plainConstants`; its value comes from the float register file too.
+//  - Samplers are `uniform sampler2D` named in `samplers`, each bound to texture unit = its s register.
+//  - Varyings have fixed locations by semantic: TEXCOORDn -> n (0..7), COLORn -> 8 + n (0..1),
+//    so any vertex/pixel shader pair links. Pixel outputs COLORn / SV_TARGETn -> location n.
+//  - Every render target, the back buffer included, is stored top row first (Direct3D 9 memory order).
+//    The vertex stage therefore ends with
+//        gl_Position.xy += tq_PixelOffset * gl_Position.w;   gl_Position.y = -gl_Position.y;
+//    where `uniform vec2 tq_PixelOffset` is set by the device at each draw to (1/W, -1/H) of render
+//    target 0 (Direct3D 9 puts pixel centres on integer coordinates; GL puts them at +0.5).
+//  - A pixel input with semantic VPOS reads the pixel's integer position, (0,0) at the top-left:
+//    floor(gl_FragCoord.xy) in that flipped target.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "shell/win32/win32_types.h"
+
+struct TranslatedSampler {
+  std::string glslName;
+  UINT unit;  // the s register
+};
+
+struct TranslatedPlainConstant {
+  std::string glslName;
+  UINT firstRegister;   // the c register holding element 0
+  UINT registerCount;   // registers spanned (arrays, matrices)
+  enum Kind { kFloat, kInt, kBool } kind;
+  UINT components;      // 1..4 per register
+  UINT arraySize;       // 1 for a non-array
+};
+
+struct TranslatedShader {
+  bool isPixelShader = false;
+  std::string glsl;                         // complete "#version 410 core" source
+  std::string floatConstantArray;           // empty when the shader reads no float registers
+  UINT floatConstantRegisters = 0;
+  std::vector<TranslatedPlainConstant> plainConstants;
+  std::vector<TranslatedSampler> samplers;
+  bool usesPixelOffset = false;             // vertex stage declares tq_PixelOffset
+};
+
+// Translates one SPIR-V module produced by D3DXCompileShader / D3DXCompileShaderFromFileA.
+// Returns S_OK, or a failing HRESULT with the reason in *log.
+HRESULT TranslateSpirvToGlsl(const DWORD* words, size_t wordCount, TranslatedShader* out, std::string* log);
