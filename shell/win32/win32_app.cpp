@@ -1,0 +1,15 @@
+// The Qt application object behind the windowing layer.
+#include <QApplication>
+
+#include "shell/win32/win32_qt.h"
+
+QApplication* Win32Application() {
+  if (QApplication* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    return app;
+  }
+  // Qt keeps references to argc and argv for the life of the application.
+  static int argc = 1;
+  static char name[] = "tandemix";
+  static char* argv[] = {name, nullptr};
+  return new QApplication(argc, argv);
+}
