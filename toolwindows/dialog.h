@@ -1,0 +1,65 @@
+// A property window: a small floating tool window owned by the main window, with a list of property
+// names beside a list of values that are edited in place, and a one-part status bar for help texts.
+// It is also the base of the selection window, which reuses its registration, creation, status bar
+// and list handles.
+#pragma once
+
+#include "shell/status_bar.h"
+#include "shell/win32/windows.h"
+
+// Results of Show.
+enum {
+  DIALOG_SHOWN = 0,         // created and shown now
+  DIALOG_NOT_CREATED = 1,   // the class could not be registered or the window not created
+  DIALOG_SHOWN_AGAIN = 4,   // the window already existed; activated and shown again
+};
+
+class CTQDialog {
+ public:
+  CTQDialog();
+  virtual ~CTQDialog();
+
+  // Creates the window on the first call (title = class name = caption; window_proc = the static
+  // forwarding procedure of this window), shows it again on later calls. DIALOG_* result.
+  int Show(LPCWSTR title, WNDPROC window_proc);
+  // Inserts one row at position index in both lists; an index past the end appends. Returns 0.
+  int AddRow(int index, LPCWSTR name, LPCWSTR value);
+  // Sets a part of the window's status bar; a null text leaves it unchanged. Returns 0.
+  int SetStatusText(int slot, LPCWSTR text);
+  LRESULT WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+  HWND GetWindow() const { return m_window; }
+  HWND GetNameList() const { return m_nameList; }
+  HWND GetValueList() const { return m_valueList; }
+
+ protected:
+  // Moves the window so that its centre lies over the main window's centre, keeping its size.
+  static void CenterOverMainWindow(HWND window);
+  // Creates a report-view list child without column headers at (x, 0) with one left-aligned column.
+  static HWND CreateList(HWND parent, LPCWSTR name, DWORD extra_style, int x, int width, int height,
+                         LPCWSTR column_text, int column_width);
+  // Keeps the client size of a WM_SIZE and lays the status bar out again.
+  void OnSize(LPARAM lparam);
+
+  CTQStatusBar m_statusBar;
+  UINT m_clientWidth;
+  UINT m_clientHeight;
+  int m_created;
+  WNDCLASSEXW m_windowClass;
+  HWND m_window;
+  HWND m_nameList;
+  HWND m_valueList;
+
+ private:
+  LRESULT OnCreate(HWND window);
+  LRESULT OnNotify(const NMHDR* header);
+  void OnClick(HWND sender);
+  void OnEndLabelEdit();
+};
+
+// List-view helpers shared by the tool windows (all on sub-item 0, texts up to 259 characters).
+int ListGetFocusedRow(HWND list);
+void ListInsertText(HWND list, int row, LPCWSTR text);
+void ListSetText(HWND list, int row, LPCWSTR text);
+void ListGetText(HWND list, int row, WCHAR* buffer, int buffer_chars);
+void ListClearState(HWND list, int row, UINT state);

@@ -1,0 +1,244 @@
+#include "toolwindows/selection_dialog.h"
+
+#include <cwchar>
+
+namespace {
+
+constexpr int kListHeight = 170;
+constexpr int kTextChars = 260;
+constexpr size_t kLongNameChars = 30;  // longer names are shown as their last path component
+
+const WCHAR kRefusal[] = L" You cannot close a resource that is currently in use.";
+
+const COLORREF kBlack = RGB(0, 0, 0);
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kHeaderBackground = RGB(100, 100, 100);
+const COLORREF kActiveBackground = RGB(160, 230, 160);
+const COLORREF kEvenBackground = RGB(230, 230, 230);
+const COLORREF kActionText = RGB(0, 0, 255);
+const COLORREF kInactiveStatusText = RGB(255, 0, 0);
+
+bool IsPathSeparator(WCHAR c) { return c == L'\\' || c == L'/'; }
+
+}  // namespace
+
+void ShortenFileName(LPCWSTR name, WCHAR* out, int out_chars) {
+  out[0] = L'\0';
+  if (name == nullptr || out_chars <= 0) return;
+  const size_t length = wcslen(name);
+  LPCWSTR shown = name;
+  if (length > kLongNameChars) {
+    // The last separator, when it is neither the first nor the last character.
+    for (size_t i = length - 1; i > 0; --i) {
+      if (IsPathSeparator(name[i])) {
+        if (i < length - 1) shown = name + i + 1;
+        break;
+      }
+    }
+  }
+  wcsncpy(out, shown, static_cast<size_t>(out_chars) - 1);
+  out[out_chars - 1] = L'\0';
+}
+
+CTQSelectionDialog::CTQSelectionDialog()
+    : m_activeIndex(0),
+      m_previousActiveIndex(0),
+      m_statusList(nullptr),
+      m_actionList(nullptr),
+      m_callback(nullptr) {}
+
+CTQSelectionDialog::~CTQSelectionDialog() {}
+
+bool CTQSelectionDialog::IsEntry(uint32_t index) const {
+  return m_callback != nullptr && m_callback(SELECTION_IS_ENTRY, index, 0) != 0;
+}
+
+LRESULT CTQSelectionDialog::OnCreate(HWND window) {
+  m_activeIndex = 0;
+  m_previousActiveIndex = 0;
+  if (m_nameList || m_valueList || m_statusList || m_actionList) {
+    // A rebuild: the window stays where the user put it.
+    DestroyWindow(m_nameList);
+    DestroyWindow(m_valueList);
+    DestroyWindow(m_statusList);
+    DestroyWindow(m_actionList);
+  } else {
+    CenterOverMainWindow(window);
+  }
+  m_nameList = CreateList(window, L"General Listview", 0, 0, 30, kListHeight, L"#", 30);
+  m_valueList = CreateList(window, L"General Listview Variables", 0, 30, 240, kListHeight,
+                           L"Content", 240);
+  m_statusList = CreateList(window, L"General Activate Variables", 0, 270, 65, kListHeight,
+                            L"Status", 65);
+  m_actionList = CreateList(window, L"General Activate Variables", 0, 335, 65, kListHeight,
+                            L"Action", 65);
+  ListInsertText(m_statusList, 0, L"Status");
+  ListInsertText(m_actionList, 0, L"Action");
+  return 0;
+}
+
+int CTQSelectionDialog::AddRow(int row, LPCWSTR number, LPCWSTR name) {
+  if (m_nameList == nullptr) return 0;
+  ListInsertText(m_nameList, row, number);
+  WCHAR shown[kTextChars];
+  ShortenFileName(name, shown, kTextChars);
+  ListInsertText(m_valueList, row, shown);
+  if (row == 0) return 0;
+  if (wcslen(shown) > 3) {
+    ListInsertText(m_actionList, row, L"close");
+    ListInsertText(m_statusList, row, L"inactive");
+  } else {
+    ListInsertText(m_actionList, row, L"add");
+    ListInsertText(m_statusList, row, L" ");
+  }
+  return 0;
+}
+
+void CTQSelectionDialog::RepaintRow(int row) {
+  // Setting a cell's text back makes the list draw the row again, with the colours of the new
+  // active row.
+  HWND lists[3] = {m_valueList, m_nameList, m_actionList};
+  for (HWND list : lists) {
+    WCHAR text[kTextChars];
+    ListGetText(list, row, text, kTextChars - 1);
+    ListSetText(list, row, text);
+  }
+}
+
+int CTQSelectionDialog::SetActive(uint32_t index, int notify) {
+  if (m_callback != nullptr && m_callback(SELECTION_IS_ENTRY, index, 0) == 0) return 0;
+  if (m_statusList == nullptr) return 0;
+
+  // Every entry row becomes inactive; the add row keeps its blank Status. Without an owner the
+  // last row is taken for the add row.
+  const int rows = static_cast<int>(SendMessageW(m_statusList, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 1; row < rows; ++row) {
+    const bool entry = m_callback != nullptr ? IsEntry(static_cast<uint32_t>(row - 1)) : row < rows - 1;
+    if (entry) ListSetText(m_statusList, row, L"inactive");
+  }
+
+  m_previousActiveIndex = m_activeIndex;
+  m_activeIndex = index;
+  const int active_row = static_cast<int>(index + 1);
+  const int previous_row = static_cast<int>(m_previousActiveIndex + 1);
+  ListSetText(m_statusList, active_row, L"active");
+  ListSetText(m_actionList, active_row, L"-");
+  if (m_previousActiveIndex != m_activeIndex) ListSetText(m_actionList, previous_row, L"close");
+  ListClearState(m_valueList, active_row, LVIS_FOCUSED);
+
+  RepaintRow(previous_row);
+  RepaintRow(active_row);
+  UpdateWindow(m_statusList);
+  UpdateWindow(m_nameList);
+  UpdateWindow(m_valueList);
+  UpdateWindow(m_actionList);
+
+  if (m_callback != nullptr && notify != 0) m_callback(SELECTION_ACTIVATE, m_activeIndex, 0);
+  return 0;
+}
+
+void CTQSelectionDialog::RebuildAndFill() {
+  if (m_window != nullptr) SendMessageW(m_window, WM_CREATE, 0, 0);
+  if (m_callback != nullptr) m_callback(SELECTION_FILL, 0, 0);
+}
+
+int CTQSelectionDialog::Refresh() {
+  RebuildAndFill();
+  return 0;
+}
+
+LRESULT CTQSelectionDialog::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate(window);
+    case WM_CLOSE:
+    case WM_DESTROY:
+      ShowWindow(window, SW_HIDE);
+      return 0;
+    case WM_SIZE:
+      OnSize(lparam);
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(reinterpret_cast<const NMHDR*>(lparam));
+    default:
+      return DefWindowProcW(window, message, wparam, lparam);
+  }
+}
+
+LRESULT CTQSelectionDialog::OnNotify(const NMHDR* header) {
+  if (header == nullptr) return 0;
+  switch (header->code) {
+    case NM_CUSTOMDRAW:
+      return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(header)));
+    case NM_CLICK:
+      OnClick(header->hwndFrom);
+      return 0;
+    case NM_DBLCLK: {
+      const int row = ListGetFocusedRow(header->hwndFrom);
+      // Row 0 and the add row fail the owner's entry test in SetActive.
+      if (row >= 0) SetActive(static_cast<uint32_t>(row - 1), 1);
+      return 0;
+    }
+    default:
+      return 0;
+  }
+}
+
+LRESULT CTQSelectionDialog::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
+  if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+  if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return 0;
+
+  // The header row never shows as selected.
+  HWND lists[4] = {m_nameList, m_valueList, m_statusList, m_actionList};
+  for (HWND list : lists) {
+    if (list != nullptr && SendMessageW(list, LVM_GETITEMSTATE, 0, LVIS_SELECTED) != 0) {
+      ListClearState(list, 0, LVIS_SELECTED);
+    }
+  }
+
+  const DWORD_PTR row = draw->nmcd.dwItemSpec;
+  HWND list = draw->nmcd.hdr.hwndFrom;
+  if (row == 0) {
+    draw->clrText = kWhite;
+    draw->clrTextBk = kHeaderBackground;
+    return CDRF_NEWFONT;
+  }
+  const bool active = row == static_cast<DWORD_PTR>(m_activeIndex) + 1;
+  draw->clrText = kBlack;
+  if (list == m_actionList) {
+    draw->clrText = kActionText;
+  } else if (list == m_statusList && !active) {
+    draw->clrText = kInactiveStatusText;
+  }
+  if (active && list != m_actionList) {
+    draw->clrTextBk = kActiveBackground;
+  } else {
+    draw->clrTextBk = (row % 2 == 0) ? kEvenBackground : kWhite;
+  }
+  return CDRF_NEWFONT;
+}
+
+void CTQSelectionDialog::OnClick(HWND sender) {
+  const int row = ListGetFocusedRow(sender);
+  if (row < 0) return;
+  // A click leaves no selection highlight; the only highlight is the active row's green.
+  ListClearState(sender, row, LVIS_SELECTED);
+  if (sender != m_actionList || m_callback == nullptr) return;
+
+  const uint32_t index = static_cast<uint32_t>(row - 1);
+  if (IsEntry(index)) {
+    if (index == m_activeIndex) {
+      SetStatusText(0, kRefusal);
+      UpdateWindow(m_actionList);
+      return;
+    }
+    m_callback(SELECTION_CLOSE, index, 0);
+    RebuildAndFill();
+    return;
+  }
+  // The add row is the row just after the last entry.
+  if (row == 1 || IsEntry(static_cast<uint32_t>(row - 2))) {
+    m_callback(SELECTION_ADD, 0, 0);
+    RebuildAndFill();
+  }
+}
