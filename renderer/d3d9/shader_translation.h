@@ -9,6 +9,12 @@
 //  - Samplers are `uniform sampler2D` named in `samplers`, each bound to texture unit = its s register.
 //  - Varyings have fixed locations by semantic: TEXCOORDn -> n (0..7), COLORn -> 8 + n (0..1),
 //    so any vertex/pixel shader pair links. Pixel outputs COLORn / SV_TARGETn -> location n.
+//    Vertex inputs (attributes) by semantic: POSITION -> 0, NORMAL -> 1, COLOR0/COLOR1 -> 2/3,
+//    TEXCOORD0..7 -> 8..15 (FVF 0x102 feeds locations 0 and 8). A vertex output POSITION is gl_Position.
+//  - Names are stage-prefixed (tq_vs_... / tq_ps_...), so the two stages of a program never share a
+//    uniform by accident.
+//  - `words` may end with the D3DSIO_END token (0x0000FFFF) that closes the code buffer of
+//    D3DXCompileShader; it is ignored.
 //  - Every render target, the back buffer included, is stored top row first (Direct3D 9 memory order).
 //    The vertex stage therefore ends with
 //        gl_Position.xy += tq_PixelOffset * gl_Position.w;   gl_Position.y = -gl_Position.y;
