@@ -1,0 +1,229 @@
+// The player on a real renderer (offscreen device) and real movies: the play/pause/quit handshake with
+// the decoding thread, the upload of the converted picture, and the failures of Open.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <limits>
+#include <string>
+#include <thread>
+
+#include "media/movie_player.h"
+#include "renderer/renderer.h"
+#include "settings/settings.h"
+
+namespace {
+
+std::string Media(const char* name) { return std::string(TQ_PLAYER_MEDIA) + "/" + name; }
+std::string Shader(const char* name) { return std::string(TQ_SHADER_DIR) + "/" + name; }
+
+// Polls `condition` for up to 20 s: the decoding thread answers within a pass, so only a fault waits
+// the whole time.
+template <typename Condition>
+bool Eventually(Condition condition) {
+  auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > limit) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+// Grey level of the centre pixel of the left eye image (what the previous pass uploaded).
+int CentreLevel() {
+  IDirect3DDevice9* device = g_renderer.GetDevice();
+  IDirect3DSurface9* eye = g_renderer.GetEyeSurface(0);
+  if (device == nullptr || eye == nullptr) return -1;
+  D3DSURFACE_DESC desc = {};
+  eye->GetDesc(&desc);
+  IDirect3DSurface9* copy = nullptr;
+  if (device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
+                                          nullptr) < 0) {
+    return -1;
+  }
+  int level = -1;
+  D3DLOCKED_RECT locked = {};
+  if (device->GetRenderTargetData(eye, copy) >= 0 && copy->LockRect(&locked, nullptr, 0) >= 0) {
+    const uint8_t* row = static_cast<const uint8_t*>(locked.pBits) + size_t(desc.Height / 2) * locked.Pitch;
+    level = row[(desc.Width / 2) * 4 + 1];  // green of a grey pixel
+    copy->UnlockRect();
+  }
+  copy->Release();
+  return level;
+}
+
+std::string CapturedOutput() {
+  fflush(stdout);
+  return testing::internal::GetCapturedStdout();
+}
+
+class PlayerTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    g_settings.Reset();
+    g_settings.StoreRefreshRate(100.0f);
+    g_settings.show_channel = CHANNEL_BOTH;
+    ASSERT_EQ(0, g_renderer.Initialize(nullptr, 320, 180, Shader("decoders/mono.hlsl").c_str(),
+                                       Shader("encoders/mono.hlsl").c_str(), 0));
+  }
+  static void TearDownTestSuite() {
+    g_player.Shutdown();
+    g_renderer.Shutdown();
+  }
+  void SetUp() override {
+    g_settings.StoreRefreshRate(100.0f);
+    ASSERT_GE(g_player.Initialize(), 0);
+  }
+};
+
+TEST_F(PlayerTest, MovieOpenPlaysAtOnceAndEveryPassUploads) {
+  testing::internal::CaptureStdout();
+  ASSERT_EQ(S_OK, g_player.Open(Media("first.mkv").c_str()));
+  EXPECT_TRUE(g_player.IsPlaying());
+  std::string output = CapturedOutput();
+  EXPECT_NE(std::string::npos, output.find("Format: 0, width: 320, height: 180\n\n")) << output;
+
+  EXPECT_TRUE(g_player.IsLoaded());
+  EXPECT_EQ(MEDIA_MOVIE, g_player.GetKind());
+  EXPECT_EQ(320u, g_renderer.GetContentWidth());
+  EXPECT_EQ(180u, g_renderer.GetContentHeight());
+
+  uint32_t before = g_renderer.GetFrameCount();
+  for (int pass = 0; pass < 5; ++pass) EXPECT_EQ(S_OK, g_player.Update());
+  EXPECT_EQ(before + 5, g_renderer.GetFrameCount());
+}
+
+TEST_F(PlayerTest, PauseTakesEffectAtTheNextPassAndFreezesThePicture) {
+  ASSERT_EQ(S_OK, g_player.Open(Media("counting.mkv").c_str()));
+  // While playing, the picture drawn keeps changing.
+  int first = -1;
+  EXPECT_TRUE(Eventually([&] {
+    g_player.Update();
+    int level = CentreLevel();
+    if (first < 0 && level > 0) first = level;
+    return first > 0 && level > 0 && level != first;
+  }));
+
+  EXPECT_EQ(S_OK, g_player.Pause());
+  EXPECT_TRUE(Eventually([] { return !g_player.IsPlaying(); }));
+  uint32_t count = g_renderer.GetFrameCount();
+  g_player.Update();
+  int paused = CentreLevel();
+  for (int pass = 0; pass < 20; ++pass) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    g_player.Update();
+  }
+  EXPECT_EQ(paused, CentreLevel());
+  EXPECT_EQ(count, g_renderer.GetFrameCount());
+
+  // Play resumes from the same movie, and the passes count again.
+  EXPECT_EQ(S_OK, g_player.Play());
+  EXPECT_TRUE(Eventually([] { return g_player.IsPlaying(); }));
+  g_player.Update();
+  EXPECT_EQ(count + 1, g_renderer.GetFrameCount());
+}
+
+TEST_F(PlayerTest, OpeningASecondMovieWhileOnePlaysSwitchesToIt) {
+  ASSERT_EQ(S_OK, g_player.Open(Media("first.mkv").c_str()));
+  g_player.Update();
+  ASSERT_EQ(S_OK, g_player.Open(Media("second.avi").c_str()));
+  EXPECT_TRUE(g_player.IsPlaying());
+  EXPECT_EQ(160, g_player.GetWidth());
+  EXPECT_EQ(96, g_player.GetHeight());
+  EXPECT_EQ(160u, g_renderer.GetContentWidth());
+  EXPECT_EQ(96u, g_renderer.GetContentHeight());
+  uint32_t before = g_renderer.GetFrameCount();
+  g_player.Update();
+  EXPECT_EQ(before + 1, g_renderer.GetFrameCount());
+}
+
+TEST_F(PlayerTest, AnImageAfterAMovieLeavesTheMovieDecoding) {
+  ASSERT_EQ(S_OK, g_player.Open(Media("first.mkv").c_str()));
+  ASSERT_EQ(S_OK, g_player.Open(Media("still.png").c_str()));
+  EXPECT_EQ(MEDIA_IMAGE, g_player.GetKind());
+  EXPECT_TRUE(g_player.IsPlaying());
+  EXPECT_EQ(200u, g_renderer.GetContentWidth());
+  EXPECT_EQ(100u, g_renderer.GetContentHeight());
+
+  // The image is drawn, and no movie picture is uploaded over it.
+  uint32_t before = g_renderer.GetFrameCount();
+  for (int pass = 0; pass < 3; ++pass) g_player.Update();
+  EXPECT_EQ(before, g_renderer.GetFrameCount());
+  EXPECT_EQ(200u, g_renderer.GetContentWidth());
+
+  // Play and Pause still reach the movie in the background.
+  EXPECT_EQ(S_OK, g_player.Pause());
+  EXPECT_TRUE(Eventually([] { return !g_player.IsPlaying(); }));
+  EXPECT_EQ(S_OK, g_player.Play());
+  EXPECT_TRUE(Eventually([] { return g_player.IsPlaying(); }));
+}
+
+TEST_F(PlayerTest, ShutdownTwiceAndNothingAfterIt) {
+  ASSERT_EQ(S_OK, g_player.Open(Media("second.avi").c_str()));
+  EXPECT_EQ(S_OK, g_player.Shutdown());
+  EXPECT_EQ(STATUS_STOPPED, g_decoderStatus.load());
+  EXPECT_EQ(0, g_player.GetWidth());
+  EXPECT_EQ(0, g_player.GetHeight());
+  EXPECT_EQ(E_FAIL, g_player.Shutdown());
+  uint32_t before = g_renderer.GetFrameCount();
+  EXPECT_EQ(S_OK, g_player.Update());
+  EXPECT_EQ(before, g_renderer.GetFrameCount());
+  EXPECT_FALSE(g_player.IsPlaying());
+}
+
+TEST_F(PlayerTest, NothingLoadedRefusesPlayAndPause) {
+  CTQMoviePlayer idle;
+  int32_t command = g_playerCommand.load();
+  EXPECT_EQ(E_FAIL, idle.Play());
+  EXPECT_EQ(E_FAIL, idle.Pause());
+  EXPECT_EQ(command, g_playerCommand.load());
+  EXPECT_FALSE(idle.IsLoaded());
+  EXPECT_EQ(E_FAIL, idle.Shutdown());
+  EXPECT_EQ(S_OK, idle.Update());
+}
+
+TEST_F(PlayerTest, OpenFailuresAreReported) {
+  EXPECT_EQ(E_FAIL, g_player.Open(nullptr));
+
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(E_FAIL, g_player.Open("backup.tar"));
+  EXPECT_EQ(E_FAIL, g_player.Open("CLIP.AVI"));
+  std::string output = CapturedOutput();
+  EXPECT_NE(std::string::npos, output.find("Unrecognized file format detected: backup.tar\n"));
+  EXPECT_NE(std::string::npos, output.find("Unrecognized file format detected: CLIP.AVI\n"));
+  EXPECT_EQ(MEDIA_NONE, g_player.GetKind());
+
+  // A file with a movie's name that is no movie leaves the size at 0, which no texture takes.
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(E_FAIL, g_player.Open(Media("text.mkv").c_str()));
+  EXPECT_EQ(E_FAIL, g_player.Open(Media("missing.avi").c_str()));
+  output = CapturedOutput();
+  EXPECT_NE(std::string::npos,
+            output.find("[TQ] Error: Failed to pre-allocate gpu resources for movie playback!\n"))
+      << output;
+  EXPECT_EQ(MEDIA_MOVIE, g_player.GetKind());
+  EXPECT_FALSE(g_player.IsPlaying());
+}
+
+TEST_F(PlayerTest, AnEndlessFrameWaitHoldsUpNeitherOpenNorShutdown) {
+  // 1000 s after every picture; every packet of this movie is a whole picture, so the first read step
+  // already waits. A hang here is caught by the test's time limit.
+  g_settings.StoreRefreshRate(0.001f);
+  ASSERT_EQ(S_OK, g_player.Open(Media("intra.avi").c_str()));
+  EXPECT_TRUE(g_player.IsPlaying());
+  ASSERT_EQ(S_OK, g_player.Open(Media("second.avi").c_str()));
+  EXPECT_TRUE(g_player.IsPlaying());
+  EXPECT_EQ(S_OK, g_player.Shutdown());
+}
+
+TEST_F(PlayerTest, HandEditedRefreshRatesStillPlay) {
+  for (float rate : {0.0f, -25.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+    g_settings.StoreRefreshRate(rate);
+    ASSERT_EQ(S_OK, g_player.Open(Media("second.avi").c_str()));
+    EXPECT_TRUE(g_player.IsPlaying());
+    g_player.Update();
+  }
+  EXPECT_EQ(S_OK, g_player.Shutdown());
+}
+
+}  // namespace
