@@ -1,0 +1,44 @@
+// Helpers for the renderer tests: pictures as 0xAARRGGBB words (memory order B, G, R, A), uploading them
+// as a movie frame, reading render targets back, shader and work-file paths, captured error lines.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "renderer/renderer.h"
+
+struct Picture {
+  uint32_t width = 0;
+  uint32_t height = 0;
+  std::vector<uint32_t> pixels;  // row 0 at the top
+
+  Picture() = default;
+  Picture(uint32_t w, uint32_t h) : width(w), height(h), pixels(size_t(w) * h, 0) {}
+  uint32_t& At(uint32_t x, uint32_t y) { return pixels[size_t(y) * width + x]; }
+  uint32_t At(uint32_t x, uint32_t y) const { return pixels[size_t(y) * width + x]; }
+};
+
+constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return 0xFF000000u | (r << 16) | (g << 8) | b; }
+constexpr uint32_t Red(uint32_t c) { return (c >> 16) & 0xFF; }
+constexpr uint32_t Green(uint32_t c) { return (c >> 8) & 0xFF; }
+constexpr uint32_t Blue(uint32_t c) { return c & 0xFF; }
+std::string ColourText(uint32_t c);
+
+// A shipped shader, by its path under shaders/ (for example "decoders/mono.hlsl").
+std::string ShippedShader(const std::string& relative);
+// A file under this test's work folder in the build tree, written with `text`; returns its path.
+std::string WriteWorkFile(const std::string& name, const std::string& text);
+std::string WorkPath(const std::string& name);
+
+// Creates the movie source texture of the picture's size and copies the picture in through LockSource.
+void UploadPicture(CTQRenderer& renderer, const Picture& picture);
+// Copies a render target (eye target or back buffer) into a picture.
+Picture ReadBack(CTQRenderer& renderer, IDirect3DSurface9* surface);
+
+// Restores the settings the renderer reads to a neutral state: both eyes, no swap, no window, no shift.
+void ResetRendererSettings();
+
+// Standard-output capture around a call, split into lines.
+void StartCapture();
+std::vector<std::string> StopCapture();

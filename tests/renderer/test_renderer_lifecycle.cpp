@@ -1,0 +1,242 @@
+// CTQRenderer life cycle and resources on an offscreen device: Initialize/Shutdown rules, shader loading
+// failures, name storage, source textures and the lock used for movie uploads.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <regex>
+#include <string>
+
+#include "tests/renderer/renderer_test_support.h"
+
+namespace {
+
+const std::string kMonoDecoder = ShippedShader("decoders/mono.hlsl");
+const std::string kMonoEncoder = ShippedShader("encoders/mono.hlsl");
+
+class RendererLifecycle : public testing::Test {
+ protected:
+  void SetUp() override { ResetRendererSettings(); }
+  void TearDown() override { renderer_.Shutdown(); }
+
+  int InitializeMono() {
+    return renderer_.Initialize(nullptr, 64, 32, kMonoDecoder.c_str(), kMonoEncoder.c_str(), 0);
+  }
+
+  CTQRenderer renderer_;
+};
+
+bool IsCompileErrorLine(const std::string& line) {
+  return std::regex_match(line, std::regex(R"(\[TQ\] Error: Error compiling pixel shader! hr=0x8[0-9a-f]{7})"));
+}
+
+TEST_F(RendererLifecycle, InitializeOnceThenRefusesAndShutdownKeepsSizesAndNames) {
+  ASSERT_EQ(0, InitializeMono());
+  EXPECT_TRUE(renderer_.IsInitialized());
+  EXPECT_NE(nullptr, renderer_.GetDevice());
+  EXPECT_NE(nullptr, renderer_.GetBackBufferSurface());
+  // First start: no source yet, so no eye targets and a content size of 0 x 0.
+  EXPECT_EQ(0u, renderer_.GetContentWidth());
+  EXPECT_EQ(0u, renderer_.GetContentHeight());
+  EXPECT_EQ(nullptr, renderer_.GetEyeSurface(0));
+  EXPECT_EQ(nullptr, renderer_.GetEyeSurface(1));
+  EXPECT_EQ(0, renderer_.CreateEyeTargets(0, 0));
+  EXPECT_EQ(0, renderer_.RenderFrame());
+
+  IDirect3DDevice9* device = renderer_.GetDevice();
+  EXPECT_EQ(1, renderer_.Initialize(nullptr, 320, 240, "other.hlsl", "other.hlsl", 1));
+  EXPECT_EQ(device, renderer_.GetDevice());
+  EXPECT_EQ(64u, renderer_.GetRenderWidth());
+  EXPECT_EQ(kMonoDecoder, renderer_.GetDecoderFile());
+
+  UploadPicture(renderer_, Picture(16, 8));
+  renderer_.IncrementFrameCount();
+  EXPECT_EQ(0, renderer_.Shutdown());
+  EXPECT_EQ(0, renderer_.Shutdown());
+  EXPECT_FALSE(renderer_.IsInitialized());
+  EXPECT_EQ(nullptr, renderer_.GetDevice());
+  EXPECT_EQ(0u, renderer_.GetFrameCount());
+  EXPECT_EQ(16u, renderer_.GetContentWidth());
+  EXPECT_EQ(8u, renderer_.GetContentHeight());
+  EXPECT_EQ(64u, renderer_.GetRenderWidth());
+  EXPECT_EQ(32u, renderer_.GetRenderHeight());
+  EXPECT_EQ(kMonoEncoder, renderer_.GetEncoderFile());
+
+  // Everything refuses on a shut-down renderer, without touching a device.
+  EXPECT_EQ(1, renderer_.RenderFrame());
+  EXPECT_EQ(1, renderer_.LoadShaders(nullptr, nullptr));
+  EXPECT_EQ(1, renderer_.CreateSourceTexture(16, 8));
+  EXPECT_EQ(1, renderer_.LoadImageTexture("missing.png"));
+  EXPECT_EQ(1, renderer_.UnlockSource());
+
+  // A new Initialize starts from the stored sizes and names: zeros and nulls keep them.
+  ASSERT_EQ(0, renderer_.Initialize(nullptr, 0, 0, nullptr, nullptr, 0));
+  EXPECT_EQ(64u, renderer_.GetRenderWidth());
+  EXPECT_EQ(32u, renderer_.GetRenderHeight());
+  D3DSURFACE_DESC desc = {};
+  renderer_.GetBackBufferSurface()->GetDesc(&desc);
+  EXPECT_EQ(64u, desc.Width);
+  EXPECT_EQ(32u, desc.Height);
+  // The content size survived, so the eye targets come back at once.
+  ASSERT_NE(nullptr, renderer_.GetEyeSurface(0));
+  renderer_.GetEyeSurface(1)->GetDesc(&desc);
+  EXPECT_EQ(16u, desc.Width);
+  EXPECT_EQ(8u, desc.Height);
+  EXPECT_EQ(D3DFMT_A8R8G8B8, desc.Format);
+  EXPECT_EQ(DWORD(D3DUSAGE_RENDERTARGET), desc.Usage);
+}
+
+TEST_F(RendererLifecycle, MissingOrBrokenShaderWritesOneLineAndShutsDown) {
+  // A missing decoder file fails Initialize with one line of its own.
+  StartCapture();
+  int result = renderer_.Initialize(nullptr, 64, 32, WorkPath("no-such-shader.hlsl").c_str(),
+                                    kMonoEncoder.c_str(), 0);
+  std::vector<std::string> lines = StopCapture();
+  EXPECT_EQ(1, result);
+  EXPECT_FALSE(renderer_.IsInitialized());
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_TRUE(IsCompileErrorLine(lines[0])) << lines[0];
+
+  // An encoder with a syntax error, loaded into a running renderer: the decoder compiles, the encoder
+  // does not, and the renderer is shut down for good.
+  ASSERT_EQ(0, InitializeMono());
+  UploadPicture(renderer_, Picture(16, 8));
+  const std::string broken = WriteWorkFile("broken.hlsl", "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return }\n");
+  StartCapture();
+  result = renderer_.LoadShaders(kMonoDecoder.c_str(), broken.c_str());
+  lines = StopCapture();
+  EXPECT_EQ(1, result);
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_TRUE(IsCompileErrorLine(lines[0])) << lines[0];
+  EXPECT_FALSE(renderer_.IsInitialized());
+  EXPECT_EQ(nullptr, renderer_.GetDevice());
+  EXPECT_EQ(nullptr, renderer_.GetEyeSurface(0));
+  EXPECT_EQ(broken, renderer_.GetEncoderFile());
+  StartCapture();
+  EXPECT_EQ(1, renderer_.RenderFrame());
+  EXPECT_EQ(1, renderer_.LoadShaders(kMonoDecoder.c_str(), kMonoEncoder.c_str()));
+  EXPECT_TRUE(StopCapture().empty());
+  // The names given to a refused call are not taken.
+  EXPECT_EQ(broken, renderer_.GetEncoderFile());
+}
+
+TEST_F(RendererLifecycle, EmptyShaderNameFailsLikeAMissingFile) {
+  StartCapture();
+  int result = renderer_.Initialize(nullptr, 64, 32, nullptr, kMonoEncoder.c_str(), 0);
+  std::vector<std::string> lines = StopCapture();
+  EXPECT_EQ(1, result);
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_TRUE(IsCompileErrorLine(lines[0])) << lines[0];
+}
+
+TEST_F(RendererLifecycle, LongShaderNamesAreCutTo159BytesAndTheCutNameIsCompiled) {
+  // A shader file whose path is exactly 159 bytes long; asking for that path plus more loads it.
+  std::string dir = WorkPath("");
+  std::string shaderText = "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(1, 1, 1, 1); }\n";
+  std::string stem(kShaderNameMax - dir.size(), 'n');
+  ASSERT_GT(stem.size(), 10u);
+  std::string exact = WriteWorkFile(stem, shaderText);
+  ASSERT_EQ(kShaderNameMax, exact.size());
+  std::string longer = exact + std::string(200 - exact.size(), 'x');
+
+  ASSERT_EQ(0, InitializeMono());
+  EXPECT_EQ(0, renderer_.LoadShaders(longer.c_str(), exact.c_str()));
+  EXPECT_TRUE(renderer_.IsInitialized());
+  EXPECT_EQ(exact, renderer_.GetDecoderFile());
+  EXPECT_EQ(exact, renderer_.GetEncoderFile());
+
+  // Handing the stored names back in keeps them.
+  EXPECT_EQ(0, renderer_.LoadShaders(renderer_.GetDecoderFile(), renderer_.GetEncoderFile()));
+  EXPECT_EQ(exact, renderer_.GetDecoderFile());
+}
+
+TEST_F(RendererLifecycle, NullNamesRecompileTheStoredFilesFromDisk) {
+  const std::string encoder = WriteWorkFile("edited.hlsl",
+                                            "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(1, 0, 0, 1); }\n");
+  ASSERT_EQ(0, renderer_.Initialize(nullptr, 8, 8, kMonoDecoder.c_str(), encoder.c_str(), 0));
+  UploadPicture(renderer_, Picture(8, 8));
+  ASSERT_EQ(0, renderer_.RenderFrame());
+  EXPECT_EQ(Rgb(255, 0, 0), ReadBack(renderer_, renderer_.GetBackBufferSurface()).At(3, 3) | 0xFF000000u);
+
+  WriteWorkFile("edited.hlsl", "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(0, 0, 1, 1); }\n");
+  ASSERT_EQ(0, renderer_.LoadShaders(nullptr, nullptr));
+  ASSERT_EQ(0, renderer_.RenderFrame());
+  EXPECT_EQ(Rgb(0, 0, 255), ReadBack(renderer_, renderer_.GetBackBufferSurface()).At(3, 3) | 0xFF000000u);
+}
+
+TEST_F(RendererLifecycle, SourceTextureFailuresKeepTheRendererRunning) {
+  ASSERT_EQ(0, InitializeMono());
+  UploadPicture(renderer_, Picture(48, 24));
+
+  StartCapture();
+  EXPECT_EQ(1, renderer_.CreateSourceTexture(0, 0));
+  std::vector<std::string> lines = StopCapture();
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(\[TQ\] Error: Error creating source texture: hr=0x8[0-9a-f]{7})")))
+      << lines[0];
+  EXPECT_TRUE(renderer_.IsInitialized());
+  // No source texture any more, but the previous eye targets stay.
+  uint8_t* bits = nullptr;
+  int32_t pitch = 0;
+  EXPECT_EQ(1, renderer_.LockSource(&bits, &pitch));
+  EXPECT_EQ(48u, renderer_.GetContentWidth());
+  EXPECT_NE(nullptr, renderer_.GetEyeSurface(0));
+  EXPECT_EQ(0, renderer_.RenderFrame());
+
+  StartCapture();
+  EXPECT_EQ(1, renderer_.LoadImageTexture(WorkPath("no-such-image.png").c_str()));
+  lines = StopCapture();
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_EQ("[TQ] Error: Failed to create image texture!", lines[0]);
+  EXPECT_TRUE(renderer_.IsInitialized());
+  EXPECT_EQ(1, renderer_.UnlockSource());
+  EXPECT_EQ(0, renderer_.RenderFrame());
+}
+
+TEST_F(RendererLifecycle, AnImageAfterAMovieGivesTheImageSize) {
+  const std::string image = WorkPath("image-40x20.png");
+  std::string command = "ffmpeg -loglevel error -y -f lavfi -i color=c=0x336699:s=40x20 -frames:v 1 '" + image + "'";
+  ASSERT_EQ(0, system(command.c_str()));
+
+  ASSERT_EQ(0, InitializeMono());
+  ASSERT_EQ(0, renderer_.CreateSourceTexture(96, 48));
+  EXPECT_EQ(96u, renderer_.GetContentWidth());
+  ASSERT_EQ(0, renderer_.LoadImageTexture(image.c_str()));
+  EXPECT_EQ(40u, renderer_.GetContentWidth());
+  EXPECT_EQ(20u, renderer_.GetContentHeight());
+  D3DSURFACE_DESC desc = {};
+  renderer_.GetEyeSurface(0)->GetDesc(&desc);
+  EXPECT_EQ(40u, desc.Width);
+  EXPECT_EQ(20u, desc.Height);
+  // An image is not a movie: it cannot be locked for uploads.
+  uint8_t* bits = nullptr;
+  int32_t pitch = 0;
+  EXPECT_EQ(1, renderer_.LockSource(&bits, &pitch));
+}
+
+TEST_F(RendererLifecycle, LockSourceRefusalsLeaveTheOutputsAlone) {
+  uint8_t sentinel = 0;
+  uint8_t* bits = &sentinel;
+  int32_t pitch = -7;
+  EXPECT_EQ(1, renderer_.LockSource(&bits, &pitch));  // not initialised
+  EXPECT_EQ(&sentinel, bits);
+  EXPECT_EQ(-7, pitch);
+
+  ASSERT_EQ(0, InitializeMono());
+  EXPECT_EQ(1, renderer_.LockSource(&bits, &pitch));  // no source texture yet
+  EXPECT_EQ(&sentinel, bits);
+  EXPECT_EQ(-7, pitch);
+  EXPECT_EQ(1, renderer_.UnlockSource());
+
+  ASSERT_EQ(0, renderer_.CreateSourceTexture(30, 10));
+  EXPECT_EQ(1, renderer_.LockSource(nullptr, &pitch));
+  EXPECT_EQ(1, renderer_.LockSource(&bits, nullptr));
+  EXPECT_EQ(-7, pitch);
+  EXPECT_EQ(&sentinel, bits);
+
+  ASSERT_EQ(0, renderer_.LockSource(&bits, &pitch));
+  EXPECT_NE(&sentinel, bits);
+  EXPECT_GE(pitch, 30 * 4);
+  EXPECT_EQ(0, renderer_.UnlockSource());
+}
+
+}  // namespace
