@@ -4,31 +4,25 @@
 #include <utility>
 
 extern "C" {
-#include <libavutil/buffer.h>
 #include <libavutil/frame.h>
-#include <libavutil/imgutils.h>
 }
 
 namespace {
 
-// Gives `picture` its own reference-counted pixel memory (the scaler keeps a reference to its target
-// while it works), rows packed at width * 4 bytes, filled with opaque black.
+// Gives `picture` its own reference-counted pixel memory (the scaler keeps a reference to its target while
+// it works) and fills it with opaque black. The memory comes from FFmpeg's own frame allocator: rows are
+// padded to the CPU's vector alignment and the buffer has room after the last row, because libswscale's
+// vector code writes a few pixels beyond the width of a row (32 bytes past a 200-pixel BGRA row).
 int AttachBuffer(AVFrame* picture, int width, int height) {
-  int size = av_image_get_buffer_size(AV_PIX_FMT_BGRA, width, height, 1);
-  if (size <= 0) return 1;
-  AVBufferRef* buffer = av_buffer_alloc(size);
-  if (!buffer) return 1;
-  uint32_t opaque_black = 0;
-  const uint8_t bgra[4] = {0, 0, 0, 255};
-  std::memcpy(&opaque_black, bgra, sizeof(opaque_black));
-  uint32_t* pixels = reinterpret_cast<uint32_t*>(buffer->data);
-  for (int i = 0; i < size / 4; ++i) pixels[i] = opaque_black;
-
-  picture->buf[0] = buffer;
   picture->format = AV_PIX_FMT_BGRA;
   picture->width = width;
   picture->height = height;
-  av_image_fill_arrays(picture->data, picture->linesize, buffer->data, AV_PIX_FMT_BGRA, width, height, 1);
+  if (av_frame_get_buffer(picture, 0) < 0) return 1;
+  const uint8_t opaque_black[4] = {0, 0, 0, 255};
+  for (int y = 0; y < height; ++y) {
+    uint8_t* row = picture->data[0] + static_cast<ptrdiff_t>(y) * picture->linesize[0];
+    for (int x = 0; x < width; ++x) std::memcpy(row + x * 4, opaque_black, 4);
+  }
   return 0;
 }
 

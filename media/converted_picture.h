@@ -17,8 +17,9 @@ class CTQConvertedPicture {
 
   // The two picture records. 0 on success, 1 when either could not be allocated.
   int AllocatePictures();
-  // Attaches pixel memory for width x height BGRA pictures with rows of width * 4 bytes to both records
-  // and fills it with opaque black. 0 on success, 1 on failure.
+  // Attaches pixel memory for width x height BGRA pictures to both records (rows of width * 4 bytes, each
+  // starting linesize bytes after the one before) and fills it with opaque black. 0 on success, 1 on
+  // failure.
   int AllocateBuffers(int width, int height);
   // Releases both pictures and their memory. Safe to repeat.
   void Release();

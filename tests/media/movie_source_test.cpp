@@ -1,0 +1,200 @@
+// Opening, reading, copying, looping and closing real clips of each movie codec the player lists.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "media/movie_source.h"
+#include "tests/media/movie_test_support.h"
+
+namespace {
+
+constexpr int kYuv420p = 0;  // FFmpeg's number for planar YUV 4:2:0
+constexpr int kYuv444p = 5;
+constexpr int kCountingPictures = 30;
+
+class MovieSourceCodecs : public testing::TestWithParam<const char*> {
+ protected:
+  void TearDown() override { MovieClose(); }
+};
+
+TEST_P(MovieSourceCodecs, OpensAtNativeSizeAndCopiesIntoWiderRows) {
+  std::string path = ClipPath(GetParam());
+  OpenedMovie movie = OpenCapturing(path);
+  ASSERT_EQ(movie.result, 0) << movie.output;
+  EXPECT_EQ(movie.pixel_format, kYuv420p);
+  EXPECT_EQ(movie.width, 200);
+  EXPECT_EQ(movie.height, 120);
+  EXPECT_NE(movie.output.find("Detected video stream at index 0 in file " + path + "\n"), std::string::npos);
+  EXPECT_NE(movie.output.find("[FFMpeg] Buffer size 96000 requested\n"), std::string::npos);
+
+  const int pitch = 200 * 4 + 96;
+  std::vector<uint8_t> pixels;
+  for (int step = 0; step < 100; ++step) {
+    MovieReadFrame(0);
+    pixels = CopyPicture(200, 120, pitch);
+    if (PictureNumber(pixels) >= 0) break;
+  }
+  EXPECT_EQ(PictureNumber(pixels), 0) << "the first picture delivered is the first of the file";
+  EXPECT_TRUE(IsFlatPicture(pixels, 200, 120, pitch));
+  for (int y = 0; y < 120; ++y)
+    for (int x = 200 * 4; x < pitch; ++x)
+      ASSERT_EQ(pixels[y * pitch + x], kUntouched) << "padding of row " << y << " was written";
+}
+
+// Two passes through the file: every picture once per pass, in order, and the second pass starts again
+// from the first picture (the pictures the decoder still holds at the end are not lost).
+TEST_P(MovieSourceCodecs, LoopsThroughEveryPictureInOrder) {
+  ASSERT_EQ(OpenCapturing(ClipPath(GetParam())).result, 0);
+  std::vector<int> seen;
+  for (int step = 0; step < 1000 && seen.size() < 2 * kCountingPictures; ++step) {
+    MovieReadFrame(0);
+    int number = PictureNumber(CopyPicture(200, 120, 200 * 4));
+    if (number >= 0 && (seen.empty() || seen.back() != number)) seen.push_back(number);
+  }
+  std::vector<int> expected;
+  for (int pass = 0; pass < 2; ++pass)
+    for (int n = 0; n < kCountingPictures; ++n) expected.push_back(n);
+  EXPECT_EQ(seen, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Clips, MovieSourceCodecs,
+                         testing::Values("count_h264.mkv", "count_mpeg2.mpg", "count_mpeg4.avi",
+                                         "count_wmv2.wmv"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                           std::string name = info.param;
+                           return name.substr(0, name.find('.'));
+                         });
+
+class MovieSource : public testing::Test {
+ protected:
+  void TearDown() override { MovieClose(); }
+};
+
+TEST_F(MovieSource, TakesTheFirstVideoStreamAfterSound) {
+  std::string path = ClipPath("audio_first.mkv");
+  OpenedMovie movie = OpenCapturing(path);
+  ASSERT_EQ(movie.result, 0) << movie.output;
+  EXPECT_NE(movie.output.find("Detected video stream at index 1 in file " + path + "\n"), std::string::npos)
+      << movie.output;
+  EXPECT_EQ(movie.pixel_format, kYuv444p);
+  EXPECT_EQ(movie.width, 160);
+  EXPECT_EQ(movie.height, 90);
+  int pictures = 0;
+  std::vector<uint8_t> previous = CopyPicture(160, 90, 160 * 4);
+  for (int step = 0; step < 200; ++step) {
+    MovieReadFrame(0);
+    std::vector<uint8_t> now = CopyPicture(160, 90, 160 * 4);
+    if (now != previous) ++pictures;
+    previous = now;
+  }
+  EXPECT_GT(pictures, 10);
+}
+
+TEST_F(MovieSource, FailedOpensSayWhyAndLeaveTheSourceClosed) {
+  struct Case {
+    std::string path;
+    std::string line;
+  };
+  std::string audio_only = ClipPath("audio_only.mkv");
+  std::string missing = ClipPath("no_such_movie.avi");
+  std::string empty = ClipPath("empty.avi");
+  std::string text = ClipPath("text.avi");
+  std::string folder = ClipPath("");
+  std::string too_wide = ClipPath("too_wide.mkv");
+  const Case cases[] = {
+      {audio_only, "Did not find a video stream in file " + audio_only + "\n"},
+      {missing, "Failed to open file " + missing + "!\n"},
+      {empty, "Failed to open file " + empty + "!\n"},
+      {text, "Failed to open file " + text + "!\n"},
+      {folder, "Failed to open file " + folder + "!\n"},
+      {too_wide, "Picture size 20000x16 of file " + too_wide + " is too large"},
+  };
+  for (const Case& c : cases) {
+    OpenedMovie movie = OpenCapturing(c.path);
+    EXPECT_EQ(movie.result, -1) << c.path;
+    EXPECT_NE(movie.output.find(c.line), std::string::npos) << c.path << " printed:\n" << movie.output;
+    EXPECT_EQ(movie.width, -100) << "outputs are left alone on failure";
+    std::vector<uint8_t> pixels = CopyPicture(4, 4, 16);
+    EXPECT_EQ(pixels, std::vector<uint8_t>(64, kUntouched)) << "a closed source copies nothing";
+    EXPECT_EQ(MovieReadFrame(0), 0);
+  }
+}
+
+TEST_F(MovieSource, TruncatedMovieLoopsOverWhatItHas) {
+  OpenedMovie movie = OpenCapturing(ClipPath("truncated.mkv"));
+  ASSERT_EQ(movie.result, 0) << movie.output;
+  int changes = 0;
+  std::vector<uint8_t> previous = CopyPicture(320, 240, 320 * 4);
+  for (int step = 0; step < 400; ++step) {
+    MovieReadFrame(0);
+    std::vector<uint8_t> now = CopyPicture(320, 240, 320 * 4);
+    if (now != previous) ++changes;
+    previous = now;
+  }
+  EXPECT_GT(changes, 25) << "about 25 pictures a pass, and more than one pass in 400 steps";
+}
+
+// Dark 4:2:0 pictures, then bright 4:2:2 pictures of another size: all of them arrive at the size the
+// open reported, flat, and nothing is read or written outside the buffers (AddressSanitizer checks that).
+TEST_F(MovieSource, PicturesThatChangeSizeAndFormatArriveAtTheOpenedSize) {
+  OpenedMovie movie = OpenCapturing(ClipPath("change.mpg"));
+  ASSERT_EQ(movie.result, 0) << movie.output;
+  ASSERT_EQ(movie.width, 200);
+  ASSERT_EQ(movie.height, 120);
+  bool dark = false, bright = false;
+  for (int step = 0; step < 200; ++step) {
+    MovieReadFrame(0);
+    std::vector<uint8_t> pixels = CopyPicture(200, 120, 200 * 4);
+    ASSERT_TRUE(IsFlatPicture(pixels, 200, 120, 200 * 4)) << "step " << step;
+    if (pixels[0] > 16 && pixels[0] < 64) dark = true;
+    if (pixels[0] > 192) bright = true;
+  }
+  EXPECT_TRUE(dark);
+  EXPECT_TRUE(bright);
+}
+
+TEST_F(MovieSource, WithoutAScaleContextTheOpenReportsAndNothingIsConverted) {
+  OpenedMovie movie = OpenCapturing(ClipPath("unscalable.nut"));
+  EXPECT_EQ(movie.result, 0);
+  EXPECT_NE(movie.output.find("[FFMpeg] Buffer size 12288 requested\nError getting scale context!\n"),
+            std::string::npos)
+      << movie.output;
+  EXPECT_EQ(movie.width, 64);
+  EXPECT_EQ(movie.height, 48);
+  for (int step = 0; step < 30; ++step) MovieReadFrame(0);
+  std::vector<uint8_t> pixels = CopyPicture(64, 48, 64 * 4);
+  EXPECT_TRUE(IsFlatPicture(pixels, 64, 48, 64 * 4));
+  EXPECT_EQ(pixels[0], 0) << "still the opaque black of the open";
+}
+
+TEST_F(MovieSource, CloseIsSafeToRepeatAndAfterAFailedOpen) {
+  MovieClose();
+  EXPECT_EQ(OpenCapturing(ClipPath("no_such_movie.avi")).result, -1);
+  EXPECT_EQ(MovieClose(), 0);
+  EXPECT_EQ(OpenCapturing(ClipPath("audio_only.mkv")).result, -1);
+  EXPECT_EQ(MovieClose(), 0);
+  EXPECT_EQ(MovieClose(), 0);
+
+  // Opening over an open movie replaces it.
+  ASSERT_EQ(OpenCapturing(ClipPath("count_h264.mkv")).result, 0);
+  MovieReadFrame(0);
+  OpenedMovie second = OpenCapturing(ClipPath("audio_first.mkv"));
+  ASSERT_EQ(second.result, 0);
+  EXPECT_EQ(second.width, 160);
+  for (int step = 0; step < 20; ++step) MovieReadFrame(0);
+  EXPECT_EQ(MovieClose(), 0);
+  EXPECT_EQ(MovieClose(), 0);
+  EXPECT_EQ(MovieReadFrame(0), 0);
+}
+
+TEST_F(MovieSource, CopyRefusesAPitchNarrowerThanARow) {
+  ASSERT_EQ(OpenCapturing(ClipPath("count_mpeg2.mpg")).result, 0);
+  for (int step = 0; step < 10; ++step) MovieReadFrame(0);
+  std::vector<uint8_t> pixels(200 * 4 * 120, kUntouched);
+  MovieCopyFrame(pixels.data(), 200 * 4 - 4);
+  MovieCopyFrame(nullptr, 200 * 4);
+  EXPECT_EQ(pixels, std::vector<uint8_t>(200 * 4 * 120, kUntouched));
+}
+
+}  // namespace
