@@ -1,0 +1,341 @@
+// Reading settings.ini: the grammar, the conversion rules of each kind of key, list entries with
+// their existence check, and the ways a load fails.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <climits>
+#include <cfloat>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "settings/settings.h"
+#include "tests/settings/settings_test_support.h"
+
+namespace {
+
+// Every script below names these files; they exist in the test's working directory.
+const char kShaders[] = "encoder += \"enc.fx\";\ndecoder += \"dec.fx\";\n";
+
+class ScriptReaderTest : public ScratchDirTest {
+ protected:
+  void SetUp() override {
+    ScratchDirTest::SetUp();
+    for (const char* name : {"enc.fx", "enc2.fx", "dec.fx", "movie.avi", "still.png"}) {
+      WriteFile(name, "x");
+    }
+  }
+
+  // Loads kShaders followed by body; the load is expected to succeed.
+  void LoadBody(const std::string& body) {
+    WriteFile("settings.ini", std::string(kShaders) + body);
+    ASSERT_EQ(store_.Load("settings.ini"), 0) << body;
+  }
+
+  CTQSettings store_;
+};
+
+TEST_F(ScriptReaderTest, ReadsEveryKindOfKey) {
+  LoadBody(
+      "//\n// Vantor Script\n//\n\n"
+      "version = 1.5;\nwindow_width = 1280;\nwindow_height = 720;\nfullscreen = yes;\n"
+      "adapter = 2;\nscreen_diagonal = 52.5;\nscreen_aspect = 1.7778;\n"
+      "show_channel = CHANNEL_RIGHT;\ntemporal_interleave = yes;\nviewer_distance = 96;\n"
+      "invert_channels = yes;\nproscenium = 0.05;\nseparation = -0.25;\n"
+      "encoder += \"enc2.fx\";\ndefault_encoder = 1;\ndefault_decoder = 0;\n"
+      "refresh_rate = 59.94;\nrenderer_width = 1920;\nrenderer_height = 1080;\n"
+      "content += \"movie.avi\";\ncontent += \"still.png\";\ndefault_content = 1;\n");
+  EXPECT_FLOAT_EQ(store_.version, 1.5f);
+  EXPECT_EQ(store_.window_width, 1280);
+  EXPECT_EQ(store_.window_height, 720);
+  EXPECT_EQ(store_.fullscreen, 1);
+  EXPECT_EQ(store_.adapter, 2);
+  EXPECT_FLOAT_EQ(store_.screen_diagonal, 52.5f);
+  EXPECT_FLOAT_EQ(store_.screen_aspect, 1.7778f);
+  EXPECT_EQ(store_.show_channel, CHANNEL_RIGHT);
+  EXPECT_EQ(store_.temporal_interleave, 1);
+  EXPECT_FLOAT_EQ(store_.viewer_distance, 96.0f);
+  EXPECT_EQ(store_.invert_channels, 1);
+  EXPECT_FLOAT_EQ(store_.proscenium, 0.05f) << "the script holds the fraction, stored as written";
+  EXPECT_FLOAT_EQ(store_.separation, -0.25f);
+  EXPECT_FLOAT_EQ(store_.refresh_rate, 59.94f);
+  EXPECT_EQ(store_.renderer_width, 1920);
+  EXPECT_EQ(store_.renderer_height, 1080);
+  EXPECT_STREQ(store_.GetActiveEncoder(), "enc2.fx");
+  EXPECT_STREQ(store_.GetActiveDecoder(), "dec.fx");
+  EXPECT_STREQ(store_.GetActiveContent(), "still.png");
+}
+
+TEST_F(ScriptReaderTest, CommentsAndBlankLinesAreSkippedWhereverTheyStand) {
+  LoadBody(
+      "\n\n   // a comment; with = signs and a window_width = 1;\n"
+      "window_width = 800; // trailing comment window_height = 5;\n"
+      "window_height = // the value follows on the next line\n 600;\n"
+      "adapter = 3;// comment right after\n"
+      "// the file ends inside a comment without a line end");
+  EXPECT_EQ(store_.window_width, 800);
+  EXPECT_EQ(store_.window_height, 600);
+  EXPECT_EQ(store_.adapter, 3);
+}
+
+TEST_F(ScriptReaderTest, CrLfLineEndsReadLikeLf) {
+  std::string lf =
+      "// banner\n\nwindow_width = 640;\nwindow_height\n= 480\n;\nshow_channel = CHANNEL_LEFT;\n"
+      "content += \"movie.avi\";\nfullscreen = yes;\n";
+  std::string crlf;
+  for (char c : lf) crlf += (c == '\n') ? std::string("\r\n") : std::string(1, c);
+  LoadBody(lf);
+  SettingsRecord from_lf = Snapshot(store_);
+  LoadBody(crlf);
+  EXPECT_TRUE(SameRecord(store_, from_lf));
+  EXPECT_EQ(store_.window_height, 480);
+  EXPECT_STREQ(store_.GetContent(0), "movie.avi");
+}
+
+TEST_F(ScriptReaderTest, PlusEqualsAndEqualsMeanTheSame) {
+  LoadBody("encoder = \"enc2.fx\";\ncontent+=movie.avi;\nwindow_width += 5;\n");
+  EXPECT_EQ(store_.encoder_count, 2u);
+  EXPECT_STREQ(store_.GetEncoder(1), "enc2.fx");
+  EXPECT_STREQ(store_.GetContent(0), "movie.avi");
+  EXPECT_EQ(store_.window_width, 5);
+}
+
+TEST_F(ScriptReaderTest, TheLastStatementOfAScalarKeyWins) {
+  LoadBody("window_width = 100;\nwindow_width = 200;\nfullscreen = yes;\nfullscreen = no;\n");
+  EXPECT_EQ(store_.window_width, 200);
+  EXPECT_EQ(store_.fullscreen, 0);
+}
+
+TEST_F(ScriptReaderTest, AMissingSemicolonSwallowsTheNextStatement) {
+  LoadBody("window_width = 800\nwindow_height = 600;\nadapter = 2;\n");
+  EXPECT_EQ(store_.window_width, 600) << "the second '=' restarts the value of the first key";
+  EXPECT_EQ(store_.window_height, 0);
+  EXPECT_EQ(store_.adapter, 2) << "reading goes on after the swallowed statement";
+
+  LoadBody("fullscreen = yes\nrenderer_width = 1;\n");
+  EXPECT_EQ(store_.fullscreen, 0) << "\"1\" read by the yes/no rule of the first key";
+  EXPECT_EQ(store_.renderer_width, 0);
+}
+
+TEST_F(ScriptReaderTest, AStatementWithoutAnySemicolonConsumesTheRestAndStoresNothing) {
+  LoadBody("window_height = 5;\nwindow_width = 800\nadapter = 2\n");
+  EXPECT_EQ(store_.window_height, 5);
+  EXPECT_EQ(store_.window_width, 0);
+  EXPECT_EQ(store_.adapter, 0);
+}
+
+TEST_F(ScriptReaderTest, AnEmptyValueLeavesTheKeyAsItWas) {
+  LoadBody("window_width = 640;\nwindow_width = ;\nwindow_height =\n// nothing\n;adapter = 4;\n"
+           "show_channel = CHANNEL_RIGHT; show_channel = ;\ncontent += ;\n");
+  EXPECT_EQ(store_.window_width, 640);
+  EXPECT_EQ(store_.window_height, 0);
+  EXPECT_EQ(store_.adapter, 4) << "the statement after an empty value is read normally";
+  EXPECT_EQ(store_.show_channel, CHANNEL_RIGHT);
+  EXPECT_EQ(store_.content_count, 0u);
+}
+
+TEST_F(ScriptReaderTest, TextThatStartsWithNoKeyIsPassedOver) {
+  LoadBody("# not a comment in this format\nbogus = 12; window_width = 5;\n"
+           "Window_Height = 9;\nwindow_height = 7;\n'quoted' stray words\n\"\n= 3;\nadapter = 1;\n"
+           "windo");
+  EXPECT_EQ(store_.window_width, 5) << "skipping stops at the ';' of the unknown statement";
+  EXPECT_EQ(store_.window_height, 7) << "keys are matched case-sensitively";
+  EXPECT_EQ(store_.adapter, 1);
+}
+
+TEST_F(ScriptReaderTest, NulBytesCountAsBlanks) {
+  std::string body = "window_width";
+  body += '\0';
+  body += "=";
+  body += '\0';
+  body += "123;";
+  body += std::string(3, '\0');
+  body += "adapter = 2;";
+  LoadBody(body);
+  EXPECT_EQ(store_.window_width, 123);
+  EXPECT_EQ(store_.adapter, 2);
+}
+
+TEST_F(ScriptReaderTest, IntegersConvertLikeAtoiButSaturate) {
+  struct Case {
+    const char* text;
+    int32_t expected;
+  };
+  const Case cases[] = {
+      {"1e3", 1},          {"  -12abc", -12},   {"abc", 0},         {"+7", 7},
+      {"0x10", 0},         {"2147483647", INT32_MAX}, {"2147483648", INT32_MAX},
+      {"4294968296", INT32_MAX}, {"-99999999999999999999", INT32_MIN}, {"\"42\"", 0},
+  };
+  for (const Case& c : cases) {
+    LoadBody(std::string("window_width = ") + c.text + ";\n");
+    EXPECT_EQ(store_.window_width, c.expected) << c.text;
+  }
+}
+
+TEST_F(ScriptReaderTest, FloatsAreStoredAsReadWithoutRangeChecks) {
+  LoadBody("separation = -3.5;\nproscenium = 250;\nscreen_aspect = 1e3;\n");
+  EXPECT_FLOAT_EQ(store_.separation, -3.5f);
+  EXPECT_FLOAT_EQ(store_.proscenium, 250.0f);
+  EXPECT_FLOAT_EQ(store_.screen_aspect, 1000.0f);
+
+  LoadBody("refresh_rate = nan;\nversion = inf;\nviewer_distance = -infinity;\n");
+  EXPECT_TRUE(std::isnan(store_.refresh_rate));
+  EXPECT_TRUE(std::isinf(store_.version) && store_.version > 0);
+  EXPECT_TRUE(std::isinf(store_.viewer_distance) && store_.viewer_distance < 0);
+
+  LoadBody("refresh_rate = 1e39;\nversion = -1e300;\nviewer_distance = 3.4028235e38;\n");
+  EXPECT_TRUE(std::isinf(store_.refresh_rate)) << "beyond the float range saturates to infinity";
+  EXPECT_TRUE(std::isinf(store_.version) && store_.version < 0);
+  EXPECT_EQ(store_.viewer_distance, FLT_MAX);
+}
+
+TEST_F(ScriptReaderTest, YesMeansAnyValueStartingWithALowercaseY) {
+  struct Case {
+    const char* text;
+    int32_t expected;
+  };
+  const Case cases[] = {{"yes", 1}, {"y", 1},      {"yup", 1},  {"Yes", 0},
+                        {"no", 0},  {"\"yes\"", 0}, {"1", 0},   {"true", 0}};
+  for (const Case& c : cases) {
+    LoadBody(std::string("invert_channels = ") + c.text + ";\n");
+    EXPECT_EQ(store_.invert_channels, c.expected) << c.text;
+  }
+}
+
+TEST_F(ScriptReaderTest, ChannelWordsMatchByTheirBeginning) {
+  struct Case {
+    const char* text;
+    uint8_t expected;
+  };
+  const Case cases[] = {
+      {"CHANNEL_LEFT", CHANNEL_LEFT},   {"CHANNEL_LEFT   ", CHANNEL_LEFT},
+      {"CHANNEL_RIGHT", CHANNEL_RIGHT}, {"CHANNEL_BOTH", CHANNEL_BOTH},
+      {"left", CHANNEL_BOTH},           {"right", CHANNEL_BOTH},
+      {"CHANNEL_", CHANNEL_LEFT},       {"CHANNEL_R", CHANNEL_RIGHT},
+      {"C", CHANNEL_LEFT},              {"CHANNEL_RIGHTMOST", CHANNEL_RIGHT},
+      {"channel_left", CHANNEL_BOTH},
+  };
+  for (const Case& c : cases) {
+    LoadBody(std::string("show_channel = ") + c.text + ";\n");
+    EXPECT_EQ(store_.show_channel, c.expected) << c.text;
+  }
+}
+
+TEST_F(ScriptReaderTest, ListEntriesLoseTheirQuotesAndMustNameAReadableFile) {
+  std::filesystem::create_directory("folder");
+  LoadBody(
+      "content += \"movie.avi\";\n"         // kept
+      "content += still.png;\n"             // kept, no quotes needed
+      "content += \"movie.avi\" ;\n"        // blank after the quote: the quote stays, file missing
+      "content += \"missing.avi\";\n"       // no such file
+      "content += \"folder\";\n"            // a directory is no media file
+      "content += \"movie.avi;\n"           // only an opening quote
+      "content += \"\";\n"                  // nothing between the quotes
+      "content += \";\n");                  // a lone quote
+  ASSERT_EQ(store_.content_count, 3u);
+  EXPECT_STREQ(store_.GetContent(0), "movie.avi");
+  EXPECT_STREQ(store_.GetContent(1), "still.png");
+  EXPECT_STREQ(store_.GetContent(2), "movie.avi");
+  EXPECT_EQ(store_.default_content, 0u) << "reading entries never moves the active index";
+}
+
+TEST_F(ScriptReaderTest, AFifoNamedInAListIsKeptWithoutBlocking) {
+  ASSERT_EQ(mkfifo("pipe.avi", 0644), 0);
+  LoadBody("content += \"pipe.avi\";\n");
+  EXPECT_STREQ(store_.GetContent(0), "pipe.avi");
+}
+
+TEST_F(ScriptReaderTest, TheSixteenthEntryOfAListIsIgnored) {
+  std::string body;
+  for (int i = 0; i < 16; ++i) {
+    std::string name = "m" + std::to_string(i) + ".avi";
+    WriteFile(name, "x");
+    body += "content += \"" + name + "\";\n";
+  }
+  LoadBody(body);
+  EXPECT_EQ(store_.content_count, 15u);
+  EXPECT_STREQ(store_.GetContent(14), "m14.avi");
+  EXPECT_EQ(store_.content[15][0], '\0');
+}
+
+TEST_F(ScriptReaderTest, OutOfRangeAndNegativeIndicesComeBackAsZero) {
+  LoadBody("encoder += \"enc2.fx\";\ndefault_encoder = 7;\ndefault_decoder = -1;\n"
+           "content += movie.avi;\ndefault_content = 1;\n");
+  EXPECT_EQ(store_.default_encoder, 0u);
+  EXPECT_EQ(store_.default_decoder, 0u);
+  EXPECT_EQ(store_.default_content, 0u);
+
+  LoadBody("default_decoder = -1;\n");
+  EXPECT_EQ(store_.default_decoder, 0u);
+  EXPECT_EQ(store_.GetActiveContent(), nullptr) << "an empty playlist is valid";
+}
+
+TEST_F(ScriptReaderTest, LoadStartsFromAnEmptyStore) {
+  LoadBody("window_width = 640;\ncontent += movie.avi;\n");
+  LoadBody("adapter = 1;\n");
+  EXPECT_EQ(store_.window_width, 0);
+  EXPECT_EQ(store_.content_count, 0u);
+  EXPECT_EQ(store_.encoder_count, 1u) << "the lists are not added to the previous load's";
+}
+
+TEST_F(ScriptReaderTest, NumbersUseADotWhateverTheProcessLocaleSays) {
+  ASSERT_TRUE(UseDecimalCommaLocale(dir_));
+  WriteFile("settings.ini", std::string(kShaders) + "refresh_rate = 59.94;\n");
+  int result = store_.Load("settings.ini");
+  float rate = store_.refresh_rate;
+  setlocale(LC_ALL, "C");
+  ASSERT_EQ(result, 0);
+  EXPECT_FLOAT_EQ(rate, 59.94f);
+}
+
+// ---- Loads that fail ---------------------------------------------------------------------------
+
+TEST_F(ScriptReaderTest, FailsWithoutAnEncoderOrADecoder) {
+  WriteFile("settings.ini", "decoder += \"dec.fx\";\nwindow_width = 5;\n");
+  EXPECT_EQ(store_.Load("settings.ini"), 1);
+  EXPECT_EQ(store_.window_width, 5) << "what was read before the failure stays";
+
+  WriteFile("settings.ini", "encoder += \"enc.fx\";\ndecoder += \"gone.fx\";\n");
+  EXPECT_EQ(store_.Load("settings.ini"), 1) << "the only decoder file does not exist";
+
+  WriteFile("settings.ini", "encoder += \"enc.fx\";\ndecoder += \"dec.fx\"\n");
+  EXPECT_EQ(store_.Load("settings.ini"), 1) << "the decoder statement lacks its ';'";
+}
+
+TEST_F(ScriptReaderTest, FailsForAMissingEmptyOrBlankOnlyFile) {
+  EXPECT_EQ(store_.Load("settings.ini"), 1);
+  EXPECT_EQ(store_.Load(nullptr), 1);
+  WriteFile("settings.ini", "");
+  EXPECT_EQ(store_.Load("settings.ini"), 1);
+  WriteFile("settings.ini", "\n  // nothing but a comment\n");
+  EXPECT_EQ(store_.Load("settings.ini"), 1);
+  ASSERT_EQ(symlink("nowhere.ini", "dangling.ini"), 0);
+  EXPECT_EQ(store_.Load("dangling.ini"), 1);
+}
+
+TEST_F(ScriptReaderTest, FailsCleanlyForADirectoryAFifoOrAnUnreadableFile) {
+  std::filesystem::create_directory("settings.ini");
+  EXPECT_EQ(store_.Load("settings.ini"), 1);
+  EXPECT_TRUE(IsZeroRecord(store_));
+
+  ASSERT_EQ(mkfifo("pipe.ini", 0644), 0);
+  EXPECT_EQ(store_.Load("pipe.ini"), 1) << "returns at once instead of waiting for a writer";
+
+  WriteFile("locked.ini", kShaders);
+  ASSERT_EQ(chmod("locked.ini", 0), 0);
+  if (geteuid() != 0) {  // permissions do not stop root from reading
+    EXPECT_EQ(store_.Load("locked.ini"), 1);
+  }
+}
+
+TEST_F(ScriptReaderTest, NeverWritesTheScriptWhileReadingIt) {
+  std::string script = std::string(kShaders) + "window_width = 5;\n";
+  WriteFile("settings.ini", script);
+  ASSERT_EQ(store_.Load("settings.ini"), 0);
+  EXPECT_EQ(ReadFile("settings.ini"), script);
+  EXPECT_EQ(ListDir("."), "dec.fx enc.fx enc2.fx movie.avi settings.ini still.png ");
+}
+
+}  // namespace

@@ -1,0 +1,183 @@
+// Writing settings.ini: the exact text of a full store, what a save and a load give back, and a save
+// that never leaves a damaged script behind.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <csignal>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "settings/settings.h"
+#include "tests/settings/settings_test_support.h"
+
+namespace {
+
+class ScriptWriterTest : public ScratchDirTest {
+ protected:
+  // A store with every field set to a value of its own.
+  void FillStore() {
+    store_.version = 1.25f;
+    store_.window_width = 1280;
+    store_.window_height = 720;
+    store_.fullscreen = 1;
+    store_.adapter = 2;
+    store_.screen_diagonal = 52.5f;
+    store_.screen_aspect = 1.77777f;
+    store_.show_channel = CHANNEL_RIGHT;
+    store_.temporal_interleave = 0;
+    store_.viewer_distance = 96.0f;
+    store_.invert_channels = 1;
+    store_.proscenium = 0.05f;
+    store_.separation = -0.25f;
+    store_.AddEncoder("shaders/anaglyph red-cyan.fx");
+    store_.AddEncoder("shaders/interleave.fx");
+    store_.AddDecoder("shaders/side by side.fx");
+    store_.default_encoder = 1;
+    store_.default_decoder = 0;
+    store_.refresh_rate = 59.94f;
+    store_.renderer_width = 1920;
+    store_.renderer_height = 1080;
+    store_.AddContent("media/clip.mkv");
+    store_.AddContent("media/still.png");
+    store_.AddContent("/absolute/path/\xc3\xbcmlaut.avi");
+    store_.default_content = 2;
+  }
+
+  CTQSettings store_;
+};
+
+TEST_F(ScriptWriterTest, WritesTheBannerAndEveryKeyInTableOrder) {
+  FillStore();
+  ASSERT_EQ(store_.Save("settings.ini"), 0);
+  EXPECT_EQ(ReadFile("settings.ini"), ReadFile(TQ_SETTINGS_TEST_DATA "/full_store.ini"));
+}
+
+TEST_F(ScriptWriterTest, WritesOddValuesInTheirDocumentedForms) {
+  store_.show_channel = 7;
+  store_.fullscreen = -3;
+  store_.default_decoder = 0xFFFFFFFFu;
+  store_.refresh_rate = NAN;
+  store_.AddEncoder("with \"quotes\"; and semicolon");
+  ASSERT_EQ(store_.Save("settings.ini"), 0);
+  std::string text = ReadFile("settings.ini");
+  EXPECT_NE(text.find("\nshow_channel = CHANNEL_BOTH;\n"), std::string::npos);
+  EXPECT_NE(text.find("\nfullscreen = yes;\n"), std::string::npos);
+  EXPECT_NE(text.find("\ndefault_decoder = -1;\n"), std::string::npos);
+  EXPECT_NE(text.find("\nrefresh_rate = nan;\n"), std::string::npos);
+  EXPECT_NE(text.find("\nencoder += \"with \"quotes\"; and semicolon\";\n"), std::string::npos)
+      << "names are written unaltered";
+  EXPECT_EQ(text.find("content +="), std::string::npos) << "an empty list writes no line";
+  EXPECT_NE(text.find("\ndefault_content = 0;\n"), std::string::npos);
+}
+
+TEST_F(ScriptWriterTest, SaveThenLoadGivesTheStoreBackWithTheDocumentedLosses) {
+  for (const char* name : {"shaders", "media"}) std::filesystem::create_directory(name);
+  for (const char* name : {"shaders/anaglyph red-cyan.fx", "shaders/interleave.fx",
+                           "shaders/side by side.fx", "media/clip.mkv", "media/still.png"}) {
+    WriteFile(name, "x");
+  }
+  FillStore();
+  store_.show_channel = 9;
+  ASSERT_EQ(store_.Save("settings.ini"), 0);
+
+  CTQSettings loaded;
+  ASSERT_EQ(loaded.Load("settings.ini"), 0);
+  EXPECT_EQ(loaded.window_width, 1280);
+  EXPECT_EQ(loaded.window_height, 720);
+  EXPECT_EQ(loaded.fullscreen, 1);
+  EXPECT_EQ(loaded.adapter, 2);
+  EXPECT_EQ(loaded.temporal_interleave, 0);
+  EXPECT_EQ(loaded.invert_channels, 1);
+  EXPECT_EQ(loaded.renderer_width, 1920);
+  EXPECT_EQ(loaded.renderer_height, 1080);
+  EXPECT_FLOAT_EQ(loaded.version, 1.25f);
+  EXPECT_FLOAT_EQ(loaded.refresh_rate, 59.94f);
+  EXPECT_FLOAT_EQ(loaded.screen_diagonal, 52.5f);
+  EXPECT_FLOAT_EQ(loaded.screen_aspect, 1.7778f) << "4 decimals";
+  EXPECT_FLOAT_EQ(loaded.proscenium, 0.05f);
+  EXPECT_FLOAT_EQ(loaded.separation, -0.25f);
+  EXPECT_EQ(loaded.show_channel, CHANNEL_BOTH) << "a value other than 0, 1, 2 comes back as both";
+  EXPECT_EQ(loaded.encoder_count, 2u);
+  EXPECT_STREQ(loaded.GetActiveEncoder(), "shaders/interleave.fx");
+  EXPECT_STREQ(loaded.GetActiveDecoder(), "shaders/side by side.fx");
+  EXPECT_EQ(loaded.content_count, 2u) << "the entry whose file does not exist is dropped";
+  EXPECT_EQ(loaded.default_content, 0u) << "its index, now out of range, comes back as 0";
+
+  // Rounded to the written precision, a second round changes nothing any more.
+  ASSERT_EQ(loaded.Save("again.ini"), 0);
+  CTQSettings reloaded;
+  ASSERT_EQ(reloaded.Load("again.ini"), 0);
+  EXPECT_TRUE(SameRecord(reloaded, loaded));
+}
+
+TEST_F(ScriptWriterTest, NumbersAreWrittenWithADotWhateverTheProcessLocaleSays) {
+  store_.refresh_rate = 59.94f;
+  store_.screen_aspect = 1.5f;
+  ASSERT_TRUE(UseDecimalCommaLocale(dir_));
+  int result = store_.Save("settings.ini");
+  setlocale(LC_ALL, "C");
+  ASSERT_EQ(result, 0);
+  std::string text = ReadFile("settings.ini");
+  EXPECT_NE(text.find("\nrefresh_rate = 59.94;\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\nscreen_aspect = 1.5000;\n"), std::string::npos) << text;
+}
+
+TEST_F(ScriptWriterTest, ReplacesTheOldScriptWholeAndKeepsItsPermissions) {
+  WriteFile("settings.ini", std::string(20000, '#'));
+  ASSERT_EQ(chmod("settings.ini", 0640), 0);
+  FillStore();
+  ASSERT_EQ(store_.Save("settings.ini"), 0);
+  EXPECT_EQ(ReadFile("settings.ini"), ReadFile(TQ_SETTINGS_TEST_DATA "/full_store.ini"))
+      << "nothing of the longer old file is left at the end";
+  struct stat info;
+  ASSERT_EQ(stat("settings.ini", &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(ListDir("."), "settings.ini ") << "no temporary file is left behind";
+}
+
+TEST_F(ScriptWriterTest, WritesThroughASymbolicLinkAndKeepsTheLink) {
+  std::filesystem::create_directory("real");
+  WriteFile("real/settings.ini", "old");
+  ASSERT_EQ(symlink("real/settings.ini", "settings.ini"), 0);
+  FillStore();
+  ASSERT_EQ(store_.Save("settings.ini"), 0);
+  struct stat info;
+  ASSERT_EQ(lstat("settings.ini", &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_EQ(ReadFile("real/settings.ini"), ReadFile(TQ_SETTINGS_TEST_DATA "/full_store.ini"));
+}
+
+TEST_F(ScriptWriterTest, AFailedSaveLeavesEverythingAsItWas) {
+  EXPECT_EQ(store_.Save(nullptr), 1);
+  EXPECT_EQ(store_.Save("no/such/folder/settings.ini"), 1);
+
+  std::filesystem::create_directory("settings.ini");
+  WriteFile("settings.ini/keep", "kept");
+  EXPECT_EQ(store_.Save("settings.ini"), 1) << "a directory is not replaced";
+  EXPECT_EQ(ReadFile("settings.ini/keep"), "kept");
+  EXPECT_EQ(ListDir("."), "settings.ini ") << "no temporary file is left behind";
+}
+
+TEST_F(ScriptWriterTest, AWriteErrorLeavesTheOldScriptInPlace) {
+  WriteFile("settings.ini", "old script");
+  FillStore();
+  // A file size limit far below the script's size makes the writes fail as a full disk would.
+  struct rlimit previous;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+  struct rlimit tiny = previous;
+  tiny.rlim_cur = 64;
+  void (*previous_handler)(int) = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+  int result = store_.Save("settings.ini");
+  setrlimit(RLIMIT_FSIZE, &previous);
+  signal(SIGXFSZ, previous_handler);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(ReadFile("settings.ini"), "old script");
+  EXPECT_EQ(ListDir("."), "settings.ini ") << "no temporary file is left behind";
+}
+
+}  // namespace
