@@ -1,0 +1,51 @@
+#include "renderer/d3d9/hlsl_compile_cache.h"
+
+#include <list>
+#include <mutex>
+
+namespace {
+
+struct CachedModule {
+  std::string key;
+  std::vector<uint32_t> spirv;
+  std::string log;
+  size_t Bytes() const { return key.size() + spirv.size() * 4 + log.size(); }
+};
+
+std::mutex g_cacheMutex;
+std::list<CachedModule> g_cache;  // most recently used first
+size_t g_cacheBytes = 0;
+
+}  // namespace
+
+bool FindCompiledHlsl(const std::string& key, std::vector<uint32_t>* spirv, std::string* log) {
+  std::lock_guard<std::mutex> lock(g_cacheMutex);
+  for (auto it = g_cache.begin(); it != g_cache.end(); ++it) {
+    if (it->key == key) {
+      g_cache.splice(g_cache.begin(), g_cache, it);
+      *spirv = g_cache.front().spirv;
+      *log = g_cache.front().log;
+      return true;
+    }
+  }
+  return false;
+}
+
+void StoreCompiledHlsl(const std::string& key, const std::vector<uint32_t>& spirv, const std::string& log) {
+  CachedModule entry{key, spirv, log};
+  if (entry.Bytes() > kHlslCacheBytes) return;
+  std::lock_guard<std::mutex> lock(g_cacheMutex);
+  for (auto it = g_cache.begin(); it != g_cache.end(); ++it) {
+    if (it->key == key) {
+      g_cacheBytes -= it->Bytes();
+      g_cache.erase(it);
+      break;
+    }
+  }
+  g_cacheBytes += entry.Bytes();
+  g_cache.push_front(std::move(entry));
+  while (g_cache.size() > kHlslCacheEntries || g_cacheBytes > kHlslCacheBytes) {
+    g_cacheBytes -= g_cache.back().Bytes();
+    g_cache.pop_back();
+  }
+}

@@ -1,0 +1,612 @@
+#include "renderer/d3d9/hlsl_dx9_bridges.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <set>
+#include <vector>
+
+namespace {
+
+constexpr int kPixelFloatRegisters = 224;
+constexpr int kVertexFloatRegisters = 256;
+constexpr int kPixelSamplers = 16;
+constexpr int kVertexSamplers = 4;
+
+const std::set<std::string> kQualifiers = {
+    "static", "uniform",   "extern", "shared",    "const",  "volatile", "row_major", "column_major",
+    "inline", "precise",   "snorm",  "unorm",     "linear", "centroid", "nointerpolation",
+    "noperspective", "sample", "groupshared"};
+const std::set<std::string> kSamplerTypes = {"sampler", "sampler1D", "sampler2D", "sampler3D", "samplerCUBE"};
+// Effect-framework objects, which a shader compiled on its own does not use.
+const std::set<std::string> kEffectObjectTypes = {"texture",     "texture1D",    "texture2D",   "texture3D",
+                                                  "textureCUBE", "Texture",      "TEXTURE",     "VertexShader",
+                                                  "PixelShader", "vertexshader", "pixelshader", "string"};
+const std::set<std::string> kTechniqueWords = {"technique", "technique10", "technique11"};
+
+// Top-level item: a declaration, a function, a technique... as a range of token indices.
+struct Item {
+  size_t first;
+  size_t last;  // inclusive: the closing `;` or `}`
+};
+
+struct NumericType {
+  bool known = false;
+  int registers = 0;   // c registers of one element
+  int components = 0;  // scalars of one element (for grouped initialisers)
+};
+
+struct Declarator {
+  size_t name = 0;
+  size_t nameEnd = 0;     // last token of the name and its array dimensions
+  int arraySize = 1;      // -1 when not a plain integer
+  bool isArray = false;
+  bool hasRegister = false;
+  char registerKind = 0;  // 'c', 's', 'b', 'i', ...
+  int registerNumber = 0;
+  size_t registerFirst = 0, registerLast = 0;  // `register ( ... )`
+  bool hasInit = false;
+  size_t equals = 0, initFirst = 0, initLast = 0;
+};
+
+struct Declaration {
+  std::vector<size_t> qualifiers;
+  size_t typeToken = 0;
+  bool templated = false;
+  std::vector<Declarator> declarators;
+};
+
+class Bridger {
+ public:
+  Bridger(const std::string& text, const HlslTokenList& list, bool vertexStage, const std::string& entry)
+      : text_(text), list_(list), t_(list.tokens), vertex_(vertexStage), entry_(entry) {
+    floatUsed_.assign(static_cast<size_t>(vertex_ ? kVertexFloatRegisters : kPixelFloatRegisters), false);
+    samplerUsed_.assign(static_cast<size_t>(vertex_ ? kVertexSamplers : kPixelSamplers), false);
+  }
+
+  bool Run(std::string* bridged, std::string* messages);
+
+ private:
+  const std::string& T(size_t i) const { return t_[i].text; }
+  bool Is(size_t i, const char* s) const { return i < t_.size() && t_[i].text == s; }
+  bool IsIdentifier(size_t i) const { return i < t_.size() && t_[i].kind == HlslTokenKind::kIdentifier; }
+  std::string Where(size_t i) const { return HlslTokenLocation(list_, t_[i]); }
+  std::string Source(size_t first, size_t last) const {
+    return text_.substr(t_[first].begin, t_[last].end - t_[first].begin);
+  }
+  void Remove(size_t first, size_t last) { edits_.push_back({t_[first].begin, t_[last].end, ""}); }
+  void Replace(size_t i, const std::string& s) { edits_.push_back({t_[i].begin, t_[i].end, s}); }
+  void InsertAfter(size_t i, const std::string& s) { edits_.push_back({t_[i].end, t_[i].end, s}); }
+  void InsertBefore(size_t i, const std::string& s) { edits_.push_back({t_[i].begin, t_[i].begin, s}); }
+
+  size_t Matching(size_t open) const;
+  std::vector<Item> SplitItems() const;
+  bool IsFunction(const Item& item, size_t* nameToken, size_t* openParen) const;
+  bool ParseDeclaration(const Item& item, Declaration* d) const;
+  NumericType TypeOf(const Declaration& d) const;
+  int EvaluateInteger(size_t first, size_t last, bool* ok) const;
+
+  void CollectSamplerUses();
+  void CollectExplicitRegisters(const Declaration& d);
+  void BridgeFunction(const Item& item, size_t name, size_t openParen);
+  bool BridgeSamplers(const Declaration& d);
+  bool BridgeConstants(const Declaration& d, const Item& item);
+  void BridgeStatic(const Declaration& d, const Item& item);
+  void GroupScalarInitialiser(const Declaration& d);
+  int Allocate(std::vector<bool>* used, int count) const;
+
+  const std::string& text_;
+  const HlslTokenList& list_;
+  const std::vector<HlslToken>& t_;
+  bool vertex_;
+  std::string entry_;
+  std::vector<HlslEdit> edits_;
+  std::string messages_;
+  std::vector<bool> floatUsed_;
+  std::vector<bool> samplerUsed_;
+  std::set<std::string> userFunctions_;
+  std::map<std::string, std::string> samplerKinds_;  // untyped sampler name -> type its lookups need
+  std::set<std::string> movedStatics_;
+  std::string movedAssignments_;
+  size_t entryItem_ = static_cast<size_t>(-1);
+  size_t entryBody_ = 0;  // `{` of the entry function
+};
+
+size_t Bridger::Matching(size_t open) const {
+  int depth = 0;
+  for (size_t i = open; i < t_.size(); ++i) {
+    const std::string& s = t_[i].text;
+    if (t_[i].kind != HlslTokenKind::kPunct) continue;
+    if (s == "(" || s == "[" || s == "{") ++depth;
+    if (s == ")" || s == "]" || s == "}") {
+      if (--depth == 0) return i;
+    }
+  }
+  return t_.size();
+}
+
+std::vector<Item> Bridger::SplitItems() const {
+  std::vector<Item> items;
+  size_t i = 0;
+  const size_t n = t_.size();
+  while (i < n) {
+    size_t start = i;
+    int depth = 0;
+    bool equals = false;
+    bool isStruct = Is(i, "struct") || Is(i, "typedef");
+    for (; i < n; ++i) {
+      if (t_[i].kind != HlslTokenKind::kPunct) continue;
+      const std::string& s = T(i);
+      if (s == "(" || s == "[" || s == "{") {
+        ++depth;
+      } else if (s == ")" || s == "]" || s == "}") {
+        if (depth > 0) --depth;
+        if (s == "}" && depth == 0 && !isStruct && !equals) break;
+      } else if (depth == 0 && s == ";") {
+        break;
+      } else if (depth == 0 && s == "=") {
+        equals = true;
+      } else if (depth == 0 && s == "<" && !equals) {
+        // An annotation (`x < string name = "..."; >`) or a template argument list: skip to its `>` so
+        // the `;` inside does not end the item.
+        size_t j = i + 1;
+        while (j < n && T(j) != ">" && T(j) != "{" && T(j) != "}") ++j;
+        if (j < n && T(j) == ">") i = j;
+      }
+    }
+    items.push_back({start, i < n ? i : n - 1});
+    ++i;
+  }
+  return items;
+}
+
+bool Bridger::IsFunction(const Item& item, size_t* nameToken, size_t* openParen) const {
+  for (size_t i = item.first; i <= item.last; ++i) {
+    const std::string& s = T(i);
+    if (s == "=" || s == ":" || s == "{" || s == ";" || s == "[") return false;
+    if (s == "(") {
+      if (i == item.first || !IsIdentifier(i - 1)) return false;
+      *nameToken = i - 1;
+      *openParen = i;
+      return true;
+    }
+  }
+  return false;
+}
+
+int Bridger::EvaluateInteger(size_t first, size_t last, bool* ok) const {
+  // Integer literals joined by + - * / and parentheses, as array sizes are written.
+  size_t pos = first;
+  std::function<long()> expression;
+  std::function<long()> primary = [&]() -> long {
+    if (pos > last) {
+      *ok = false;
+      return 0;
+    }
+    if (Is(pos, "(")) {
+      ++pos;
+      long v = expression();
+      if (!Is(pos, ")")) *ok = false;
+      ++pos;
+      return v;
+    }
+    if (t_[pos].kind != HlslTokenKind::kNumber) {
+      *ok = false;
+      return 0;
+    }
+    const std::string& s = T(pos++);
+    char* end = nullptr;
+    long v = std::strtol(s.c_str(), &end, 0);
+    if (*end != 0 && *end != 'u' && *end != 'U' && *end != 'l' && *end != 'L') *ok = false;
+    return v;
+  };
+  std::function<long()> term = [&]() -> long {
+    long v = primary();
+    while (*ok && pos <= last && (Is(pos, "*") || Is(pos, "/"))) {
+      bool mul = Is(pos++, "*");
+      long r = primary();
+      if (!mul && r == 0) *ok = false;
+      v = mul ? v * r : (r ? v / r : 0);
+      if (v > 1 << 20 || v < -(1 << 20)) *ok = false;
+    }
+    return v;
+  };
+  expression = [&]() -> long {
+    long v = term();
+    while (*ok && pos <= last && (Is(pos, "+") || Is(pos, "-"))) {
+      bool add = Is(pos++, "+");
+      long r = term();
+      v = add ? v + r : v - r;
+    }
+    return v;
+  };
+  *ok = true;
+  long v = expression();
+  if (pos != last + 1 || v < 1 || v > (1 << 20)) *ok = false;
+  return static_cast<int>(v);
+}
+
+bool Bridger::ParseDeclaration(const Item& item, Declaration* d) const {
+  size_t i = item.first;
+  while (i <= item.last && IsIdentifier(i) && kQualifiers.count(T(i))) d->qualifiers.push_back(i++);
+  if (i > item.last || !IsIdentifier(i) || Is(i, "struct") || Is(i, "typedef")) return false;
+  d->typeToken = i++;
+  if (Is(i, "<")) {
+    d->templated = true;
+    while (i <= item.last && !Is(i, ">")) ++i;
+    ++i;
+  }
+  while (i <= item.last) {
+    if (!IsIdentifier(i)) return false;
+    Declarator decl;
+    decl.name = decl.nameEnd = i++;
+    while (Is(i, "[")) {
+      size_t close = Matching(i);
+      if (close > item.last) return false;
+      decl.isArray = true;
+      bool ok = false;
+      int size = close > i + 1 ? EvaluateInteger(i + 1, close - 1, &ok) : 0;
+      decl.arraySize = (ok && decl.arraySize > 0) ? decl.arraySize * size : -1;
+      decl.nameEnd = close;
+      i = close + 1;
+    }
+    while (Is(i, ":")) {
+      ++i;
+      if (Is(i, "register") && Is(i + 1, "(")) {
+        size_t close = Matching(i + 1);
+        if (close > item.last) return false;
+        size_t reg = i + 2;
+        if (Is(reg + 1, ",")) reg += 2;  // register(ps_3_0, c0)
+        const std::string& r = T(reg);
+        if (IsIdentifier(reg) && r.size() >= 2 && std::isdigit(static_cast<unsigned char>(r[1]))) {
+          decl.hasRegister = true;
+          decl.registerKind = static_cast<char>(std::tolower(static_cast<unsigned char>(r[0])));
+          decl.registerNumber = std::atoi(r.c_str() + 1);
+          decl.registerFirst = i;
+          decl.registerLast = close;
+        }
+        i = close + 1;
+      } else if (IsIdentifier(i) && Is(i + 1, "(")) {
+        i = Matching(i + 1) + 1;  // packoffset(...)
+      } else {
+        ++i;  // a semantic
+      }
+    }
+    if (Is(i, "<")) {
+      while (i <= item.last && !Is(i, ">")) ++i;
+      ++i;
+    }
+    if (Is(i, "=")) {
+      decl.hasInit = true;
+      decl.equals = i++;
+      decl.initFirst = i;
+      int depth = 0;
+      while (i < item.last) {
+        const std::string& s = T(i);
+        if (s == "(" || s == "[" || s == "{") ++depth;
+        if (s == ")" || s == "]" || s == "}") --depth;
+        if (depth == 0 && s == ",") break;
+        ++i;
+      }
+      if (i == decl.initFirst) return false;
+      decl.initLast = i - 1;
+    }
+    d->declarators.push_back(decl);
+    if (Is(i, ",")) {
+      ++i;
+      continue;
+    }
+    return i == item.last && Is(i, ";");
+  }
+  return false;
+}
+
+NumericType Bridger::TypeOf(const Declaration& d) const {
+  NumericType type;
+  bool rowMajor = false;
+  for (size_t q : d.qualifiers) rowMajor = rowMajor || T(q) == "row_major";
+  const std::string& name = T(d.typeToken);
+  int rows = 0, columns = 0;
+  if (d.templated) {
+    // vector<T, N> / matrix<T, R, C>: read the numbers of the argument list.
+    std::vector<int> numbers;
+    for (size_t i = d.typeToken + 2; i < t_.size() && !Is(i, ">"); ++i) {
+      if (t_[i].kind == HlslTokenKind::kNumber) numbers.push_back(std::atoi(T(i).c_str()));
+    }
+    if (name == "vector" && numbers.size() == 1) rows = 1, columns = numbers[0];
+    if (name == "matrix" && numbers.size() == 2) rows = numbers[0], columns = numbers[1];
+  } else if (name == "vector") {
+    rows = 1, columns = 4;
+  } else if (name == "matrix") {
+    rows = 4, columns = 4;
+  } else {
+    static const char* const kBases[] = {"float",      "half",       "double",    "int",      "uint",
+                                         "bool",       "dword",      "min16float", "min10float", "min16int",
+                                         "min12int",   "min16uint"};
+    for (const char* base : kBases) {
+      std::string b = base;
+      if (name.compare(0, b.size(), b) != 0) continue;
+      std::string dims = name.substr(b.size());
+      if (dims.empty()) {
+        rows = columns = 1;
+      } else if (dims.size() == 1 && dims[0] >= '1' && dims[0] <= '4') {
+        rows = 1, columns = dims[0] - '0';
+      } else if (dims.size() == 3 && dims[1] == 'x' && dims[0] >= '1' && dims[0] <= '4' && dims[2] >= '1' &&
+                 dims[2] <= '4') {
+        rows = dims[0] - '0', columns = dims[2] - '0';
+        type.registers = rowMajor ? rows : columns;
+      } else {
+        continue;
+      }
+      break;
+    }
+  }
+  if (rows < 1 || rows > 4 || columns < 1 || columns > 4) return type;
+  type.known = true;
+  type.components = rows * columns;
+  if (type.registers == 0) type.registers = rows == 1 ? 1 : (rowMajor ? rows : columns);
+  return type;
+}
+
+int Bridger::Allocate(std::vector<bool>* used, int count) const {
+  int size = static_cast<int>(used->size());
+  for (int start = 0; start + count <= size; ++start) {
+    bool free = true;
+    for (int k = start; k < start + count && free; ++k) free = !(*used)[static_cast<size_t>(k)];
+    if (free) {
+      for (int k = start; k < start + count; ++k) (*used)[static_cast<size_t>(k)] = true;
+      return start;
+    }
+  }
+  return -1;
+}
+
+void Bridger::CollectSamplerUses() {
+  static const std::map<std::string, std::string> kLookups = {
+      {"tex1D", "sampler1D"},   {"tex1Dlod", "sampler1D"},   {"tex1Dbias", "sampler1D"},
+      {"tex1Dgrad", "sampler1D"}, {"tex1Dproj", "sampler1D"}, {"tex3D", "sampler3D"},
+      {"tex3Dlod", "sampler3D"}, {"tex3Dbias", "sampler3D"}, {"tex3Dgrad", "sampler3D"},
+      {"tex3Dproj", "sampler3D"}, {"texCUBE", "samplerCUBE"}, {"texCUBElod", "samplerCUBE"},
+      {"texCUBEbias", "samplerCUBE"}, {"texCUBEgrad", "samplerCUBE"}, {"texCUBEproj", "samplerCUBE"},
+      {"tex2D", "sampler2D"},   {"tex2Dlod", "sampler2D"},   {"tex2Dbias", "sampler2D"},
+      {"tex2Dgrad", "sampler2D"}, {"tex2Dproj", "sampler2D"}};
+  for (size_t i = 0; i + 2 < t_.size(); ++i) {
+    auto found = kLookups.find(T(i));
+    if (found == kLookups.end() || !Is(i + 1, "(") || !IsIdentifier(i + 2)) continue;
+    auto inserted = samplerKinds_.insert({T(i + 2), found->second});
+    if (!inserted.second && inserted.first->second != found->second) inserted.first->second = "";  // mixed
+  }
+}
+
+void Bridger::CollectExplicitRegisters(const Declaration& d) {
+  bool sampler = kSamplerTypes.count(T(d.typeToken)) > 0;
+  NumericType type = TypeOf(d);
+  for (const Declarator& decl : d.declarators) {
+    if (!decl.hasRegister) continue;
+    if (sampler && decl.registerKind == 's') {
+      int count = decl.arraySize > 0 ? decl.arraySize : 1;
+      for (int k = 0; k < count; ++k) {
+        size_t r = static_cast<size_t>(decl.registerNumber + k);
+        if (r < samplerUsed_.size()) samplerUsed_[r] = true;
+      }
+    } else if (!sampler && decl.registerKind == 'c') {
+      int count = (type.known ? type.registers : 1) * (decl.arraySize > 0 ? decl.arraySize : 1);
+      for (int k = 0; k < count; ++k) {
+        size_t r = static_cast<size_t>(decl.registerNumber + k);
+        if (r < floatUsed_.size()) floatUsed_[r] = true;
+      }
+    }
+  }
+}
+
+void Bridger::BridgeFunction(const Item& item, size_t name, size_t openParen) {
+  userFunctions_.insert(T(name));
+  for (size_t i = item.first; i < name; ++i) {
+    if (Is(i, "const")) Remove(i, i);  // `const float4 f()`: glslang rejects a const return type
+  }
+  if (T(name) != entry_ || !Is(item.last, "}")) return;
+  size_t closeParen = Matching(openParen);
+  size_t body = closeParen;
+  while (body < item.last && !Is(body, "{")) ++body;
+  entryItem_ = item.first;
+  entryBody_ = body;
+  // Parameters: `in float2 vpos : VPOS` -> `float2 vpos : VPOS`.
+  size_t start = openParen + 1;
+  for (size_t i = start; i <= closeParen; ++i) {
+    if (i < closeParen && T(i) != ",") {
+      if (T(i) == "(" || T(i) == "[") i = Matching(i);
+      continue;
+    }
+    bool vpos = false;
+    size_t inToken = 0;
+    for (size_t k = start; k < i; ++k) {
+      std::string upper = T(k);
+      for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (Is(k - 1, ":") && upper == "VPOS") vpos = true;
+      if (Is(k, "in") && !Is(k - 1, ":")) inToken = k;
+    }
+    if (vpos && inToken) Remove(inToken, inToken);
+    start = i + 1;
+  }
+}
+
+bool Bridger::BridgeSamplers(const Declaration& d) {
+  // `sampler s = sampler_state { ... };` -> `sampler s;`
+  for (const Declarator& decl : d.declarators) {
+    if (decl.hasInit && Is(decl.initFirst, "sampler_state")) Remove(decl.equals, decl.initLast);
+  }
+  if (T(d.typeToken) == "sampler" && d.declarators.size() == 1) {
+    auto kind = samplerKinds_.find(T(d.declarators[0].name));
+    if (kind != samplerKinds_.end() && !kind->second.empty() && kind->second != "sampler2D") {
+      Replace(d.typeToken, kind->second);
+    }
+  }
+  for (const Declarator& decl : d.declarators) {
+    if (decl.hasRegister && decl.registerKind == 's') continue;
+    int count = decl.arraySize > 0 ? decl.arraySize : 1;
+    int reg = Allocate(&samplerUsed_, count);
+    if (reg < 0) {
+      messages_ += Where(decl.name) + ": error: no free sampler register for '" + T(decl.name) + "'\n";
+      return false;
+    }
+    std::string clause = "register(s" + std::to_string(reg) + ")";
+    if (decl.hasRegister) {
+      edits_.push_back({t_[decl.registerFirst].begin, t_[decl.registerLast].end, clause});
+    } else {
+      InsertAfter(decl.nameEnd, " : " + clause);
+    }
+  }
+  return true;
+}
+
+bool Bridger::BridgeConstants(const Declaration& d, const Item& item) {
+  NumericType type = TypeOf(d);
+  bool allInitialisedWithoutRegister = true;
+  for (const Declarator& decl : d.declarators) {
+    allInitialisedWithoutRegister = allInitialisedWithoutRegister && decl.hasInit && !decl.hasRegister;
+  }
+  if (allInitialisedWithoutRegister) {
+    // Nothing can set such a global (the player sets registers by number): keep the written value.
+    for (size_t q : d.qualifiers) {
+      if (T(q) == "uniform" || T(q) == "extern" || T(q) == "shared") Remove(q, q);
+    }
+    InsertBefore(item.first, "static ");
+    return true;
+  }
+  for (const Declarator& decl : d.declarators) {
+    if (decl.hasRegister && decl.hasInit) {
+      messages_ += Where(decl.name) + ": warning: the initial value of '" + T(decl.name) +
+                   "' is not used: its value comes from its register\n";
+    }
+    if (decl.hasRegister && decl.registerKind == 'c') continue;
+    if (!type.known || decl.arraySize < 1) continue;  // structures: left to glslang's packing
+    int count = type.registers * decl.arraySize;
+    int reg = Allocate(&floatUsed_, count);
+    if (reg < 0) {
+      messages_ += Where(decl.name) + ": error: no free constant register for '" + T(decl.name) + "'\n";
+      return false;
+    }
+    std::string clause = "register(c" + std::to_string(reg) + ")";
+    if (decl.hasRegister) {
+      edits_.push_back({t_[decl.registerFirst].begin, t_[decl.registerLast].end, clause});
+    } else {
+      InsertAfter(decl.nameEnd, " : " + clause);
+    }
+  }
+  return true;
+}
+
+void Bridger::BridgeStatic(const Declaration& d, const Item& item) {
+  if (d.declarators.size() != 1) return;
+  const Declarator& decl = d.declarators[0];
+  if (!decl.hasInit || decl.isArray || entryItem_ == static_cast<size_t>(-1) || item.first > entryItem_) return;
+  bool move = false;
+  for (size_t i = decl.initFirst; i <= decl.initLast; ++i) {
+    if (!IsIdentifier(i)) continue;
+    if ((userFunctions_.count(T(i)) && Is(i + 1, "(")) || movedStatics_.count(T(i))) move = true;
+  }
+  if (!move) return;
+  for (size_t q : d.qualifiers) {
+    if (T(q) == "const") Remove(q, q);
+  }
+  std::string init = Source(decl.initFirst, decl.initLast);
+  for (char& c : init) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  Remove(decl.equals, decl.initLast);
+  movedAssignments_ += " " + T(decl.name) + " = (" + init + ");";
+  movedStatics_.insert(T(decl.name));
+}
+
+void Bridger::GroupScalarInitialiser(const Declaration& d) {
+  if (d.templated) return;
+  NumericType type = TypeOf(d);
+  if (!type.known || type.components < 2) return;
+  for (const Declarator& decl : d.declarators) {
+    if (!decl.hasInit || !decl.isArray || !Is(decl.initFirst, "{") || Matching(decl.initFirst) != decl.initLast) {
+      continue;
+    }
+    std::vector<std::string> values;
+    bool plain = true;
+    for (size_t i = decl.initFirst + 1; i < decl.initLast && plain; ++i) {
+      std::string value;
+      if (Is(i, "-") || Is(i, "+")) value = T(i++);
+      if (i >= decl.initLast || t_[i].kind != HlslTokenKind::kNumber) {
+        plain = false;
+        break;
+      }
+      values.push_back(value + T(i));
+      if (i + 1 < decl.initLast && !Is(++i, ",")) plain = false;
+    }
+    size_t per = static_cast<size_t>(type.components);
+    if (!plain || values.empty() || values.size() % per != 0) continue;
+    std::string grouped;
+    for (size_t k = 0; k < values.size(); k += per) {
+      grouped += (k ? ", " : "") + T(d.typeToken) + "(";
+      for (size_t j = 0; j < per; ++j) grouped += (j ? ", " : "") + values[k + j];
+      grouped += ")";
+    }
+    edits_.push_back({t_[decl.initFirst].end, t_[decl.initLast].begin, grouped});
+  }
+}
+
+bool Bridger::Run(std::string* bridged, std::string* messages) {
+  if (t_.empty()) {
+    *bridged = text_;
+    return true;
+  }
+  std::vector<Item> items = SplitItems();
+  std::vector<Declaration> declarations(items.size());
+  std::vector<bool> parsed(items.size(), false);
+  CollectSamplerUses();
+  // First pass: functions (names, the entry function) and the registers written in the file.
+  for (size_t k = 0; k < items.size(); ++k) {
+    size_t name = 0, paren = 0;
+    if (kTechniqueWords.count(T(items[k].first))) continue;
+    if (IsFunction(items[k], &name, &paren)) {
+      BridgeFunction(items[k], name, paren);
+      continue;
+    }
+    parsed[k] = ParseDeclaration(items[k], &declarations[k]);
+    if (parsed[k]) CollectExplicitRegisters(declarations[k]);
+  }
+  // Second pass: rewrite declarations in order, so registers are handed out in declaration order.
+  bool ok = true;
+  for (size_t k = 0; k < items.size() && ok; ++k) {
+    const Item& item = items[k];
+    if (kTechniqueWords.count(T(item.first))) {
+      Remove(item.first, item.last);
+      continue;
+    }
+    if (!parsed[k]) continue;
+    const Declaration& d = declarations[k];
+    const std::string& type = T(d.typeToken);
+    bool isStatic = false;
+    for (size_t q : d.qualifiers) isStatic = isStatic || T(q) == "static";
+    if (kEffectObjectTypes.count(type)) {
+      Remove(item.first, item.last);
+    } else if (kSamplerTypes.count(type)) {
+      ok = BridgeSamplers(d);
+    } else if (isStatic) {
+      GroupScalarInitialiser(d);
+      BridgeStatic(d, item);
+    } else {
+      GroupScalarInitialiser(d);
+      ok = BridgeConstants(d, item);
+    }
+  }
+  if (ok && !movedAssignments_.empty()) InsertAfter(entryBody_, movedAssignments_);
+  *messages += messages_;
+  if (!ok) return false;
+  *bridged = ApplyHlslEdits(text_, edits_);
+  return true;
+}
+
+}  // namespace
+
+bool BridgeDx9Hlsl(const std::string& text, const HlslTokenList& tokens, bool vertexStage,
+                   const std::string& entryPoint, std::string* bridged, std::string* messages) {
+  Bridger bridger(text, tokens, vertexStage, entryPoint);
+  return bridger.Run(bridged, messages);
+}

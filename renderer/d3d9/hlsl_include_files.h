@@ -1,0 +1,49 @@
+// Finds and reads the files a shader #includes: relative to the including file (the main source's own
+// directory for its includes), or through a caller's ID3DXInclude. Bounds what hostile sources can ask
+// for: nesting depth (an include of itself or a cycle ends here), number of includes and total bytes.
+// A file that holds `#pragma once` is included only once.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "renderer/d3d9/d3dx9_shader.h"
+
+constexpr size_t kMaxHlslIncludeDepth = 32;
+constexpr size_t kMaxHlslIncludeCount = 256;
+constexpr size_t kMaxHlslIncludeBytes = 8u << 20;
+
+class CTQHlslIncludes {
+ public:
+  // mainName: how the main source is named in messages and by the includer argument of Open.
+  // mainDirectory: where includes of the main source are looked up ("" = the working directory).
+  // handler: the caller's include handler, or null to read files.
+  void Initialize(const std::string& mainName, const std::string& mainDirectory, ID3DXInclude* handler);
+
+  // Resolves `name` (from #include "name", or <name> when `system`), included by the file named
+  // `includerName` at nesting `depth` (1 = included by the main source). On success *resolvedName names
+  // the file for messages and for its own includes, and *text holds its decoded text.
+  bool Open(const std::string& name, bool system, const std::string& includerName, size_t depth,
+            std::string* resolvedName, std::string* text, std::string* error);
+
+  // Gives the handler back everything it opened. Safe to repeat.
+  void Shutdown();
+
+  virtual ~CTQHlslIncludes() = default;
+
+ private:
+  std::string DirectoryOf(const std::string& includerName) const;
+
+  std::string mainName_;
+  std::string mainDirectory_;
+  ID3DXInclude* handler_ = nullptr;
+  std::vector<LPCVOID> handlerData_;            // open handler data, closed by Shutdown
+  std::map<std::string, LPCVOID> parentData_;   // resolved name -> its handler data
+  std::set<std::string> pragmaOnceFiles_;
+  std::set<std::string> seenFiles_;
+  size_t count_ = 0;
+  size_t bytes_ = 0;
+};
