@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -40,6 +41,7 @@ struct MovieState {
   bool draining = false;
   // Pictures converted since the last rewind; a pass without any is paced by the delay too.
   int pictures_this_pass = 0;
+  std::atomic<long long> pictures_converted{0};
   CTQPictureScaler scaler;
   CTQConvertedPicture converted;
 };
@@ -99,6 +101,7 @@ void ConvertAndWait(int delay_ms) {
   if (g_movie.scaler.Convert(g_movie.decoded, g_movie.converted.Back()) == 0) {
     g_movie.converted.Publish();
     ++g_movie.pictures_this_pass;
+    ++g_movie.pictures_converted;
     Wait(delay_ms);
   }
   av_frame_unref(g_movie.decoded);
@@ -254,6 +257,8 @@ int MovieReadFrame(int delay_ms) {
   return 0;
 }
 
+long long MovieConvertedPictureCount() { return g_movie.pictures_converted.load(); }
+
 void MovieAbortWait() {
   std::lock_guard<std::mutex> guard(g_wait_lock);
   g_wait_aborted = true;
@@ -266,6 +271,7 @@ int MovieClose() {
   g_movie.width = 0;
   g_movie.height = 0;
   g_movie.draining = false;
+  g_movie.pictures_converted = 0;
   g_movie.scaler.Destroy();
   g_movie.converted.Release();
   av_frame_free(&g_movie.decoded);

@@ -25,6 +25,11 @@ int MovieOpen(const char* path, int* pixel_format, int* width, int* height);
 // the movie seeks back to its start, so playback loops. Does nothing when no movie is open. Always 0.
 int MovieReadFrame(int delay_ms);
 
+// How many pictures have been converted since the movie was opened; 0 when none is open. Tells a caller
+// whether a read step delivered a picture (the benchmark counts pictures per second with it). Safe from
+// any thread.
+long long MovieConvertedPictureCount();
+
 // Ends the wait inside MovieReadFrame at once, and makes every later wait return at once, until the next
 // MovieOpen. The player calls it right after it commands the decoding thread to quit, so a long delay
 // (a tiny refresh_rate) never holds up closing or opening a movie. Safe from any thread.

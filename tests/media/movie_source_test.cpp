@@ -56,6 +56,7 @@ TEST_P(MovieSourceCodecs, LoopsThroughEveryPictureInOrder) {
   for (int pass = 0; pass < 2; ++pass)
     for (int n = 0; n < kCountingPictures; ++n) expected.push_back(n);
   EXPECT_EQ(seen, expected);
+  EXPECT_EQ(MovieConvertedPictureCount(), 2 * kCountingPictures) << "no picture converted twice or unseen";
 }
 
 INSTANTIATE_TEST_SUITE_P(Clips, MovieSourceCodecs,
@@ -163,6 +164,7 @@ TEST_F(MovieSource, WithoutAScaleContextTheOpenReportsAndNothingIsConverted) {
   EXPECT_EQ(movie.width, 64);
   EXPECT_EQ(movie.height, 48);
   for (int step = 0; step < 30; ++step) MovieReadFrame(0);
+  EXPECT_EQ(MovieConvertedPictureCount(), 0);
   std::vector<uint8_t> pixels = CopyPicture(64, 48, 64 * 4);
   EXPECT_TRUE(IsFlatPicture(pixels, 64, 48, 64 * 4));
   EXPECT_EQ(pixels[0], 0) << "still the opaque black of the open";
@@ -186,6 +188,7 @@ TEST_F(MovieSource, CloseIsSafeToRepeatAndAfterAFailedOpen) {
   EXPECT_EQ(MovieClose(), 0);
   EXPECT_EQ(MovieClose(), 0);
   EXPECT_EQ(MovieReadFrame(0), 0);
+  EXPECT_EQ(MovieConvertedPictureCount(), 0);
 }
 
 TEST_F(MovieSource, CopyRefusesAPitchNarrowerThanARow) {
