@@ -62,6 +62,11 @@ struct HGLRC__ {
   QOpenGLContext* context = nullptr;
 };
 
+namespace {
+thread_local HGLRC currentContext = nullptr;
+thread_local HDC currentDC = nullptr;
+}  // namespace
+
 HDC GetDC(HWND hWnd) {
   Win32Application();
   HDC dc = new HDC__;
@@ -98,6 +103,7 @@ HDC GetDC(HWND hWnd) {
 
 int ReleaseDC(HWND hWnd, HDC hDC) {
   if (!hDC || hDC->hwnd != hWnd) return 0;
+  if (currentDC == hDC) wglMakeCurrent(nullptr, nullptr);
   if (hDC->window && hDC->watcher) hDC->window->removeEventFilter(hDC->watcher);
   delete hDC->watcher;
   delete hDC->offscreen;
@@ -128,6 +134,7 @@ HGLRC wglCreateContext(HDC hDC) {
 
 BOOL wglDeleteContext(HGLRC hglrc) {
   if (!hglrc) return FALSE;
+  if (currentContext == hglrc) wglMakeCurrent(nullptr, nullptr);
   if (QOpenGLContext::currentContext() == hglrc->context) hglrc->context->doneCurrent();
   delete hglrc->context;
   delete hglrc;
@@ -137,11 +144,20 @@ BOOL wglDeleteContext(HGLRC hglrc) {
 BOOL wglMakeCurrent(HDC hDC, HGLRC hglrc) {
   if (!hglrc) {
     if (QOpenGLContext* current = QOpenGLContext::currentContext()) current->doneCurrent();
+    currentContext = nullptr;
+    currentDC = nullptr;
     return TRUE;
   }
   if (!hDC || !hDC->Surface()) return FALSE;
-  return hglrc->context->makeCurrent(hDC->Surface()) ? TRUE : FALSE;
+  if (!hglrc->context->makeCurrent(hDC->Surface())) return FALSE;
+  currentContext = hglrc;
+  currentDC = hDC;
+  return TRUE;
 }
+
+HGLRC wglGetCurrentContext() { return currentContext; }
+
+HDC wglGetCurrentDC() { return currentDC; }
 
 PROC wglGetProcAddress(LPCSTR name) {
   QOpenGLContext* current = QOpenGLContext::currentContext();

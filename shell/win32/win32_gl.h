@@ -3,7 +3,8 @@
 //
 // Implements: GetDC/ReleaseDC (a device context for the render surface of a window; a null window gives
 // an offscreen surface, with which everything is drawn into framebuffer objects), wglCreateContext (an
-// OpenGL 4.1 core context), wglMakeCurrent, wglDeleteContext, wglGetProcAddress, SwapBuffers,
+// OpenGL 4.1 core context), wglMakeCurrent, wglGetCurrentContext, wglGetCurrentDC, wglDeleteContext,
+// wglGetProcAddress, SwapBuffers,
 // wglSwapIntervalEXT; and two calls of this layer's own: GLTakeSurfaceState (the surface's size in
 // pixels and whether it was exposed or resized since the last call) and GLGetPrimaryScreenMode.
 #pragma once
@@ -21,6 +22,9 @@ HGLRC wglCreateContext(HDC hDC);
 BOOL wglDeleteContext(HGLRC hglrc);
 // Makes the context current on the surface of hDC; null for both releases the current context.
 BOOL wglMakeCurrent(HDC hDC, HGLRC hglrc);
+// What the last successful wglMakeCurrent of this thread made current (null after releasing).
+HGLRC wglGetCurrentContext();
+HDC wglGetCurrentDC();
 PROC wglGetProcAddress(LPCSTR name);
 // Swaps the window surface's buffers; for an offscreen surface there is nothing to swap (TRUE).
 BOOL SwapBuffers(HDC hDC);

@@ -1,0 +1,157 @@
+// The device: one OpenGL 4.1 core context on the window's render surface (an offscreen surface for a null
+// window), the shadow state of Direct3D 9 (render and sampler states, textures, shaders, render targets,
+// 256 vertex and 224 pixel float4 constant registers that persist across draws), and the frame's recorded
+// commands.
+//
+// Draws and clears are recorded with a copy of the state they need and a digest of it; Present executes
+// the frame, unless its digest equals the previous frame's (same draws, states, constants, shaders, targets
+// and texture contents), in which case the picture already on screen is kept. Anything that must see the
+// results earlier (locking a texture a recorded command uses, reading a render target) executes the
+// recorded commands first.
+#pragma once
+
+#include <chrono>
+#include <vector>
+
+#include "renderer/d3d9/d3d9_command.h"
+#include "renderer/d3d9/d3d9_direct3d.h"
+#include "renderer/d3d9/d3d9_program.h"
+#include "renderer/d3d9/d3d9_shader.h"
+#include "renderer/d3d9/d3d9_texture.h"
+#include "shell/win32/win32_gl.h"
+
+class CTQD3DDevice final : public CTQD3DObject<IDirect3DDevice9> {
+ public:
+  static HRESULT Create(CTQD3DDirect3D* direct3d, HWND window, const D3DPRESENT_PARAMETERS& parameters,
+                        IDirect3DDevice9** device);
+
+  // IDirect3DDevice9
+  HRESULT GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) override;
+  HRESULT SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget) override;
+  HRESULT GetRenderTargetData(IDirect3DSurface9* pRenderTarget, IDirect3DSurface9* pDestSurface) override;
+  HRESULT GetFrontBufferData(UINT iSwapChain, IDirect3DSurface9* pDestSurface) override;
+  HRESULT CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool,
+                                      IDirect3DSurface9** ppSurface, HANDLE* pSharedHandle) override;
+  HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                        IDirect3DTexture9** ppTexture, HANDLE* pSharedHandle) override;
+  HRESULT CreateVertexShader(const DWORD* pFunction, IDirect3DVertexShader9** ppShader) override;
+  HRESULT CreatePixelShader(const DWORD* pFunction, IDirect3DPixelShader9** ppShader) override;
+  HRESULT BeginScene() override;
+  HRESULT EndScene() override;
+  HRESULT SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) override;
+  HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) override;
+  HRESULT SetIndices(IDirect3DIndexBuffer9* pIndexData) override;
+  HRESULT SetFVF(DWORD FVF) override;
+  HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
+                DWORD Stencil) override;
+  HRESULT SetVertexShader(IDirect3DVertexShader9* pShader) override;
+  HRESULT SetPixelShader(IDirect3DPixelShader9* pShader) override;
+  HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) override;
+  HRESULT SetVertexShaderConstantF(UINT StartRegister, const float* pConstantData, UINT Vector4fCount) override;
+  HRESULT GetVertexShaderConstantF(UINT StartRegister, float* pConstantData, UINT Vector4fCount) override;
+  HRESULT SetPixelShaderConstantF(UINT StartRegister, const float* pConstantData, UINT Vector4fCount) override;
+  HRESULT GetPixelShaderConstantF(UINT StartRegister, float* pConstantData, UINT Vector4fCount) override;
+  HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount, const void* pVertexStreamZeroData,
+                          UINT VertexStreamZeroStride) override;
+  HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
+                  const RGNDATA* pDirtyRegion) override;
+
+  // Layer-internal.
+  void MakeCurrent();
+  UINT MaxTextureSize() const { return direct3d_->Limits().maxTextureSize; }
+  // Executes every recorded command.
+  void Flush();
+  // Before the processor changes a texture: executes recorded commands that use it.
+  void BeforeTextureChange(CTQD3DTexture* texture);
+  // A shader is going away: its linked programs go with it.
+  void ForgetShader(unsigned long long shaderId);
+  // A GL texture is going away, or texture unit 0 was used for an upload: forget what was bound.
+  void ForgetTexture(unsigned glTexture);
+  void ResetAppliedTexture0();
+  // Frames Present did not draw again because nothing had changed, since the device was created.
+  unsigned long long SkippedFrames() const { return skippedFrames_; }
+
+ private:
+  CTQD3DDevice() = default;
+  ~CTQD3DDevice() override = default;
+  void Destroy() override;
+  HRESULT Initialize(HWND window, const D3DPRESENT_PARAMETERS& parameters);
+  void SetDefaultStates();
+
+  // Recording and execution (d3d9_device_draw.cpp).
+  void Record(D3D9Command&& command);
+  unsigned long long CommandDigest(const D3D9Command& command) const;
+  void Execute(D3D9Command& command);
+  void ExecuteClear(const D3D9Command& command);
+  void ExecuteDraw(D3D9Command& command);
+  void BindTargets(CTQD3DTexture* const targets[2]);
+  void ApplyRenderStates(const D3D9RenderStates& states);
+  void ApplySampler(UINT unit, CTQD3DTexture* texture, const D3D9SamplerStates& states);
+  void ReleaseCommand(D3D9Command& command);
+  void ResetAppliedState();
+
+  // Presenting (d3d9_present.cpp).
+  void BlitToWindow(const RECT& source, const RECT& dest, LONG surfaceWidth, LONG surfaceHeight);
+  void PaceToRefresh(std::chrono::steady_clock::duration swapTime);
+
+  CTQD3DDirect3D* direct3d_ = nullptr;
+  HWND window_ = nullptr;
+  HDC dc_ = nullptr;
+  HGLRC context_ = nullptr;
+  D3DPRESENT_PARAMETERS parameters_ = {};
+  UINT refreshRate_ = 60;
+
+  // GL objects.
+  CTQD3DTexture* backBuffer_ = nullptr;  // internal reference
+  unsigned depthBuffer_ = 0;
+  UINT depthWidth_ = 0;
+  UINT depthHeight_ = 0;
+  unsigned drawFramebuffer_ = 0;
+  unsigned readFramebuffer_ = 0;
+  unsigned windowFramebuffer_ = 0;  // the picture of a device without a window
+  unsigned windowTexture_ = 0;
+  unsigned vertexArray_ = 0;
+  unsigned vertexBuffer_ = 0;
+  size_t vertexBufferSize_ = 0;
+  unsigned samplers_[D3D_MAX_SAMPLERS] = {};
+  CTQD3DProgramCache programs_;
+
+  // Shadow state.
+  DWORD renderStates_[256] = {};
+  DWORD samplerStates_[D3D_MAX_SAMPLERS][14] = {};
+  CTQD3DTexture* textures_[D3D_MAX_SAMPLERS] = {};  // internal references
+  CTQD3DVertexShader* vertexShader_ = nullptr;      // internal reference
+  CTQD3DPixelShader* pixelShader_ = nullptr;        // internal reference
+  CTQD3DTexture* targets_[2] = {};                  // internal references
+  float vertexConstants_[D3D_VERTEX_CONSTANT_REGISTERS * 4] = {};
+  float pixelConstants_[D3D_PIXEL_CONSTANT_REGISTERS * 4] = {};
+  DWORD fvf_ = 0;
+  BOOL inScene_ = FALSE;
+
+  // The frame being recorded.
+  std::vector<D3D9Command> pending_;
+  unsigned long long frameNumber_ = 1;
+  unsigned long long frameDigest_ = kD3D9DigestSeed;
+  BOOL frameExecuted_ = FALSE;  // part of this frame was executed already
+  unsigned long long lastFrameDigest_ = 0;
+  BOOL lastFrameValid_ = FALSE;
+  unsigned long long skippedFrames_ = 0;
+
+  // What GL has applied, so that execution changes only what differs.
+  unsigned appliedTargets_[2] = {};
+  BOOL appliedDepthAttached_ = FALSE;
+  unsigned appliedProgram_ = 0;
+  unsigned appliedTextures_[D3D_MAX_SAMPLERS] = {};
+  D3D9SamplerStates appliedSamplers_[D3D_MAX_SAMPLERS] = {};
+  BOOL appliedSamplerValid_[D3D_MAX_SAMPLERS] = {};
+  D3D9RenderStates appliedRenderStates_ = {};
+  BOOL appliedRenderStatesValid_ = FALSE;
+
+  // Presentation.
+  BOOL presentedOnce_ = FALSE;
+  RECT lastSource_ = {};
+  RECT lastDest_ = {};
+  LONG lastSurfaceWidth_ = 0;
+  LONG lastSurfaceHeight_ = 0;
+  std::chrono::steady_clock::time_point lastPresent_ = {};
+};

@@ -1,0 +1,168 @@
+// Present: executes the frame (or recognises it as the previous one), stretches the back buffer into the
+// window flipped to the window's bottom-up rows, swaps, and paces to the screen's refresh rate when the
+// swap does not wait for the retrace itself.
+#include <GL/glcorearb.h>
+
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "renderer/d3d9/d3d9_device.h"
+#include "renderer/d3d9/d3d9_log.h"
+
+namespace {
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+}  // namespace
+
+HRESULT CTQD3DDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
+                              const RGNDATA* pDirtyRegion) {
+  if (hDestWindowOverride || pDirtyRegion) {
+    D3D9LogError("Present: window overrides and dirty regions are not implemented");
+    return D3DERR_INVALIDCALL;
+  }
+  if (inScene_) return D3DERR_INVALIDCALL;
+  const LONG backWidth = static_cast<LONG>(parameters_.BackBufferWidth);
+  const LONG backHeight = static_cast<LONG>(parameters_.BackBufferHeight);
+  RECT source = {0, 0, backWidth, backHeight};
+  if (pSourceRect) {
+    source = *pSourceRect;
+    if (source.left < 0 || source.top < 0 || source.right > backWidth || source.bottom > backHeight ||
+        source.left >= source.right || source.top >= source.bottom) {
+      return D3DERR_INVALIDCALL;
+    }
+  }
+  MakeCurrent();
+
+  // The frame: drawn again only when its commands differ from the previous frame's.
+  const BOOL sameFrame = lastFrameValid_ && !frameExecuted_ && frameDigest_ == lastFrameDigest_;
+  if (sameFrame) {
+    for (D3D9Command& command : pending_) ReleaseCommand(command);
+    pending_.clear();
+    ++skippedFrames_;
+  } else {
+    Flush();
+  }
+  lastFrameDigest_ = frameDigest_;
+  lastFrameValid_ = TRUE;
+  frameDigest_ = kD3D9DigestSeed;
+  frameExecuted_ = FALSE;
+  ++frameNumber_;
+
+  GLSurfaceState surface = {};
+  GLTakeSurfaceState(dc_, &surface);
+  const LONG surfaceWidth = surface.offscreen ? backWidth : surface.pixelWidth;
+  const LONG surfaceHeight = surface.offscreen ? backHeight : surface.pixelHeight;
+  RECT dest = {0, 0, surfaceWidth, surfaceHeight};
+  if (pDestRect) {
+    const double ratio = surface.devicePixelRatio;
+    dest.left = static_cast<LONG>(pDestRect->left * ratio + 0.5);
+    dest.top = static_cast<LONG>(pDestRect->top * ratio + 0.5);
+    dest.right = static_cast<LONG>(pDestRect->right * ratio + 0.5);
+    dest.bottom = static_cast<LONG>(pDestRect->bottom * ratio + 0.5);
+  }
+
+  const bool redraw = !sameFrame || !presentedOnce_ || surface.damaged || !SameRect(source, lastSource_) ||
+                      !SameRect(dest, lastDest_) || surfaceWidth != lastSurfaceWidth_ ||
+                      surfaceHeight != lastSurfaceHeight_;
+  std::chrono::steady_clock::duration swapTime{};
+  HRESULT hr = D3D_OK;
+  if (redraw && surfaceWidth > 0 && surfaceHeight > 0) {
+    BlitToWindow(source, dest, surfaceWidth, surfaceHeight);
+    const auto before = std::chrono::steady_clock::now();
+    if (!SwapBuffers(dc_)) hr = D3DERR_DEVICELOST;
+    swapTime = std::chrono::steady_clock::now() - before;
+    presentedOnce_ = SUCCEEDED(hr);
+    lastSource_ = source;
+    lastDest_ = dest;
+    lastSurfaceWidth_ = surfaceWidth;
+    lastSurfaceHeight_ = surfaceHeight;
+  }
+  if (parameters_.PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE) PaceToRefresh(swapTime);
+  return hr;
+}
+
+void CTQD3DDevice::BlitToWindow(const RECT& source, const RECT& dest, LONG surfaceWidth, LONG surfaceHeight) {
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer_);
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, backBuffer_->GLTexture(), 0);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, windowFramebuffer_);
+  if (windowFramebuffer_) {
+    const GLenum buffer = GL_COLOR_ATTACHMENT0;
+    glDrawBuffers(1, &buffer);
+  } else {
+    glDrawBuffer(GL_BACK);
+  }
+  glDisable(GL_SCISSOR_TEST);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  appliedRenderStatesValid_ = FALSE;
+  const bool coversSurface = dest.left <= 0 && dest.top <= 0 && dest.right >= surfaceWidth && dest.bottom >= surfaceHeight;
+  if (!coversSurface) {
+    const GLfloat black[4] = {0, 0, 0, 1};
+    glClearBufferfv(GL_COLOR, 0, black);
+  }
+  const bool sameSize = source.right - source.left == dest.right - dest.left &&
+                        source.bottom - source.top == dest.bottom - dest.top;
+  // The back buffer's row 0 is the top row; the window's row 0 is the bottom one.
+  glBlitFramebuffer(source.left, source.top, source.right, source.bottom, dest.left, surfaceHeight - dest.top,
+                    dest.right, surfaceHeight - dest.bottom, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  appliedTargets_[0] = appliedTargets_[1] = ~0u;
+}
+
+void CTQD3DDevice::PaceToRefresh(std::chrono::steady_clock::duration swapTime) {
+  const auto period = std::chrono::nanoseconds(1000000000LL / (refreshRate_ ? refreshRate_ : 60));
+  const auto now = std::chrono::steady_clock::now();
+  // A swap that took a good part of a period waited for the retrace itself.
+  if (swapTime >= period / 4) {
+    lastPresent_ = now;
+    return;
+  }
+  const auto next = lastPresent_ + period;
+  if (next <= now) {
+    lastPresent_ = now;
+    return;
+  }
+  std::this_thread::sleep_until(next);
+  lastPresent_ = next;
+}
+
+HRESULT CTQD3DDevice::GetFrontBufferData(UINT iSwapChain, IDirect3DSurface9* pDestSurface) {
+  if (iSwapChain != 0 || !pDestSurface) return D3DERR_INVALIDCALL;
+  CTQD3DSurface* dest = static_cast<CTQD3DSurface*>(pDestSurface);
+  if (dest->Container() || dest->Format() != D3DFMT_A8R8G8B8) return D3DERR_INVALIDCALL;
+  MakeCurrent();
+  GLSurfaceState surface = {};
+  GLTakeSurfaceState(dc_, &surface);
+  const LONG width = surface.offscreen ? static_cast<LONG>(parameters_.BackBufferWidth) : surface.pixelWidth;
+  const LONG height = surface.offscreen ? static_cast<LONG>(parameters_.BackBufferHeight) : surface.pixelHeight;
+  if (static_cast<LONG>(dest->Width()) != width || static_cast<LONG>(dest->Height()) != height) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (surface.damaged) {
+    // The window was exposed or resized: what it shows is not known; the next Present draws again.
+    presentedOnce_ = FALSE;
+  }
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, windowFramebuffer_);
+  glReadBuffer(windowFramebuffer_ ? GL_COLOR_ATTACHMENT0 : GL_FRONT);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+  std::vector<BYTE> rows(static_cast<size_t>(width) * height * 4);
+  glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  // The window's rows run bottom-up; the surface's top-down.
+  for (LONG y = 0; y < height; ++y) {
+    memcpy(dest->Pixels() + static_cast<size_t>(y) * dest->Pitch(),
+           rows.data() + static_cast<size_t>(height - 1 - y) * width * 4, static_cast<size_t>(width) * 4);
+  }
+  // The alpha of what the screen shows is opaque.
+  for (LONG y = 0; y < height; ++y) {
+    BYTE* row = dest->Pixels() + static_cast<size_t>(y) * dest->Pitch();
+    for (LONG x = 0; x < width; ++x) row[x * 4 + 3] = 0xFF;
+  }
+  return D3D_OK;
+}

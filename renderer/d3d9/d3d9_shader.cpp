@@ -1,0 +1,149 @@
+// Shader objects: SPIR-V code -> GLSL 4.10 (shader_translation.h) -> GL shader object.
+#include "renderer/d3d9/d3d9_shader.h"
+
+#include <GL/glcorearb.h>
+
+#include <algorithm>
+#include <string>
+
+#include "renderer/d3d9/d3d9_device.h"
+#include "renderer/d3d9/d3d9_log.h"
+
+namespace {
+
+constexpr DWORD kSpirvMagic = 0x07230203;
+// Far beyond any shader the compiler makes; stops the walk over code without an end token.
+constexpr size_t kMaxShaderWords = 16u << 20;
+
+// Renames every whole-word occurrence of an identifier in GLSL source.
+std::string RenameIdentifier(const std::string& source, const std::string& from, const std::string& to) {
+  auto isWordChar = [](char ch) { return isalnum(static_cast<unsigned char>(ch)) || ch == '_'; };
+  std::string out;
+  size_t at = 0;
+  while (true) {
+    const size_t found = source.find(from, at);
+    if (found == std::string::npos) break;
+    const bool startOk = found == 0 || !isWordChar(source[found - 1]);
+    const size_t end = found + from.size();
+    const bool endOk = end >= source.size() || !isWordChar(source[end]);
+    out.append(source, at, found - at);
+    out += startOk && endOk ? to : from;
+    at = end;
+  }
+  out.append(source, at, std::string::npos);
+  return out;
+}
+
+}  // namespace
+
+size_t D3D9ShaderCodeWords(const DWORD* code) {
+  if (!code || code[0] != kSpirvMagic) return 0;
+  size_t at = 5;  // the SPIR-V header
+  while (at < kMaxShaderWords) {
+    const DWORD word = code[at];
+    if (word == D3DSIO_END) return at;
+    const DWORD count = word >> 16;
+    if (count == 0) return 0;
+    at += count;
+  }
+  return 0;
+}
+
+HRESULT D3D9CompileShaderCode(const DWORD* code, bool pixelShader, D3D9ShaderCode* out) {
+  const char* kind = pixelShader ? "CreatePixelShader" : "CreateVertexShader";
+  const size_t words = D3D9ShaderCodeWords(code);
+  if (words == 0) {
+    D3D9LogError("%s: the code is not a compiled shader", kind);
+    return D3DERR_INVALIDCALL;
+  }
+  std::string log;
+  HRESULT hr = TranslateSpirvToGlsl(code, words, &out->translated, &log);
+  if (FAILED(hr)) {
+    D3D9LogError("%s: %s", kind, log.c_str());
+    return D3DERR_INVALIDCALL;
+  }
+  if (out->translated.isPixelShader != pixelShader) {
+    D3D9LogError("%s: the code is a %s shader", kind, out->translated.isPixelShader ? "pixel" : "vertex");
+    return D3DERR_INVALIDCALL;
+  }
+  // Both stages of a program share one uniform namespace: each stage's register array gets its own name.
+  TranslatedShader& translated = out->translated;
+  if (!translated.floatConstantArray.empty()) {
+    const std::string name = pixelShader ? "tq_PixelRegisters" : "tq_VertexRegisters";
+    translated.glsl = RenameIdentifier(translated.glsl, translated.floatConstantArray, name);
+    translated.floatConstantArray = name;
+  }
+  const UINT limit = pixelShader ? D3D_PIXEL_CONSTANT_REGISTERS : D3D_VERTEX_CONSTANT_REGISTERS;
+  UINT used = translated.floatConstantArray.empty() ? 0 : translated.floatConstantRegisters;
+  for (const TranslatedPlainConstant& constant : translated.plainConstants) {
+    used = std::max(used, constant.firstRegister + constant.registerCount);
+  }
+  out->registersUsed = std::min(used, limit);
+
+  const GLuint shader = glCreateShader(pixelShader ? GL_FRAGMENT_SHADER : GL_VERTEX_SHADER);
+  const char* source = translated.glsl.c_str();
+  glShaderSource(shader, 1, &source, nullptr);
+  glCompileShader(shader);
+  GLint compiled = GL_FALSE;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+  if (!compiled) {
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    std::string glLog(length > 0 ? static_cast<size_t>(length) : 0u, '\0');
+    if (length > 0) glGetShaderInfoLog(shader, length, nullptr, &glLog[0]);
+    D3D9LogError("%s: the translated shader does not compile: %s", kind, glLog.c_str());
+    glDeleteShader(shader);
+    return D3DERR_INVALIDCALL;
+  }
+  out->glShader = shader;
+  out->id = D3D9NextObjectId();
+  return D3D_OK;
+}
+
+HRESULT CTQD3DVertexShader::Create(CTQD3DDevice* device, const DWORD* code, CTQD3DVertexShader** shader) {
+  D3D9ShaderCode compiled;
+  const HRESULT hr = D3D9CompileShaderCode(code, false, &compiled);
+  if (FAILED(hr)) return hr;
+  CTQD3DVertexShader* created = new CTQD3DVertexShader;
+  created->device_ = device;
+  created->code_ = std::move(compiled);
+  created->SetOwner(device);
+  *shader = created;
+  return D3D_OK;
+}
+
+HRESULT CTQD3DVertexShader::GetDevice(IDirect3DDevice9** ppDevice) {
+  if (!ppDevice) return D3DERR_INVALIDCALL;
+  device_->AddRef();
+  *ppDevice = device_;
+  return D3D_OK;
+}
+
+void CTQD3DVertexShader::Destroy() {
+  device_->ForgetShader(code_.id);
+  glDeleteShader(code_.glShader);
+}
+
+HRESULT CTQD3DPixelShader::Create(CTQD3DDevice* device, const DWORD* code, CTQD3DPixelShader** shader) {
+  D3D9ShaderCode compiled;
+  const HRESULT hr = D3D9CompileShaderCode(code, true, &compiled);
+  if (FAILED(hr)) return hr;
+  CTQD3DPixelShader* created = new CTQD3DPixelShader;
+  created->device_ = device;
+  created->code_ = std::move(compiled);
+  created->SetOwner(device);
+  *shader = created;
+  return D3D_OK;
+}
+
+HRESULT CTQD3DPixelShader::GetDevice(IDirect3DDevice9** ppDevice) {
+  if (!ppDevice) return D3DERR_INVALIDCALL;
+  device_->AddRef();
+  *ppDevice = device_;
+  return D3D_OK;
+}
+
+void CTQD3DPixelShader::Destroy() {
+  device_->ForgetShader(code_.id);
+  glDeleteShader(code_.glShader);
+}

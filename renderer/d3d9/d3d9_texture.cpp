@@ -1,0 +1,198 @@
+// Textures: one GL texture each, with a system-memory copy for the lockable ones.
+#include "renderer/d3d9/d3d9_texture.h"
+
+#include <GL/glcorearb.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "renderer/d3d9/d3d9_device.h"
+#include "renderer/d3d9/d3d9_formats.h"
+#include "renderer/d3d9/d3d9_log.h"
+
+namespace {
+
+INT AlignedPitch(UINT width) { return static_cast<INT>((width * 4u + 63u) & ~63u); }
+
+}  // namespace
+
+HRESULT CTQD3DTexture::Create(CTQD3DDevice* device, UINT width, UINT height, DWORD usage, D3DFORMAT format,
+                              D3DPOOL pool, CTQD3DTexture** texture) {
+  *texture = nullptr;
+  if (width == 0 || height == 0) return D3DERR_INVALIDCALL;
+  if ((usage & ~(DWORD)(D3DUSAGE_RENDERTARGET | D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY)) != 0) {
+    D3D9LogError("CreateTexture: usage 0x%x is not implemented", usage);
+    return D3DERR_INVALIDCALL;
+  }
+  if (!D3D9IsColorFormat(format)) {
+    D3D9LogError("CreateTexture: format %u is not implemented", (UINT)format);
+    return D3DERR_INVALIDCALL;
+  }
+  const bool renderTarget = (usage & D3DUSAGE_RENDERTARGET) != 0;
+  const bool dynamic = (usage & D3DUSAGE_DYNAMIC) != 0;
+  if ((renderTarget && (dynamic || pool != D3DPOOL_DEFAULT)) ||
+      (pool != D3DPOOL_DEFAULT && pool != D3DPOOL_MANAGED) || (dynamic && pool == D3DPOOL_MANAGED)) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (width > device->MaxTextureSize() || height > device->MaxTextureSize()) return D3DERR_INVALIDCALL;
+
+  const bool lockable = dynamic || pool == D3DPOOL_MANAGED;
+  std::vector<BYTE> memory;
+  const INT pitch = AlignedPitch(width);
+  if (lockable) {
+    // The system-memory copy; a size the machine cannot give fails here instead of later.
+    try {
+      memory.assign(static_cast<size_t>(pitch) * height, 0);
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
+  }
+
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  // Stored as the bytes B, G, R, A come, so that uploads and read-backs need no conversion.
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_BGRA,
+               GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  if (!D3D9FormatHasAlpha(format)) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  const GLenum error = glGetError();
+  if (error != GL_NO_ERROR) {
+    glDeleteTextures(1, &name);
+    D3D9LogError("CreateTexture: OpenGL refused a %ux%u texture (0x%x)", width, height, error);
+    return error == GL_OUT_OF_MEMORY ? D3DERR_OUTOFVIDEOMEMORY : D3DERR_INVALIDCALL;
+  }
+  device->ResetAppliedTexture0();
+
+  CTQD3DTexture* created = new CTQD3DTexture;
+  created->device_ = device;
+  created->id_ = D3D9NextObjectId();
+  created->width_ = width;
+  created->height_ = height;
+  created->usage_ = usage;
+  created->format_ = format;
+  created->pool_ = pool;
+  created->glTexture_ = name;
+  created->memory_.swap(memory);
+  created->pitch_ = lockable ? pitch : 0;
+  created->surface_.container_ = created;
+  created->surface_.device_ = device;
+  created->surface_.width_ = width;
+  created->surface_.height_ = height;
+  created->surface_.format_ = format;
+  created->SetOwner(device);
+  *texture = created;
+  return D3D_OK;
+}
+
+void CTQD3DTexture::Destroy() {
+  device_->MakeCurrent();
+  device_->ForgetTexture(glTexture_);
+  glDeleteTextures(1, &glTexture_);
+  glTexture_ = 0;
+}
+
+HRESULT CTQD3DTexture::GetDevice(IDirect3DDevice9** ppDevice) {
+  if (!ppDevice) return D3DERR_INVALIDCALL;
+  device_->AddRef();
+  *ppDevice = device_;
+  return D3D_OK;
+}
+
+HRESULT CTQD3DTexture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) {
+  if (Level != 0 || !pDesc) return D3DERR_INVALIDCALL;
+  return surface_.GetDesc(pDesc);
+}
+
+HRESULT CTQD3DTexture::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) {
+  if (!ppSurfaceLevel) return D3DERR_INVALIDCALL;
+  *ppSurfaceLevel = nullptr;
+  if (Level != 0) return D3DERR_INVALIDCALL;
+  AddRef();
+  *ppSurfaceLevel = &surface_;
+  return D3D_OK;
+}
+
+HRESULT CTQD3DTexture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) {
+  if (Level != 0 || !pLockedRect || memory_.empty() || locked_) {
+    if (pLockedRect && memory_.empty()) {
+      D3D9LogError("LockRect: only dynamic and managed textures can be locked");
+    }
+    return D3DERR_INVALIDCALL;
+  }
+  RECT rect = {0, 0, static_cast<LONG>(width_), static_cast<LONG>(height_)};
+  if (pRect) {
+    if (pRect->left < 0 || pRect->top < 0 || pRect->right > rect.right || pRect->bottom > rect.bottom ||
+        pRect->left >= pRect->right || pRect->top >= pRect->bottom) {
+      return D3DERR_INVALIDCALL;
+    }
+    rect = *pRect;
+  }
+  // Commands recorded before the lock must see the contents as they were.
+  if (!(Flags & D3DLOCK_READONLY)) device_->BeforeTextureChange(this);
+  locked_ = TRUE;
+  lockTop_ = (Flags & D3DLOCK_READONLY) ? 0 : rect.top;
+  lockBottom_ = (Flags & D3DLOCK_READONLY) ? 0 : rect.bottom;
+  pLockedRect->Pitch = pitch_;
+  pLockedRect->pBits = memory_.data() + static_cast<size_t>(rect.top) * pitch_ + static_cast<size_t>(rect.left) * 4;
+  return D3D_OK;
+}
+
+HRESULT CTQD3DTexture::UnlockRect(UINT Level) {
+  if (Level != 0 || !locked_) return D3DERR_INVALIDCALL;
+  locked_ = FALSE;
+  if (lockBottom_ > lockTop_) {
+    if (dirtyBottom_ > dirtyTop_) {
+      dirtyTop_ = std::min(dirtyTop_, lockTop_);
+      dirtyBottom_ = std::max(dirtyBottom_, lockBottom_);
+    } else {
+      dirtyTop_ = lockTop_;
+      dirtyBottom_ = lockBottom_;
+    }
+    ++contentVersion;
+  }
+  return D3D_OK;
+}
+
+HRESULT CTQD3DTexture::UploadPixels(const BYTE* rows, INT pitch) {
+  if (!rows || IsRenderTarget() || pitch < static_cast<INT>(width_ * 4)) return D3DERR_INVALIDCALL;
+  device_->BeforeTextureChange(this);
+  if (!memory_.empty()) {
+    for (UINT y = 0; y < height_; ++y) {
+      memcpy(memory_.data() + static_cast<size_t>(y) * pitch_, rows + static_cast<size_t>(y) * pitch, width_ * 4u);
+    }
+    dirtyTop_ = 0;
+    dirtyBottom_ = static_cast<LONG>(height_);
+  } else {
+    device_->MakeCurrent();
+    glBindTexture(GL_TEXTURE_2D, glTexture_);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch / 4);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_BGRA,
+                    GL_UNSIGNED_INT_8_8_8_8_REV, rows);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    device_->ResetAppliedTexture0();
+  }
+  ++contentVersion;
+  return D3D_OK;
+}
+
+void CTQD3DTexture::UploadPendingRows() {
+  if (dirtyBottom_ <= dirtyTop_) return;
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, glTexture_);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch_ / 4);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, dirtyTop_, static_cast<GLsizei>(width_), dirtyBottom_ - dirtyTop_, GL_BGRA,
+                  GL_UNSIGNED_INT_8_8_8_8_REV, memory_.data() + static_cast<size_t>(dirtyTop_) * pitch_);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  device_->ResetAppliedTexture0();
+  dirtyTop_ = dirtyBottom_ = 0;
+}
