@@ -7,12 +7,13 @@
 
 namespace {
 
-bool HasPragmaOnce(const std::string& text) {
+// Finds a `#pragma once` line and blanks it (glslang would warn that it does not implement it).
+bool TakePragmaOnce(std::string* text) {
   size_t pos = 0;
-  while (pos < text.size()) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string::npos) end = text.size();
-    std::istringstream line(text.substr(pos, end - pos));
+  while (pos < text->size()) {
+    size_t end = text->find('\n', pos);
+    if (end == std::string::npos) end = text->size();
+    std::istringstream line(text->substr(pos, end - pos));
     std::string hash, pragma, once;
     line >> hash;
     if (hash == "#") {
@@ -21,7 +22,10 @@ bool HasPragmaOnce(const std::string& text) {
       pragma = "pragma";
       line >> once;
     }
-    if (pragma == "pragma" && once == "once") return true;
+    if (pragma == "pragma" && once == "once") {
+      text->replace(pos, end - pos, "");
+      return true;
+    }
     pos = end + 1;
   }
   return false;
@@ -86,7 +90,7 @@ bool CTQHlslIncludes::Open(const std::string& name, bool system, const std::stri
     return false;
   }
   bool seen = !seenFiles_.insert(*resolvedName).second;
-  if (HasPragmaOnce(*text)) {
+  if (TakePragmaOnce(text)) {
     if (seen && pragmaOnceFiles_.count(*resolvedName)) text->clear();
     pragmaOnceFiles_.insert(*resolvedName);
   }

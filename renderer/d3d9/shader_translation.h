@@ -4,8 +4,11 @@
 //
 //  - Float constant registers c0..cN-1 are one array `uniform vec4 <floatConstantArray>[floatConstantRegisters]`,
 //    element i being register ci, a direct image of the device's shadow register file.
-//    Where a shader holds int/bool constants (which cannot share the flattened array), each such member
-//    is a plain uniform listed in `plainConstants`; its value comes from the float register file too.
+//    Where a shader holds int/bool constants (which cannot share the flattened array), every constant
+//    of that shader is a uniform listed in `plainConstants` (glslName "tq_ps_c.c<register>", a member of
+//    a uniform of structure type); its value comes from the float register file too, converted:
+//    kFloat is float/vecN (glUniform*fv), kInt is int (glUniform1iv, the float truncated), kBool is
+//    uint (glUniform1uiv, 1 where the float is not 0).
 //  - Samplers are `uniform sampler2D` named in `samplers`, each bound to texture unit = its s register.
 //  - Varyings have fixed locations by semantic: TEXCOORDn -> n (0..7), COLORn -> 8 + n (0..1),
 //    so any vertex/pixel shader pair links. Pixel outputs COLORn / SV_TARGETn -> location n.

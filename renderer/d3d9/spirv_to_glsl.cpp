@@ -287,10 +287,16 @@ bool Translation::MapConstants() {
         base != SPVC_BASETYPE_BOOLEAN) {
       return Fail("constant '" + ranges[m].name + "' has an unsupported type");
     }
-    c.glslName = Prefix() + "c" + std::to_string(c.firstRegister);
-    spvc_compiler_set_member_name(compiler_, list[0].base_type_id, m, c.glslName.c_str());
+    // SPIRV-Cross writes the block as one uniform of structure type: "tq_ps_c.c<register>".
+    std::string member = "c" + std::to_string(c.firstRegister);
+    c.glslName = Prefix() + "c." + member;
+    spvc_compiler_set_member_name(compiler_, list[0].base_type_id, m, member.c_str());
     out_->plainConstants.push_back(c);
   }
+  std::string structName = Prefix() + "Constants";
+  std::string variableName = Prefix() + "c";
+  spvc_compiler_set_name(compiler_, list[0].base_type_id, structName.c_str());
+  spvc_compiler_set_name(compiler_, list[0].id, variableName.c_str());
   spvc_compiler_unset_decoration(compiler_, list[0].id, SpvDecorationBinding);
   spvc_compiler_unset_decoration(compiler_, list[0].id, SpvDecorationDescriptorSet);
   return true;
