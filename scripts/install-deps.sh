@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool x11-apps x11-utils imagemagick
   clang libclang-rt-14-dev
   mpv qt6-qpa-plugins fonts-dejavu-core
+  locales
 )
 
 missing=()
