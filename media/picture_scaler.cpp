@@ -20,6 +20,8 @@ int ScalerThreadCount() {
 SwsContext* MakeContext(int source_width, int source_height, int source_format, int target_width,
                         int target_height) {
   if (source_width <= 0 || source_height <= 0 || source_format < 0) return nullptr;
+  // Asked first because a threaded context that fails to initialise leaks its slice contexts (FFmpeg 5.1).
+  if (!sws_isSupportedInput(static_cast<AVPixelFormat>(source_format))) return nullptr;
   SwsContext* context = sws_alloc_context();
   if (!context) return nullptr;
   av_opt_set_int(context, "srcw", source_width, 0);
