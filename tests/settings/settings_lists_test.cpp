@@ -121,17 +121,6 @@ TEST_P(FileListTest, RefusesToRemoveTheActiveEntryOrAnIndexBeyondTheList) {
   EXPECT_TRUE(SameRecord(store_, before));
 }
 
-TEST_P(FileListTest, RemovingAFullListMovesTheLastEntryDown) {
-  for (int i = 0; i < 15; ++i) Add(("f" + std::to_string(i)).c_str());
-  ActiveIndex() = 14;
-  EXPECT_EQ(Remove(3), 14u);
-  EXPECT_STREQ(Get(3), "f4");
-  EXPECT_STREQ(Get(13), "f14");
-  EXPECT_STREQ(Active(), "f14");
-  EXPECT_TRUE(SlotIsZero(14));
-  EXPECT_EQ(Add("again"), 15u);
-}
-
 TEST_P(FileListTest, ActiveEntryIsNullWhenTheIndexIsNotBelowTheCount) {
   EXPECT_EQ(Active(), nullptr) << "empty list, index 0";
   Add("a");

@@ -37,37 +37,6 @@ class ScriptReaderTest : public ScratchDirTest {
   CTQSettings store_;
 };
 
-TEST_F(ScriptReaderTest, ReadsEveryKindOfKey) {
-  LoadBody(
-      "//\n// Vantor Script\n//\n\n"
-      "version = 1.5;\nwindow_width = 1280;\nwindow_height = 720;\nfullscreen = yes;\n"
-      "adapter = 2;\nscreen_diagonal = 52.5;\nscreen_aspect = 1.7778;\n"
-      "show_channel = CHANNEL_RIGHT;\ntemporal_interleave = yes;\nviewer_distance = 96;\n"
-      "invert_channels = yes;\nproscenium = 0.05;\nseparation = -0.25;\n"
-      "encoder += \"enc2.fx\";\ndefault_encoder = 1;\ndefault_decoder = 0;\n"
-      "refresh_rate = 59.94;\nrenderer_width = 1920;\nrenderer_height = 1080;\n"
-      "content += \"movie.avi\";\ncontent += \"still.png\";\ndefault_content = 1;\n");
-  EXPECT_FLOAT_EQ(store_.version, 1.5f);
-  EXPECT_EQ(store_.window_width, 1280);
-  EXPECT_EQ(store_.window_height, 720);
-  EXPECT_EQ(store_.fullscreen, 1);
-  EXPECT_EQ(store_.adapter, 2);
-  EXPECT_FLOAT_EQ(store_.screen_diagonal, 52.5f);
-  EXPECT_FLOAT_EQ(store_.screen_aspect, 1.7778f);
-  EXPECT_EQ(store_.show_channel, CHANNEL_RIGHT);
-  EXPECT_EQ(store_.temporal_interleave, 1);
-  EXPECT_FLOAT_EQ(store_.viewer_distance, 96.0f);
-  EXPECT_EQ(store_.invert_channels, 1);
-  EXPECT_FLOAT_EQ(store_.proscenium, 0.05f) << "the script holds the fraction, stored as written";
-  EXPECT_FLOAT_EQ(store_.separation, -0.25f);
-  EXPECT_FLOAT_EQ(store_.refresh_rate, 59.94f);
-  EXPECT_EQ(store_.renderer_width, 1920);
-  EXPECT_EQ(store_.renderer_height, 1080);
-  EXPECT_STREQ(store_.GetActiveEncoder(), "enc2.fx");
-  EXPECT_STREQ(store_.GetActiveDecoder(), "dec.fx");
-  EXPECT_STREQ(store_.GetActiveContent(), "still.png");
-}
-
 TEST_F(ScriptReaderTest, CommentsAndBlankLinesAreSkippedWhereverTheyStand) {
   LoadBody(
       "\n\n   // a comment; with = signs and a window_width = 1;\n"
@@ -328,14 +297,6 @@ TEST_F(ScriptReaderTest, FailsCleanlyForADirectoryAFifoOrAnUnreadableFile) {
   if (geteuid() != 0) {  // permissions do not stop root from reading
     EXPECT_EQ(store_.Load("locked.ini"), 1);
   }
-}
-
-TEST_F(ScriptReaderTest, NeverWritesTheScriptWhileReadingIt) {
-  std::string script = std::string(kShaders) + "window_width = 5;\n";
-  WriteFile("settings.ini", script);
-  ASSERT_EQ(store_.Load("settings.ini"), 0);
-  EXPECT_EQ(ReadFile("settings.ini"), script);
-  EXPECT_EQ(ListDir("."), "dec.fx enc.fx enc2.fx movie.avi settings.ini still.png ");
 }
 
 }  // namespace
