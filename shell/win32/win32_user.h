@@ -187,8 +187,6 @@ struct CREATESTRUCTW {
 #define SM_CYMENU 15
 #define SM_CXFULLSCREEN 16
 #define SM_CYFULLSCREEN 17
-#define SM_CXSIZEFRAME 32
-#define SM_CYSIZEFRAME 33
 #define SM_CMONITORS 80
 
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
