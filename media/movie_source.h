@@ -22,7 +22,9 @@ int MovieOpen(const char* path, int* pixel_format, int* width, int* height);
 // stream; each complete picture is converted into the converted picture and followed by a wait of
 // `delay_ms` milliseconds (the player's 1000 / refresh_rate). Packets that complete no picture cost no
 // wait. At the end of the file the pictures the decoder still holds are delivered, one per step, and then
-// the movie seeks back to its start, so playback loops. Does nothing when no movie is open. Always 0.
+// the movie seeks back to its start, so playback loops; a pass that converted no picture at all waits
+// once at the rewind, so a file with nothing to show is not re-read in a busy loop. Does nothing when no
+// movie is open. Always 0.
 int MovieReadFrame(int delay_ms);
 
 // How many pictures have been converted since the movie was opened; 0 when none is open. Tells a caller
