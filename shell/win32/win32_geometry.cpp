@@ -51,7 +51,9 @@ void UpdateStateBits(Win32Window* window) {
   if (!widget->isHidden()) window->style |= WS_VISIBLE;
   if (window->IsTopLevel()) {
     const Qt::WindowStates states = widget->windowState();
-    if (states & (Qt::WindowMaximized | Qt::WindowFullScreen)) window->style |= WS_MAXIMIZE;
+    if (window->maximized || (states & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+      window->style |= WS_MAXIMIZE;
+    }
     if (states & Qt::WindowMinimized) window->style |= WS_MINIMIZE;
   }
 }
@@ -75,7 +77,7 @@ void Win32SyncGeometry(HWND hwnd, bool state_changed) {
     const Qt::WindowStates states = widget->windowState();
     if (states & Qt::WindowMinimized) {
       size_state = SIZE_MINIMIZED;
-    } else if (states & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+    } else if (window->maximized || (states & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
       size_state = SIZE_MAXIMIZED;
     } else if (window->geometry_reported && widget->isVisible() &&
                FrameMargins(widget) != window->frame_margins) {
@@ -127,6 +129,7 @@ BOOL ShowWindow(HWND hwnd, int command) {
   QWidget* widget = window->widget;
   const BOOL was_visible = widget->isHidden() ? FALSE : TRUE;
   const Qt::WindowStates old_states = window->IsTopLevel() ? widget->windowState() : Qt::WindowStates();
+  const bool was_maximized = window->maximized;
   window->applying_geometry = true;
   switch (command) {
     case SW_HIDE:
@@ -146,6 +149,12 @@ BOOL ShowWindow(HWND hwnd, int command) {
       } else {
         widget->show();
       }
+      if (window->IsTopLevel() && window->maximized) {
+        window->maximized = false;
+        window->applying_geometry = false;
+        ApplyOuterRect(window, ToQRect(window->normal_rect));
+        window->applying_geometry = true;
+      }
       if (window->IsTopLevel()) widget->activateWindow();
       break;
     case SW_SHOWMAXIMIZED:
@@ -154,15 +163,17 @@ BOOL ShowWindow(HWND hwnd, int command) {
         Win32NotImplemented("ShowWindow", "maximising a child window");
         return was_visible;
       }
-      if ((window->style & WS_CAPTION) == WS_CAPTION) {
-        widget->showMaximized();
-      } else {
-        // A maximised window without a caption covers its whole screen.
-        widget->setMinimumSize(0, 0);
-        widget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        widget->showFullScreen();
-        widget->setGeometry(ScreenOf(widget)->geometry());
-      }
+      if (!window->maximized) window->normal_rect = window->rect;
+      window->maximized = true;
+      window->applying_geometry = false;
+      if (old_states & Qt::WindowMinimized) widget->showNormal();
+      // A window without a caption covers its whole screen; one with a caption the work area.
+      ApplyOuterRect(window, (window->style & WS_CAPTION) == WS_CAPTION
+                                 ? ScreenOf(widget)->availableGeometry()
+                                 : ScreenOf(widget)->geometry());
+      window->applying_geometry = true;
+      widget->show();
+      widget->raise();
       widget->activateWindow();
       break;
     case SW_MINIMIZE:
@@ -182,7 +193,8 @@ BOOL ShowWindow(HWND hwnd, int command) {
   }
   window->applying_geometry = false;
   if (window->IsTopLevel()) Win32LayoutFrame(window);
-  const bool state_changed = window->IsTopLevel() && widget->windowState() != old_states;
+  const bool state_changed = window->IsTopLevel() && (widget->windowState() != old_states ||
+                                                      was_maximized != window->maximized);
   if (!window->IsTopLevel()) Win32LayoutRenderSurface(window->parent);
   UpdateStateBits(window);
   Win32SyncGeometry(hwnd, state_changed);

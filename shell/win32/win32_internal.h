@@ -63,6 +63,8 @@ struct Win32Window {
   int size_state = SIZE_RESTORED;
   QMargins frame_margins;       // window-manager frame around a top-level, as last applied
   bool applying_geometry = false;
+  bool maximized = false;        // ShowWindow(SW_SHOWMAXIMIZED) and not restored since
+  RECT normal_rect = {0, 0, 0, 0};  // where a maximised window is restored to
   bool created = false;          // WM_CREATE has been handled; geometry messages may flow
 
   bool IsTopLevel() const { return (style & WS_CHILD) == 0; }

@@ -251,8 +251,9 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
       if (window->IsTopLevel() && window->widget) {
         // Dropping WS_MAXIMIZE or WS_MINIMIZE takes the window out of that state in place.
         const DWORD dropped = old_style & ~static_cast<DWORD>(value) & (WS_MAXIMIZE | WS_MINIMIZE);
+        if (dropped & WS_MAXIMIZE) window->maximized = false;
         window->applying_geometry = true;
-        if (dropped) {
+        if (dropped && window->widget->windowState() != Qt::WindowNoState) {
           const QRect frame = window->widget->frameGeometry();
           window->widget->setWindowState(Qt::WindowNoState);
           window->widget->move(frame.topLeft());
