@@ -108,6 +108,7 @@ HRESULT CTQD3DDevice::Initialize(HWND window, const D3DPRESENT_PARAMETERS& param
   if (surface.offscreen) {
     // A device without a window presents into this picture of the back buffer's size.
     glGenTextures(1, &windowTexture_);
+    glActiveTexture(GL_TEXTURE0 + kD3D9UploadTextureUnit);
     glBindTexture(GL_TEXTURE_2D, windowTexture_);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, parameters_.BackBufferWidth, parameters_.BackBufferHeight, 0, GL_BGRA,
                  GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);

@@ -65,9 +65,8 @@ class CTQD3DDevice final : public CTQD3DObject<IDirect3DDevice9> {
   void BeforeTextureChange(CTQD3DTexture* texture);
   // A shader is going away: its linked programs go with it.
   void ForgetShader(unsigned long long shaderId);
-  // A GL texture is going away, or texture unit 0 was used for an upload: forget what was bound.
+  // A GL texture is going away: forget where it was bound.
   void ForgetTexture(unsigned glTexture);
-  void ResetAppliedTexture0();
   // Frames Present did not draw again because nothing had changed, since the device was created.
   unsigned long long SkippedFrames() const { return skippedFrames_; }
 

@@ -155,8 +155,6 @@ void CTQD3DDevice::ForgetTexture(unsigned glTexture) {
   }
 }
 
-void CTQD3DDevice::ResetAppliedTexture0() { appliedTextures_[0] = kUnknownBinding; }
-
 void CTQD3DDevice::Execute(D3D9Command& command) {
   if (command.kind == D3D9Command::kClear) {
     ExecuteClear(command);
@@ -326,7 +324,12 @@ void CTQD3DDevice::ExecuteDraw(D3D9Command& c) {
     D3D9UploadPlainUniform(uniform, file);
   }
   if (program->pixelOffset >= 0) {
-    glUniform2f(program->pixelOffset, 1.0f / target->Width(), -1.0f / target->Height());
+    // Half a pixel moves GL's pixel centres onto Direct3D 9's integer ones, where a full-target quad
+    // samples texel i exactly at its edge i/W. Direct3D hardware, with its fixed-point texel addressing,
+    // lands on texel i there; GL's float interpolation may land a hair below. Stopping 1/256 of a pixel
+    // short of the half keeps every sample inside texel i, as on Direct3D 9.
+    const float shift = 1.0f - 1.0f / 128.0f;
+    glUniform2f(program->pixelOffset, shift / target->Width(), -shift / target->Height());
   }
 
   for (UINT unit = 0; unit < D3D_MAX_SAMPLERS; ++unit) {

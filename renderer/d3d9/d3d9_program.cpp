@@ -163,7 +163,6 @@ void D3D9UploadPlainUniform(const D3D9PlainUniform& uniform, const std::vector<f
   };
   int components = 1;
   bool isInt = false, isBool = false, isUnsigned = false;
-  int columns = 0;
   switch (uniform.glType) {
     case GL_FLOAT: components = 1; break;
     case GL_FLOAT_VEC2: components = 2; break;
@@ -178,32 +177,7 @@ void D3D9UploadPlainUniform(const D3D9PlainUniform& uniform, const std::vector<f
     case GL_BOOL_VEC2: components = 2; isBool = true; break;
     case GL_BOOL_VEC3: components = 3; isBool = true; break;
     case GL_BOOL_VEC4: components = 4; isBool = true; break;
-    case GL_FLOAT_MAT2: columns = 2; components = 2; break;
-    case GL_FLOAT_MAT3: columns = 3; components = 3; break;
-    case GL_FLOAT_MAT4: columns = 4; components = 4; break;
-    case GL_FLOAT_MAT4x3: columns = 4; components = 3; break;
-    case GL_FLOAT_MAT3x4: columns = 3; components = 4; break;
     default: return;
-  }
-  if (columns) {
-    // One register per column, as Direct3D 9 packs matrices (column_major).
-    std::vector<float> data;
-    for (int element = 0; element < uniform.arraySize; ++element) {
-      for (int column = 0; column < columns; ++column) {
-        for (int row = 0; row < components; ++row) {
-          data.push_back(reg(uniform.firstRegister + element * columns + column, row));
-        }
-      }
-    }
-    const GLsizei n = uniform.arraySize;
-    switch (uniform.glType) {
-      case GL_FLOAT_MAT2: glUniformMatrix2fv(uniform.location, n, GL_FALSE, data.data()); break;
-      case GL_FLOAT_MAT3: glUniformMatrix3fv(uniform.location, n, GL_FALSE, data.data()); break;
-      case GL_FLOAT_MAT4: glUniformMatrix4fv(uniform.location, n, GL_FALSE, data.data()); break;
-      case GL_FLOAT_MAT4x3: glUniformMatrix4x3fv(uniform.location, n, GL_FALSE, data.data()); break;
-      default: glUniformMatrix3x4fv(uniform.location, n, GL_FALSE, data.data()); break;
-    }
-    return;
   }
   std::vector<float> floats;
   std::vector<GLint> ints;

@@ -20,7 +20,7 @@ enum D3D9VertexSemantic {
 
 struct D3D9PlainUniform {
   int location;
-  unsigned glType;    // GL_FLOAT_VEC4, GL_INT, GL_FLOAT_MAT4 ...
+  unsigned glType;    // GL_FLOAT_VEC4, GL_INT, GL_BOOL ...
   int arraySize;
   UINT firstRegister;
   bool pixelStage;

@@ -15,25 +15,6 @@ constexpr DWORD kSpirvMagic = 0x07230203;
 // Far beyond any shader the compiler makes; stops the walk over code without an end token.
 constexpr size_t kMaxShaderWords = 16u << 20;
 
-// Renames every whole-word occurrence of an identifier in GLSL source.
-std::string RenameIdentifier(const std::string& source, const std::string& from, const std::string& to) {
-  auto isWordChar = [](char ch) { return isalnum(static_cast<unsigned char>(ch)) || ch == '_'; };
-  std::string out;
-  size_t at = 0;
-  while (true) {
-    const size_t found = source.find(from, at);
-    if (found == std::string::npos) break;
-    const bool startOk = found == 0 || !isWordChar(source[found - 1]);
-    const size_t end = found + from.size();
-    const bool endOk = end >= source.size() || !isWordChar(source[end]);
-    out.append(source, at, found - at);
-    out += startOk && endOk ? to : from;
-    at = end;
-  }
-  out.append(source, at, std::string::npos);
-  return out;
-}
-
 }  // namespace
 
 size_t D3D9ShaderCodeWords(const DWORD* code) {
@@ -66,13 +47,7 @@ HRESULT D3D9CompileShaderCode(const DWORD* code, bool pixelShader, D3D9ShaderCod
     D3D9LogError("%s: the code is a %s shader", kind, out->translated.isPixelShader ? "pixel" : "vertex");
     return D3DERR_INVALIDCALL;
   }
-  // Both stages of a program share one uniform namespace: each stage's register array gets its own name.
-  TranslatedShader& translated = out->translated;
-  if (!translated.floatConstantArray.empty()) {
-    const std::string name = pixelShader ? "tq_PixelRegisters" : "tq_VertexRegisters";
-    translated.glsl = RenameIdentifier(translated.glsl, translated.floatConstantArray, name);
-    translated.floatConstantArray = name;
-  }
+  const TranslatedShader& translated = out->translated;
   const UINT limit = pixelShader ? D3D_PIXEL_CONSTANT_REGISTERS : D3D_VERTEX_CONSTANT_REGISTERS;
   UINT used = translated.floatConstantArray.empty() ? 0 : translated.floatConstantRegisters;
   for (const TranslatedPlainConstant& constant : translated.plainConstants) {

@@ -53,6 +53,7 @@ HRESULT CTQD3DTexture::Create(CTQD3DDevice* device, UINT width, UINT height, DWO
   }
   GLuint name = 0;
   glGenTextures(1, &name);
+  glActiveTexture(GL_TEXTURE0 + kD3D9UploadTextureUnit);
   glBindTexture(GL_TEXTURE_2D, name);
   // Stored as the bytes B, G, R, A come, so that uploads and read-backs need no conversion.
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_BGRA,
@@ -68,7 +69,6 @@ HRESULT CTQD3DTexture::Create(CTQD3DDevice* device, UINT width, UINT height, DWO
     D3D9LogError("CreateTexture: OpenGL refused a %ux%u texture (0x%x)", width, height, error);
     return error == GL_OUT_OF_MEMORY ? D3DERR_OUTOFVIDEOMEMORY : D3DERR_INVALIDCALL;
   }
-  device->ResetAppliedTexture0();
 
   CTQD3DTexture* created = new CTQD3DTexture;
   created->device_ = device;
@@ -171,6 +171,7 @@ HRESULT CTQD3DTexture::UploadPixels(const BYTE* rows, INT pitch) {
     dirtyBottom_ = static_cast<LONG>(height_);
   } else {
     device_->MakeCurrent();
+    glActiveTexture(GL_TEXTURE0 + kD3D9UploadTextureUnit);
     glBindTexture(GL_TEXTURE_2D, glTexture_);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch / 4);
@@ -178,7 +179,6 @@ HRESULT CTQD3DTexture::UploadPixels(const BYTE* rows, INT pitch) {
                     GL_UNSIGNED_INT_8_8_8_8_REV, rows);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glBindTexture(GL_TEXTURE_2D, 0);
-    device_->ResetAppliedTexture0();
   }
   ++contentVersion;
   return D3D_OK;
@@ -186,13 +186,13 @@ HRESULT CTQD3DTexture::UploadPixels(const BYTE* rows, INT pitch) {
 
 void CTQD3DTexture::UploadPendingRows() {
   if (dirtyBottom_ <= dirtyTop_) return;
-  glActiveTexture(GL_TEXTURE0);
+  glActiveTexture(GL_TEXTURE0 + kD3D9UploadTextureUnit);
   glBindTexture(GL_TEXTURE_2D, glTexture_);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch_ / 4);
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, dirtyTop_, static_cast<GLsizei>(width_), dirtyBottom_ - dirtyTop_, GL_BGRA,
                   GL_UNSIGNED_INT_8_8_8_8_REV, memory_.data() + static_cast<size_t>(dirtyTop_) * pitch_);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-  device_->ResetAppliedTexture0();
+  glBindTexture(GL_TEXTURE_2D, 0);
   dirtyTop_ = dirtyBottom_ = 0;
 }

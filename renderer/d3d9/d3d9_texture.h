@@ -17,6 +17,10 @@
 class CTQD3DDevice;
 class CTQD3DTexture;
 
+// The texture unit through which textures are created and uploaded, next to the sampler units, so that
+// those keep their bindings.
+constexpr unsigned kD3D9UploadTextureUnit = D3D_MAX_SAMPLERS;
+
 class CTQD3DSurface final : public CTQD3DObject<IDirect3DSurface9> {
  public:
   // A system-memory surface with one reference.

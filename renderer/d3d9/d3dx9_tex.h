@@ -26,9 +26,7 @@
 #define D3DX_FILTER_TRIANGLE (4 << 0)
 #define D3DX_FILTER_BOX (5 << 0)
 
-#define _FACDD3DX 0x876
-#define MAKE_DDHRESULT(code) ((HRESULT)(0x80000000u | (_FACDD3DX << 16) | (DWORD)(code)))
-#define D3DXERR_INVALIDDATA MAKE_DDHRESULT(2905)
+#define D3DXERR_INVALIDDATA MAKE_D3DHRESULT(2905)
 
 // The largest image accepted, in pixels (a 64-megapixel picture needs 256 MiB as 32-bit pixels).
 #define TQ_D3DX_MAX_IMAGE_PIXELS (64u * 1024u * 1024u)

@@ -1,0 +1,230 @@
+// A device without a window (it presents into an offscreen picture of the back buffer's size), with
+// shaders compiled from HLSL through D3DXCompileShader, as the renderer does it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "renderer/d3d9/d3dx9.h"
+
+// The renderer's vertex shader: clip-space positions through the matrix in c4..c7, TEXCOORD0 unchanged.
+inline const char* kQuadVertexShader = R"(
+float4x4 modelViewProj : register(c4);
+struct VS_INPUT { float4 inPosition : POSITION; float2 inTexCoord : TEXCOORD0; };
+struct VS_OUTPUT { float4 outPosition : POSITION; float2 outTexCoord0 : TEXCOORD0; };
+VS_OUTPUT main(VS_INPUT input) {
+  VS_OUTPUT output;
+  output.outPosition = mul(modelViewProj, input.inPosition);
+  output.outTexCoord0 = input.inTexCoord;
+  return output;
+}
+)";
+
+// Copies sampler s0 to COLOR0.
+inline const char* kCopyPixelShader = R"(
+sampler2D source : register(s0);
+float4 main(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(source, uv); }
+)";
+
+struct QuadVertex {
+  float x, y, z, u, v;
+};
+inline const QuadVertex kQuad[4] = {
+    {-1.0f, 1.0f, 0.0f, 0.0f, 0.0f},
+    {1.0f, 1.0f, 0.0f, 1.0f, 0.0f},
+    {-1.0f, -1.0f, 0.0f, 0.0f, 1.0f},
+    {1.0f, -1.0f, 0.0f, 1.0f, 1.0f},
+};
+
+// Equal pixel lists, or where the first difference is.
+inline ::testing::AssertionResult SamePixels(const std::vector<uint32_t>& actual, const std::vector<uint32_t>& expected,
+                                             UINT width) {
+  if (actual.size() != expected.size()) return ::testing::AssertionFailure() << "sizes differ";
+  for (size_t i = 0; i < actual.size(); ++i) {
+    if (actual[i] != expected[i]) {
+      char text[96];
+      snprintf(text, sizeof(text), "at %u,%u: 0x%08x instead of 0x%08x", static_cast<unsigned>(i % width),
+               static_cast<unsigned>(i / width), actual[i], expected[i]);
+      return ::testing::AssertionFailure() << text;
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+class DeviceTest : public ::testing::Test {
+ protected:
+  static constexpr UINT kBackWidth = 64;
+  static constexpr UINT kBackHeight = 48;
+
+  void SetUp() override { CreateDevice(D3DPRESENT_INTERVAL_ONE); }
+
+  void CreateDevice(UINT presentationInterval) {
+    d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+    ASSERT_NE(d3d_, nullptr);
+    D3DPRESENT_PARAMETERS parameters = {};
+    parameters.BackBufferWidth = kBackWidth;
+    parameters.BackBufferHeight = kBackHeight;
+    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
+    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    parameters.Windowed = TRUE;
+    parameters.EnableAutoDepthStencil = TRUE;
+    parameters.AutoDepthStencilFormat = D3DFMT_D16;
+    parameters.PresentationInterval = presentationInterval;
+    ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                                 D3DCREATE_MULTITHREADED | D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device_),
+              D3D_OK);
+    ASSERT_EQ(device_->GetRenderTarget(0, &backBuffer_), D3D_OK);
+    vertexShader_ = CompileVertexShader(kQuadVertexShader);
+    ASSERT_NE(vertexShader_, nullptr);
+    const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    device_->SetVertexShaderConstantF(4, identity, 4);
+    device_->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
+    device_->SetRenderState(D3DRS_ZENABLE, FALSE);
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    for (DWORD s = 0; s < 2; ++s) {
+      device_->SetSamplerState(s, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+      device_->SetSamplerState(s, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    }
+  }
+
+  void TearDown() override {
+    if (vertexShader_) {
+      EXPECT_EQ(vertexShader_->Release(), 0u);
+    }
+    if (backBuffer_) {
+      EXPECT_EQ(backBuffer_->Release(), 0u);
+    }
+    if (device_) {
+      EXPECT_EQ(device_->Release(), 0u);
+    }
+    if (d3d_) {
+      EXPECT_EQ(d3d_->Release(), 0u);
+    }
+  }
+
+  IDirect3DVertexShader9* CompileVertexShader(const char* source) {
+    ID3DXBuffer* code = nullptr;
+    ID3DXBuffer* messages = nullptr;
+    HRESULT hr = D3DXCompileShader(source, static_cast<UINT>(strlen(source)), nullptr, nullptr, "main", "vs_3_0", 0,
+                                   &code, &messages, nullptr);
+    if (messages) {
+      if (FAILED(hr)) ADD_FAILURE() << static_cast<const char*>(messages->GetBufferPointer());
+      messages->Release();
+    }
+    if (FAILED(hr)) return nullptr;
+    IDirect3DVertexShader9* shader = nullptr;
+    hr = device_->CreateVertexShader(static_cast<const DWORD*>(code->GetBufferPointer()), &shader);
+    code->Release();
+    EXPECT_EQ(hr, D3D_OK);
+    return shader;
+  }
+
+  IDirect3DPixelShader9* CompilePixelShader(const char* source) {
+    ID3DXBuffer* code = nullptr;
+    ID3DXBuffer* messages = nullptr;
+    HRESULT hr = D3DXCompileShader(source, static_cast<UINT>(strlen(source)), nullptr, nullptr, "main", "ps_3_0", 0,
+                                   &code, &messages, nullptr);
+    if (messages) {
+      if (FAILED(hr)) ADD_FAILURE() << static_cast<const char*>(messages->GetBufferPointer());
+      messages->Release();
+    }
+    if (FAILED(hr)) return nullptr;
+    IDirect3DPixelShader9* shader = nullptr;
+    hr = device_->CreatePixelShader(static_cast<const DWORD*>(code->GetBufferPointer()), &shader);
+    code->Release();
+    EXPECT_EQ(hr, D3D_OK);
+    return shader;
+  }
+
+  // A dynamic A8R8G8B8 texture filled with pixel(x, y) as 0xAARRGGBB.
+  IDirect3DTexture9* MakeTexture(UINT width, UINT height, const std::function<uint32_t(UINT, UINT)>& pixel) {
+    IDirect3DTexture9* texture = nullptr;
+    EXPECT_EQ(device_->CreateTexture(width, height, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture,
+                                     nullptr),
+              D3D_OK);
+    if (!texture) return nullptr;
+    Fill(texture, width, height, pixel);
+    return texture;
+  }
+
+  void Fill(IDirect3DTexture9* texture, UINT width, UINT height, const std::function<uint32_t(UINT, UINT)>& pixel) {
+    D3DLOCKED_RECT locked = {};
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    for (UINT y = 0; y < height; ++y) {
+      uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
+      for (UINT x = 0; x < width; ++x) row[x] = pixel(x, y);
+    }
+    ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+  }
+
+  IDirect3DTexture9* MakeTarget(UINT width, UINT height) {
+    IDirect3DTexture9* texture = nullptr;
+    EXPECT_EQ(device_->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
+                                     &texture, nullptr),
+              D3D_OK);
+    return texture;
+  }
+
+  // The pixels of a render target as 0xAARRGGBB, row 0 first.
+  std::vector<uint32_t> ReadTarget(IDirect3DSurface9* target) {
+    D3DSURFACE_DESC desc = {};
+    target->GetDesc(&desc);
+    IDirect3DSurface9* copy = nullptr;
+    EXPECT_EQ(device_->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
+                                                   nullptr),
+              D3D_OK);
+    std::vector<uint32_t> pixels;
+    if (!copy) return pixels;
+    EXPECT_EQ(device_->GetRenderTargetData(target, copy), D3D_OK);
+    pixels = ReadSurface(copy, desc.Width, desc.Height);
+    copy->Release();
+    return pixels;
+  }
+
+  std::vector<uint32_t> ReadTexture(IDirect3DTexture9* texture) {
+    IDirect3DSurface9* surface = nullptr;
+    texture->GetSurfaceLevel(0, &surface);
+    std::vector<uint32_t> pixels = ReadTarget(surface);
+    surface->Release();
+    return pixels;
+  }
+
+  // What the (offscreen) window shows, as 0xAARRGGBB, top row first.
+  std::vector<uint32_t> ReadFront() {
+    IDirect3DSurface9* copy = nullptr;
+    EXPECT_EQ(device_->CreateOffscreenPlainSurface(kBackWidth, kBackHeight, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &copy,
+                                                   nullptr),
+              D3D_OK);
+    std::vector<uint32_t> pixels;
+    if (!copy) return pixels;
+    EXPECT_EQ(device_->GetFrontBufferData(0, copy), D3D_OK);
+    pixels = ReadSurface(copy, kBackWidth, kBackHeight);
+    copy->Release();
+    return pixels;
+  }
+
+  static std::vector<uint32_t> ReadSurface(IDirect3DSurface9* surface, UINT width, UINT height) {
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    D3DLOCKED_RECT locked = {};
+    EXPECT_EQ(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    for (UINT y = 0; y < height; ++y) {
+      memcpy(&pixels[static_cast<size_t>(y) * width], static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, width * 4);
+    }
+    surface->UnlockRect();
+    return pixels;
+  }
+
+  void DrawQuad() {
+    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, kQuad, sizeof(QuadVertex)), D3D_OK);
+  }
+
+  IDirect3D9* d3d_ = nullptr;
+  IDirect3DDevice9* device_ = nullptr;
+  IDirect3DSurface9* backBuffer_ = nullptr;
+  IDirect3DVertexShader9* vertexShader_ = nullptr;
+};
