@@ -15,5 +15,5 @@ float4 main(float2 uv : TEXCOORD0) : COLOR0
     for (int i = 0; i < 3; i++) sum += weights[i];
     float2 o = offsets[1] + offsets[2];
     float3 v = mul(identity3, luma);
-    return float4(sum, o.x + o.y + table2d[1][0], doubled, dot(v, float3(1, 1, 1)));
+    return float4(sum * 10, (o.x + o.y + table2d[1][0]) * 10, doubled * 100, dot(v, float3(1, 1, 1)) * 100) / 255.0;
 }

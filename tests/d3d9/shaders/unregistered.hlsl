@@ -12,5 +12,5 @@ sampler2D fixed0 : register(s0);
 float4 main(float2 uv : TEXCOORD0) : COLOR
 {
     float4 a = tex2D(first, uv) + tex2D(second, uv) + tex2D(fixed0, uv);
-    return float4(brightness, tint.y, colourMatrix[0][1], redLum) + a * 0.0 + explicit0 * 0.0 + explicit1 * 0.0;
+    return float4(brightness, tint.y, colourMatrix[0][1], redLum * 255.0) / 255.0 + a * 0.0 + explicit0 * 0.0 + explicit1 * 0.0;
 }

@@ -1,0 +1,360 @@
+// D3DXCompileShader / D3DXCompileShaderFromFileA and TranslateSpirvToGlsl without a device: results,
+// message buffers, includes, hostile files, and the GLSL contract the device relies on.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "renderer/d3d9/d3dx9_shader.h"
+#include "renderer/d3d9/shader_translation.h"
+
+namespace {
+
+const std::string kShaders = TQ_TEST_SHADER_DIR;
+
+const char kSmallShader[] = "float4 c0 : register(c0);\nfloat4 main(float2 uv : TEXCOORD0) : COLOR { return c0; }\n";
+
+struct Compiled {
+  HRESULT hr = E_FAIL;
+  std::vector<DWORD> code;
+  std::string messages;
+};
+
+Compiled Collect(HRESULT hr, ID3DXBuffer* code, ID3DXBuffer* messages) {
+  Compiled c;
+  c.hr = hr;
+  if (code) {
+    const DWORD* words = static_cast<const DWORD*>(code->GetBufferPointer());
+    c.code.assign(words, words + code->GetBufferSize() / 4);
+    EXPECT_EQ(code->Release(), 0u);
+  }
+  if (messages) {
+    c.messages = static_cast<const char*>(messages->GetBufferPointer());
+    EXPECT_EQ(messages->Release(), 0u);
+  }
+  return c;
+}
+
+Compiled CompileFile(const std::string& path, const char* profile = "ps_3_0", const D3DXMACRO* defines = nullptr,
+                     ID3DXInclude* include = nullptr) {
+  ID3DXBuffer* code = nullptr;
+  ID3DXBuffer* messages = nullptr;
+  HRESULT hr = D3DXCompileShaderFromFileA(path.c_str(), defines, include, "main", profile, 0, &code, &messages, nullptr);
+  return Collect(hr, code, messages);
+}
+
+Compiled CompileText(const std::string& text, const char* profile = "ps_3_0", ID3DXInclude* include = nullptr) {
+  ID3DXBuffer* code = nullptr;
+  ID3DXBuffer* messages = nullptr;
+  HRESULT hr = D3DXCompileShader(text.data(), static_cast<UINT>(text.size()), nullptr, include, "main", profile, 0,
+                                 &code, &messages, nullptr);
+  return Collect(hr, code, messages);
+}
+
+TranslatedShader Translate(const Compiled& c, std::string* log = nullptr) {
+  TranslatedShader out;
+  std::string ignored;
+  EXPECT_EQ(TranslateSpirvToGlsl(c.code.data(), c.code.size(), &out, log ? log : &ignored), S_OK)
+      << (log ? *log : ignored);
+  return out;
+}
+
+class ShaderFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::path(::testing::TempDir()) /
+           ("tq_shader_" + std::to_string(getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  std::string Write(const std::string& name, const std::string& bytes) {
+    std::string path = (dir_ / name).string();
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+
+  std::filesystem::path dir_;
+};
+
+std::string Utf16(const std::string& ascii, bool bigEndian) {
+  std::string out = bigEndian ? std::string("\xFE\xFF", 2) : std::string("\xFF\xFE", 2);
+  for (char c : ascii) {
+    if (bigEndian) out += '\0';
+    out += c;
+    if (!bigEndian) out += '\0';
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(ShaderCompile, CodeIsSpirvClosedByTheEndTokenAndWarningsDoNotFail) {
+  Compiled c = CompileFile(kShaders + "/truncation.hlsl");
+  ASSERT_EQ(c.hr, S_OK) << c.messages;
+  ASSERT_GT(c.code.size(), 5u);
+  EXPECT_EQ(c.code.front(), 0x07230203u);
+  EXPECT_EQ(c.code.back(), 0x0000FFFFu);
+}
+
+TEST(ShaderCompile, FailuresReturnAFailingResultWithTheCompilerText) {
+  Compiled syntax = CompileFile(kShaders + "/syntax_error.hlsl");
+  EXPECT_EQ(syntax.hr, E_FAIL);
+  EXPECT_TRUE(syntax.code.empty());
+  EXPECT_NE(syntax.messages.find("syntax_error.hlsl:4"), std::string::npos) << syntax.messages;
+
+  // glslang only warns about a missing entry point and emits an empty shader; here it is an error.
+  Compiled noMain = CompileFile(kShaders + "/no_main.hlsl");
+  EXPECT_EQ(noMain.hr, E_FAIL);
+  EXPECT_TRUE(noMain.code.empty());
+  EXPECT_NE(noMain.messages.find("entry point 'main' not found"), std::string::npos) << noMain.messages;
+
+  Compiled missing = CompileFile(kShaders + "/does_not_exist.hlsl");
+  EXPECT_EQ(missing.hr, D3DXERR_INVALIDDATA);
+  EXPECT_NE(missing.messages.find("cannot open"), std::string::npos) << missing.messages;
+
+  Compiled emptyName = CompileFile("");
+  EXPECT_EQ(emptyName.hr, D3DXERR_INVALIDDATA);
+}
+
+TEST(ShaderCompile, ArgumentsItDoesNotImplementFailLoudly) {
+  ID3DXBuffer* code = reinterpret_cast<ID3DXBuffer*>(1);
+  ID3DXConstantTable* table = reinterpret_cast<ID3DXConstantTable*>(1);
+  EXPECT_EQ(D3DXCompileShader(kSmallShader, sizeof(kSmallShader) - 1, nullptr, nullptr, "main", "ps_3_0", 0, &code,
+                              nullptr, &table),
+            E_NOTIMPL);
+  EXPECT_EQ(code, nullptr);
+  EXPECT_EQ(table, nullptr);
+  EXPECT_EQ(D3DXCompileShader(kSmallShader, sizeof(kSmallShader) - 1, nullptr, nullptr, "main", "ps_3_0",
+                              D3DXSHADER_PACKMATRIX_ROWMAJOR, &code, nullptr, nullptr),
+            E_NOTIMPL);
+  EXPECT_EQ(CompileText(kSmallShader, "ps_4_0").hr, D3DERR_INVALIDCALL);
+  EXPECT_EQ(CompileText(kSmallShader, "fx_2_0").hr, D3DERR_INVALIDCALL);
+  EXPECT_EQ(D3DXCompileShader(nullptr, 10, nullptr, nullptr, "main", "ps_3_0", 0, &code, nullptr, nullptr),
+            D3DERR_INVALIDCALL);
+  // Optimisation and debug flags are accepted; the source length may count the terminator.
+  ID3DXBuffer* ok = nullptr;
+  EXPECT_EQ(D3DXCompileShader(kSmallShader, sizeof(kSmallShader), nullptr, nullptr, "main", "ps_3_0",
+                              D3DXSHADER_DEBUG | D3DXSHADER_OPTIMIZATION_LEVEL3, &ok, nullptr, nullptr),
+            S_OK);
+  ASSERT_NE(ok, nullptr);
+  ok->Release();
+}
+
+TEST(ShaderCompile, MacrosAreDefinedAndInvalidNamesRefused) {
+  const std::string source = "float4 main() : COLOR { return GAIN * TWICE(1.0); }";
+  D3DXMACRO macros[] = {{"GAIN", "0.25"}, {"TWICE(x)", "(2.0 * (x))"}, {nullptr, nullptr}};
+  ID3DXBuffer* code = nullptr;
+  ID3DXBuffer* messages = nullptr;
+  HRESULT hr = D3DXCompileShader(source.data(), static_cast<UINT>(source.size()), macros, nullptr, "main", "ps_3_0",
+                                 0, &code, &messages, nullptr);
+  Compiled c = Collect(hr, code, messages);
+  EXPECT_EQ(c.hr, S_OK) << c.messages;
+  D3DXMACRO bad[] = {{"1X", "2"}, {nullptr, nullptr}};
+  EXPECT_EQ(D3DXCompileShader(source.data(), static_cast<UINT>(source.size()), bad, nullptr, "main", "ps_3_0", 0,
+                              &code, nullptr, nullptr),
+            D3DERR_INVALIDCALL);
+}
+
+TEST_F(ShaderFiles, HostileFilesFailOrCompileWithAMessage) {
+  const std::string body = "float4 main(float2 uv : TEXCOORD0) : COLOR { return float4(uv, 0, 1); }\n";
+  std::string deep = "float4 main() : COLOR { return " + std::string(20000, '(') + "1" + std::string(20000, ')') +
+                     "; }\n";
+  std::string chain = "float4 c0 : register(c0);\nfloat4 main() : COLOR { return c0.x";
+  for (int i = 0; i < 20000; ++i) chain += "+c0.x";
+  chain += "; }\n";
+  std::string binary;
+  for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919) & 0xFF);
+  std::string controls(2048, '\x01');
+
+  struct Case {
+    std::string name;
+    std::string bytes;
+    HRESULT hr;
+    std::string message;  // expected in the message buffer ("" = anything)
+  };
+  const std::vector<Case> cases = {
+      {"empty.hlsl", "", E_FAIL, "entry point 'main' not found"},
+      {"only_comment.hlsl", "// nothing here\n", E_FAIL, "entry point 'main' not found"},
+      {"binary.hlsl", binary, D3DXERR_INVALIDDATA, "not shader text"},
+      {"controls.hlsl", controls, D3DXERR_INVALIDDATA, "not shader text"},
+      {"bom8.hlsl", "\xEF\xBB\xBF" + body, S_OK, ""},
+      {"utf16le.hlsl", Utf16(body, false), S_OK, ""},
+      {"utf16be.hlsl", Utf16(body, true), S_OK, ""},
+      {"utf16odd.hlsl", Utf16(body, false) + "x", D3DXERR_INVALIDDATA, "odd number"},
+      {"latin1_comment.hlsl", "// Gr\xF6\xDF" "e\n" + body, S_OK, ""},
+      {"deep.hlsl", deep, E_FAIL, "nested more than"},
+      {"chain.hlsl", chain, E_FAIL, "nested more than"},
+      {"self.hlsl", "#include \"self.hlsl\"\n" + body, E_FAIL, "#include nested more than"},
+      {"guarded_self.hlsl", "#ifndef ONCE\n#define ONCE\n#include \"guarded_self.hlsl\"\n" + body + "#endif\n", S_OK,
+       ""},
+      {"cycle_a.hlsl", "#include \"sub/cycle_b.hlsli\"\n" + body, E_FAIL, "#include nested more than"},
+      {"missing_include.hlsl", "#include \"nowhere.hlsli\"\n" + body, E_FAIL, "nowhere.hlsli"},
+  };
+  Write("sub/cycle_b.hlsli", "#include \"../cycle_a.hlsl\"\n");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Compiled result = CompileFile(Write(c.name, c.bytes));
+    EXPECT_EQ(result.hr, c.hr) << result.messages;
+    EXPECT_NE(result.messages.find(c.message), std::string::npos) << result.messages;
+    EXPECT_EQ(result.code.empty(), FAILED(c.hr));
+  }
+  // Not a regular file: refused without reading (a FIFO or device would block or never end).
+  EXPECT_EQ(CompileFile(dir_.string()).hr, D3DXERR_INVALIDDATA);
+  EXPECT_EQ(CompileFile("/dev/zero").hr, D3DXERR_INVALIDDATA);
+}
+
+TEST_F(ShaderFiles, IncludesResolveRelativeToTheIncludingFileAndEditsAreSeen) {
+  std::string main = Write("main.hlsl", "#include \"lib/a.hlsli\"\nfloat4 main() : COLOR { return A; }\n");
+  Write("lib/a.hlsli", "#include \"b.hlsli\"\n#define A float4(B, 0, 0, 1)\n");
+  Write("lib/b.hlsli", "#define B 0.25\n");
+  std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path("/");  // includes do not depend on the working directory
+  Compiled first = CompileFile(main);
+  std::filesystem::current_path(previous);
+  ASSERT_EQ(first.hr, S_OK) << first.messages;
+
+  // Same file again: same code. An edited include: new code (the cache key covers included text).
+  Compiled again = CompileFile(main);
+  EXPECT_EQ(again.code, first.code);
+  Write("lib/b.hlsli", "#define B 0.5\n");
+  Compiled edited = CompileFile(main);
+  ASSERT_EQ(edited.hr, S_OK) << edited.messages;
+  EXPECT_NE(edited.code, first.code);
+}
+
+namespace {
+
+// Serves files from a map; records what it was asked for and checks that everything is closed.
+class MapInclude : public ID3DXInclude {
+ public:
+  HRESULT Open(D3DXINCLUDE_TYPE type, LPCSTR name, LPCVOID parent, LPCVOID* data, UINT* bytes) override {
+    auto found = files.find(name);
+    if (found == files.end()) return E_FAIL;
+    asked.push_back(std::string(name) + (type == D3DXINC_SYSTEM ? " system" : " local"));
+    parents[name] = parent;
+    *data = found->second.data();
+    *bytes = static_cast<UINT>(found->second.size());
+    ++open;
+    return S_OK;
+  }
+  HRESULT Close(LPCVOID) override {
+    --open;
+    return S_OK;
+  }
+  std::map<std::string, std::string> files;
+  std::map<std::string, LPCVOID> parents;
+  std::vector<std::string> asked;
+  int open = 0;
+};
+
+}  // namespace
+
+TEST(ShaderCompile, IncludeHandlerServesIncludesWithTheirParentsData) {
+  MapInclude include;
+  include.files["a.h"] = "#include <b.h>\n#define A 0.5\n";
+  include.files["b.h"] = "#define B 0.25\n";
+  Compiled c = CompileText("#include \"a.h\"\nfloat4 main() : COLOR { return float4(A, B, 0, 1); }\n", "ps_3_0",
+                           &include);
+  EXPECT_EQ(c.hr, S_OK) << c.messages;
+  EXPECT_EQ(include.asked, (std::vector<std::string>{"a.h local", "b.h system"}));
+  EXPECT_EQ(include.parents["a.h"], nullptr);
+  EXPECT_EQ(include.parents["b.h"], include.files["a.h"].data());
+  EXPECT_EQ(include.open, 0);
+}
+
+TEST(ShaderTranslation, VertexShaderFollowsTheDeviceContract) {
+  Compiled vs = CompileText(R"(
+float4x4 modelViewProj : register(c4);
+struct VS_OUTPUT { float4 position : POSITION; float2 uv : TEXCOORD0; float4 tint : COLOR0; };
+VS_OUTPUT main(float4 position : POSITION, float2 uv : TEXCOORD0) {
+  VS_OUTPUT o;
+  o.position = mul(modelViewProj, position);
+  o.uv = uv;
+  o.tint = float4(uv, 0, 1);
+  return o;
+})",
+                            "vs_3_0");
+  ASSERT_EQ(vs.hr, S_OK) << vs.messages;
+  TranslatedShader t = Translate(vs);
+  EXPECT_FALSE(t.isPixelShader);
+  EXPECT_TRUE(t.usesPixelOffset);
+  EXPECT_EQ(t.floatConstantArray, "tq_vs_c");
+  EXPECT_EQ(t.floatConstantRegisters, 8u);
+  EXPECT_EQ(t.glsl.compare(0, 12, "#version 410"), 0) << t.glsl;
+  for (const char* expected :
+       {"uniform vec2 tq_PixelOffset;", "layout(location = 0) in vec4 tq_a_POSITION0;",
+        "layout(location = 8) in vec2 tq_a_TEXCOORD0;", "layout(location = 0) out vec2 tq_v_TEXCOORD0;",
+        "layout(location = 8) out vec4 tq_v_COLOR0;", "gl_Position.xy += tq_PixelOffset * gl_Position.w;",
+        "gl_Position.y = -gl_Position.y;"}) {
+    EXPECT_NE(t.glsl.find(expected), std::string::npos) << expected << "\n" << t.glsl;
+  }
+}
+
+TEST(ShaderTranslation, InputsTakeLocationsFromTheirSemanticsNotTheirOrder) {
+  Compiled ps = CompileText(R"(
+struct PS_IN { float4 pos : POSITION; float2 t1 : TEXCOORD1; float4 colour : COLOR0; float2 t0 : TEXCOORD0; };
+float4 main(PS_IN i) : COLOR { return float4(i.t0 + i.t1, 0, 1) * i.colour + i.pos * 0.0; })");
+  ASSERT_EQ(ps.hr, S_OK) << ps.messages;
+  TranslatedShader t = Translate(ps);
+  for (const char* expected : {"layout(location = 1) in vec2 tq_v_TEXCOORD1;", "layout(location = 8) in vec4 tq_v_COLOR0;",
+                               "layout(location = 0) in vec2 tq_v_TEXCOORD0;", "#define tq_ps_POSITION0 gl_FragCoord"}) {
+    EXPECT_NE(t.glsl.find(expected), std::string::npos) << expected << "\n" << t.glsl;
+  }
+}
+
+TEST(ShaderTranslation, RegisterLayoutsThatCannotWorkAreRefused) {
+  struct Case {
+    const char* source;
+    const char* message;  // from the compiler or the translation
+  };
+  const Case cases[] = {
+      {"float4 a : register(c3); float4 b : register(c3);\nfloat4 main() : COLOR { return a + b; }", "overlap"},
+      {"float4 a : register(c224);\nfloat4 main() : COLOR { return a; }", "the last is c223"},
+      {"sampler2D s : register(s16);\nfloat4 main(float2 uv : TEXCOORD0) : COLOR { return tex2D(s, uv); }",
+       "the last is s15"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    Compiled compiled = CompileText(c.source);
+    std::string log = compiled.messages;
+    HRESULT hr = compiled.hr;
+    if (SUCCEEDED(hr)) {
+      TranslatedShader out;
+      hr = TranslateSpirvToGlsl(compiled.code.data(), compiled.code.size(), &out, &log);
+      EXPECT_TRUE(out.glsl.empty());
+    }
+    EXPECT_TRUE(FAILED(hr));
+    EXPECT_NE(log.find(c.message), std::string::npos) << log;
+  }
+}
+
+TEST(ShaderTranslation, RegistersOutOfDeclarationOrderSizeTheArrayByTheHighest) {
+  Compiled ps = CompileText("float4 hi : register(c9);\nfloat4 lo : register(c1);\n"
+                            "float4 main() : COLOR { return hi + lo; }");
+  ASSERT_EQ(ps.hr, S_OK) << ps.messages;
+  TranslatedShader t = Translate(ps);
+  EXPECT_EQ(t.floatConstantRegisters, 10u);
+  EXPECT_NE(t.glsl.find("uniform vec4 tq_ps_c[10];"), std::string::npos) << t.glsl;
+}
+
+TEST(ShaderTranslation, CodeThatIsNotFromTheCompilerIsRefused) {
+  TranslatedShader out;
+  std::string log;
+  const DWORD garbage[] = {1, 2, 3, 4, 5, 6, 0x0000FFFF};
+  EXPECT_EQ(TranslateSpirvToGlsl(garbage, 7, &out, &log), D3DERR_INVALIDCALL);
+  EXPECT_FALSE(log.empty());
+  EXPECT_EQ(TranslateSpirvToGlsl(nullptr, 0, &out, &log), D3DERR_INVALIDCALL);
+  // A truncated module: the header is right, the instructions are cut.
+  Compiled ps = CompileText(kSmallShader);
+  ASSERT_EQ(ps.hr, S_OK);
+  EXPECT_TRUE(FAILED(TranslateSpirvToGlsl(ps.code.data(), ps.code.size() / 2, &out, &log)));
+}

@@ -1,0 +1,219 @@
+// HLSL shader files of the forms public Direct3D 9 shaders use, compiled by D3DXCompileShaderFromFileA,
+// drawn by the device and read back: registers, samplers, MRT outputs, VPOS, fmod and the bridged
+// constructs must give the values Direct3D 9 gives.
+#include <string>
+
+#include "tests/d3d9/test_device_fixture.h"
+
+namespace {
+
+const std::string kShaders = TQ_TEST_SHADER_DIR;
+
+uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return a << 24 | r << 16 | g << 8 | b; }
+
+class ShaderDeviceTest : public DeviceTest {
+ protected:
+  static constexpr UINT kWidth = 8;
+  static constexpr UINT kHeight = 6;
+
+  IDirect3DPixelShader9* CompileFile(const std::string& name) {
+    ID3DXBuffer* code = nullptr;
+    ID3DXBuffer* messages = nullptr;
+    std::string path = kShaders + "/" + name;
+    HRESULT hr = D3DXCompileShaderFromFileA(path.c_str(), nullptr, nullptr, "main", "ps_3_0", 0, &code, &messages,
+                                            nullptr);
+    if (messages) {
+      if (FAILED(hr)) ADD_FAILURE() << static_cast<const char*>(messages->GetBufferPointer());
+      messages->Release();
+    }
+    if (FAILED(hr)) return nullptr;
+    IDirect3DPixelShader9* shader = nullptr;
+    EXPECT_EQ(device_->CreatePixelShader(static_cast<const DWORD*>(code->GetBufferPointer()), &shader), D3D_OK);
+    code->Release();
+    return shader;
+  }
+
+  // Draws the quad with `shader` into two kWidth x kHeight targets; returns their pixels.
+  void Draw(IDirect3DPixelShader9* shader, std::vector<uint32_t>* first, std::vector<uint32_t>* second = nullptr) {
+    ASSERT_NE(shader, nullptr);
+    IDirect3DTexture9* targets[2] = {MakeTarget(kWidth, kHeight), MakeTarget(kWidth, kHeight)};
+    IDirect3DSurface9* surfaces[2] = {};
+    for (int i = 0; i < 2; ++i) targets[i]->GetSurfaceLevel(0, &surfaces[i]);
+    device_->BeginScene();
+    device_->SetRenderTarget(0, surfaces[0]);
+    device_->SetRenderTarget(1, surfaces[1]);
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF123456, 1.0f, 0);
+    device_->SetVertexShader(vertexShader_);
+    device_->SetPixelShader(shader);
+    DrawQuad();
+    device_->EndScene();
+    *first = ReadTarget(surfaces[0]);
+    if (second) *second = ReadTarget(surfaces[1]);
+    device_->SetRenderTarget(0, backBuffer_);
+    device_->SetRenderTarget(1, nullptr);
+    device_->SetPixelShader(nullptr);
+    for (int i = 0; i < 2; ++i) {
+      surfaces[i]->Release();
+      targets[i]->Release();
+    }
+    EXPECT_EQ(shader->Release(), 0u);
+  }
+
+  void SetConstant(UINT reg, float x, float y = 0, float z = 0, float w = 0) {
+    const float v[4] = {x, y, z, w};
+    device_->SetPixelShaderConstantF(reg, v, 1);
+  }
+
+  static void ExpectEverywhere(const std::vector<uint32_t>& pixels, uint32_t value) {
+    ASSERT_EQ(pixels.size(), static_cast<size_t>(kWidth) * kHeight);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+      ASSERT_EQ(pixels[i], value) << "pixel " << i % kWidth << "," << i / kWidth << std::hex << " reads " << pixels[i];
+    }
+  }
+};
+
+}  // namespace
+
+TEST_F(ShaderDeviceTest, RegistersReachTheShaderByNumber) {
+  // c0 + arr[1] (arr at c12) -> target 0; (p5.xy, arr[2].w, row 1 of mul(m, x-axis)) -> target 1.
+  // Registers in 1/255 units, so the 8-bit targets hold them exactly.
+  SetConstant(0, 1 / 255.f, 2 / 255.f, 3 / 255.f, 4 / 255.f);
+  SetConstant(13, 10 / 255.f, 20 / 255.f, 30 / 255.f, 40 / 255.f);
+  SetConstant(5, 5 / 255.f, 6 / 255.f, 7, 8);
+  SetConstant(14, 0, 0, 0, 9 / 255.f);
+  const float mScaled[16] = {11, 12 / 255.f, 13, 14, 21, 22, 23, 24, 31, 32, 33, 34, 41, 42, 43, 44};
+  device_->SetPixelShaderConstantF(16, mScaled, 4);
+  std::vector<uint32_t> first, second;
+  Draw(CompileFile("registers.hlsl"), &first, &second);
+  // mul(m, (1,0,0,0)).y = m[1][0] = c16.y: column-major packing, a register holds a matrix column.
+  ExpectEverywhere(first, Argb(44, 11, 22, 33));
+  ExpectEverywhere(second, Argb(12, 5, 6, 9));
+}
+
+TEST_F(ShaderDeviceTest, ColourOutputsLandInTheTargetOfTheirNumber) {
+  SetConstant(0, 0.2f, 0.4f, 0.6f, 0.8f);
+  SetConstant(1, 0.8f, 0.6f, 0.4f, 0.2f);
+  std::vector<uint32_t> first, second;
+  Draw(CompileFile("mrt_struct_order.hlsl"), &first, &second);  // struct { COLOR1; COLOR0; }
+  ExpectEverywhere(first, Argb(204, 51, 102, 153));
+  ExpectEverywhere(second, Argb(51, 204, 153, 102));
+
+  SetConstant(8, 0.2f, 0.4f, 0.6f, 0.8f);
+  SetConstant(9, 0.8f, 0.6f, 0.4f, 0.2f);
+  Draw(CompileFile("mrt_out_params.hlsl"), &first, &second);  // out COLOR1 before out COLOR0
+  ExpectEverywhere(first, Argb(204, 51, 102, 153));
+  ExpectEverywhere(second, Argb(51, 204, 153, 102));
+}
+
+TEST_F(ShaderDeviceTest, VposIsTheIntegerPixelPositionFromTheTopLeft) {
+  for (const char* file : {"vpos_parity.hlsl", "vpos_in_float4.hlsl"}) {
+    SCOPED_TRACE(file);
+    std::vector<uint32_t> pixels;
+    Draw(CompileFile(file), &pixels);
+    ASSERT_EQ(pixels.size(), static_cast<size_t>(kWidth) * kHeight);
+    for (UINT y = 0; y < kHeight; ++y) {
+      for (UINT x = 0; x < kWidth; ++x) {
+        uint32_t expected = std::string(file) == "vpos_parity.hlsl" ? Argb(y % 2, x, y, x % 2) : Argb(255, x, y, 0);
+        ASSERT_EQ(pixels[y * kWidth + x], expected) << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST_F(ShaderDeviceTest, ModuloTakesTheSignOfTheDividend) {
+  SetConstant(0, -0.125f, 0.3f, -5.0f, 3.0f);
+  std::vector<uint32_t> pixels;
+  Draw(CompileFile("modulo_sign.hlsl"), &pixels);
+  // 32 + 8 * (fmod(-0.125, 0.3), -0.125 % 0.3, -5 % 3, fmod(0.125, 0.3)) = (31, 31, 16, 33); the
+  // floor-style modulo of GLSL would give (33, 33, 40, 33).
+  ExpectEverywhere(pixels, Argb(33, 31, 31, 16));
+}
+
+TEST_F(ShaderDeviceTest, UnregisteredConstantsTakeFreeRegistersAndInitialValuesAreKept) {
+  // brightness -> c2, tint -> c3, colourMatrix -> c4..c6; redLum = 0.25 written in the file.
+  SetConstant(2, 10 / 255.f);
+  SetConstant(3, 0, 20 / 255.f);
+  SetConstant(5, 30 / 255.f);  // colourMatrix[0][1]: column 1, row 0
+  IDirect3DTexture9* black = MakeTexture(2, 2, [](UINT, UINT) { return 0xFF000000u; });
+  for (DWORD s = 0; s < 3; ++s) device_->SetTexture(s, black);
+  std::vector<uint32_t> pixels;
+  Draw(CompileFile("unregistered.hlsl"), &pixels);
+  for (DWORD s = 0; s < 3; ++s) device_->SetTexture(s, nullptr);
+  black->Release();
+  ExpectEverywhere(pixels, Argb(64, 10, 20, 30));
+}
+
+TEST_F(ShaderDeviceTest, SamplersWithoutRegisterTakeTheNextFreeUnitsInOrder) {
+  IDirect3DTexture9* textures[3] = {MakeTexture(2, 2, [](UINT, UINT) { return 0xFF0000FFu; }),
+                                    MakeTexture(2, 2, [](UINT, UINT) { return 0xFF00FF00u; }),
+                                    MakeTexture(2, 2, [](UINT, UINT) { return 0xFFFF0000u; })};
+  for (DWORD s = 0; s < 3; ++s) device_->SetTexture(s, textures[s]);
+  std::vector<uint32_t> first, second;
+  Draw(CompilePixelShader(R"(
+sampler a;                        // s1
+sampler2D fixed0 : register(s0);
+sampler b;                        // s2
+void main(float2 uv : TEXCOORD0, out float4 o0 : COLOR0, out float4 o1 : COLOR1) {
+  o0 = tex2D(a, uv) + tex2D(fixed0, uv) * 0.0;
+  o1 = tex2D(b, uv);
+})"),
+       &first, &second);
+  for (DWORD s = 0; s < 3; ++s) {
+    device_->SetTexture(s, nullptr);
+    textures[s]->Release();
+  }
+  ExpectEverywhere(first, 0xFF00FF00u);
+  ExpectEverywhere(second, 0xFFFF0000u);
+}
+
+TEST_F(ShaderDeviceTest, EffectFileDecodesSideBySideThroughItsSampler) {
+  // 16 x 6 source: the left half's texels are (x, y), the right half's (x + 100, y).
+  IDirect3DTexture9* source = MakeTexture(16, kHeight, [](UINT x, UINT y) {
+    return x < 8 ? Argb(255, x, y, 0) : Argb(255, x - 8 + 100, y, 0);
+  });
+  device_->SetTexture(0, source);
+  std::vector<uint32_t> left, right;
+  Draw(CompileFile("effect_decoder.fx"), &left, &right);
+  device_->SetTexture(0, nullptr);
+  source->Release();
+  // The eye targets are 8 wide: eye pixel x reads source column x / 2 of its half... of a 16-wide source
+  // sampled at u = x / 8 / 2, i.e. texel x of the half.
+  for (UINT y = 0; y < kHeight; ++y) {
+    for (UINT x = 0; x < kWidth; ++x) {
+      ASSERT_EQ(left[y * kWidth + x], Argb(255, x, y, 0)) << x << "," << y;
+      ASSERT_EQ(right[y * kWidth + x], Argb(255, x + 100, y, 0)) << x << "," << y;
+    }
+  }
+}
+
+TEST_F(ShaderDeviceTest, BridgedStaticTablesAndIncludesGiveTheWrittenValues) {
+  std::vector<uint32_t> pixels;
+  Draw(CompileFile("static_tables.hlsl"), &pixels);
+  ExpectEverywhere(pixels, Argb(100, 10, 30, 50));
+
+  SetConstant(0, 10 / 255.f, 20 / 255.f, 30 / 255.f, 40 / 255.f);
+  Draw(CompileFile("include_main.hlsl"), &pixels);  // Scaled(c0) from lib/common.hlsli: c0 * 2
+  ExpectEverywhere(pixels, Argb(80, 20, 40, 60));
+}
+
+TEST_F(ShaderDeviceTest, IntAndBoolConstantsReadTheFloatRegisters) {
+  SetConstant(0, 10, 20, 30, 40);  // scale
+  SetConstant(1, 2);               // count
+  SetConstant(2, 1);               // enabled: b0 has no float register, it moved to the first free one
+  std::vector<uint32_t> pixels;
+  Draw(CompileFile("int_bool_constants.hlsl"), &pixels);
+  ExpectEverywhere(pixels, Argb(80, 20, 40, 60));
+
+  SetConstant(2, 0);
+  Draw(CompileFile("int_bool_constants.hlsl"), &pixels);
+  ExpectEverywhere(pixels, Argb(255, 0, 0, 0));
+}
+
+TEST_F(ShaderDeviceTest, EveryLookupFormAndInputSemanticCompilesAndLinks) {
+  for (const char* file : {"lookups.hlsl", "truncation.hlsl"}) {
+    SCOPED_TRACE(file);
+    std::vector<uint32_t> pixels;
+    Draw(CompileFile(file), &pixels);
+    EXPECT_EQ(pixels.size(), static_cast<size_t>(kWidth) * kHeight);
+  }
+}
