@@ -131,9 +131,9 @@ TEST_F(ShaderDeviceTest, ModuloTakesTheSignOfTheDividend) {
 
 TEST_F(ShaderDeviceTest, UnregisteredConstantsTakeFreeRegistersAndInitialValuesAreKept) {
   // brightness -> c2, tint -> c3, colourMatrix -> c4..c6; redLum = 0.25 written in the file.
-  SetConstant(2, 10 / 255.f);
-  SetConstant(3, 0, 20 / 255.f);
-  SetConstant(5, 30 / 255.f);  // colourMatrix[0][1]: column 1, row 0
+  SetConstant(2, 10);
+  SetConstant(3, 0, 20);
+  SetConstant(5, 30);  // colourMatrix[0][1]: column 1, row 0
   IDirect3DTexture9* black = MakeTexture(2, 2, [](UINT, UINT) { return 0xFF000000u; });
   for (DWORD s = 0; s < 3; ++s) device_->SetTexture(s, black);
   std::vector<uint32_t> pixels;
