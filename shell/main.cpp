@@ -1,6 +1,7 @@
 // Process entry point: brings the system up in a fixed order, runs the main loop, tears it down.
 #include <cstdio>
 
+#include "renderer/renderer.h"
 #include "settings/settings.h"
 #include "shell/window.h"
 
@@ -14,7 +15,8 @@ void ReportError(const char* message) {
 
 // Releases whatever start-up brought up; safe on objects that were never initialised.
 void ShutdownAll() {
-  // Player and renderer shut down here, before the window, once they land.
+  // The player shuts down here, before the renderer, once it lands.
+  g_renderer.Shutdown();
   g_window.Destroy();
 }
 
@@ -41,7 +43,17 @@ int main() {
     ShutdownAll();
     return 0;
   }
-  // Start-up steps 3 (renderer) and 4-5 (player, content) join here.
+  if (g_renderer.Initialize(g_window.GetHandle(), static_cast<uint32_t>(g_settings.renderer_width),
+                            static_cast<uint32_t>(g_settings.renderer_height), g_settings.GetActiveDecoder(),
+                            g_settings.GetActiveEncoder(), 0) != 0) {
+    ReportError("Failed to initialize renderer (terminal failure)");
+    ShutdownAll();
+    return 0;
+  }
+  // The device is always created windowed, but the window may already be full screen (the setting was
+  // applied by Create): present the way the window is shown, without the status-bar margin.
+  g_renderer.SetFullscreen(g_window.IsFullscreen());
+  // Start-up steps 4-5 (player, content) join here.
   RunMainLoop();
   g_settings.Save("settings.ini");
   ShutdownAll();
