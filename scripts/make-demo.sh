@@ -23,11 +23,15 @@ cp -r "$root"/shaders/. "$dest/shaders/"
   printf 'screen_diagonal = 24.00;\nscreen_aspect = 1.7778;\nshow_channel = CHANNEL_BOTH;\n'
   printf 'temporal_interleave = no;\nviewer_distance = 30.00;\ninvert_channels = no;\n'
   printf 'proscenium = 0.00;\nseparation = 0.00;\n'
-  for f in "$dest"/shaders/encoders/*.hlsl; do
-    [ -e "$f" ] && printf 'encoder += "%s";\n' "${f#"$dest"/}"
+  # Eight of each, so that the viewers keep room to add more; the first one is active: the clip is side
+  # by side and red-cyan glasses are the most common. The rest of the library is in shaders/.
+  for f in anaglyph-red-cyan-dubois anaglyph-red-cyan-colour anaglyph-red-cyan-half-colour \
+           anaglyph-green-magenta-dubois anaglyph-amber-blue-dubois row-interleaved side-by-side-half mono; do
+    printf 'encoder += "shaders/encoders/%s.hlsl";\n' "$f"
   done
-  for f in "$dest"/shaders/decoders/*.hlsl; do
-    [ -e "$f" ] && printf 'decoder += "%s";\n' "${f#"$dest"/}"
+  for f in side-by-side-left-first side-by-side-right-first top-bottom-left-first top-bottom-right-first \
+           row-interleaved column-interleaved checkerboard mono; do
+    printf 'decoder += "shaders/decoders/%s.hlsl";\n' "$f"
   done
   printf 'default_encoder = 0;\ndefault_decoder = 0;\nrefresh_rate = 30.00;\n'
   printf 'renderer_width = 1280;\nrenderer_height = 720;\n'
