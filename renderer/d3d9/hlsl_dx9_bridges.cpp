@@ -95,6 +95,8 @@ class Bridger {
   void BridgeStatic(const Declaration& d, const Item& item);
   void GroupScalarInitialiser(const Declaration& d);
   int Allocate(std::vector<bool>* used, int count) const;
+  void RecordUniformParameter(size_t first, size_t end);
+  bool BridgeUniformParameters();
 
   const std::string& text_;
   const HlslTokenList& list_;
@@ -111,6 +113,7 @@ class Bridger {
   std::string movedAssignments_;
   size_t entryItem_ = static_cast<size_t>(-1);
   size_t entryBody_ = 0;  // `{` of the entry function
+  std::vector<Declaration> uniformParameters_;  // `uniform` parameters of the entry function
 };
 
 size_t Bridger::Matching(size_t open) const {
@@ -427,8 +430,52 @@ void Bridger::BridgeFunction(const Item& item, size_t name, size_t openParen) {
       if (Is(k, "in") && !Is(k - 1, ":")) inToken = k;
     }
     if (vpos && inToken) Remove(inToken, inToken);
+    RecordUniformParameter(start, i);
     start = i + 1;
   }
+}
+
+// A `uniform` parameter of the entry function is a constant like a global: one without a register is
+// given the next free one after the globals, as the Direct3D 9 compiler does.
+void Bridger::RecordUniformParameter(size_t first, size_t end) {
+  Declaration d;
+  size_t i = first;
+  while (i < end && IsIdentifier(i) && kQualifiers.count(T(i))) d.qualifiers.push_back(i++);
+  bool uniform = false;
+  for (size_t q : d.qualifiers) uniform = uniform || T(q) == "uniform";
+  if (!uniform || i + 1 >= end || !IsIdentifier(i) || !IsIdentifier(i + 1)) return;
+  d.typeToken = i;
+  Declarator decl;
+  decl.name = decl.nameEnd = i + 1;
+  for (size_t k = i + 2; k < end; ++k) {
+    if (!Is(k, "register")) continue;
+    decl.hasRegister = true;
+    const std::string r = k + 2 < end ? T(k + 2) : "";
+    NumericType type = TypeOf(d);
+    if (r.size() >= 2 && (r[0] == 'c' || r[0] == 'C') && type.known) {
+      for (int n = std::atoi(r.c_str() + 1), last = n + type.registers; n < last; ++n) {
+        if (n >= 0 && static_cast<size_t>(n) < floatUsed_.size()) floatUsed_[static_cast<size_t>(n)] = true;
+      }
+    }
+  }
+  if (decl.hasRegister || Is(i + 2, "[") || kSamplerTypes.count(T(i))) return;
+  d.declarators.push_back(decl);
+  uniformParameters_.push_back(d);
+}
+
+bool Bridger::BridgeUniformParameters() {
+  for (const Declaration& d : uniformParameters_) {
+    NumericType type = TypeOf(d);
+    if (!type.known) continue;
+    const Declarator& decl = d.declarators[0];
+    int reg = Allocate(&floatUsed_, type.registers);
+    if (reg < 0) {
+      messages_ += Where(decl.name) + ": error: no free constant register for '" + T(decl.name) + "'\n";
+      return false;
+    }
+    InsertAfter(decl.nameEnd, " : register(c" + std::to_string(reg) + ")");
+  }
+  return true;
 }
 
 bool Bridger::BridgeSamplers(const Declaration& d) {
@@ -596,6 +643,7 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
       ok = BridgeConstants(d, item);
     }
   }
+  ok = ok && BridgeUniformParameters();
   if (ok && !movedAssignments_.empty()) InsertAfter(entryBody_, movedAssignments_);
   *messages += messages_;
   if (!ok) return false;

@@ -5,7 +5,8 @@
 //    `sampler X = sampler_state {...}` becomes `sampler X` (its filter/address states are not kept);
 //  - every constant and sampler gets an explicit register: one without `register(...)` takes the first
 //    free c / s registers in declaration order (one per scalar/vector, one per matrix column, times the
-//    array size), as the Direct3D 9 compiler assigns them; bool/int constants on b/i registers move to a
+//    array size), as the Direct3D 9 compiler assigns them, then `uniform` parameters of the entry
+//    function likewise; bool/int constants on b/i registers move to a
 //    free c register (the player sets float registers only);
 //  - a global with an initial value and no register becomes `static`: its value is the one written in
 //    the file, since nothing else could set it;

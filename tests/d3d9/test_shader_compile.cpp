@@ -346,6 +346,17 @@ TEST(ShaderTranslation, RegistersOutOfDeclarationOrderSizeTheArrayByTheHighest) 
   EXPECT_NE(t.glsl.find("uniform vec4 tq_ps_c[10];"), std::string::npos) << t.glsl;
 }
 
+TEST(ShaderTranslation, UniformParametersOfMainTakeFreeRegistersAfterTheGlobals) {
+  Compiled ps = CompileText("float4 g : register(c0);\nfloat4 h;\n"
+                            "float4 main(uniform float k, uniform float4 m : register(c1)) : COLOR { return g * k + h + m; }");
+  ASSERT_EQ(ps.hr, S_OK) << ps.messages;
+  TranslatedShader t = Translate(ps);
+  // g c0 and m c1 as written; h and k take the next free registers, c2 and c3, with no overlap.
+  EXPECT_EQ(t.floatConstantRegisters, 4u);
+  EXPECT_NE(t.glsl.find("tq_ps_c[3].x"), std::string::npos) << t.glsl;
+  EXPECT_NE(t.glsl.find("tq_ps_c[2]"), std::string::npos) << t.glsl;
+}
+
 TEST(ShaderTranslation, CodeThatIsNotFromTheCompilerIsRefused) {
   TranslatedShader out;
   std::string log;
