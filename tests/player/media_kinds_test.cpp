@@ -55,7 +55,8 @@ TEST(FramePeriod, IsTheTruncatedMillisecondsOfOnePicture) {
   EXPECT_EQ(FramePeriodMs(320.0f), 3);
   EXPECT_EQ(FramePeriodMs(4.0f), 250);
   EXPECT_EQ(FramePeriodMs(2000.0f), 0);
-  EXPECT_EQ(FramePeriodMs(0.001f), 1000000);
+  // 0.001 is not exact in single precision: 1000 / 0.00100000005 = 999999.95 ms, truncated.
+  EXPECT_EQ(FramePeriodMs(0.001f), 999999);
 }
 
 TEST(FramePeriod, IsBoundedAndNeverNegativeForHandEditedRates) {
