@@ -108,8 +108,8 @@ TEST_F(ShaderLibrary, EveryDecoderGivesEachEyeExactlyItsView) {
 TEST_F(ShaderLibrary, SideBySideImageFileSplitsIntoTwoSolidEyes) {
   const std::string image = WorkPath("sbs-image.png");
   std::string command =
-      "ffmpeg -loglevel error -y -f lavfi -i color=c=0xC83214:s=24x16 -f lavfi -i color=c=0x1E64B4:s=24x16 "
-      "-filter_complex hstack -frames:v 1 '" + image + "'";
+      "ffmpeg -loglevel error -y -f lavfi -i color=c=0xC83214:s=24x16,format=rgb24 "
+      "-f lavfi -i color=c=0x1E64B4:s=24x16,format=rgb24 -filter_complex hstack -frames:v 1 '" + image + "'";
   ASSERT_EQ(0, system(command.c_str()));
   ASSERT_EQ(0, renderer_.Initialize(nullptr, 48, 16, ShippedShader("decoders/side-by-side-left-first.hlsl").c_str(),
                                     ShippedShader("encoders/mono.hlsl").c_str(), 0));
