@@ -120,8 +120,9 @@ TEST_F(DeviceTest, TopLeftTexelStaysTopLeftThroughEveryPathWithPointSampling) {
     device_->SetTexture(0, nullptr);
 
     std::vector<uint32_t> expected(kBackWidth * kBackHeight);
-    for (UINT y = 0; y < kBackHeight; ++y)
+    for (UINT y = 0; y < kBackHeight; ++y) {
       for (UINT x = 0; x < kBackWidth; ++x) expected[y * kBackWidth + x] = pattern(x, y);
+    }
     EXPECT_TRUE(SamePixels(ReadTarget(middleSurface), expected, kBackWidth));
     std::vector<uint32_t> back = ReadTarget(backBuffer_);
     for (uint32_t& pixel : back) pixel |= 0xFF000000u;  // the back buffer is X8R8G8B8

@@ -1,0 +1,106 @@
+// Frames that repeat the previous one are not drawn again; any change makes the next frame drawn.
+#include "renderer/d3d9/d3d9_device.h"
+#include "tests/d3d9/test_device_fixture.h"
+
+class FrameTest : public DeviceTest {
+ protected:
+  void SetUp() override {
+    DeviceTest::SetUp();
+    shader_ = CompilePixelShader(R"(
+sampler2D source : register(s0);
+float4 tint : register(c0);
+float4 main(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(source, uv) + tint; })");
+    ASSERT_NE(shader_, nullptr);
+    source_ = MakeTexture(4, 4, [](UINT, UINT) { return 0xFF102030u; });
+  }
+  void TearDown() override {
+    device_->SetTexture(0, nullptr);
+    device_->SetPixelShader(nullptr);
+    if (source_) source_->Release();
+    if (shader_) shader_->Release();
+    DeviceTest::TearDown();
+  }
+
+  void Frame(float tint) {
+    const float constant[4] = {tint, 0, 0, 0};
+    device_->BeginScene();
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+    device_->SetVertexShader(vertexShader_);
+    device_->SetPixelShader(shader_);
+    device_->SetPixelShaderConstantF(0, constant, 1);
+    device_->SetTexture(0, source_);
+    DrawQuad();
+    device_->EndScene();
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  }
+
+  unsigned long long Skipped() { return static_cast<CTQD3DDevice*>(device_)->SkippedFrames(); }
+
+  IDirect3DPixelShader9* shader_ = nullptr;
+  IDirect3DTexture9* source_ = nullptr;
+};
+
+TEST_F(FrameTest, RepeatedFramesAreSkippedAndShowTheLastPicture) {
+  Frame(0.0f);
+  EXPECT_EQ(Skipped(), 0u);
+  Frame(0.0f);
+  Frame(0.0f);
+  EXPECT_EQ(Skipped(), 2u);
+  EXPECT_EQ(ReadFront()[0], 0xFF102030u);
+
+  // A constant that changes: drawn.
+  Frame(1.0f / 255.0f);
+  EXPECT_EQ(Skipped(), 2u);
+  EXPECT_EQ(ReadFront()[0], 0xFF112030u);
+
+  // New texture contents, even with the same bytes written: drawn, and the picture follows.
+  Fill(source_, 4, 4, [](UINT, UINT) { return 0xFF405060u; });
+  Frame(1.0f / 255.0f);
+  EXPECT_EQ(Skipped(), 2u);
+  EXPECT_EQ(ReadFront()[0], 0xFF415060u);
+  Frame(1.0f / 255.0f);
+  EXPECT_EQ(Skipped(), 3u);
+  EXPECT_EQ(ReadFront()[0], 0xFF415060u);
+}
+
+TEST_F(FrameTest, AFrameThatReadsRenderTargetsOfItsOwnIsStillRecognised) {
+  // Pass 1 draws a target that pass 2 reads, as the stereo pipeline does every frame.
+  IDirect3DTexture9* eye = MakeTarget(4, 4);
+  IDirect3DSurface9* eyeSurface = nullptr;
+  eye->GetSurfaceLevel(0, &eyeSurface);
+  for (int frame = 0; frame < 3; ++frame) {
+    const float zero[4] = {0, 0, 0, 0};
+    device_->BeginScene();
+    device_->SetVertexShader(vertexShader_);
+    device_->SetPixelShader(shader_);
+    device_->SetPixelShaderConstantF(0, zero, 1);
+    device_->SetRenderTarget(0, eyeSurface);
+    device_->SetTexture(0, source_);
+    DrawQuad();
+    device_->SetRenderTarget(0, backBuffer_);
+    device_->SetTexture(0, eye);
+    DrawQuad();
+    device_->EndScene();
+    device_->Present(nullptr, nullptr, nullptr, nullptr);
+    device_->SetTexture(0, nullptr);
+  }
+  EXPECT_EQ(Skipped(), 2u);
+  EXPECT_EQ(ReadFront()[0], 0xFF102030u);
+  eyeSurface->Release();
+  eye->Release();
+}
+
+TEST_F(FrameTest, ADifferentDestinationIsPresentedAgainWithoutRedrawing) {
+  Frame(0.0f);
+  const RECT half = {0, 0, static_cast<LONG>(kBackWidth / 2), static_cast<LONG>(kBackHeight)};
+  device_->BeginScene();
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+  device_->SetTexture(0, source_);
+  DrawQuad();
+  device_->EndScene();
+  ASSERT_EQ(device_->Present(nullptr, &half, nullptr, nullptr), D3D_OK);
+  EXPECT_EQ(Skipped(), 1u);
+  const std::vector<uint32_t> front = ReadFront();
+  EXPECT_EQ(front[0], 0xFF102030u);
+  EXPECT_EQ(front[kBackWidth - 1], 0xFF000000u);
+}

@@ -1,0 +1,154 @@
+// The Direct3D object, device creation, reference counts and the results of refused calls.
+#include "renderer/d3d9/d3d9_device.h"
+#include "tests/d3d9/test_device_fixture.h"
+
+TEST(Direct3DTest, AdapterModeCapsAndFormatsDescribeTheScreenAndTheLayer) {
+  EXPECT_EQ(Direct3DCreate9(31), nullptr);
+  IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+  ASSERT_NE(d3d, nullptr);
+  D3DDISPLAYMODE mode = {};
+  ASSERT_EQ(d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode), D3D_OK);
+  EXPECT_EQ(mode.Width, 1920u);  // the Xvfb screen of the test run
+  EXPECT_EQ(mode.Height, 1080u);
+  EXPECT_GT(mode.RefreshRate, 0u);
+  EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
+  EXPECT_EQ(d3d->GetAdapterDisplayMode(1, &mode), D3DERR_INVALIDCALL);
+
+  EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, mode.Format, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE,
+                                   D3DFMT_D24S8),
+            D3D_OK);
+  EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, mode.Format, D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE,
+                                   D3DFMT_A8R8G8B8),
+            D3D_OK);
+  EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, mode.Format, 0, D3DRTYPE_TEXTURE, D3DFMT_DXT1),
+            D3DERR_NOTAVAILABLE);
+
+  D3DCAPS9 caps = {};
+  ASSERT_EQ(d3d->GetDeviceCaps(0, D3DDEVTYPE_HAL, &caps), D3D_OK);
+  EXPECT_NE(caps.VertexProcessingCaps, 0u);
+  EXPECT_EQ(caps.PixelShaderVersion, D3DPS_VERSION(3, 0));
+  EXPECT_EQ(caps.NumSimultaneousRTs, 2u);
+  EXPECT_GE(caps.MaxTextureWidth, 4096u);
+  EXPECT_EQ(d3d->Release(), 0u);
+}
+
+TEST(Direct3DTest, CreateDeviceRefusesWhatItCannotHonour) {
+  IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+  ASSERT_NE(d3d, nullptr);
+  D3DPRESENT_PARAMETERS parameters = {};
+  parameters.BackBufferWidth = 32;
+  parameters.BackBufferHeight = 32;
+  parameters.Windowed = TRUE;
+  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  IDirect3DDevice9* device = nullptr;
+  // No vertex processing flag.
+  EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_MULTITHREADED, &parameters, &device),
+            D3DERR_INVALIDCALL);
+  EXPECT_EQ(device, nullptr);
+  D3DPRESENT_PARAMETERS multisampled = parameters;
+  multisampled.MultiSampleType = D3DMULTISAMPLE_NONMASKABLE;
+  EXPECT_TRUE(FAILED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &multisampled,
+                                       &device)));
+  EXPECT_EQ(device, nullptr);
+  // Without a window a back buffer needs a size.
+  D3DPRESENT_PARAMETERS sizeless = parameters;
+  sizeless.BackBufferWidth = 0;
+  EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &sizeless, &device),
+            D3DERR_INVALIDCALL);
+  // A failed creation holds no reference on the Direct3D object.
+  EXPECT_EQ(d3d->Release(), 0u);
+}
+
+TEST_F(DeviceTest, ReferenceCountsReachZeroInAnyReleaseOrder) {
+  IDirect3DTexture9* texture = MakeTarget(16, 16);
+  ASSERT_NE(texture, nullptr);
+  // Every resource holds its device.
+  EXPECT_EQ(device_->AddRef(), 5u);  // creator, back buffer surface, vertex shader, texture, this
+  device_->Release();
+
+  IDirect3DSurface9* surface = nullptr;
+  ASSERT_EQ(texture->GetSurfaceLevel(0, &surface), D3D_OK);
+  EXPECT_EQ(texture->AddRef(), 3u);  // a level surface counts on its texture
+  texture->Release();
+  IDirect3DDevice9* owner = nullptr;
+  ASSERT_EQ(surface->GetDevice(&owner), D3D_OK);
+  EXPECT_EQ(owner, device_);
+  owner->Release();
+
+  // Bound objects are held inside the device without showing in their counts.
+  IDirect3DPixelShader9* shader = CompilePixelShader(kCopyPixelShader);
+  ASSERT_NE(shader, nullptr);
+  device_->SetRenderTarget(0, surface);
+  device_->SetTexture(0, texture);
+  device_->SetVertexShader(vertexShader_);
+  device_->SetPixelShader(shader);
+  device_->BeginScene();
+  DrawQuad();  // recorded, not yet executed: it holds what it uses too
+  device_->EndScene();
+  EXPECT_EQ(shader->Release(), 0u);
+  EXPECT_EQ(surface->Release(), 1u);
+  EXPECT_EQ(texture->Release(), 0u);
+
+  // The render target stays usable through the device.
+  IDirect3DSurface9* current = nullptr;
+  ASSERT_EQ(device_->GetRenderTarget(0, &current), D3D_OK);
+  EXPECT_EQ(ReadTarget(current).size(), 16u * 16u);
+  EXPECT_EQ(current->Release(), 0u);
+  device_->SetRenderTarget(0, backBuffer_);
+  device_->SetTexture(0, nullptr);
+  device_->SetPixelShader(nullptr);
+  EXPECT_EQ(device_->AddRef() - 1, 3u);  // creator, back buffer surface, vertex shader
+  device_->Release();
+}
+
+TEST_F(DeviceTest, RefusedCallsReturnTheirResultAndCreateNothing) {
+  IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
+  EXPECT_EQ(device_->CreateTexture(0, 16, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture, nullptr),
+            D3DERR_INVALIDCALL);
+  EXPECT_EQ(texture, nullptr);
+  EXPECT_EQ(device_->CreateTexture(16, 0, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture,
+                                   nullptr),
+            D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateTexture(1u << 20, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture, nullptr),
+            D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateTexture(16, 16, 1, 0, D3DFMT_DXT1, D3DPOOL_DEFAULT, &texture, nullptr),
+            D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET | D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8,
+                                   D3DPOOL_DEFAULT, &texture, nullptr),
+            D3DERR_INVALIDCALL);
+  EXPECT_EQ(texture, nullptr);
+
+  const DWORD garbage[8] = {0x07230203, 0x00010000, 0, 1, 0, 0, 0, D3DSIO_END};
+  IDirect3DPixelShader9* shader = nullptr;
+  EXPECT_EQ(device_->CreatePixelShader(garbage, &shader), D3DERR_INVALIDCALL);
+  EXPECT_EQ(shader, nullptr);
+  const DWORD notSpirv[2] = {0xFFFF0300, D3DSIO_END};
+  EXPECT_EQ(device_->CreatePixelShader(notSpirv, &shader), D3DERR_INVALIDCALL);
+
+  // A vertex shader's code is not a pixel shader.
+  ID3DXBuffer* code = nullptr;
+  ASSERT_EQ(D3DXCompileShader(kQuadVertexShader, static_cast<UINT>(strlen(kQuadVertexShader)), nullptr, nullptr,
+                              "main", "vs_3_0", 0, &code, nullptr, nullptr),
+            D3D_OK);
+  EXPECT_EQ(device_->CreatePixelShader(static_cast<const DWORD*>(code->GetBufferPointer()), &shader),
+            D3DERR_INVALIDCALL);
+  code->Release();
+
+  // Drawing needs a scene, a vertex format and both shaders.
+  EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, kQuad, sizeof(QuadVertex)), D3DERR_INVALIDCALL);
+  device_->BeginScene();
+  device_->SetVertexShader(vertexShader_);
+  EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, kQuad, sizeof(QuadVertex)), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->BeginScene(), D3DERR_INVALIDCALL);
+  device_->EndScene();
+  EXPECT_EQ(device_->EndScene(), D3DERR_INVALIDCALL);
+
+  EXPECT_EQ(device_->SetRenderTarget(2, backBuffer_), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->SetRenderTarget(0, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->SetSamplerState(0, D3DSAMP_MAGFILTER, 99), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->SetFVF(D3DFVF_XYZRHW), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->SetIndices(reinterpret_cast<IDirect3DIndexBuffer9*>(8)), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->SetIndices(nullptr), D3D_OK);
+  EXPECT_EQ(device_->Present(nullptr, nullptr, reinterpret_cast<HWND>(8), nullptr), D3DERR_INVALIDCALL);
+}

@@ -1,0 +1,305 @@
+// D3DXCreateTextureFromFileExA on images made at test time: the ffmpeg CLI writes png, bmp, tga and jpg
+// files of a known picture, DDS and hostile PNG files are written here byte by byte.
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "tests/d3d9/test_device_fixture.h"
+
+namespace {
+
+constexpr UINT kWidth = 17;  // odd sizes: the image's own size, never a power of two
+constexpr UINT kHeight = 9;
+
+// Four flat quadrants (so that JPEG keeps them), alpha rising to the right. 0xAARRGGBB.
+uint32_t Picture(UINT x, UINT y) {
+  static const uint32_t kColors[4] = {0xFF0000u, 0x00FF00u, 0x0000FFu, 0xC8C8C8u};
+  const uint32_t alpha = 0x40u + x * 10u;
+  return alpha << 24 | kColors[(y >= 4 ? 2 : 0) + (x >= 8 ? 1 : 0)];
+}
+
+std::string MediaDir() {
+  const std::string dir = "d3d9_image_media";
+  mkdir(dir.c_str(), 0755);
+  return dir;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The picture as raw RGBA, encoded by the ffmpeg CLI into `name` with the given pixel format.
+std::string Encode(const std::string& name, const char* pixelFormat) {
+  const std::string dir = MediaDir();
+  std::string raw;
+  for (UINT y = 0; y < kHeight; ++y) {
+    for (UINT x = 0; x < kWidth; ++x) {
+      const uint32_t p = Picture(x, y);
+      raw += static_cast<char>(p >> 16);
+      raw += static_cast<char>(p >> 8);
+      raw += static_cast<char>(p);
+      raw += static_cast<char>(p >> 24);
+    }
+  }
+  WriteBytes(dir + "/picture.rgba", raw);
+  const std::string path = dir + "/" + name;
+  const std::string command = "ffmpeg -v error -y -f rawvideo -pix_fmt rgba -s " + std::to_string(kWidth) + "x" +
+                              std::to_string(kHeight) + " -i " + dir + "/picture.rgba -pix_fmt " + pixelFormat +
+                              " -q:v 1 " + path;
+  EXPECT_EQ(system(command.c_str()), 0) << command;
+  return path;
+}
+
+void Put32(std::string* out, uint32_t value) {
+  for (int i = 0; i < 4; ++i) *out += static_cast<char>(value >> (8 * i));
+}
+
+std::string DdsHeader(UINT width, UINT height, uint32_t pixelFlags, uint32_t fourCC, uint32_t bits,
+                      const uint32_t masks[4], uint32_t pitchOrSize) {
+  std::string dds = "DDS ";
+  Put32(&dds, 124);
+  Put32(&dds, 0x1007 | (fourCC ? 0x80000 : 0x8));  // caps, height, width, pixel format, pitch or size
+  Put32(&dds, height);
+  Put32(&dds, width);
+  Put32(&dds, pitchOrSize);
+  Put32(&dds, 0);  // depth
+  Put32(&dds, 0);  // mip levels
+  for (int i = 0; i < 11; ++i) Put32(&dds, 0);
+  Put32(&dds, 32);
+  Put32(&dds, pixelFlags);
+  Put32(&dds, fourCC);
+  Put32(&dds, bits);
+  for (int i = 0; i < 4; ++i) Put32(&dds, masks[i]);
+  Put32(&dds, 0x1000);  // a texture
+  for (int i = 0; i < 4; ++i) Put32(&dds, 0);
+  return dds;
+}
+
+std::string PngChunk(const char* type, const std::string& data) {
+  std::string chunk;
+  for (int i = 3; i >= 0; --i) chunk += static_cast<char>(data.size() >> (8 * i));
+  std::string body = std::string(type, 4) + data;
+  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
+  chunk += body;
+  for (int i = 3; i >= 0; --i) chunk += static_cast<char>(crc >> (8 * i));
+  return chunk;
+}
+
+// A grey PNG of the declared size whose image data inflates to `rows` rows of zeros.
+std::string GreyPng(uint32_t width, uint32_t height, uint32_t rows) {
+  std::string header;
+  for (uint32_t value : {width, height}) {
+    for (int i = 3; i >= 0; --i) header += static_cast<char>(value >> (8 * i));
+  }
+  header += std::string("\x08\x00\x00\x00\x00", 5);  // 8-bit grey, deflate, no filter, no interlace
+  const size_t raw = static_cast<size_t>(rows) * (width + 1);
+  z_stream stream = {};
+  deflateInit(&stream, 9);
+  std::string compressed;
+  std::vector<Bytef> zeros(1 << 20, 0);
+  std::vector<Bytef> out(1 << 16);
+  size_t left = raw;
+  int flush = Z_NO_FLUSH;
+  do {
+    const size_t take = left < zeros.size() ? left : zeros.size();
+    left -= take;
+    flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
+    stream.next_in = zeros.data();
+    stream.avail_in = static_cast<uInt>(take);
+    do {
+      stream.next_out = out.data();
+      stream.avail_out = static_cast<uInt>(out.size());
+      deflate(&stream, flush);
+      compressed.append(reinterpret_cast<char*>(out.data()), out.size() - stream.avail_out);
+    } while (stream.avail_out == 0);
+  } while (flush != Z_FINISH);
+  deflateEnd(&stream);
+  return std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) + PngChunk("IDAT", compressed) +
+         PngChunk("IEND", "");
+}
+
+long MaxResidentKilobytes() {
+  struct rusage usage = {};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+}  // namespace
+
+class ImageTest : public DeviceTest {
+ protected:
+  HRESULT Load(const std::string& path, IDirect3DTexture9** texture, D3DXIMAGE_INFO* info = nullptr,
+               D3DPOOL pool = D3DPOOL_MANAGED) {
+    return D3DXCreateTextureFromFileExA(device_, path.c_str(), D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, 1, 0,
+                                        D3DFMT_FROM_FILE, pool, D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, info, nullptr,
+                                        texture);
+  }
+
+  // The texture's pixels from its system-memory copy (managed pool).
+  std::vector<uint32_t> Pixels(IDirect3DTexture9* texture) {
+    D3DSURFACE_DESC desc = {};
+    texture->GetLevelDesc(0, &desc);
+    std::vector<uint32_t> pixels(desc.Width * desc.Height);
+    D3DLOCKED_RECT locked = {};
+    EXPECT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    for (UINT y = 0; y < desc.Height; ++y) {
+      memcpy(&pixels[y * desc.Width], static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, desc.Width * 4);
+    }
+    texture->UnlockRect(0);
+    return pixels;
+  }
+
+  void ExpectPicture(const std::string& path, D3DXIMAGE_FILEFORMAT fileFormat, bool alpha, int tolerance) {
+    IDirect3DTexture9* texture = nullptr;
+    D3DXIMAGE_INFO info = {};
+    ASSERT_EQ(Load(path, &texture, &info), D3D_OK) << path;
+    EXPECT_EQ(info.Width, kWidth);
+    EXPECT_EQ(info.Height, kHeight);
+    EXPECT_EQ(info.ImageFileFormat, fileFormat);
+    EXPECT_EQ(info.Format, alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8);
+    D3DSURFACE_DESC desc = {};
+    texture->GetLevelDesc(0, &desc);
+    EXPECT_EQ(desc.Width, kWidth);
+    EXPECT_EQ(desc.Height, kHeight);
+    EXPECT_EQ(desc.Format, info.Format);
+    const std::vector<uint32_t> pixels = Pixels(texture);
+    for (UINT y = 0; y < kHeight; ++y) {
+      for (UINT x = 0; x < kWidth; ++x) {
+        // JPEG blurs the quadrant edges; its check keeps to the quadrants' insides.
+        if (tolerance && (x == 7 || x == 8 || y == 3 || y == 4)) continue;
+        const uint32_t want = Picture(x, y), got = pixels[y * kWidth + x];
+        for (int shift : {0, 8, 16}) {
+          const int difference = static_cast<int>((got >> shift) & 0xFF) - static_cast<int>((want >> shift) & 0xFF);
+          ASSERT_LE(abs(difference), tolerance) << path << " at " << x << "," << y;
+        }
+        if (alpha) {
+          ASSERT_EQ(got >> 24, want >> 24) << path << " at " << x << "," << y;
+        }
+      }
+    }
+    texture->Release();
+  }
+};
+
+TEST_F(ImageTest, EveryFormatDecodesToThePictureAtItsOwnSize) {
+  ExpectPicture(Encode("picture.png", "rgba"), D3DXIFF_PNG, true, 0);
+  ExpectPicture(Encode("picture.bmp", "bgr24"), D3DXIFF_BMP, false, 0);
+  ExpectPicture(Encode("picture.tga", "bgra"), D3DXIFF_TGA, true, 0);
+  ExpectPicture(Encode("picture.jpg", "yuvj444p"), D3DXIFF_JPG, false, 12);
+
+  const std::string dir = MediaDir();
+  const uint32_t masks[4] = {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u};
+  std::string dds = DdsHeader(kWidth, kHeight, 0x41, 0, 32, masks, kWidth * 4);  // RGB + alpha pixels
+  for (UINT y = 0; y < kHeight; ++y) {
+    for (UINT x = 0; x < kWidth; ++x) Put32(&dds, Picture(x, y));
+  }
+  WriteBytes(dir + "/picture.dds", dds);
+  ExpectPicture(dir + "/picture.dds", D3DXIFF_DDS, true, 0);
+}
+
+TEST_F(ImageTest, BlockCompressedDdsDecodes) {
+  // Two DXT1 blocks: all texels of colour 0 (red), then all of colour 1 (blue).
+  const uint32_t noMasks[4] = {0, 0, 0, 0};
+  std::string dds = DdsHeader(8, 4, 0x4, MAKEFOURCC('D', 'X', 'T', '1'), 0, noMasks, 16);
+  for (int block = 0; block < 2; ++block) {
+    Put32(&dds, 0x001FF800u);  // colour 0 = red, colour 1 = blue (RGB565)
+    Put32(&dds, block == 0 ? 0x00000000u : 0x55555555u);
+  }
+  const std::string path = MediaDir() + "/blocks.dds";
+  WriteBytes(path, dds);
+  IDirect3DTexture9* texture = nullptr;
+  ASSERT_EQ(Load(path, &texture), D3D_OK);
+  const std::vector<uint32_t> pixels = Pixels(texture);
+  ASSERT_EQ(pixels.size(), 32u);
+  EXPECT_EQ(pixels[0] & 0xFFFFFFu, 0xFF0000u);
+  EXPECT_EQ(pixels[3 * 8 + 7] & 0xFFFFFFu, 0x0000FFu);
+  texture->Release();
+}
+
+TEST_F(ImageTest, ADefaultPoolImageDrawsTexelForTexel) {
+  IDirect3DTexture9* texture = nullptr;
+  ASSERT_EQ(Load(Encode("drawn.png", "rgba"), &texture, nullptr, D3DPOOL_DEFAULT), D3D_OK);
+  IDirect3DPixelShader9* copy = CompilePixelShader(kCopyPixelShader);
+  IDirect3DTexture9* target = MakeTarget(kWidth, kHeight);
+  IDirect3DSurface9* surface = nullptr;
+  target->GetSurfaceLevel(0, &surface);
+  device_->BeginScene();
+  device_->SetRenderTarget(0, surface);
+  device_->SetVertexShader(vertexShader_);
+  device_->SetPixelShader(copy);
+  device_->SetTexture(0, texture);
+  DrawQuad();
+  device_->EndScene();
+  std::vector<uint32_t> expected;
+  for (UINT y = 0; y < kHeight; ++y) {
+    for (UINT x = 0; x < kWidth; ++x) expected.push_back(Picture(x, y));
+  }
+  EXPECT_TRUE(SamePixels(ReadTarget(surface), expected, kWidth));
+  device_->SetTexture(0, nullptr);
+  device_->SetPixelShader(nullptr);
+  device_->SetRenderTarget(0, backBuffer_);
+  surface->Release();
+  target->Release();
+  copy->Release();
+  texture->Release();
+}
+
+TEST_F(ImageTest, MissingCorruptAndNonLocalFilesFailCleanly) {
+  const std::string dir = MediaDir();
+  IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
+  EXPECT_EQ(Load(dir + "/no such file.png", &texture), D3DERR_NOTAVAILABLE);
+  EXPECT_EQ(texture, nullptr);
+  EXPECT_EQ(Load(dir, &texture), D3DERR_NOTAVAILABLE);  // a directory
+
+  // Names are files, never FFmpeg protocols or image-sequence patterns.
+  const std::string png = Encode("seq001.png", "rgba");
+  EXPECT_EQ(Load(dir + "/seq%03d.png", &texture), D3DERR_NOTAVAILABLE);
+  EXPECT_EQ(Load("file:" + png, &texture), D3DERR_NOTAVAILABLE);
+  EXPECT_EQ(Load("http://127.0.0.1:9/picture.png", &texture), D3DERR_NOTAVAILABLE);
+
+  std::ifstream in(png, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  WriteBytes(dir + "/truncated.png", bytes.substr(0, 40));
+  EXPECT_EQ(Load(dir + "/truncated.png", &texture), D3DXERR_INVALIDDATA);
+  std::string flipped = bytes;
+  for (size_t i = 60; i < flipped.size(); i += 7) flipped[i] = static_cast<char>(~flipped[i]);
+  WriteBytes(dir + "/corrupt.png", flipped);
+  EXPECT_TRUE(FAILED(Load(dir + "/corrupt.png", &texture)));
+  WriteBytes(dir + "/empty.jpg", "");
+  EXPECT_EQ(Load(dir + "/empty.jpg", &texture), D3DXERR_INVALIDDATA);
+  WriteBytes(dir + "/text.bmp", "this is not an image at all");
+  EXPECT_EQ(Load(dir + "/text.bmp", &texture), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(texture, nullptr);
+
+  // Options this loader does not carry out are refused, not ignored.
+  EXPECT_EQ(D3DXCreateTextureFromFileExA(device_, png.c_str(), D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, 1, 0,
+                                         D3DFMT_FROM_FILE, D3DPOOL_DEFAULT, D3DX_FILTER_NONE, D3DX_FILTER_NONE,
+                                         0xFF000000, nullptr, nullptr, &texture),
+            D3DERR_INVALIDCALL);
+  EXPECT_EQ(D3DXCreateTextureFromFileExA(device_, png.c_str(), 8, 8, 1, 0, D3DFMT_FROM_FILE, D3DPOOL_DEFAULT,
+                                         D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, nullptr, nullptr, &texture),
+            D3DERR_INVALIDCALL);
+}
+
+TEST_F(ImageTest, OversizedImagesAndDecompressionBombsAreRefusedWithinTheMemoryBudget) {
+  const std::string dir = MediaDir();
+  IDirect3DTexture9* texture = nullptr;
+  // Declared far beyond the pixel budget, with a few bytes of data.
+  WriteBytes(dir + "/huge.png", GreyPng(30000, 30000, 1));
+  EXPECT_EQ(Load(dir + "/huge.png", &texture), D3DXERR_INVALIDDATA);
+  // Wider than any texture can be, though small in pixels.
+  WriteBytes(dir + "/wide.png", GreyPng(40000, 1, 1));
+  EXPECT_EQ(Load(dir + "/wide.png", &texture), D3DXERR_INVALIDDATA);
+  // A bomb: a file of a few hundred kilobytes whose data inflates to 144 megapixels.
+  const std::string bomb = GreyPng(12000, 12000, 12000);
+  ASSERT_LT(bomb.size(), 1u << 20);
+  WriteBytes(dir + "/bomb.png", bomb);
+  const long before = MaxResidentKilobytes();
+  EXPECT_EQ(Load(dir + "/bomb.png", &texture), D3DXERR_INVALIDDATA);
+  EXPECT_LT(MaxResidentKilobytes() - before, 64 * 1024) << "kilobytes more at the peak";
+  EXPECT_EQ(texture, nullptr);
+}
