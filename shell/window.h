@@ -8,6 +8,8 @@
 
 #include "shell/status_bar.h"
 #include "shell/win32/windows.h"
+#include "toolwindows/dialog.h"
+#include "toolwindows/selection_dialog.h"
 
 // Results of CTQWindow operations.
 enum {
@@ -50,6 +52,15 @@ class CTQWindow {
   HMENU GetMenuHandle() const { return menu_; }
   int32_t IsFullscreen() const { return fullscreen_; }
 
+  // The tool windows, opened by the menu commands.
+  CTQDialog* GetGeneralSettings() { return &general_settings_; }
+  CTQDialog* GetMoviePlayerSettings() { return &movie_player_settings_; }
+  CTQDialog* GetStereoscopicSettings() { return &stereoscopic_settings_; }
+  CTQDialog* GetTrackerSettings() { return &tracker_settings_; }
+  CTQSelectionDialog* GetPlaylistViewer() { return &playlist_viewer_; }
+  CTQSelectionDialog* GetEncoderViewer() { return &encoder_viewer_; }
+  CTQSelectionDialog* GetDecoderViewer() { return &decoder_viewer_; }
+
  private:
   void OnKeyDown(WPARAM key);
 
@@ -63,6 +74,13 @@ class CTQWindow {
   CTQStatusBar status_bar_;
   MSG last_message_;
   HMENU menu_;  // the menu bar; CTQMenu takes it over when the command table lands
+  CTQDialog general_settings_;
+  CTQDialog movie_player_settings_;
+  CTQDialog stereoscopic_settings_;
+  CTQDialog tracker_settings_;
+  CTQSelectionDialog playlist_viewer_;
+  CTQSelectionDialog encoder_viewer_;
+  CTQSelectionDialog decoder_viewer_;
 
   static CTQWindow* live_;
 };

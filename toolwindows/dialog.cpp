@@ -128,19 +128,13 @@ int CTQDialog::SetStatusText(int slot, LPCWSTR text) {
   return 0;
 }
 
-void CTQDialog::CenterOverMainWindow(HWND window) {
+void CTQDialog::CenterOverMainWindow(HWND window, const CREATESTRUCTW* create) {
   HWND main_window = MainWindowHandle();
   RECT main_rect = {};
-  RECT own_rect = {};
-  if (main_window == nullptr || !GetWindowRect(main_window, &main_rect) ||
-      !GetWindowRect(window, &own_rect)) {
-    return;
-  }
-  const LONG x = main_rect.left + (main_rect.right - main_rect.left) / 2 -
-                 (own_rect.right - own_rect.left) / 2;
-  const LONG y = main_rect.top + (main_rect.bottom - main_rect.top) / 2 -
-                 (own_rect.bottom - own_rect.top) / 2;
-  SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE);
+  if (main_window == nullptr || create == nullptr || !GetWindowRect(main_window, &main_rect)) return;
+  const LONG x = main_rect.left + (main_rect.right - main_rect.left) / 2 - create->cx / 2;
+  const LONG y = main_rect.top + (main_rect.bottom - main_rect.top) / 2 - create->cy / 2;
+  SetWindowPos(window, nullptr, x, y, create->cx, create->cy, SWP_NOZORDER);
 }
 
 HWND CTQDialog::CreateList(HWND parent, LPCWSTR name, DWORD extra_style, int x, int width,
@@ -167,8 +161,8 @@ void CTQDialog::OnSize(LPARAM lparam) {
   m_statusBar.Resize();
 }
 
-LRESULT CTQDialog::OnCreate(HWND window) {
-  CenterOverMainWindow(window);
+LRESULT CTQDialog::OnCreate(HWND window, const CREATESTRUCTW* create) {
+  CenterOverMainWindow(window, create);
   m_nameList = CreateList(window, L"General Listview", WS_VSCROLL, 0, kNameListWidth, kListHeight,
                           L"PropertyName", kNameListWidth);
   m_valueList = CreateList(window, L"General Listview Variables", WS_VSCROLL | LVS_EDITLABELS,
@@ -181,7 +175,7 @@ LRESULT CTQDialog::OnCreate(HWND window) {
 LRESULT CTQDialog::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CREATE:
-      return OnCreate(window);
+      return OnCreate(window, reinterpret_cast<const CREATESTRUCTW*>(lparam));
     case WM_CLOSE:
     case WM_DESTROY:
       // Closing only hides: the window, its lists and rows live on for the next Show.

@@ -33,8 +33,9 @@ class CTQDialog {
   HWND GetValueList() const { return m_valueList; }
 
  protected:
-  // Moves the window so that its centre lies over the main window's centre, keeping its size.
-  static void CenterOverMainWindow(HWND window);
+  // Moves the window so that its centre lies over the main window's centre, keeping its size. Runs
+  // inside WM_CREATE, whose creation record gives the window's size.
+  static void CenterOverMainWindow(HWND window, const CREATESTRUCTW* create);
   // Creates a report-view list child without column headers at (x, 0) with one left-aligned column.
   static HWND CreateList(HWND parent, LPCWSTR name, DWORD extra_style, int x, int width, int height,
                          LPCWSTR column_text, int column_width);
@@ -51,7 +52,7 @@ class CTQDialog {
   HWND m_valueList;
 
  private:
-  LRESULT OnCreate(HWND window);
+  LRESULT OnCreate(HWND window, const CREATESTRUCTW* create);
   LRESULT OnNotify(const NMHDR* header);
   void OnClick(HWND sender);
   void OnEndLabelEdit();

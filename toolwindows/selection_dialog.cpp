@@ -53,7 +53,7 @@ bool CTQSelectionDialog::IsEntry(uint32_t index) const {
   return m_callback != nullptr && m_callback(SELECTION_IS_ENTRY, index, 0) != 0;
 }
 
-LRESULT CTQSelectionDialog::OnCreate(HWND window) {
+LRESULT CTQSelectionDialog::OnCreate(HWND window, const CREATESTRUCTW* create) {
   m_activeIndex = 0;
   m_previousActiveIndex = 0;
   if (m_nameList || m_valueList || m_statusList || m_actionList) {
@@ -63,7 +63,7 @@ LRESULT CTQSelectionDialog::OnCreate(HWND window) {
     DestroyWindow(m_statusList);
     DestroyWindow(m_actionList);
   } else {
-    CenterOverMainWindow(window);
+    CenterOverMainWindow(window, create);
   }
   m_nameList = CreateList(window, L"General Listview", 0, 0, 30, kListHeight, L"#", 30);
   m_valueList = CreateList(window, L"General Listview Variables", 0, 30, 240, kListHeight,
@@ -150,7 +150,7 @@ int CTQSelectionDialog::Refresh() {
 LRESULT CTQSelectionDialog::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_CREATE:
-      return OnCreate(window);
+      return OnCreate(window, reinterpret_cast<const CREATESTRUCTW*>(lparam));
     case WM_CLOSE:
     case WM_DESTROY:
       ShowWindow(window, SW_HIDE);

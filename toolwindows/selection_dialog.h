@@ -40,7 +40,7 @@ class CTQSelectionDialog : public CTQDialog {
   HWND GetActionList() const { return m_actionList; }
 
  private:
-  LRESULT OnCreate(HWND window);
+  LRESULT OnCreate(HWND window, const CREATESTRUCTW* create);
   LRESULT OnNotify(const NMHDR* header);
   LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw);
   void OnClick(HWND sender);

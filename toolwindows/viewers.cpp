@@ -139,19 +139,6 @@ void AddThroughDialog(const ViewerList& list, CTQSelectionDialog* viewer) {
   (g_settings.*list.add)(name);
 }
 
-// Converts a list entry for display. Text that is not valid UTF-8 is shown byte by byte rather
-// than as an empty name.
-void EntryToWide(const char* entry, WCHAR* out, int out_chars) {
-  out[0] = L'\0';
-  if (entry == nullptr) return;
-  if (MultiByteToWideChar(CP_UTF8, 0, entry, -1, out, out_chars) != 0 || entry[0] == '\0') return;
-  int i = 0;
-  for (; i < out_chars - 1 && entry[i] != '\0'; ++i) {
-    out[i] = static_cast<WCHAR>(static_cast<unsigned char>(entry[i]));
-  }
-  out[i] = L'\0';
-}
-
 void Fill(const ViewerList& list, CTQSelectionDialog* viewer) {
   if (viewer == nullptr) return;
   viewer->AddRow(0, L"#", list.heading);
@@ -160,8 +147,10 @@ void Fill(const ViewerList& list, CTQSelectionDialog* viewer) {
     WCHAR number[16] = {};
     swprintf(number, 16, L"%i", static_cast<int>(i + 1));
     if (i < count) {
-      WCHAR name[kTextChars];
-      EntryToWide((g_settings.*list.get)(i), name, kTextChars);
+      // Entries hold at most 259 bytes, so the conversion always fits; text that is not valid
+      // UTF-8 shows replacement characters.
+      WCHAR name[kTextChars] = {};
+      MultiByteToWideChar(CP_UTF8, 0, (g_settings.*list.get)(i), -1, name, kTextChars);
       viewer->AddRow(static_cast<int>(i + 1), number, name);
     } else if (i < kGreyedFromCount) {
       viewer->AddRow(static_cast<int>(i + 1), number, L"");  // the add row
