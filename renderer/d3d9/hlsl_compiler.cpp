@@ -95,6 +95,12 @@ HRESULT Compile(const HlslCompileInput& input, std::vector<uint32_t>* spirv, std
   {
     CTQHlslIncludes includes;
     includes.Initialize(input.mainName, input.mainDirectory, input.includeHandler);
+    std::string error;
+    if (!includes.CheckMacros(input.defines, "macros", &error) ||
+        !includes.CheckMacros(input.text, input.mainName, &error)) {
+      *log += error + "\n";
+      return E_FAIL;
+    }
     GlslangIncluder includer(&includes);
     glslang::TShader shader(stage);
     const char* text = input.text.c_str();

@@ -89,6 +89,7 @@ bool CTQHlslIncludes::Open(const std::string& name, bool system, const std::stri
     *error = "included files exceed " + std::to_string(kMaxHlslIncludeBytes) + " bytes";
     return false;
   }
+  if (!macroSizes_.Scan(*text, *resolvedName, error)) return false;
   bool seen = !seenFiles_.insert(*resolvedName).second;
   if (TakePragmaOnce(text)) {
     if (seen && pragmaOnceFiles_.count(*resolvedName)) text->clear();
@@ -105,6 +106,7 @@ void CTQHlslIncludes::Shutdown() {
   parentData_.clear();
   pragmaOnceFiles_.clear();
   seenFiles_.clear();
+  macroSizes_ = CTQHlslMacroSizes();
   handler_ = nullptr;
   count_ = 0;
   bytes_ = 0;

@@ -1,7 +1,8 @@
 // Finds and reads the files a shader #includes: relative to the including file (the main source's own
 // directory for its includes), or through a caller's ID3DXInclude. Bounds what hostile sources can ask
 // for: nesting depth (an include of itself or a cycle ends here), number of includes and total bytes.
-// A file that holds `#pragma once` is included only once.
+// A file that holds `#pragma once` is included only once. Every text passes the macro-size bound
+// (hlsl_macro_limit.h) before glslang reads it.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "renderer/d3d9/d3dx9_shader.h"
+#include "renderer/d3d9/hlsl_macro_limit.h"
 
 constexpr size_t kMaxHlslIncludeDepth = 32;
 constexpr size_t kMaxHlslIncludeCount = 256;
@@ -29,6 +31,12 @@ class CTQHlslIncludes {
   bool Open(const std::string& name, bool system, const std::string& includerName, size_t depth,
             std::string* resolvedName, std::string* text, std::string* error);
 
+  // The macro-size bound for a text glslang reads that does not come through Open (the main source,
+  // the macro definitions of the caller).
+  bool CheckMacros(const std::string& text, const std::string& name, std::string* error) {
+    return macroSizes_.Scan(text, name, error);
+  }
+
   // Gives the handler back everything it opened. Safe to repeat.
   void Shutdown();
 
@@ -42,6 +50,7 @@ class CTQHlslIncludes {
   ID3DXInclude* handler_ = nullptr;
   std::vector<LPCVOID> handlerData_;            // open handler data, closed by Shutdown
   std::map<std::string, LPCVOID> parentData_;   // resolved name -> its handler data
+  CTQHlslMacroSizes macroSizes_;
   std::set<std::string> pragmaOnceFiles_;
   std::set<std::string> seenFiles_;
   size_t count_ = 0;

@@ -174,6 +174,10 @@ TEST_F(ShaderFiles, HostileFilesFailOrCompileWithAMessage) {
   std::string binary;
   for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919) & 0xFF);
   std::string controls(2048, '\x01');
+  // Each line doubles the one before: A40 would be 2^40 tokens.
+  std::string bomb = "#define A0 x\n";
+  for (int i = 1; i <= 40; ++i) bomb += "#define A" + std::to_string(i) + " A" + std::to_string(i - 1) + " A" + std::to_string(i - 1) + "\n";
+  bomb += "float bombed() { float x = 1; return A40; }\n";
 
   struct Case {
     std::string name;
@@ -198,8 +202,11 @@ TEST_F(ShaderFiles, HostileFilesFailOrCompileWithAMessage) {
        ""},
       {"cycle_a.hlsl", "#include \"sub/cycle_b.hlsli\"\n" + body, E_FAIL, "#include nested more than"},
       {"missing_include.hlsl", "#include \"nowhere.hlsli\"\n" + body, E_FAIL, "nowhere.hlsli"},
+      {"macro_bomb.hlsl", bomb + body, E_FAIL, "expands to more than"},
+      {"macro_bomb_include.hlsl", "#define A0 x\n#include \"sub/bomb.hlsli\"\n" + body, E_FAIL, "expands to more than"},
   };
   Write("sub/cycle_b.hlsli", "#include \"../cycle_a.hlsl\"\n");
+  Write("sub/bomb.hlsli", bomb.substr(bomb.find('\n') + 1));
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Compiled result = CompileFile(Write(c.name, c.bytes));
