@@ -1,6 +1,7 @@
 // Process entry point: brings the system up in a fixed order, runs the main loop, tears it down.
 #include <cstdio>
 
+#include "media/movie_player.h"
 #include "renderer/renderer.h"
 #include "settings/settings.h"
 #include "shell/window.h"
@@ -15,17 +16,35 @@ void ReportError(const char* message) {
 
 // Releases whatever start-up brought up; safe on objects that were never initialised.
 void ShutdownAll() {
-  // The player shuts down here, before the renderer, once it lands.
+  g_player.Shutdown();
   g_renderer.Shutdown();
   g_window.Destroy();
+}
+
+// Width over height, from the two sizes taken as unsigned; a zero height shows as 0.00, not nan or inf.
+double AspectRatio(uint32_t width, uint32_t height) {
+  return height == 0 ? 0.0 : static_cast<double>(width) / static_cast<double>(height);
+}
+
+// Frame counter, window size and content size, rewritten in every pass.
+void ShowStatusTexts() {
+  g_window.SetStatusText(0, L"  Timecode: 00:00:%i", static_cast<int>(g_renderer.GetFrameCount()));
+  const uint32_t window_width = static_cast<uint32_t>(g_window.GetWidth());
+  const uint32_t window_height = static_cast<uint32_t>(g_window.GetHeight());
+  g_window.SetStatusText(1, L"  Window: %ix%ip30 (%.2f)", static_cast<int>(window_width),
+                         static_cast<int>(window_height), AspectRatio(window_width, window_height));
+  const uint32_t content_width = g_renderer.GetContentWidth();
+  const uint32_t content_height = g_renderer.GetContentHeight();
+  g_window.SetStatusText(2, L"  Content: %ix%ip30 (%.2f)", static_cast<int>(content_width),
+                         static_cast<int>(content_height), AspectRatio(content_width, content_height));
 }
 
 // One message at most per pass, never waiting; ends after the pass that took WM_QUIT.
 void RunMainLoop() {
   while (g_window.PumpMessages() == 0) {
-    // CTQMoviePlayer::Update joins here.
+    g_player.Update();
     g_window.PollChannelKeys();
-    // The three status texts join here while content is loaded.
+    if (g_player.IsLoaded()) ShowStatusTexts();
   }
 }
 
@@ -53,7 +72,14 @@ int main() {
   // The device is always created windowed, but the window may already be full screen (the setting was
   // applied by Create): present the way the window is shown, without the status-bar margin.
   g_renderer.SetFullscreen(g_window.IsFullscreen());
-  // Start-up steps 4-5 (player, content) join here.
+  if (g_player.Initialize() < 0) {
+    ReportError("Failed to initialize media player (terminal failure)");
+    ShutdownAll();
+    return 0;
+  }
+  if (g_player.Open(g_settings.GetActiveContent()) < 0) {
+    ReportError("Failed to load content");
+  }
   RunMainLoop();
   g_settings.Save("settings.ini");
   ShutdownAll();

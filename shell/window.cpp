@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cwchar>
 
+#include "media/movie_player.h"
 #include "settings/settings.h"
 #include "shell/resources/resource.h"
 
@@ -27,8 +28,7 @@ CTQWindow::CTQWindow()
       class_name_(),
       fullscreen_(0),
       created_(0),
-      last_message_(),
-      menu_(nullptr) {}
+      last_message_() {}
 
 CTQWindow::~CTQWindow() {}
 
@@ -72,9 +72,7 @@ int CTQWindow::Create(LPCWSTR class_name, uint32_t width, uint32_t height) {
     return WINDOW_FAILED;
   }
 
-  // The menu bar (the command table's CTQMenu::Create(handle_, IDR_MAINMENU) does this once it lands).
-  menu_ = LoadMenuW(nullptr, MAKEINTRESOURCEW(IDR_MAINMENU));
-  SetMenu(handle_, menu_);
+  menu_.Create(handle_, IDR_MAINMENU);
 
   status_bar_.Create(handle_, 4, kStatusEdges);
   SetStatusText(3, L" Player Initialized Successfully");
@@ -95,8 +93,7 @@ int CTQWindow::Create(LPCWSTR class_name, uint32_t width, uint32_t height) {
 int CTQWindow::Destroy() {
   if (!created_) return WINDOW_FAILED;
   live_ = nullptr;
-  if (menu_) DestroyMenu(menu_);
-  menu_ = nullptr;
+  menu_.Destroy();
   status_bar_.Destroy();
   // The window goes with its class, so that a later Create can register the class again.
   DestroyWindow(handle_);
@@ -128,7 +125,7 @@ int CTQWindow::SetFullscreen(int32_t on) {
       restore_height_ = height_;
     }
     ShowWindow(status_bar_.GetHandle(), SW_SHOW);
-    SetMenu(handle_, menu_);
+    SetMenu(handle_, menu_.GetHandle());
     SetWindowLongW(handle_, GWL_STYLE, static_cast<LONG>(kFramedStyle));
     SetWindowPos(handle_, nullptr, restore_x_, restore_y_, restore_width_, restore_height_, 0);
     ShowWindow(handle_, SW_SHOWNORMAL);
@@ -174,14 +171,20 @@ int CTQWindow::SetStatusText(int slot, LPCWSTR format, ...) {
 void CTQWindow::OnKeyDown(WPARAM key) {
   if (key == VK_ESCAPE) {
     if (fullscreen_) {
-      CheckMenuItem(menu_, ID_VIEW_FULLSCREEN, MF_BYCOMMAND | MF_UNCHECKED);
+      CheckMenuItem(menu_.GetHandle(), ID_VIEW_FULLSCREEN, MF_BYCOMMAND | MF_UNCHECKED);
       g_settings.fullscreen = 0;
       SetFullscreen(0);
     } else {
       PostQuitMessage(0);
     }
   } else if (key == VK_SPACE) {
-    // Play / pause of the movie player joins here once it lands.
+    if (g_player.IsLoaded()) {
+      if (g_player.IsPlaying()) {
+        g_player.Pause();
+      } else {
+        g_player.Play();
+      }
+    }
   }
 }
 
@@ -193,7 +196,7 @@ LRESULT CTQWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
     case WM_KEYUP:
       return 0;
     case WM_COMMAND:
-      // Menu commands: CTQMenu::OnCommand(LOWORD(wparam)) once the command table lands.
+      menu_.OnCommand(LOWORD(wparam));
       return 0;
     case WM_CLOSE:
     case WM_DESTROY:

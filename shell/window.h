@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "shell/menu.h"
 #include "shell/status_bar.h"
 #include "shell/win32/windows.h"
 #include "toolwindows/dialog.h"
@@ -49,7 +50,7 @@ class CTQWindow {
   HWND GetHandle() const { return handle_; }
   int32_t GetWidth() const { return width_; }
   int32_t GetHeight() const { return height_; }
-  HMENU GetMenuHandle() const { return menu_; }
+  HMENU GetMenuHandle() const { return menu_.GetHandle(); }
   int32_t IsFullscreen() const { return fullscreen_; }
 
   // The tool windows, opened by the menu commands.
@@ -73,7 +74,7 @@ class CTQWindow {
   int32_t created_;
   CTQStatusBar status_bar_;
   MSG last_message_;
-  HMENU menu_;  // the menu bar; CTQMenu takes it over when the command table lands
+  CTQMenu menu_;
   CTQDialog general_settings_;
   CTQDialog movie_player_settings_;
   CTQDialog stereoscopic_settings_;
