@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "media/movie_player.h"
+#include "renderer/renderer.h"
 #include "settings/settings.h"
 #include "shell/resources/resource.h"
 
@@ -131,7 +132,7 @@ int CTQWindow::SetFullscreen(int32_t on) {
     ShowWindow(handle_, SW_SHOWNORMAL);
   }
   UpdateWindow(handle_);
-  // The renderer's presentation mode follows here (CTQRenderer::SetFullscreen) once it lands.
+  g_renderer.SetFullscreen(fullscreen_);
   return WINDOW_OK;
 }
 
