@@ -31,6 +31,7 @@ class CTQDialog {
   HWND GetWindow() const { return m_window; }
   HWND GetNameList() const { return m_nameList; }
   HWND GetValueList() const { return m_valueList; }
+  HWND GetStatusBar() const { return m_statusBar.GetHandle(); }
 
  protected:
   // Moves the window so that its centre lies over the main window's centre, keeping its size. Runs

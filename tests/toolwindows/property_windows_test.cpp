@@ -1,0 +1,198 @@
+// The four settings windows, driven with real mouse and keyboard input on the test display.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "settings/settings.h"
+#include "shell/window.h"
+#include "tests/toolwindows/tool_window_test_support.h"
+#include "toolwindows/settings_windows.h"
+
+namespace {
+
+class PropertyWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    g_settings.version = 2.5f;
+    g_settings.adapter = 1;
+    g_settings.renderer_width = 1280;
+    g_settings.renderer_height = 720;
+    g_settings.StoreRefreshRate(29.97f);
+    g_settings.viewer_distance = 30.0f;
+    g_settings.screen_diagonal = 24.0f;
+    g_settings.screen_aspect = 1.7778f;
+    g_settings.show_channel = 7;  // neither left nor right: shown as both
+    g_settings.temporal_interleave = 0;
+    g_settings.invert_channels = 1;
+    g_settings.proscenium = 0.05f;
+    g_settings.separation = -0.125f;
+    EnsureMainWindow();
+  }
+
+  // Opens a window with the given opener and checks that a second opening brings back the same
+  // window without adding rows.
+  static void ExpectOpensOnce(int (*open)(CTQDialog*), CTQDialog* dialog, const wchar_t* title) {
+    ASSERT_EQ(DIALOG_SHOWN, open(dialog));
+    PumpFor(100);
+    const std::vector<std::wstring> names = ColumnTexts(dialog->GetNameList());
+    const std::vector<std::wstring> values = ColumnTexts(dialog->GetValueList());
+    HWND window = dialog->GetWindow();
+    WCHAR caption[64] = {};
+    GetWindowTextW(window, caption, 64);
+    EXPECT_STREQ(title, caption);
+    EXPECT_EQ(L" Click on a field to get information and make changes.",
+              StatusText(dialog->GetStatusBar()));
+
+    SendMessageW(window, WM_CLOSE, 0, 0);  // the close box only hides
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ(DIALOG_SHOWN_AGAIN, open(dialog));
+    PumpFor(50);
+    EXPECT_EQ(window, dialog->GetWindow());
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(names, ColumnTexts(dialog->GetNameList()));
+    EXPECT_EQ(values, ColumnTexts(dialog->GetValueList()));
+  }
+};
+
+TEST_F(PropertyWindowTest, EachWindowOpensOnceWithItsRowsInOrder) {
+  CTQWindow& main = g_window;
+  ExpectOpensOnce(OpenGeneralSettings, main.GetGeneralSettings(), L"General Settings");
+  ExpectOpensOnce(OpenMoviePlayerSettings, main.GetMoviePlayerSettings(), L"Movie Player Settings");
+  ExpectOpensOnce(OpenStereoscopicSettings, main.GetStereoscopicSettings(), L"Stereoscopic Settings");
+  ExpectOpensOnce(OpenTrackerSettings, main.GetTrackerSettings(), L"Tracker Settings");
+
+  const std::vector<std::wstring> general_names = {L"version", L"window width", L"window height",
+                                                   L"fullscreen", L"adapter (monitor)"};
+  const std::vector<std::wstring> general_values = {L"2.50", L"800", L"600", L"no", L"1"};
+  EXPECT_EQ(general_names, ColumnTexts(main.GetGeneralSettings()->GetNameList()));
+  EXPECT_EQ(general_values, ColumnTexts(main.GetGeneralSettings()->GetValueList()));
+
+  // Passed as rows 0, 1, 2, 5 and 8: each past the end, so appended in this order.
+  const std::vector<std::wstring> movie_names = {L"render width", L"render height", L"refresh rate",
+                                                 L"audio playback", L"gamma adjust"};
+  const std::vector<std::wstring> movie_values = {L"1280", L"720", L"29.97", L"disabled", L"0.2"};
+  EXPECT_EQ(movie_names, ColumnTexts(main.GetMoviePlayerSettings()->GetNameList()));
+  EXPECT_EQ(movie_values, ColumnTexts(main.GetMoviePlayerSettings()->GetValueList()));
+
+  const std::vector<std::wstring> stereo_values = {L"30.00", L"24.00", L"1.78", L"both",
+                                                   L"no",    L"yes",   L"5.00", L"-12.50"};
+  EXPECT_EQ(stereo_values, ColumnTexts(main.GetStereoscopicSettings()->GetValueList()));
+
+  EXPECT_EQ(std::vector<std::wstring>{L"Under construction"},
+            ColumnTexts(main.GetTrackerSettings()->GetNameList()));
+  EXPECT_EQ(std::vector<std::wstring>{L" "}, ColumnTexts(main.GetTrackerSettings()->GetValueList()));
+}
+
+TEST_F(PropertyWindowTest, OpensCentredOverTheMainWindow) {
+  CTQDialog* dialog = g_window.GetTrackerSettings();
+  OpenTrackerSettings(dialog);
+  RECT main_rect = {};
+  RECT own = {};
+  GetWindowRect(g_window.GetHandle(), &main_rect);
+  GetWindowRect(dialog->GetWindow(), &own);
+  EXPECT_EQ(400, own.right - own.left);
+  EXPECT_EQ(220, own.bottom - own.top);
+  EXPECT_EQ(main_rect.left + (main_rect.right - main_rect.left) / 2 - 200, own.left);
+  EXPECT_EQ(main_rect.top + (main_rect.bottom - main_rect.top) / 2 - 110, own.top);
+}
+
+TEST_F(PropertyWindowTest, ClickShowsTheDescriptionOfTheClickedRow) {
+  CTQDialog* dialog = g_window.GetMoviePlayerSettings();
+  OpenMoviePlayerSettings(dialog);
+  PumpFor(100);
+  ClickRow(dialog->GetNameList(), 2);
+  EXPECT_TRUE(PumpUntil([&] {
+    return StatusText(dialog->GetStatusBar()) ==
+           L" Specifies the refresh rate (in hz) used to render content";
+  }));
+  PressKey("Return");  // ends the edit the click began
+
+  // After a value row had the focus, a click on another name still describes that name.
+  ClickRow(dialog->GetNameList(), 0);
+  EXPECT_TRUE(PumpUntil([&] {
+    return StatusText(dialog->GetStatusBar()) ==
+           L" The horizontal resolution of the renderer (pre window scaling)";
+  }));
+  PressKey("Return");
+
+  // A row without a setting behind it has no description: the text stays.
+  ClickRow(dialog->GetNameList(), 3);
+  PumpFor(200);
+  EXPECT_EQ(L" The horizontal resolution of the renderer (pre window scaling)",
+            StatusText(dialog->GetStatusBar()));
+  PressKey("Escape");
+  EXPECT_EQ(L"disabled", RowText(dialog->GetValueList(), 3));
+}
+
+TEST_F(PropertyWindowTest, AcceptedEditIsStoredAndShownAsTyped) {
+  CTQDialog* dialog = g_window.GetStereoscopicSettings();
+  OpenStereoscopicSettings(dialog);
+  PumpFor(100);
+  HWND values = dialog->GetValueList();
+
+  ClickRow(values, 6);  // proscenium distance
+  HWND edit = reinterpret_cast<HWND>(SendMessageW(values, LVM_GETEDITCONTROL, 0, 0));
+  ASSERT_NE(nullptr, edit);
+  RECT box = {};
+  GetWindowRect(edit, &box);
+  EXPECT_EQ(242, box.right - box.left);
+  EXPECT_EQ(L" Sets the pixel width of the floating window.", StatusText(dialog->GetStatusBar()));
+
+  PressKey("ctrl+a");
+  TypeText("50");
+  PressKey("Return");
+  EXPECT_TRUE(PumpUntil([&] { return RowText(values, 6) == L"50"; }));
+  EXPECT_FLOAT_EQ(0.5f, g_settings.proscenium);
+
+  // Reopening shows the typed text, not a refill with two decimals.
+  OpenStereoscopicSettings(dialog);
+  EXPECT_EQ(L"50", RowText(values, 6));
+}
+
+TEST_F(PropertyWindowTest, RefusedEditKeepsTheOldTextAndSetting) {
+  CTQDialog* general = g_window.GetGeneralSettings();
+  OpenGeneralSettings(general);
+  PumpFor(100);
+  ClickRow(general->GetValueList(), 1);  // window width
+  PressKey("ctrl+a");
+  TypeText("3000");
+  PressKey("Return");
+  PumpFor(200);
+  EXPECT_EQ(L"800", RowText(general->GetValueList(), 1));
+  EXPECT_EQ(800, g_settings.window_width);
+
+  CTQDialog* movie = g_window.GetMoviePlayerSettings();
+  OpenMoviePlayerSettings(movie);
+  PumpFor(100);
+  ClickRow(movie->GetValueList(), 4);  // gamma adjust: shown, but no setting behind it
+  PressKey("ctrl+a");
+  TypeText("0.5");
+  PressKey("Return");
+  PumpFor(200);
+  EXPECT_EQ(L"0.2", RowText(movie->GetValueList(), 4));
+}
+
+TEST_F(PropertyWindowTest, EscapeStillSubmitsTheEditBoxText) {
+  CTQDialog* dialog = g_window.GetStereoscopicSettings();
+  OpenStereoscopicSettings(dialog);
+  PumpFor(100);
+  HWND values = dialog->GetValueList();
+  ClickRow(values, 7);  // lateral separation
+  PressKey("ctrl+a");
+  TypeText("25");
+  PressKey("Escape");
+  EXPECT_TRUE(PumpUntil([&] { return RowText(values, 7) == L"25"; }));
+  EXPECT_FLOAT_EQ(0.25f, g_settings.separation);
+}
+
+TEST_F(PropertyWindowTest, RowsAreDrawnInAlternatingGreys) {
+  CTQDialog* dialog = g_window.GetStereoscopicSettings();
+  OpenStereoscopicSettings(dialog);
+  PumpFor(300);
+  EXPECT_EQ(RGB(230, 230, 230), RowBackground(dialog->GetNameList(), 0));
+  EXPECT_EQ(RGB(255, 255, 255), RowBackground(dialog->GetNameList(), 1));
+  EXPECT_EQ(RGB(230, 230, 230), RowBackground(dialog->GetNameList(), 2));
+}
+
+}  // namespace

@@ -1,0 +1,286 @@
+// The selection window on its own, with an owner of the test's making that records the protocol:
+// the shortening of long names, the rows and their cells, clicks and double clicks, the colours.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "shell/window.h"
+#include "tests/toolwindows/tool_window_test_support.h"
+#include "toolwindows/selection_dialog.h"
+
+namespace {
+
+// ---- Shown names
+
+std::wstring Shown(const std::wstring& name) {
+  WCHAR out[260];
+  ShortenFileName(name.c_str(), out, 260);
+  return out;
+}
+
+TEST(ShortenFileNameTest, LongPathsShowTheirLastComponent) {
+  EXPECT_EQ(L"anaglyph.hlsl", Shown(L"/home/viewer/shaders/encoders/anaglyph.hlsl"));
+  EXPECT_EQ(L"anaglyph.hlsl", Shown(L"C:\\Users\\viewer\\shaders\\encoders\\anaglyph.hlsl"));
+  // 30 characters are shown whole, directory and all; 31 are shortened.
+  EXPECT_EQ(L"shaders/encoders/anaglyph.hlsl", Shown(L"shaders/encoders/anaglyph.hlsl"));
+  EXPECT_EQ(L"xanaglyph.hlsl", Shown(L"shaders/encoders/xanaglyph.hlsl"));
+  // No separator, a separator only in first place, or one in last place: shown whole.
+  const std::wstring plain(40, L'a');
+  EXPECT_EQ(plain, Shown(plain));
+  EXPECT_EQ(L"/" + plain, Shown(L"/" + plain));
+  EXPECT_EQ(L"some/long/directory/name/ending/", Shown(L"some/long/directory/name/ending/"));
+}
+
+TEST(ShortenFileNameTest, OutputIsCutToItsBuffer) {
+  WCHAR out[5];
+  ShortenFileName(L"abcdefgh", out, 5);
+  EXPECT_STREQ(L"abcd", out);
+}
+
+// ---- The window with a recording owner
+
+struct Owner {
+  std::vector<std::wstring> entries;
+  uint32_t active = 0;
+  int add_row_below = 9;  // lists this long get no add row
+  std::vector<std::pair<int32_t, uint32_t>> calls;
+};
+
+Owner g_owner;
+CTQSelectionDialog g_dialog;
+CTQSelectionDialog* g_current = nullptr;
+
+int32_t RecordingOwner(int32_t code, uint32_t index, int32_t reserved) {
+  EXPECT_EQ(0, reserved);
+  g_owner.calls.emplace_back(code, index);
+  switch (code) {
+    case SELECTION_IS_ENTRY:
+      return index < g_owner.entries.size() ? 1 : 0;
+    case SELECTION_ACTIVATE:
+      g_owner.active = index;
+      return 0;
+    case SELECTION_CLOSE:
+      g_owner.entries.erase(g_owner.entries.begin() + index);
+      if (g_owner.active > index) --g_owner.active;
+      return 0;
+    case SELECTION_ADD:
+      g_owner.entries.push_back(L"added.hlsl");
+      return 0;
+    case SELECTION_FILL: {
+      g_dialog.AddRow(0, L"#", L"Test Filename");
+      const size_t count = g_owner.entries.size();
+      for (size_t i = 0; i < count; ++i) {
+        g_dialog.AddRow(static_cast<int>(i + 1), std::to_wstring(i + 1).c_str(),
+                        g_owner.entries[i].c_str());
+      }
+      if (static_cast<int>(count) < g_owner.add_row_below) {
+        g_dialog.AddRow(static_cast<int>(count + 1), std::to_wstring(count + 1).c_str(), L"");
+      }
+      g_dialog.SetActive(g_owner.active, 0);
+      return 0;
+    }
+    default:
+      return 0;
+  }
+}
+
+LRESULT CALLBACK ForwardToDialog(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  return g_current != nullptr ? g_current->WindowProc(window, message, wparam, lparam) : 0;
+}
+
+class SelectionWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    EnsureMainWindow();
+    g_current = &g_dialog;
+    g_dialog.SetCallback(RecordingOwner);
+    ASSERT_EQ(DIALOG_SHOWN, g_dialog.Show(L"Selection Test", ForwardToDialog));
+  }
+
+  void SetUp() override {
+    g_owner = Owner();
+    g_owner.entries = {L"first.hlsl", L"second.hlsl", L"third.hlsl"};
+    g_owner.active = 1;
+    ShowWindow(g_dialog.GetWindow(), SW_SHOW);
+    g_dialog.Refresh();
+    PumpFor(150);
+    g_owner.calls.clear();
+  }
+
+  static HWND Numbers() { return g_dialog.GetNameList(); }
+  static HWND Names() { return g_dialog.GetValueList(); }
+  static HWND Status() { return g_dialog.GetStatusList(); }
+  static HWND Actions() { return g_dialog.GetActionList(); }
+
+  static bool CalledWith(int32_t code) {
+    for (const auto& call : g_owner.calls) {
+      if (call.first == code) return true;
+    }
+    return false;
+  }
+};
+
+TEST_F(SelectionWindowTest, RowsShowHeaderEntriesAndAddRow) {
+  EXPECT_EQ((std::vector<std::wstring>{L"#", L"1", L"2", L"3", L"4"}), ColumnTexts(Numbers()));
+  EXPECT_EQ((std::vector<std::wstring>{L"Test Filename", L"first.hlsl", L"second.hlsl",
+                                       L"third.hlsl", L""}),
+            ColumnTexts(Names()));
+  EXPECT_EQ((std::vector<std::wstring>{L"Status", L"inactive", L"active", L"inactive", L" "}),
+            ColumnTexts(Status()));
+  EXPECT_EQ((std::vector<std::wstring>{L"Action", L"close", L"-", L"close", L"add"}),
+            ColumnTexts(Actions()));
+  EXPECT_EQ(1u, g_dialog.GetActiveIndex());
+}
+
+TEST_F(SelectionWindowTest, ActionOfAnEntryClosesItAndRefills) {
+  ClickRow(Actions(), 1);
+  ASSERT_TRUE(PumpUntil([] { return g_owner.entries.size() == 2; }));
+  typedef std::vector<std::pair<int32_t, uint32_t>> Calls;
+  const Calls expected = {
+      {SELECTION_IS_ENTRY, 0}, {SELECTION_CLOSE, 0}, {SELECTION_FILL, 0}, {SELECTION_IS_ENTRY, 0}};
+  ASSERT_GE(g_owner.calls.size(), expected.size());
+  EXPECT_EQ(expected, Calls(g_owner.calls.begin(), g_owner.calls.begin() + 4));
+  // The same entry is active, one row higher, and the rows follow the owner's list.
+  EXPECT_EQ((std::vector<std::wstring>{L"Status", L"active", L"inactive", L" "}),
+            ColumnTexts(Status()));
+  EXPECT_EQ(L"second.hlsl", RowText(Names(), 1));
+  EXPECT_EQ(0u, g_dialog.GetActiveIndex());
+}
+
+TEST_F(SelectionWindowTest, ActionOfTheActiveEntryIsRefused) {
+  ClickRow(Actions(), 2);
+  PumpFor(200);
+  EXPECT_EQ(L" You cannot close a resource that is currently in use.",
+            StatusText(g_dialog.GetStatusBar()));
+  EXPECT_FALSE(CalledWith(SELECTION_CLOSE));
+  EXPECT_EQ(3u, g_owner.entries.size());
+  EXPECT_EQ(L"-", RowText(Actions(), 2));
+}
+
+TEST_F(SelectionWindowTest, ActionOfTheAddRowAsksTheOwnerToAdd) {
+  ClickRow(Actions(), 4);
+  ASSERT_TRUE(PumpUntil([] { return g_owner.entries.size() == 4; }));
+  EXPECT_TRUE(CalledWith(SELECTION_ADD));
+  EXPECT_EQ(L"added.hlsl", RowText(Names(), 4));
+  EXPECT_EQ(L"add", RowText(Actions(), 5));
+
+  // With an empty list the add row is row 1.
+  g_owner.entries.clear();
+  g_owner.active = 0;
+  g_dialog.Refresh();
+  EXPECT_EQ(2, RowCount(Actions()));
+  ClickRow(Actions(), 1);
+  EXPECT_TRUE(PumpUntil([] { return g_owner.entries.size() == 1; }));
+}
+
+TEST_F(SelectionWindowTest, ShortNamedEntryLooksLikeAnAddRowButCloses) {
+  g_owner.entries = {L"a.fx", L"b", L"c.fx"};
+  g_owner.active = 0;
+  g_dialog.Refresh();
+  EXPECT_EQ(L"add", RowText(Actions(), 2));
+  EXPECT_EQ(L"inactive", RowText(Status(), 2));  // SetActive made every entry row inactive
+  g_owner.calls.clear();
+  ClickRow(Actions(), 2);
+  ASSERT_TRUE(PumpUntil([] { return g_owner.entries.size() == 2; }));
+  EXPECT_FALSE(CalledWith(SELECTION_ADD));
+  EXPECT_EQ((std::vector<std::wstring>{L"a.fx", L"c.fx"}), g_owner.entries);
+}
+
+TEST_F(SelectionWindowTest, DoubleClickActivatesAnEntryOnly) {
+  DoubleClickRow(Names(), 3);
+  ASSERT_TRUE(PumpUntil([] { return CalledWith(SELECTION_ACTIVATE); }));
+  EXPECT_EQ(2u, g_owner.active);
+  EXPECT_EQ(2u, g_dialog.GetActiveIndex());
+  EXPECT_EQ((std::vector<std::wstring>{L"Status", L"inactive", L"inactive", L"active", L" "}),
+            ColumnTexts(Status()));
+  EXPECT_EQ((std::vector<std::wstring>{L"Action", L"close", L"close", L"-", L"add"}),
+            ColumnTexts(Actions()));
+
+  // The header and the add row are no entries; the active row activates again.
+  g_owner.calls.clear();
+  DoubleClickRow(Names(), 0);
+  DoubleClickRow(Status(), 4);
+  PumpFor(100);
+  EXPECT_FALSE(CalledWith(SELECTION_ACTIVATE));
+  DoubleClickRow(Numbers(), 3);
+  EXPECT_TRUE(PumpUntil([] { return CalledWith(SELECTION_ACTIVATE); }));
+  EXPECT_EQ(L"-", RowText(Actions(), 3));
+  EXPECT_EQ(L"close", RowText(Actions(), 2));
+}
+
+TEST_F(SelectionWindowTest, WithoutAddRowEveryOtherEntryBecomesInactive) {
+  g_owner.entries.assign(9, L"shader.hlsl");
+  g_owner.add_row_below = 9;
+  g_owner.active = 8;
+  g_dialog.Refresh();
+  EXPECT_EQ(10, RowCount(Status()));
+  g_dialog.SetActive(0, 1);
+  EXPECT_EQ(L"active", RowText(Status(), 1));
+  EXPECT_EQ(L"inactive", RowText(Status(), 9));
+  EXPECT_EQ(L"close", RowText(Actions(), 9));
+}
+
+TEST_F(SelectionWindowTest, ClicksLeaveNoSelectedRow) {
+  ClickRow(Names(), 1);
+  ClickRow(Status(), 3);
+  ClickRow(Numbers(), 0);
+  for (HWND list : {Numbers(), Names(), Status(), Actions()}) {
+    EXPECT_EQ(-1, static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                                MAKELPARAM(LVNI_SELECTED, 0))));
+  }
+}
+
+// Asks the window for the colours of one cell, as the list does before drawing it.
+std::pair<COLORREF, COLORREF> CellColours(HWND list, int row) {
+  NMLVCUSTOMDRAW draw = {};
+  draw.nmcd.hdr.hwndFrom = list;
+  draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+  draw.nmcd.dwDrawStage = CDDS_PREPAINT;
+  EXPECT_EQ(CDRF_NOTIFYITEMDRAW,
+            SendMessageW(g_dialog.GetWindow(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw)));
+  draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+  draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
+  EXPECT_EQ(CDRF_NEWFONT,
+            SendMessageW(g_dialog.GetWindow(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw)));
+  return {draw.clrText, draw.clrTextBk};
+}
+
+TEST_F(SelectionWindowTest, CellColoursFollowRowAndList) {
+  const COLORREF white = RGB(255, 255, 255);
+  const COLORREF grey = RGB(230, 230, 230);
+  const COLORREF green = RGB(160, 230, 160);
+  for (HWND list : {Numbers(), Names(), Status(), Actions()}) {
+    EXPECT_EQ(std::make_pair(white, RGB(100, 100, 100)), CellColours(list, 0));
+  }
+  // Row 2 is the active one: green except in the Action list.
+  EXPECT_EQ(std::make_pair(RGB(0, 0, 0), green), CellColours(Numbers(), 2));
+  EXPECT_EQ(std::make_pair(RGB(0, 0, 0), green), CellColours(Names(), 2));
+  EXPECT_EQ(std::make_pair(RGB(0, 0, 0), green), CellColours(Status(), 2));
+  EXPECT_EQ(std::make_pair(RGB(0, 0, 255), grey), CellColours(Actions(), 2));
+  // Other rows alternate; inactive Status text is red.
+  EXPECT_EQ(std::make_pair(RGB(0, 0, 0), white), CellColours(Names(), 1));
+  EXPECT_EQ(std::make_pair(RGB(255, 0, 0), white), CellColours(Status(), 3));
+  EXPECT_EQ(std::make_pair(RGB(0, 0, 255), grey), CellColours(Actions(), 4));
+
+  // And so they reach the screen.
+  PumpFor(300);
+  EXPECT_EQ(RGB(100, 100, 100), RowBackground(Names(), 0));
+  EXPECT_EQ(green, RowBackground(Names(), 2));
+  EXPECT_EQ(grey, RowBackground(Actions(), 2));
+}
+
+TEST_F(SelectionWindowTest, WithoutOwnerActionsDoNothingAndActivationTellsNobody) {
+  g_dialog.SetCallback(nullptr);
+  ClickRow(Actions(), 1);
+  DoubleClickRow(Names(), 3);
+  PumpFor(100);
+  g_dialog.SetCallback(RecordingOwner);
+  EXPECT_TRUE(g_owner.calls.empty());
+  EXPECT_EQ(3u, g_owner.entries.size());
+  EXPECT_EQ(2u, g_dialog.GetActiveIndex());
+  EXPECT_EQ(L"active", RowText(Status(), 3));
+}
+
+}  // namespace

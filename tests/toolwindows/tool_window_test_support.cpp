@@ -1,0 +1,171 @@
+#include "tests/toolwindows/tool_window_test_support.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "settings/settings.h"
+#include "shell/window.h"
+
+namespace {
+
+void Run(const std::string& command) {
+  if (system(command.c_str()) != 0) fprintf(stderr, "command failed: %s\n", command.c_str());
+}
+
+// The screen position of the middle of a row, a little in from its left edge so that the point is
+// inside the list whatever the column width.
+POINT RowPoint(HWND list, int row) {
+  RECT list_rect = {};
+  GetWindowRect(list, &list_rect);
+  RECT item = {};
+  item.left = LVIR_BOUNDS;
+  SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  return POINT{list_rect.left + item.left + 12, list_rect.top + (item.top + item.bottom) / 2};
+}
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+}  // namespace
+
+void EnsureMainWindow() {
+  if (CTQWindow::Live() != nullptr) return;
+  g_settings.window_width = 800;
+  g_settings.window_height = 600;
+  g_settings.fullscreen = 0;
+  if (g_window.Create(L"TQ2", 800, 600) != 0) {
+    fprintf(stderr, "the main window could not be created\n");
+    abort();
+  }
+  PumpFor(300);
+}
+
+void PumpFor(int ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    usleep(2000);
+  }
+}
+
+bool PumpUntil(const std::function<bool()>& done, int timeout_ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    PumpFor(10);
+  }
+  return true;
+}
+
+void ClickRow(HWND list, int row) {
+  const POINT p = RowPoint(list, row);
+  Run("xdotool mousemove --sync " + std::to_string(p.x) + " " + std::to_string(p.y) + " click 1");
+  PumpFor(150);
+}
+
+void DoubleClickRow(HWND list, int row) {
+  const POINT p = RowPoint(list, row);
+  Run("xdotool mousemove --sync " + std::to_string(p.x) + " " + std::to_string(p.y) +
+      " click --repeat 2 --delay 60 1");
+  PumpFor(150);
+}
+
+void TypeText(const std::string& text) {
+  Run("xdotool type --delay 20 " + Quote(text));
+  PumpFor(100);
+}
+
+void PressKey(const std::string& key) {
+  Run("xdotool key " + key);
+  PumpFor(150);
+}
+
+void AnswerFileDialog(const std::string& title, const std::string& path) {
+  // The dialog runs its own modal loop inside the click that opens it, so the answer comes from a
+  // process of its own: wait for the dialog, put the pointer and the focus on it, then answer.
+  const std::string answer = path.empty() ? "xdotool key Escape"
+                                          : "xdotool type --delay 5 " + Quote(path) +
+                                                " && sleep 0.3 && xdotool key Return";
+  const std::string script =
+      "w=$(xdotool search --sync --onlyvisible --name " + Quote("^" + title + "$") +
+      " | head -n 1) && eval $(xdotool getwindowgeometry --shell $w) && "
+      "xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + 10)) && xdotool windowfocus --sync $w && "
+      "sleep 0.5 && " + answer;
+  Run("timeout 30 sh -c " + Quote(script) + " >/dev/null 2>&1 &");
+}
+
+int RowCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::wstring RowText(HWND list, int row) {
+  WCHAR text[260] = {};
+  LVITEMW item = {};
+  item.mask = LVIF_TEXT;
+  item.iItem = row;
+  item.pszText = text;
+  item.cchTextMax = 260;
+  if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return L"<no row>";
+  return text;
+}
+
+std::vector<std::wstring> ColumnTexts(HWND list) {
+  std::vector<std::wstring> texts;
+  for (int row = 0; row < RowCount(list); ++row) texts.push_back(RowText(list, row));
+  return texts;
+}
+
+std::wstring StatusText(HWND status_bar) {
+  WCHAR text[512] = {};
+  SendMessageW(status_bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+bool IsMenuItemGrayed(UINT command) {
+  const UINT state = GetMenuState(g_window.GetMenuHandle(), command, MF_BYCOMMAND);
+  return state != static_cast<UINT>(-1) && (state & MF_GRAYED) != 0;
+}
+
+std::vector<uint8_t> GrabScreen(const RECT& rect) {
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 3);
+  const std::string command = "import -window root -crop " + std::to_string(width) + "x" +
+                              std::to_string(height) + "+" + std::to_string(rect.left) + "+" +
+                              std::to_string(rect.top) + " -depth 8 rgb:-";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return {};
+  const size_t read = fread(pixels.data(), 1, pixels.size(), pipe);
+  pclose(pipe);
+  if (read != pixels.size()) return {};
+  return pixels;
+}
+
+COLORREF RowBackground(HWND list, int row) {
+  const POINT p = RowPoint(list, row);
+  // Two pixels right of the row's left edge: inside the row, before the text starts.
+  const RECT pixel = {p.x - 10, p.y, p.x - 9, p.y + 1};
+  const std::vector<uint8_t> rgb = GrabScreen(pixel);
+  if (rgb.size() != 3) return CLR_NONE;
+  return RGB(rgb[0], rgb[1], rgb[2]);
+}
+
+std::wstring Wide(const std::string& text) {
+  WCHAR buffer[4096] = {};
+  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, buffer, 4096);
+  return buffer;
+}
