@@ -3,6 +3,7 @@
 #include "media/movie_player.h"
 #include "settings/settings.h"
 #include "shell/window.h"
+#include "toolwindows/settings_windows.h"
 #include "toolwindows/viewers.h"
 
 namespace {
@@ -121,6 +122,41 @@ int32_t CTQMenu::Toggle(int32_t* field, UINT id) {
 }
 
 void CTQMenu::OpenToolWindow(UINT id) {
-  // The settings windows, the viewers and the File > Open dialogs of the main window are opened here.
-  (void)id;
+  // The settings windows, the viewers and the File > Open dialogs belong to the live main window.
+  CTQWindow* window = CTQWindow::Live();
+  if (window == nullptr) return;
+  switch (id) {
+    case ID_STEREOSCOPY_SETTINGS:
+      OpenStereoscopicSettings(window->GetStereoscopicSettings());
+      break;
+    case ID_MOVIE_SETTINGS:
+      OpenMoviePlayerSettings(window->GetMoviePlayerSettings());
+      break;
+    case ID_TRACKER_SETTINGS:
+      OpenTrackerSettings(window->GetTrackerSettings());
+      break;
+    case ID_VIEW_SETTINGS:
+      OpenGeneralSettings(window->GetGeneralSettings());
+      break;
+    case ID_MOVIE_LOCALPLAYLISTVIEWER:
+      OpenPlaylistViewer(window->GetPlaylistViewer());
+      break;
+    case ID_STEREOSCOPY_ENCODERVIEWER:
+      OpenEncoderViewer(window->GetEncoderViewer());
+      break;
+    case ID_STEREOSCOPY_DECODERVIEWER:
+      OpenDecoderViewer(window->GetDecoderViewer());
+      break;
+    case ID_OPEN_FILM:
+      OpenFilmFile(window->GetPlaylistViewer());
+      break;
+    case ID_OPEN_ENCODER:
+      OpenEncoderFile(window->GetEncoderViewer());
+      break;
+    case ID_OPEN_DECODER:
+      OpenDecoderFile(window->GetDecoderViewer());
+      break;
+    default:
+      break;
+  }
 }
