@@ -422,7 +422,8 @@ class IDirect3DDevice9 : public IUnknown {
   // Copies a render target into a D3DPOOL_SYSTEMMEM surface of the same size and format.
   virtual HRESULT GetRenderTargetData(IDirect3DSurface9* pRenderTarget, IDirect3DSurface9* pDestSurface) = 0;
   // What the window shows (the last presented picture) into a D3DFMT_A8R8G8B8 system-memory surface of
-  // the window's client size; with no window, of the back buffer's size.
+  // the render surface's size; with no window, of the back buffer's size. D3DERR_NOTAVAILABLE when the
+  // back buffer was drawn into after the last Present.
   virtual HRESULT GetFrontBufferData(UINT iSwapChain, IDirect3DSurface9* pDestSurface) = 0;
   virtual HRESULT CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool,
                                               IDirect3DSurface9** ppSurface, HANDLE* pSharedHandle) = 0;

@@ -90,7 +90,9 @@ class CTQD3DDevice final : public CTQD3DObject<IDirect3DDevice9> {
   void ResetAppliedState();
 
   // Presenting (d3d9_present.cpp).
-  void BlitToWindow(const RECT& source, const RECT& dest, LONG surfaceWidth, LONG surfaceHeight);
+  // The back buffer's source rectangle into the destination of a bottom-up framebuffer (0: the window).
+  void BlitToWindow(unsigned framebuffer, const RECT& source, const RECT& dest, LONG surfaceWidth,
+                    LONG surfaceHeight);
   void PaceToRefresh(std::chrono::steady_clock::duration swapTime);
 
   CTQD3DDirect3D* direct3d_ = nullptr;
@@ -152,5 +154,6 @@ class CTQD3DDevice final : public CTQD3DObject<IDirect3DDevice9> {
   RECT lastDest_ = {};
   LONG lastSurfaceWidth_ = 0;
   LONG lastSurfaceHeight_ = 0;
+  unsigned long long presentedBackVersion_ = 0;
   std::chrono::steady_clock::time_point lastPresent_ = {};
 };

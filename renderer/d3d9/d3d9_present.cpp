@@ -69,28 +69,30 @@ HRESULT CTQD3DDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HW
                       !SameRect(dest, lastDest_) || surfaceWidth != lastSurfaceWidth_ ||
                       surfaceHeight != lastSurfaceHeight_;
   std::chrono::steady_clock::duration swapTime{};
-  HRESULT hr = D3D_OK;
   if (redraw && surfaceWidth > 0 && surfaceHeight > 0) {
-    BlitToWindow(source, dest, surfaceWidth, surfaceHeight);
+    BlitToWindow(windowFramebuffer_, source, dest, surfaceWidth, surfaceHeight);
     const auto before = std::chrono::steady_clock::now();
-    if (!SwapBuffers(dc_)) hr = D3DERR_DEVICELOST;
+    // A window that is not exposed (minimised, not yet mapped) shows nothing; the first Present after it
+    // is exposed draws again.
+    presentedOnce_ = SwapBuffers(dc_);
     swapTime = std::chrono::steady_clock::now() - before;
-    presentedOnce_ = SUCCEEDED(hr);
     lastSource_ = source;
     lastDest_ = dest;
     lastSurfaceWidth_ = surfaceWidth;
     lastSurfaceHeight_ = surfaceHeight;
+    presentedBackVersion_ = backBuffer_->renderVersion;
   }
   if (parameters_.PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE) PaceToRefresh(swapTime);
-  return hr;
+  return D3D_OK;
 }
 
-void CTQD3DDevice::BlitToWindow(const RECT& source, const RECT& dest, LONG surfaceWidth, LONG surfaceHeight) {
+void CTQD3DDevice::BlitToWindow(unsigned framebuffer, const RECT& source, const RECT& dest, LONG surfaceWidth,
+                                LONG surfaceHeight) {
   glBindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer_);
   glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, backBuffer_->GLTexture(), 0);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, windowFramebuffer_);
-  if (windowFramebuffer_) {
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer);
+  if (framebuffer) {
     const GLenum buffer = GL_COLOR_ATTACHMENT0;
     glDrawBuffers(1, &buffer);
   } else {
@@ -136,32 +138,43 @@ HRESULT CTQD3DDevice::GetFrontBufferData(UINT iSwapChain, IDirect3DSurface9* pDe
   CTQD3DSurface* dest = static_cast<CTQD3DSurface*>(pDestSurface);
   if (dest->Container() || dest->Format() != D3DFMT_A8R8G8B8) return D3DERR_INVALIDCALL;
   MakeCurrent();
-  GLSurfaceState surface = {};
-  GLTakeSurfaceState(dc_, &surface);
-  const LONG width = surface.offscreen ? static_cast<LONG>(parameters_.BackBufferWidth) : surface.pixelWidth;
-  const LONG height = surface.offscreen ? static_cast<LONG>(parameters_.BackBufferHeight) : surface.pixelHeight;
+  const LONG width = windowFramebuffer_ ? static_cast<LONG>(parameters_.BackBufferWidth) : lastSurfaceWidth_;
+  const LONG height = windowFramebuffer_ ? static_cast<LONG>(parameters_.BackBufferHeight) : lastSurfaceHeight_;
   if (static_cast<LONG>(dest->Width()) != width || static_cast<LONG>(dest->Height()) != height) {
     return D3DERR_INVALIDCALL;
   }
-  if (surface.damaged) {
-    // The window was exposed or resized: what it shows is not known; the next Present draws again.
-    presentedOnce_ = FALSE;
+  GLuint framebuffer = windowFramebuffer_;
+  GLuint picture = 0;
+  if (!windowFramebuffer_) {
+    // A window's own pixels cannot be read back everywhere (software renderers keep no front buffer to
+    // read), so the last presented picture is composed again from the back buffer, which still holds it
+    // unless something was drawn into it since.
+    if (!presentedOnce_ || backBuffer_->renderVersion != presentedBackVersion_) return D3DERR_NOTAVAILABLE;
+    glGenTextures(1, &picture);
+    glActiveTexture(GL_TEXTURE0 + kD3D9UploadTextureUnit);
+    glBindTexture(GL_TEXTURE_2D, picture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, picture, 0);
+    BlitToWindow(framebuffer, lastSource_, lastDest_, width, height);
   }
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, windowFramebuffer_);
-  glReadBuffer(windowFramebuffer_ ? GL_COLOR_ATTACHMENT0 : GL_FRONT);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glPixelStorei(GL_PACK_ROW_LENGTH, 0);
   std::vector<BYTE> rows(static_cast<size_t>(width) * height * 4);
   glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
   glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-  // The window's rows run bottom-up; the surface's top-down.
-  for (LONG y = 0; y < height; ++y) {
-    memcpy(dest->Pixels() + static_cast<size_t>(y) * dest->Pitch(),
-           rows.data() + static_cast<size_t>(height - 1 - y) * width * 4, static_cast<size_t>(width) * 4);
+  if (picture) {
+    glDeleteFramebuffers(1, &framebuffer);
+    glDeleteTextures(1, &picture);
   }
-  // The alpha of what the screen shows is opaque.
+  // The window's rows run bottom-up, the surface's top-down; what a screen shows is opaque.
   for (LONG y = 0; y < height; ++y) {
     BYTE* row = dest->Pixels() + static_cast<size_t>(y) * dest->Pitch();
+    memcpy(row, rows.data() + static_cast<size_t>(height - 1 - y) * width * 4, static_cast<size_t>(width) * 4);
     for (LONG x = 0; x < width; ++x) row[x * 4 + 3] = 0xFF;
   }
   return D3D_OK;

@@ -56,6 +56,18 @@ inline ::testing::AssertionResult SamePixels(const std::vector<uint32_t>& actual
   return ::testing::AssertionSuccess();
 }
 
+// The pixels of a lockable surface as 0xAARRGGBB, top row first.
+inline std::vector<uint32_t> ReadSurfacePixels(IDirect3DSurface9* surface, UINT width, UINT height) {
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  D3DLOCKED_RECT locked = {};
+  EXPECT_EQ(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  for (UINT y = 0; y < height; ++y) {
+    memcpy(&pixels[static_cast<size_t>(y) * width], static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, width * 4);
+  }
+  surface->UnlockRect();
+  return pixels;
+}
+
 class DeviceTest : public ::testing::Test {
  protected:
   static constexpr UINT kBackWidth = 64;
@@ -181,7 +193,7 @@ class DeviceTest : public ::testing::Test {
     std::vector<uint32_t> pixels;
     if (!copy) return pixels;
     EXPECT_EQ(device_->GetRenderTargetData(target, copy), D3D_OK);
-    pixels = ReadSurface(copy, desc.Width, desc.Height);
+    pixels = ReadSurfacePixels(copy, desc.Width, desc.Height);
     copy->Release();
     return pixels;
   }
@@ -203,19 +215,8 @@ class DeviceTest : public ::testing::Test {
     std::vector<uint32_t> pixels;
     if (!copy) return pixels;
     EXPECT_EQ(device_->GetFrontBufferData(0, copy), D3D_OK);
-    pixels = ReadSurface(copy, kBackWidth, kBackHeight);
+    pixels = ReadSurfacePixels(copy, kBackWidth, kBackHeight);
     copy->Release();
-    return pixels;
-  }
-
-  static std::vector<uint32_t> ReadSurface(IDirect3DSurface9* surface, UINT width, UINT height) {
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    D3DLOCKED_RECT locked = {};
-    EXPECT_EQ(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-    for (UINT y = 0; y < height; ++y) {
-      memcpy(&pixels[static_cast<size_t>(y) * width], static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, width * 4);
-    }
-    surface->UnlockRect();
     return pixels;
   }
 

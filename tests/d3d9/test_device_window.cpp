@@ -1,0 +1,103 @@
+// A device on a real window of the windowing layer: Present shows the picture in the window's render
+// surface, and a repeated frame is shown again after the window was resized.
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "renderer/d3d9/d3d9_device.h"
+#include "shell/win32/windows.h"
+#include "tests/d3d9/test_device_fixture.h"
+
+namespace {
+
+void PumpFor(int milliseconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  MSG msg;
+  while (std::chrono::steady_clock::now() < end) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+// The colour of one pixel of the X screen, as six hex digits.
+std::string ScreenPixel(int x, int y) {
+  const std::string command = "xwd -root -silent | convert xwd:- -crop 1x1+" + std::to_string(x) + "+" +
+                              std::to_string(y) + " -format '%[hex:p{0,0}]' info:-";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return "";
+  char text[32] = {};
+  const size_t read = fread(text, 1, sizeof(text) - 1, pipe);
+  pclose(pipe);
+  return std::string(text, read).substr(0, 6);
+}
+
+}  // namespace
+
+TEST(DeviceWindowTest, PresentFillsTheRenderSurfaceAndRedrawsAfterAResize) {
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"TQ_D3D9_TEST";
+  ASSERT_NE(RegisterClassExW(&windowClass), 0);
+  HWND window = CreateWindowExW(0, L"TQ_D3D9_TEST", L"graphics layer test", WS_OVERLAPPEDWINDOW, 10, 10, 320, 240,
+                                nullptr, nullptr, windowClass.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+  ShowWindow(window, SW_SHOW);
+  PumpFor(300);
+
+  IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+  ASSERT_NE(d3d, nullptr);
+  D3DPRESENT_PARAMETERS parameters = {};
+  parameters.BackBufferWidth = 64;
+  parameters.BackBufferHeight = 48;
+  parameters.Windowed = TRUE;
+  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  parameters.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
+  IDirect3DDevice9* device = nullptr;
+  ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device),
+            D3D_OK);
+
+  auto frame = [&]() {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF3060C0, 1.0f, 0);
+    ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  };
+  // What the window shows, checked all over: the back buffer stretched over the whole render surface,
+  // which is the client area of a window without a status bar.
+  auto expectFilled = [&]() {
+    RECT client = {};
+    GetClientRect(window, &client);
+    const UINT width = static_cast<UINT>(client.right), height = static_cast<UINT>(client.bottom);
+    IDirect3DSurface9* front = nullptr;
+    ASSERT_EQ(device->CreateOffscreenPlainSurface(width, height, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &front, nullptr),
+              D3D_OK);
+    ASSERT_EQ(device->GetFrontBufferData(0, front), D3D_OK);
+    const std::vector<uint32_t> pixels = ReadSurfacePixels(front, width, height);
+    front->Release();
+    for (size_t i = 0; i < pixels.size(); ++i) {
+      ASSERT_EQ(pixels[i], 0xFF3060C0u) << "at " << i % width << "," << i / width << " of " << width << "x" << height;
+    }
+  };
+
+  // The render surface appears with the device; the frames after it was exposed show the picture.
+  frame();
+  PumpFor(200);
+  frame();
+  expectFilled();
+  const unsigned long long skippedBefore = static_cast<CTQD3DDevice*>(device)->SkippedFrames();
+  frame();
+  EXPECT_EQ(static_cast<CTQD3DDevice*>(device)->SkippedFrames(), skippedBefore + 1);
+
+  MoveWindow(window, 10, 10, 400, 300, TRUE);
+  PumpFor(300);
+  frame();  // the same frame: not drawn again, but shown again over the new size
+  EXPECT_EQ(static_cast<CTQD3DDevice*>(device)->SkippedFrames(), skippedBefore + 2);
+  expectFilled();
+  // And the screen itself shows it, in the middle of the window.
+  EXPECT_EQ(ScreenPixel(210, 160), "3060C0");
+
+  EXPECT_EQ(device->Release(), 0u);
+  EXPECT_EQ(d3d->Release(), 0u);
+  DestroyWindow(window);
+}
