@@ -1,0 +1,332 @@
+// The playlist, encoder and decoder viewers over the real settings lists, with the real renderer and
+// player behind them, the real open-file dialog answered by keyboard, and the menu bar's commands.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "media/movie_player.h"
+#include "renderer/renderer.h"
+#include "settings/settings.h"
+#include "shell/resources/resource.h"
+#include "shell/window.h"
+#include "tests/toolwindows/tool_window_test_support.h"
+#include "toolwindows/viewers.h"
+
+namespace {
+
+const std::string kShaders = TQ_SHADER_DIR;
+const std::string kWork = TQ_TEST_WORK_DIR;
+
+std::string Decoder(const char* name) { return kShaders + "/decoders/" + name; }
+std::string Encoder(const char* name) { return kShaders + "/encoders/" + name; }
+std::string Media(const char* name) { return kWork + "/" + name; }
+
+void MakeImage(const std::string& path, const char* size) {
+  const std::string command = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=s=" +
+                              std::string(size) + ":d=0.04 -frames:v 1 -update 1 '" + path + "'";
+  ASSERT_EQ(0, system(command.c_str())) << command;
+}
+
+void SetEncoders(const std::vector<std::string>& names, uint32_t active) {
+  memset(g_settings.encoder, 0, sizeof(g_settings.encoder));
+  g_settings.encoder_count = 0;
+  for (const std::string& name : names) g_settings.AddEncoder(name.c_str());
+  g_settings.default_encoder = active;
+}
+
+void SetDecoders(const std::vector<std::string>& names, uint32_t active) {
+  memset(g_settings.decoder, 0, sizeof(g_settings.decoder));
+  g_settings.decoder_count = 0;
+  for (const std::string& name : names) g_settings.AddDecoder(name.c_str());
+  g_settings.default_decoder = active;
+}
+
+void SetContent(const std::vector<std::string>& names, uint32_t active) {
+  memset(g_settings.content, 0, sizeof(g_settings.content));
+  g_settings.content_count = 0;
+  for (const std::string& name : names) g_settings.AddContent(name.c_str());
+  g_settings.default_content = active;
+}
+
+std::vector<std::string> Numbered(const char* stem, int count) {
+  std::vector<std::string> names;
+  for (int i = 0; i < count; ++i) names.push_back(std::string(stem) + std::to_string(i) + ".hlsl");
+  return names;
+}
+
+void Command(UINT id) { SendMessageW(g_window.GetHandle(), WM_COMMAND, id, 0); }
+
+class ViewerTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    mkdir(kWork.c_str(), 0755);
+    MakeImage(Media("wide.png"), "200x100");
+    MakeImage(Media("small.png"), "160x96");
+    MakeImage(Media("added.png"), "100x50");
+    MakeImage(Media("with;semicolon.png"), "64x64");
+    // A file whose path needs more than 259 bytes.
+    std::string deep = kWork;
+    for (int i = 0; i < 5; ++i) {
+      deep += "/" + std::string(50, static_cast<char>('a' + i));
+      mkdir(deep.c_str(), 0755);
+    }
+    long_path_ = deep + "/far.png";
+    MakeImage(long_path_, "64x64");
+
+    ResetLists();
+    EnsureMainWindow();
+    ASSERT_EQ(0, g_renderer.Initialize(g_window.GetHandle(), 320, 180, g_settings.GetActiveDecoder(),
+                                       g_settings.GetActiveEncoder(), 0));
+    ASSERT_GE(g_player.Initialize(), 0);
+    ASSERT_GE(g_player.Open(g_settings.GetActiveContent()), 0);
+  }
+
+  static void TearDownTestSuite() {
+    g_player.Shutdown();
+    g_renderer.Shutdown();
+  }
+
+  static void ResetLists() {
+    SetDecoders({Decoder("mono.hlsl"), Decoder("side-by-side-left-first.hlsl")}, 0);
+    SetEncoders({Encoder("anaglyph-red-cyan-dubois.hlsl"), Encoder("mono.hlsl")}, 0);
+    SetContent({Media("wide.png"), Media("small.png")}, 0);
+  }
+
+  void SetUp() override { ResetLists(); }
+
+  // Opens a viewer the first time, rebuilds it from the lists after that.
+  static void Show(int (*open)(CTQSelectionDialog*), CTQSelectionDialog* viewer) {
+    if (open(viewer) == DIALOG_SHOWN_AGAIN) viewer->Refresh();
+    PumpFor(150);
+  }
+
+  static std::string long_path_;
+};
+
+std::string ViewerTest::long_path_;
+
+TEST_F(ViewerTest, MenuCommandsOpenTheSevenToolWindows) {
+  const struct {
+    UINT command;
+    const wchar_t* title;
+  } windows[] = {
+      {ID_VIEW_SETTINGS, L"General Settings"},
+      {ID_MOVIE_SETTINGS, L"Movie Player Settings"},
+      {ID_STEREOSCOPY_SETTINGS, L"Stereoscopic Settings"},
+      {ID_TRACKER_SETTINGS, L"Tracker Settings"},
+      {ID_MOVIE_LOCALPLAYLISTVIEWER, L"Playlist Viewer"},
+      {ID_STEREOSCOPY_ENCODERVIEWER, L"Stereo Encoder Viewer"},
+      {ID_STEREOSCOPY_DECODERVIEWER, L"Stereo Decoder Viewer"},
+  };
+  CTQDialog* dialogs[] = {g_window.GetGeneralSettings(),     g_window.GetMoviePlayerSettings(),
+                          g_window.GetStereoscopicSettings(), g_window.GetTrackerSettings(),
+                          g_window.GetPlaylistViewer(),      g_window.GetEncoderViewer(),
+                          g_window.GetDecoderViewer()};
+  for (int i = 0; i < 7; ++i) {
+    Command(windows[i].command);
+    PumpFor(50);
+    HWND window = dialogs[i]->GetWindow();
+    ASSERT_NE(nullptr, window) << i;
+    EXPECT_TRUE(IsWindowVisible(window)) << i;
+    WCHAR caption[64] = {};
+    GetWindowTextW(window, caption, 64);
+    EXPECT_STREQ(windows[i].title, caption);
+  }
+  EXPECT_EQ(L" Double click a decoder to activate it. Green highlights the active state.",
+            StatusText(g_window.GetDecoderViewer()->GetStatusBar()));
+  EXPECT_EQ((std::vector<std::wstring>{L"Content Filename", L"wide.png", L"small.png", L""}),
+            ColumnTexts(g_window.GetPlaylistViewer()->GetValueList()));
+}
+
+TEST_F(ViewerTest, FillListsEveryEntryAndAnAddRowBelowNine) {
+  CTQSelectionDialog* viewer = g_window.GetEncoderViewer();
+  for (int count : {0, 8, 9, 12}) {
+    SCOPED_TRACE(count);
+    SetEncoders(Numbered("/shaders/encoders/encoder_number_", count), count > 3 ? 3 : 0);
+    Show(OpenEncoderViewer, viewer);
+    UpdateOpenEncoderItem();
+    const int rows = 1 + count + (count < 9 ? 1 : 0);
+    ASSERT_EQ(rows, RowCount(viewer->GetNameList()));
+    for (HWND list : {viewer->GetValueList(), viewer->GetStatusList(), viewer->GetActionList()}) {
+      EXPECT_EQ(rows, RowCount(list));
+    }
+    EXPECT_EQ(L"#", RowText(viewer->GetNameList(), 0));
+    EXPECT_EQ(L"Encoder Filename", RowText(viewer->GetValueList(), 0));
+    EXPECT_EQ(L"Status", RowText(viewer->GetStatusList(), 0));
+    EXPECT_EQ(L"Action", RowText(viewer->GetActionList(), 0));
+    for (int i = 0; i < count; ++i) {
+      EXPECT_EQ(std::to_wstring(i + 1), RowText(viewer->GetNameList(), i + 1));
+      EXPECT_EQ(L"encoder_number_" + std::to_wstring(i) + L".hlsl",
+                RowText(viewer->GetValueList(), i + 1));
+    }
+    if (count < 9) {
+      EXPECT_EQ(std::to_wstring(count + 1), RowText(viewer->GetNameList(), count + 1));
+      EXPECT_EQ(L"", RowText(viewer->GetValueList(), count + 1));
+      EXPECT_EQ(L"add", RowText(viewer->GetActionList(), count + 1));
+    }
+    if (count > 0) {
+      EXPECT_EQ(L"active", RowText(viewer->GetStatusList(), 4));
+      EXPECT_EQ(L"-", RowText(viewer->GetActionList(), 4));
+    }
+    EXPECT_EQ(count >= 9, IsMenuItemGrayed(ID_OPEN_ENCODER));
+  }
+  SetEncoders({Encoder("anaglyph-red-cyan-dubois.hlsl")}, 0);
+  UpdateOpenEncoderItem();
+  EXPECT_FALSE(IsMenuItemGrayed(ID_OPEN_ENCODER));
+}
+
+TEST_F(ViewerTest, AddingTheNinthEntryRemovesTheAddRowAndGreysFileOpen) {
+  std::vector<std::string> names = {Decoder("mono.hlsl"), Decoder("side-by-side-left-first.hlsl")};
+  for (const std::string& name : Numbered("/nowhere/decoder_", 6)) names.push_back(name);
+  SetDecoders(names, 0);
+  CTQSelectionDialog* viewer = g_window.GetDecoderViewer();
+  Show(OpenDecoderViewer, viewer);
+  ASSERT_EQ(L"add", RowText(viewer->GetActionList(), 9));
+
+  const std::string chosen = Decoder("top-bottom-left-first.hlsl");
+  AnswerFileDialog("Open Decoder Shader", chosen);
+  ClickRow(viewer->GetActionList(), 9);
+  ASSERT_TRUE(PumpUntil([] { return g_settings.decoder_count == 9; }, 20000));
+  EXPECT_STREQ(chosen.c_str(), g_settings.GetDecoder(8));
+  EXPECT_EQ(0u, g_settings.default_decoder);  // added, not activated
+  PumpFor(100);
+  EXPECT_EQ(10, RowCount(viewer->GetActionList()));
+  EXPECT_EQ(L"top-bottom-left-first.hlsl", RowText(viewer->GetValueList(), 9));
+  EXPECT_EQ(L"close", RowText(viewer->GetActionList(), 9));
+  EXPECT_TRUE(IsMenuItemGrayed(ID_OPEN_DECODER));
+}
+
+TEST_F(ViewerTest, ClosingAnEarlierEntryKeepsTheActiveFileAndBringsBackTheAddRow) {
+  SetDecoders(Numbered("/nowhere/decoder_", 9), 5);
+  UpdateOpenDecoderItem();
+  ASSERT_TRUE(IsMenuItemGrayed(ID_OPEN_DECODER));
+  CTQSelectionDialog* viewer = g_window.GetDecoderViewer();
+  Show(OpenDecoderViewer, viewer);
+  ASSERT_EQ(10, RowCount(viewer->GetActionList()));
+
+  ClickRow(viewer->GetActionList(), 2);  // entry 1, above the active entry 5
+  ASSERT_TRUE(PumpUntil([] { return g_settings.decoder_count == 8; }));
+  EXPECT_EQ(4u, g_settings.default_decoder);
+  EXPECT_STREQ("/nowhere/decoder_5.hlsl", g_settings.GetActiveDecoder());
+  PumpFor(100);
+  EXPECT_EQ(L"/nowhere/decoder_5.hlsl", RowText(viewer->GetValueList(), 5));
+  EXPECT_EQ(L"active", RowText(viewer->GetStatusList(), 5));
+  EXPECT_EQ(L"add", RowText(viewer->GetActionList(), 9));
+  EXPECT_FALSE(IsMenuItemGrayed(ID_OPEN_DECODER));
+  EXPECT_EQ(RGB(160, 230, 160), RowBackground(viewer->GetValueList(), 5));
+}
+
+TEST_F(ViewerTest, ClosingTheActiveEntryIsRefusedUntilTheViewerIsOpenedAgain) {
+  CTQSelectionDialog* viewer = g_window.GetPlaylistViewer();
+  Show(OpenPlaylistViewer, viewer);
+  ClickRow(viewer->GetActionList(), 1);
+  EXPECT_TRUE(PumpUntil([&] {
+    return StatusText(viewer->GetStatusBar()) ==
+           L" You cannot close a resource that is currently in use.";
+  }));
+  EXPECT_EQ(2u, g_settings.content_count);
+  OpenPlaylistViewer(viewer);
+  EXPECT_EQ(L" Double click an element to activate it. Green highlights active content.",
+            StatusText(viewer->GetStatusBar()));
+}
+
+TEST_F(ViewerTest, DoubleClickOnADecoderCompilesBothShadersAgain) {
+  CTQSelectionDialog* viewer = g_window.GetDecoderViewer();
+  Show(OpenDecoderViewer, viewer);
+  ASSERT_STREQ(Encoder("anaglyph-red-cyan-dubois.hlsl").c_str(), g_renderer.GetEncoderFile());
+  // The active encoder changes behind the renderer's back; activating a decoder loads it too.
+  g_settings.default_encoder = 1;
+
+  DoubleClickRow(viewer->GetValueList(), 2);
+  ASSERT_TRUE(PumpUntil([] { return g_settings.default_decoder == 1; }));
+  EXPECT_STREQ(Decoder("side-by-side-left-first.hlsl").c_str(), g_renderer.GetDecoderFile());
+  EXPECT_STREQ(Encoder("mono.hlsl").c_str(), g_renderer.GetEncoderFile());
+  EXPECT_TRUE(g_renderer.IsInitialized());
+  EXPECT_EQ(L"active", RowText(viewer->GetStatusList(), 2));
+  EXPECT_EQ(L"inactive", RowText(viewer->GetStatusList(), 1));
+
+  // Back to the first decoder from the encoder viewer's side: the encoder list's double click.
+  g_settings.default_decoder = 0;
+  CTQSelectionDialog* encoders = g_window.GetEncoderViewer();
+  Show(OpenEncoderViewer, encoders);
+  DoubleClickRow(encoders->GetValueList(), 1);
+  ASSERT_TRUE(PumpUntil([] { return g_settings.default_encoder == 0; }));
+  EXPECT_STREQ(Decoder("mono.hlsl").c_str(), g_renderer.GetDecoderFile());
+  EXPECT_STREQ(Encoder("anaglyph-red-cyan-dubois.hlsl").c_str(), g_renderer.GetEncoderFile());
+}
+
+TEST_F(ViewerTest, DoubleClickOnAPlaylistEntryOpensIt) {
+  ASSERT_GE(g_player.Open(Media("wide.png").c_str()), 0);
+  ASSERT_EQ(200u, g_renderer.GetContentWidth());
+  CTQSelectionDialog* viewer = g_window.GetPlaylistViewer();
+  Show(OpenPlaylistViewer, viewer);
+  DoubleClickRow(viewer->GetValueList(), 2);
+  ASSERT_TRUE(PumpUntil([] { return g_settings.default_content == 1; }));
+  EXPECT_EQ(160u, g_renderer.GetContentWidth());
+  EXPECT_EQ(96u, g_renderer.GetContentHeight());
+}
+
+TEST_F(ViewerTest, FileOpenFilmAddsOpensAndRefreshesThePlaylist) {
+  CTQSelectionDialog* viewer = g_window.GetPlaylistViewer();
+  Show(OpenPlaylistViewer, viewer);
+  ShowWindow(viewer->GetWindow(), SW_HIDE);  // refreshed even while hidden
+  AnswerFileDialog("Open Media File", Media("added.png"));
+  Command(ID_OPEN_FILM);
+  ASSERT_EQ(3u, g_settings.content_count);
+  EXPECT_EQ(2u, g_settings.default_content);
+  EXPECT_STREQ(Media("added.png").c_str(), g_settings.GetActiveContent());
+  EXPECT_EQ(100u, g_renderer.GetContentWidth());
+  EXPECT_EQ(L"added.png", RowText(viewer->GetValueList(), 3));
+  EXPECT_EQ(L"active", RowText(viewer->GetStatusList(), 3));
+}
+
+TEST_F(ViewerTest, FileOpenEncoderAddsWithoutActivatingOrRebuilding) {
+  CTQSelectionDialog* viewer = g_window.GetEncoderViewer();
+  Show(OpenEncoderViewer, viewer);
+  const int rows = RowCount(viewer->GetValueList());
+  AnswerFileDialog("Open Encoder Shader", Encoder("row-interleaved.hlsl"));
+  Command(ID_OPEN_ENCODER);
+  ASSERT_EQ(3u, g_settings.encoder_count);
+  EXPECT_EQ(0u, g_settings.default_encoder);
+  EXPECT_STREQ(Encoder("row-interleaved.hlsl").c_str(), g_settings.GetEncoder(2));
+  EXPECT_EQ(rows, RowCount(viewer->GetValueList()));
+}
+
+TEST_F(ViewerTest, CancelledDialogAddsNothing) {
+  CTQSelectionDialog* viewer = g_window.GetEncoderViewer();
+  Show(OpenEncoderViewer, viewer);
+  AnswerFileDialog("Open Encoder Shader", "");
+  ClickRow(viewer->GetActionList(), 3);
+  PumpFor(1500);
+  EXPECT_EQ(2u, g_settings.encoder_count);
+  EXPECT_EQ(4, RowCount(viewer->GetValueList()));
+  EXPECT_EQ(L"add", RowText(viewer->GetActionList(), 3));
+}
+
+TEST_F(ViewerTest, NamesSettingsCannotKeepAreRefusedWithAMessage) {
+  CTQSelectionDialog* viewer = g_window.GetPlaylistViewer();
+  Show(OpenPlaylistViewer, viewer);
+
+  AnswerFileDialog("Open Media File", Media("with;semicolon.png"));
+  ClickRow(viewer->GetActionList(), 3);
+  EXPECT_TRUE(PumpUntil([&] {
+    return StatusText(viewer->GetStatusBar()).find(L"settings.ini cannot keep") != std::wstring::npos;
+  }, 20000));
+  EXPECT_EQ(2u, g_settings.content_count);
+
+  ASSERT_GT(long_path_.size(), 259u);
+  AnswerFileDialog("Open Media File", long_path_);
+  ClickRow(viewer->GetActionList(), 3);
+  EXPECT_TRUE(PumpUntil([&] {
+    return StatusText(viewer->GetStatusBar()).find(L"longer than 259 bytes") != std::wstring::npos;
+  }, 20000));
+  EXPECT_EQ(2u, g_settings.content_count);
+  EXPECT_EQ(4, RowCount(viewer->GetValueList()));
+}
+
+}  // namespace
