@@ -39,6 +39,7 @@ class ListViewWidget : public QTreeWidget {
 
   HWND edit = nullptr;    // the label editor while an edit is in progress
   int edit_item = -1;
+  bool ending_edit = false;  // LVN_ENDLABELEDITW is being sent; the editor still exists
   DWORD extended_style = 0;
   std::vector<int> column_formats;
 
@@ -254,11 +255,10 @@ QRect LabelRect(ListViewWidget* list, int row) {
 }
 
 void EndLabelEdit(HWND hwnd, ListViewWidget* list, bool commit) {
-  if (!list->edit) return;
+  if (!list->edit || list->ending_edit) return;
   const HWND edit = list->edit;
   const int row = list->edit_item;
-  list->edit = nullptr;
-  list->edit_item = -1;
+  list->ending_edit = true;
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
   GetWindowTextW(edit, text.data(), static_cast<int>(text.size()));
   NMLVDISPINFOW info = {};
@@ -267,11 +267,18 @@ void EndLabelEdit(HWND hwnd, ListViewWidget* list, bool commit) {
   info.item.pszText = commit ? text.data() : nullptr;
   info.item.cchTextMax = static_cast<int>(text.size());
   const LRESULT accepted = NotifyParent(hwnd, &info.hdr, LVN_ENDLABELEDITW);
-  if (commit && accepted && ListOf(hwnd)) {
+  if (ListOf(hwnd) != list) {  // the parent destroyed the list meanwhile
+    DestroyWindow(edit);
+    return;
+  }
+  list->ending_edit = false;
+  list->edit = nullptr;
+  list->edit_item = -1;
+  if (commit && accepted) {
     if (QTreeWidgetItem* item = list->topLevelItem(row)) item->setText(0, QString::fromWCharArray(text.c_str()));
   }
   DestroyWindow(edit);
-  if (ListOf(hwnd)) list->setFocus(Qt::OtherFocusReason);
+  list->setFocus(Qt::OtherFocusReason);
 }
 
 HWND BeginLabelEdit(HWND hwnd, ListViewWidget* list, int row) {

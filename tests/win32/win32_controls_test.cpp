@@ -1,0 +1,308 @@
+// The status bar and the report-view list view: messages, notifications, custom-drawn colours as
+// painted, and in-place label editing.
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QTreeWidget>
+#include <QWidget>
+
+#include "shell/win32/win32_qt.h"
+#include "tests/win32/win32_test_support.h"
+
+namespace {
+
+class ControlsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Win32Application();
+    DrainQueue();
+    Recorded().clear();
+    SetTestHandler(nullptr);
+    parent_ = CreateWindowExW(0, RecordingClass(), L"controls", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400,
+                              300, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(parent_, nullptr);
+  }
+  void TearDown() override {
+    SetTestHandler(nullptr);
+    DestroyWindow(parent_);
+    PumpFor(10);
+  }
+
+  HWND CreateList(DWORD extra_style = 0) {
+    HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"list",
+                                WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_NOCOLUMNHEADER | extra_style,
+                                0, 0, 200, 200, parent_, reinterpret_cast<HMENU>(7), nullptr, nullptr);
+    LVCOLUMNW column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = 200;
+    column.pszText = const_cast<LPWSTR>(L"Name");
+    EXPECT_EQ(SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column)), 0);
+    return list;
+  }
+  void Insert(HWND list, int row, LPCWSTR text) {
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.pszText = const_cast<LPWSTR>(text);
+    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  }
+  std::wstring Text(HWND list, int row) {
+    WCHAR buffer[260] = {};
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.pszText = buffer;
+    item.cchTextMax = 260;
+    if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return L"<none>";
+    return buffer;
+  }
+  QPoint RowCentre(HWND list, int row) {
+    RECT rect = {LVIR_BOUNDS, 0, 0, 0};
+    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect));
+    return QPoint((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  }
+  QWidget* Viewport(HWND list) { return static_cast<QTreeWidget*>(WidgetOf(list))->viewport(); }
+  // Notification codes other than custom draw, collected while they are sent.
+  void CollectNotifyCodes(std::vector<UINT>* codes) {
+    SetTestHandler([codes](HWND, UINT message, WPARAM, LPARAM lparam, LRESULT*) {
+      if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lparam)->code != NM_CUSTOMDRAW) {
+        codes->push_back(reinterpret_cast<const NMHDR*>(lparam)->code);
+      }
+      return false;
+    });
+  }
+
+  HWND parent_ = nullptr;
+};
+
+TEST_F(ControlsTest, StatusBarDocksAtTheBottomAndKeepsTextsPerPart) {
+  HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, -100, -100, 10, 10,
+                             parent_, nullptr, nullptr, nullptr);
+  ASSERT_NE(bar, nullptr);
+  const int edges[4] = {195, 390, 580, -1};
+  EXPECT_TRUE(SendMessageW(bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges)));
+  EXPECT_TRUE(SendMessageW(bar, SB_SETTEXTW, 3, reinterpret_cast<LPARAM>(L" Ready")));
+  EXPECT_FALSE(SendMessageW(bar, SB_SETTEXTW, 4, reinterpret_cast<LPARAM>(L"no such part")));
+  int read_edges[4] = {};
+  EXPECT_EQ(SendMessageW(bar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(read_edges)), 4);
+  EXPECT_EQ(read_edges[2], 580);
+  EXPECT_EQ(read_edges[3], -1);
+  WCHAR text[32] = {};
+  const LRESULT result = SendMessageW(bar, SB_GETTEXTW, 3, reinterpret_cast<LPARAM>(text));
+  EXPECT_EQ(LOWORD(result), 6);
+  EXPECT_STREQ(text, L" Ready");
+  EXPECT_EQ(LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, 0, 0)), 0);
+
+  RECT client;
+  GetClientRect(parent_, &client);
+  RECT rect;
+  GetWindowRect(bar, &rect);
+  EXPECT_EQ(rect.bottom - rect.top, 22);
+  EXPECT_EQ(rect.right - rect.left, client.right);
+
+  // The parent grows; the bar follows on WM_SIZE.
+  SetWindowPos(parent_, nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
+  SendMessageW(bar, WM_SIZE, 0, 0);
+  GetClientRect(parent_, &client);
+  GetWindowRect(bar, &rect);
+  EXPECT_EQ(rect.right - rect.left, client.right);
+  RECT parent_rect;
+  GetWindowRect(parent_, &parent_rect);
+  EXPECT_EQ(rect.bottom, parent_rect.bottom);
+  RECT part = {};
+  ASSERT_TRUE(SendMessageW(bar, SB_GETRECT, 3, reinterpret_cast<LPARAM>(&part)));
+  EXPECT_EQ(part.left, 582);
+  EXPECT_EQ(part.right, client.right);  // -1 runs to the border
+}
+
+TEST_F(ControlsTest, ListItemsInsertGetSetAndFocusState) {
+  HWND list = CreateList();
+  Insert(list, 0, L"first");
+  Insert(list, 5, L"third");   // past the end: appended
+  Insert(list, 1, L"second");
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
+  EXPECT_EQ(Text(list, 0), L"first");
+  EXPECT_EQ(Text(list, 1), L"second");
+  EXPECT_EQ(Text(list, 2), L"third");
+  EXPECT_EQ(Text(list, 3), L"<none>");
+
+  LVITEMW item = {};
+  item.pszText = const_cast<LPWSTR>(L"2nd");
+  SendMessageW(list, LVM_SETITEMTEXTW, 1, reinterpret_cast<LPARAM>(&item));
+  EXPECT_EQ(Text(list, 1), L"2nd");
+  WCHAR small[3];
+  item.pszText = small;
+  item.cchTextMax = 3;
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item)), 2);
+  EXPECT_STREQ(small, L"fi");
+
+  EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
+  LVITEMW state = {};
+  state.state = LVIS_FOCUSED | LVIS_SELECTED;
+  state.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+  SendMessageW(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&state));
+  EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 2);
+  EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 2);
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMSTATE, 2, LVIS_SELECTED), LVIS_SELECTED);
+  // Single selection: selecting another row drops the first.
+  state.state = LVIS_SELECTED;
+  state.stateMask = LVIS_SELECTED;
+  SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMSTATE, 2, LVIS_SELECTED | LVIS_FOCUSED), LVIS_FOCUSED);
+  state.state = 0;
+  state.stateMask = LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&state));
+  EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
+  EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, 0, LVNI_ALL), 1);
+  EXPECT_EQ(SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT), 0);
+  EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), LVS_EX_FULLROWSELECT);
+}
+
+TEST_F(ControlsTest, MouseClicksArriveAsClickAndDoubleClickNotifications) {
+  HWND list = CreateList();
+  for (int i = 0; i < 3; ++i) Insert(list, i, L"row");
+  PumpFor(30);
+  std::vector<UINT> codes;
+  CollectNotifyCodes(&codes);
+  QTest::mouseClick(Viewport(list), Qt::LeftButton, Qt::NoModifier, RowCentre(list, 1));
+  EXPECT_TRUE(codes.empty());  // notifications come from the message queue, not from Qt's handler
+  PumpFor(30);
+  EXPECT_EQ(codes, std::vector<UINT>{NM_CLICK});
+  EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 1);
+
+  codes.clear();
+  int clicked_item = -2;
+  SetTestHandler([&](HWND, UINT message, WPARAM, LPARAM lparam, LRESULT*) {
+    if (message == WM_NOTIFY) {
+      const NMHDR* header = reinterpret_cast<const NMHDR*>(lparam);
+      if (header->code != NM_CUSTOMDRAW) codes.push_back(header->code);
+      if (header->code == NM_DBLCLK) {
+        clicked_item = reinterpret_cast<const NMITEMACTIVATE*>(lparam)->iItem;
+        EXPECT_EQ(header->hwndFrom, list);
+        EXPECT_EQ(header->idFrom, 7u);
+      }
+    }
+    return false;
+  });
+  QTest::mouseDClick(Viewport(list), Qt::LeftButton, Qt::NoModifier, RowCentre(list, 2));
+  PumpFor(30);
+  EXPECT_EQ(clicked_item, 2);
+  ASSERT_FALSE(codes.empty());
+  EXPECT_EQ(codes.back(), NM_DBLCLK);
+}
+
+TEST_F(ControlsTest, CustomDrawColoursArePaintedPerRow) {
+  HWND list = CreateList();
+  for (int i = 0; i < 3; ++i) Insert(list, i, L"");
+  SetTestHandler([](HWND, UINT message, WPARAM, LPARAM lparam, LRESULT* result) {
+    if (message != WM_NOTIFY || reinterpret_cast<const NMHDR*>(lparam)->code != NM_CUSTOMDRAW) return false;
+    NMLVCUSTOMDRAW* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lparam);
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+      *result = CDRF_NOTIFYITEMDRAW;
+    } else if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+      draw->clrText = RGB(0, 0, 0);
+      draw->clrTextBk = draw->nmcd.dwItemSpec == 1 ? RGB(160, 230, 160) : RGB(230, 230, 230);
+      *result = CDRF_NEWFONT;
+    } else {
+      *result = 0;
+    }
+    return true;
+  });
+  const QPoint row0 = RowCentre(list, 0);
+  const QPoint row1 = RowCentre(list, 1);
+  QWidget* viewport = Viewport(list);
+  const QPoint offset = viewport->mapTo(WidgetOf(list), QPoint(0, 0));
+  EXPECT_EQ(PixelAt(list, offset.x() + row0.x(), offset.y() + row0.y()), RGB(230, 230, 230));
+  EXPECT_EQ(PixelAt(list, offset.x() + row1.x(), offset.y() + row1.y()), RGB(160, 230, 160));
+
+  // Without item notifications the rows keep the list's own colours.
+  SetTestHandler([](HWND, UINT message, WPARAM, LPARAM, LRESULT* result) {
+    if (message != WM_NOTIFY) return false;
+    *result = CDRF_DODEFAULT;
+    return true;
+  });
+  EXPECT_EQ(PixelAt(list, offset.x() + row1.x(), offset.y() + row1.y()), RGB(255, 255, 255));
+}
+
+TEST_F(ControlsTest, LabelEditEndsWithTextOnEnterAndWithoutOnEscape) {
+  HWND list = CreateList(LVS_EDITLABELS);
+  Insert(list, 0, L"old");
+  PumpFor(20);
+  std::wstring seen_in_box;
+  bool ended_with_null = false;
+  std::wstring ended_text;
+  LRESULT accept = TRUE;
+  SetTestHandler([&](HWND, UINT message, WPARAM, LPARAM lparam, LRESULT* result) {
+    if (message != WM_NOTIFY) return false;
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lparam);
+    if (header->code == LVN_BEGINLABELEDITW) {
+      HWND edit = reinterpret_cast<HWND>(SendMessageW(header->hwndFrom, LVM_GETEDITCONTROL, 0, 0));
+      EXPECT_TRUE(IsWindow(edit));
+      SetWindowPos(edit, nullptr, 0, 0, 150, 20, SWP_NOMOVE | SWP_NOZORDER);
+      *result = FALSE;
+      return true;
+    }
+    if (header->code == LVN_ENDLABELEDITW) {
+      const NMLVDISPINFOW* info = reinterpret_cast<const NMLVDISPINFOW*>(lparam);
+      HWND edit = reinterpret_cast<HWND>(SendMessageW(header->hwndFrom, LVM_GETEDITCONTROL, 0, 0));
+      WCHAR text[259] = {};
+      GetWindowTextW(edit, text, 259);  // the box still exists while the edit ends
+      seen_in_box = text;
+      ended_with_null = info->item.pszText == nullptr;
+      ended_text = info->item.pszText ? info->item.pszText : L"";
+      *result = accept;
+      return true;
+    }
+    return false;
+  });
+
+  HWND edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_EDITLABELW, 0, 0));
+  ASSERT_TRUE(IsWindow(edit));
+  EXPECT_EQ(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0)), edit);
+  WCHAR text[16] = {};
+  GetWindowTextW(edit, text, 16);
+  EXPECT_STREQ(text, L"old");
+  QWidget* box = WidgetOf(edit);
+  QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(box, "new value");
+  QTest::keyClick(box, Qt::Key_Return);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(edit); }));
+  EXPECT_FALSE(ended_with_null);
+  EXPECT_EQ(ended_text, L"new value");
+  EXPECT_EQ(seen_in_box, L"new value");
+  EXPECT_EQ(Text(list, 0), L"new value");  // accepted: the list takes the text
+
+  edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_EDITLABELW, 0, 0));
+  ASSERT_TRUE(IsWindow(edit));
+  QTest::keyClicks(WidgetOf(edit), "typed");
+  QTest::keyClick(WidgetOf(edit), Qt::Key_Escape);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(edit); }));
+  EXPECT_TRUE(ended_with_null);
+  EXPECT_NE(seen_in_box.find(L"typed"), std::wstring::npos);  // the box's text is still readable
+  EXPECT_EQ(Text(list, 0), L"new value");
+
+  accept = FALSE;  // refused by the parent: the label stays
+  edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_EDITLABELW, 0, 0));
+  SetWindowTextW(edit, L"refused");
+  QTest::keyClick(WidgetOf(edit), Qt::Key_Return);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(edit); }));
+  EXPECT_EQ(ended_text, L"refused");
+  EXPECT_EQ(Text(list, 0), L"new value");
+  EXPECT_EQ(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0), 0);
+}
+
+TEST_F(ControlsTest, BeginLabelEditRefusedCreatesNoEditBox) {
+  HWND list = CreateList(LVS_EDITLABELS);
+  Insert(list, 0, L"row");
+  SetTestHandler([](HWND, UINT message, WPARAM, LPARAM lparam, LRESULT* result) {
+    if (message != WM_NOTIFY || reinterpret_cast<const NMHDR*>(lparam)->code != LVN_BEGINLABELEDITW) return false;
+    *result = TRUE;
+    return true;
+  });
+  EXPECT_EQ(SendMessageW(list, LVM_EDITLABELW, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(list, LVM_EDITLABELW, 4, 0), 0);  // no such row
+}
+
+}  // namespace

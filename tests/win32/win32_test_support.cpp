@@ -1,0 +1,98 @@
+#include "tests/win32/win32_test_support.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QThread>
+#include <QWidget>
+
+#include "shell/win32/win32_internal.h"
+
+namespace {
+
+TestHandler g_handler;
+
+LRESULT RecordingProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  Recorded().push_back({hwnd, message, wparam, lparam});
+  LRESULT result = 0;
+  if (g_handler && g_handler(hwnd, message, wparam, lparam, &result)) return result;
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+}  // namespace
+
+void PumpFor(int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  MSG msg;
+  while (timer.elapsed() < ms) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) continue;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    QThread::msleep(2);
+  }
+}
+
+bool PumpUntil(const std::function<bool()>& done, int timeout_ms) {
+  QElapsedTimer timer;
+  timer.start();
+  MSG msg;
+  while (!done()) {
+    if (timer.elapsed() > timeout_ms) return false;
+    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message != WM_QUIT) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    } else {
+      QThread::msleep(2);
+    }
+  }
+  return true;
+}
+
+void DrainQueue() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+}
+
+std::vector<RecordedMessage>& Recorded() {
+  static std::vector<RecordedMessage> recorded;
+  return recorded;
+}
+
+void SetTestHandler(TestHandler handler) { g_handler = std::move(handler); }
+
+LPCWSTR RecordingClass() {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = RecordingProc;
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = L"Recording";
+    registered = RegisterClassExW(&wc) != 0;
+  }
+  return L"Recording";
+}
+
+std::vector<RecordedMessage> RecordedOf(UINT message) {
+  std::vector<RecordedMessage> result;
+  for (const RecordedMessage& m : Recorded()) {
+    if (m.message == message) result.push_back(m);
+  }
+  return result;
+}
+
+QWidget* WidgetOf(HWND hwnd) {
+  Win32Window* window = Win32FromHandle(hwnd);
+  return window ? window->widget.data() : nullptr;
+}
+
+COLORREF PixelAt(HWND hwnd, int x, int y) {
+  QWidget* widget = WidgetOf(hwnd);
+  if (!widget) return CLR_NONE;
+  const QImage image = widget->grab().toImage();
+  const QColor color = image.pixelColor(x, y);
+  return RGB(color.red(), color.green(), color.blue());
+}
