@@ -1,0 +1,63 @@
+// The demo of the README: scripts/make-demo.sh prepares its folder once, and the player started in it
+// plays the generated stereo clip through the demo's shaders.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tests/e2e/e2e_player_support.h"
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+int MakeDemo(const std::string& folder) {
+  std::string command = std::string(TQ_SOURCE_DIR) + "/scripts/make-demo.sh '" + folder + "'";
+  return system(command.c_str());
+}
+
+TEST(PlayerDemo, DemoFolderIsMadeOnceAndItsClipPlays) {
+  std::string folder = std::string(TQ_E2E_WORK_DIR) + "/demo";
+  std::filesystem::remove_all(folder);
+  ASSERT_EQ(0, MakeDemo(folder));
+  for (const char* file : {"settings.ini", "stereo.mkv", "stereo.png"}) {
+    EXPECT_TRUE(std::filesystem::exists(folder + "/" + file)) << file;
+  }
+
+  PlayerSession player("demo-run");
+  player.RunIn(folder);
+  ASSERT_TRUE(player.Start());
+  ASSERT_TRUE(player.WaitForWindow()) << player.Output();
+  bool shown = false;
+  for (int attempt = 0; attempt < 20 && !shown; ++attempt) {
+    Rgb centre = player.PictureCentre();
+    shown = centre.r + centre.g + centre.b > 60;
+    if (!shown) SleepMs(500);
+  }
+  EXPECT_TRUE(shown) << "the picture stays black";
+  Screenshot first = player.ShootWindow();
+  bool changed = false;
+  for (int attempt = 0; attempt < 40 && !changed; ++attempt) {
+    SleepMs(500);
+    changed = !player.ShootWindow().SameAs(first);
+  }
+  EXPECT_TRUE(changed) << "the clip does not play";
+  player.Key("Escape");
+  EXPECT_EQ(0, player.WaitForExit(60));
+  EXPECT_NE(std::string::npos, player.Output().find("Format: ")) << player.Output();
+
+  // A second run of the script keeps the folder as the player left it.
+  std::string saved = ReadText(folder + "/settings.ini");
+  ASSERT_EQ(0, MakeDemo(folder));
+  EXPECT_EQ(saved, ReadText(folder + "/settings.ini"));
+}
+
+}  // namespace

@@ -1,0 +1,245 @@
+#include "tests/e2e/e2e_player_support.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string Run(const std::string& command) {
+  std::string output;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return output;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0) output.append(buffer, n);
+  pclose(pipe);
+  return output;
+}
+
+// Reads a binary PPM (P6, maxval 255).
+Screenshot ParsePpm(const std::string& data) {
+  Screenshot shot;
+  std::istringstream in(data);
+  std::string magic;
+  int width = 0, height = 0, maxval = 0;
+  in >> magic >> width >> height >> maxval;
+  if (magic != "P6" || width <= 0 || height <= 0 || maxval != 255) return shot;
+  in.get();  // the one whitespace after the header
+  size_t offset = static_cast<size_t>(in.tellg());
+  size_t bytes = static_cast<size_t>(width) * height * 3;
+  if (data.size() < offset + bytes) return shot;
+  shot.width = width;
+  shot.height = height;
+  shot.rgb.assign(data.begin() + offset, data.begin() + offset + bytes);
+  return shot;
+}
+
+// Heights of the menu bar and the status bar in the windowed main window, generously rounded up: the
+// picture centre is taken between them.
+constexpr int kMenuBarHeight = 24;
+constexpr int kStatusBarHeight = 22;
+
+}  // namespace
+
+Rgb Screenshot::At(int x, int y) const {
+  Rgb c;
+  if (x < 0 || y < 0 || x >= width || y >= height) return c;
+  const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+  c.r = p[0];
+  c.g = p[1];
+  c.b = p[2];
+  return c;
+}
+
+Rgb Screenshot::MeanAround(int x, int y, int radius) const {
+  long r = 0, g = 0, b = 0, n = 0;
+  for (int dy = -radius; dy <= radius; ++dy) {
+    for (int dx = -radius; dx <= radius; ++dx) {
+      Rgb c = At(x + dx, y + dy);
+      r += c.r;
+      g += c.g;
+      b += c.b;
+      ++n;
+    }
+  }
+  Rgb mean;
+  mean.r = static_cast<int>(r / n);
+  mean.g = static_cast<int>(g / n);
+  mean.b = static_cast<int>(b / n);
+  return mean;
+}
+
+std::string PlayerSettings(const std::vector<std::string>& playlist, int active, const std::string& extra) {
+  std::string text =
+      "version = 1.00;\nwindow_width = 640;\nwindow_height = 400;\nfullscreen = no;\nadapter = 1;\n"
+      "screen_diagonal = 24.00;\nscreen_aspect = 1.7778;\nshow_channel = CHANNEL_BOTH;\n"
+      "temporal_interleave = no;\nviewer_distance = 30.00;\ninvert_channels = no;\n"
+      "proscenium = 0.00;\nseparation = 0.00;\n"
+      "encoder += \"shaders/encoders/anaglyph-red-cyan-dubois.hlsl\";\n"
+      "encoder += \"shaders/encoders/mono.hlsl\";\n"
+      "decoder += \"shaders/decoders/side-by-side-left-first.hlsl\";\n"
+      "decoder += \"shaders/decoders/mono.hlsl\";\n"
+      "default_encoder = 0;\ndefault_decoder = 0;\nrefresh_rate = 30.00;\n"
+      "renderer_width = 640;\nrenderer_height = 360;\n";
+  for (const std::string& entry : playlist) text += "content += \"" + entry + "\";\n";
+  text += "default_content = " + std::to_string(active) + ";\n";
+  return text + extra;
+}
+
+PlayerSession::PlayerSession(const std::string& name) {
+  folder_ = std::string(TQ_E2E_WORK_DIR) + "/" + name;
+  std::error_code error;
+  fs::remove_all(folder_, error);
+  fs::create_directories(folder_ + "/shaders", error);
+  fs::copy(TQ_SHADER_DIR, folder_ + "/shaders", fs::copy_options::recursive, error);
+  for (const char* media : {"stereo.mkv", "stereo.png", "broken.avi"}) {
+    fs::copy_file(std::string(TQ_E2E_MEDIA_DIR) + "/" + media, folder_ + "/" + media, error);
+  }
+}
+
+void PlayerSession::WriteSettings(const std::string& text) const {
+  std::ofstream(folder_ + "/settings.ini", std::ios::binary | std::ios::trunc) << text;
+}
+
+bool PlayerSession::Start() {
+  pid_ = fork();
+  if (pid_ < 0) return false;
+  if (pid_ == 0) {
+    if (chdir(folder_.c_str()) != 0) _exit(127);
+    int out = open("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0 || err < 0) _exit(127);
+    dup2(out, STDOUT_FILENO);
+    dup2(err, STDERR_FILENO);
+    execl(TQ_TANDEMIX, TQ_TANDEMIX, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  return true;
+}
+
+bool PlayerSession::WaitForWindow() {
+  for (int attempt = 0; attempt < 600; ++attempt) {
+    window_ = CommandLine("xdotool search --onlyvisible --name '^Tandemix build' 2>/dev/null");
+    if (!window_.empty()) {
+      // Let the first pictures reach the screen.
+      SleepMs(1500);
+      return true;
+    }
+    if (!Running()) return false;
+    SleepMs(100);
+  }
+  return false;
+}
+
+bool PlayerSession::Running() {
+  if (pid_ <= 0) return false;
+  return waitpid(pid_, nullptr, WNOHANG) == 0;
+}
+
+int PlayerSession::WaitForExit(int seconds) {
+  if (pid_ <= 0) return -1;
+  auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  int status = 0;
+  while (std::chrono::steady_clock::now() < limit) {
+    pid_t done = waitpid(pid_, &status, WNOHANG);
+    if (done == pid_) {
+      pid_ = -1;
+      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    SleepMs(50);
+  }
+  Stop();
+  return -1;
+}
+
+void PlayerSession::Stop() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+}
+
+void PlayerSession::Focus() const { Run("xdotool windowfocus --sync " + window_ + " 2>/dev/null"); }
+
+void PlayerSession::Key(const std::string& keys) const {
+  Focus();
+  Run("xdotool key --delay 120 " + keys);
+}
+
+void PlayerSession::KeyDown(const std::string& key) const {
+  Focus();
+  Run("xdotool keydown " + key);
+}
+
+void PlayerSession::KeyUp(const std::string& key) const { Run("xdotool keyup " + key); }
+
+WindowGeometry PlayerSession::Geometry() const {
+  WindowGeometry geometry;
+  std::istringstream lines(Run("xdotool getwindowgeometry --shell " + window_));
+  std::string line;
+  while (std::getline(lines, line)) {
+    size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    std::string key = line.substr(0, eq);
+    int value = atoi(line.c_str() + eq + 1);
+    if (key == "X") geometry.x = value;
+    if (key == "Y") geometry.y = value;
+    if (key == "WIDTH") geometry.width = value;
+    if (key == "HEIGHT") geometry.height = value;
+  }
+  return geometry;
+}
+
+Screenshot PlayerSession::ShootWindow() const {
+  WindowGeometry g = Geometry();
+  return ShootScreen(g.x, g.y, g.width, g.height);
+}
+
+Rgb PlayerSession::PictureCentre(bool fullscreen) const {
+  WindowGeometry g = Geometry();
+  Screenshot shot = ShootScreen(g.x, g.y, g.width, g.height);
+  int top = fullscreen ? 0 : kMenuBarHeight;
+  int bottom = fullscreen ? g.height : g.height - kStatusBarHeight;
+  return shot.MeanAround(g.width / 2, (top + bottom) / 2, 4);
+}
+
+bool PlayerSession::WindowShown(const std::string& title) const {
+  return !CommandLine("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null").empty();
+}
+
+std::string PlayerSession::Output() const { return ReadFile(folder_ + "/stdout.txt"); }
+
+std::string PlayerSession::SavedSettings() const { return ReadFile(folder_ + "/settings.ini"); }
+
+Screenshot ShootScreen(int x, int y, int width, int height) {
+  char crop[128];
+  snprintf(crop, sizeof(crop), "%dx%d+%d+%d", width, height, x, y);
+  return ParsePpm(Run(std::string("import -silent -window root -crop ") + crop + " -depth 8 ppm:- 2>/dev/null"));
+}
+
+std::string CommandLine(const std::string& command) {
+  std::string output = Run(command);
+  size_t end = output.find('\n');
+  return end == std::string::npos ? output : output.substr(0, end);
+}
+
+void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }

@@ -1,0 +1,86 @@
+// End-to-end driving of the real tandemix binary under the X display: a fresh working folder with
+// settings.ini, media and the shipped shaders; the process started in it; keys through xdotool (real
+// X input); screenshots through ImageMagick's import; the exit code, standard output and the
+// settings.ini written back.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Rgb {
+  int r = 0, g = 0, b = 0;
+};
+
+struct Screenshot {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> rgb;  // rows top to bottom, 3 bytes a pixel
+
+  bool Empty() const { return rgb.empty(); }
+  Rgb At(int x, int y) const;
+  // Mean colour of the square of side 2 * radius + 1 around (x, y).
+  Rgb MeanAround(int x, int y, int radius) const;
+  bool SameAs(const Screenshot& other) const { return width == other.width && rgb == other.rgb; }
+};
+
+struct WindowGeometry {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+// Settings for a run: the decoder and encoder lists of the demo (side-by-side left first and red-cyan
+// Dubois active), a 640x400 window, a 640x360 back buffer, and the given playlist with its active entry.
+std::string PlayerSettings(const std::vector<std::string>& playlist, int active, const std::string& extra = "");
+
+class PlayerSession {
+ public:
+  // A fresh working folder for `name` under the build tree, holding the shipped shaders and the test media.
+  explicit PlayerSession(const std::string& name);
+
+  const std::string& Folder() const { return folder_; }
+  // Runs the binary in another folder (for example one that a script prepared) instead.
+  void RunIn(const std::string& folder) { folder_ = folder; }
+  void WriteSettings(const std::string& text) const;
+
+  // Starts the binary in the folder, its standard output and error going to files there.
+  bool Start();
+  // Waits up to 60 s for the visible main window; false if it never shows.
+  bool WaitForWindow();
+  // Waits up to `seconds` for the process to end; its exit code, or -1 when it had to be killed.
+  int WaitForExit(int seconds);
+  // Kills the process if it still runs. Safe to repeat.
+  void Stop();
+  bool Running();
+
+  // Real X input to the focused main window.
+  void Focus() const;
+  void Key(const std::string& keys) const;
+  void KeyDown(const std::string& key) const;
+  void KeyUp(const std::string& key) const;
+
+  WindowGeometry Geometry() const;
+  // The screen area of the main window as it is now.
+  Screenshot ShootWindow() const;
+  // The centre of the picture area (between the menu bar and the status bar, or the whole window when
+  // full screen).
+  Rgb PictureCentre(bool fullscreen = false) const;
+  // Whether another window titled `title` is shown.
+  bool WindowShown(const std::string& title) const;
+
+  std::string Output() const;
+  std::string SavedSettings() const;
+
+ private:
+  std::string folder_;
+  std::string window_;
+  pid_t pid_ = -1;
+};
+
+// The whole screen, or a part of it; empty on failure.
+Screenshot ShootScreen(int x, int y, int width, int height);
+// The first line of a command's standard output.
+std::string CommandLine(const std::string& command);
+// Sleeps for `ms` milliseconds.
+void SleepMs(int ms);

@@ -1,0 +1,167 @@
+// The real tandemix binary on a side-by-side clip, seen through the demo's shaders (side-by-side decoder,
+// red-cyan Dubois encoder): the clip's left eye is white and its right eye black, so the flat part of the
+// picture is red with both eyes shown, white with the left eye alone, black with the right eye alone and
+// cyan with the eyes swapped. Driven by real X key presses; checked on screenshots, the exit code,
+// standard output and the settings.ini written back.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "tests/e2e/e2e_player_support.h"
+
+namespace {
+
+bool IsRed(Rgb c) { return c.r > 150 && c.g < 90 && c.b < 90; }
+bool IsWhite(Rgb c) { return c.r > 170 && c.g > 170 && c.b > 170; }
+bool IsBlack(Rgb c) { return c.r < 60 && c.g < 60 && c.b < 60; }
+bool IsCyan(Rgb c) { return c.r < 90 && c.g > 150 && c.b > 150; }
+
+std::string Text(Rgb c) {
+  return "(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
+}
+
+// Waits up to 20 s for the window to show another picture than now.
+bool PictureChanges(const PlayerSession& session) {
+  Screenshot first = session.ShootWindow();
+  for (int attempt = 0; attempt < 40; ++attempt) {
+    SleepMs(500);
+    if (!session.ShootWindow().SameAs(first)) return true;
+  }
+  return false;
+}
+
+// Whether the picture stays the same for a second, once a command has had time to take effect.
+bool PictureStill(const PlayerSession& session) {
+  SleepMs(1500);
+  Screenshot first = session.ShootWindow();
+  SleepMs(1000);
+  return !first.Empty() && session.ShootWindow().SameAs(first);
+}
+
+// Waits up to 10 s for the centre of the picture to satisfy `test`.
+template <typename Test>
+bool CentreBecomes(const PlayerSession& session, Test test, bool fullscreen = false) {
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    if (test(session.PictureCentre(fullscreen))) return true;
+    SleepMs(500);
+  }
+  return false;
+}
+
+class PlayerEndToEnd : public testing::Test {
+ protected:
+  void TearDown() override {
+    if (session_ != nullptr) session_->Stop();
+  }
+  PlayerSession& Launch(const std::string& settings) {
+    session_.reset(new PlayerSession(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    session_->WriteSettings(settings);
+    EXPECT_TRUE(session_->Start());
+    EXPECT_TRUE(session_->WaitForWindow()) << session_->Output();
+    return *session_;
+  }
+  std::unique_ptr<PlayerSession> session_;
+};
+
+TEST_F(PlayerEndToEnd, ClipPlaysPausesAndShowsOneEyeWhileAnArrowIsHeld) {
+  PlayerSession& player = Launch(PlayerSettings({"stereo.mkv", "stereo.png"}, 0));
+  EXPECT_TRUE(CentreBecomes(player, IsRed)) << Text(player.PictureCentre());
+  EXPECT_TRUE(PictureChanges(player));
+
+  player.Key("space");
+  EXPECT_TRUE(PictureStill(player));
+  player.Key("space");
+  EXPECT_TRUE(PictureChanges(player));
+
+  player.KeyDown("Left");
+  EXPECT_TRUE(CentreBecomes(player, IsWhite)) << Text(player.PictureCentre());
+  player.KeyUp("Left");
+  EXPECT_TRUE(CentreBecomes(player, IsRed)) << Text(player.PictureCentre());
+  player.KeyDown("Right");
+  EXPECT_TRUE(CentreBecomes(player, IsBlack)) << Text(player.PictureCentre());
+  player.KeyUp("Right");
+  EXPECT_TRUE(CentreBecomes(player, IsRed)) << Text(player.PictureCentre());
+
+  player.Key("Escape");
+  EXPECT_EQ(0, player.WaitForExit(60));
+  EXPECT_NE(std::string::npos, player.Output().find("Format: 0, width: 640, height: 180\n")) << player.Output();
+  std::string saved = player.SavedSettings();
+  EXPECT_NE(std::string::npos, saved.find("show_channel = CHANNEL_BOTH;")) << saved;
+  EXPECT_NE(std::string::npos, saved.find("content += \"stereo.mkv\";")) << saved;
+}
+
+TEST_F(PlayerEndToEnd, MenuCommands) {
+  PlayerSession& player = Launch(PlayerSettings({"stereo.mkv"}, 0));
+  ASSERT_TRUE(CentreBecomes(player, IsRed)) << Text(player.PictureCentre());
+  WindowGeometry framed = player.Geometry();
+
+  // View > Fullscreen: the picture fills the screen, down to its bottom edge.
+  player.Key("alt+v f");
+  SleepMs(1500);
+  WindowGeometry full = player.Geometry();
+  EXPECT_EQ(1920, full.width);
+  EXPECT_EQ(1080, full.height);
+  EXPECT_TRUE(CentreBecomes(player, IsRed, true)) << Text(player.PictureCentre(true));
+  Screenshot screen = ShootScreen(0, 0, 1920, 1080);
+  EXPECT_TRUE(IsRed(screen.MeanAround(1900, 1070, 3))) << Text(screen.MeanAround(1900, 1070, 3));
+
+  // Escape leaves full screen, back to the framed window, and the program runs on.
+  player.Key("Escape");
+  SleepMs(1500);
+  WindowGeometry back = player.Geometry();
+  EXPECT_EQ(framed.width, back.width);
+  EXPECT_EQ(framed.height, back.height);
+  EXPECT_TRUE(player.Running());
+  EXPECT_TRUE(CentreBecomes(player, IsRed)) << Text(player.PictureCentre());
+
+  // Movie > Stop holds the picture (Play, Pause, Stop are the first three items); Movie > Play resumes.
+  player.Key("alt+m Down Down Return");
+  EXPECT_TRUE(PictureStill(player));
+  player.Key("alt+m Return");
+  EXPECT_TRUE(PictureChanges(player));
+
+  // Help > About: a message box of its own, closed by its OK button.
+  player.Key("alt+h Return");
+  SleepMs(1000);
+  EXPECT_TRUE(player.WindowShown("About Tandemix"));
+  std::string box = CommandLine("xdotool search --onlyvisible --name '^About Tandemix$'");
+  CommandLine("xdotool windowfocus --sync " + box + " key Return");
+  SleepMs(1000);
+  EXPECT_FALSE(player.WindowShown("About Tandemix"));
+
+  // Stereoscopy > Swap Channels: the right eye's black goes to the left eye: cyan.
+  player.Key("alt+s Return");
+  EXPECT_TRUE(CentreBecomes(player, IsCyan)) << Text(player.PictureCentre());
+
+  // File > Exit (the last item) ends the program normally: the settings are written back.
+  player.Key("alt+f Up Return");
+  EXPECT_EQ(0, player.WaitForExit(60));
+  std::string saved = player.SavedSettings();
+  EXPECT_NE(std::string::npos, saved.find("invert_channels = yes;")) << saved;
+  EXPECT_NE(std::string::npos, saved.find("fullscreen = no;")) << saved;
+  EXPECT_NE(std::string::npos, saved.find("window_width = 640;")) << saved;
+}
+
+TEST_F(PlayerEndToEnd, StillImageStaysOnScreen) {
+  PlayerSession& player = Launch(PlayerSettings({"stereo.png"}, 0));
+  EXPECT_TRUE(CentreBecomes(player, IsRed)) << Text(player.PictureCentre());
+  EXPECT_TRUE(PictureStill(player));
+  player.Key("Escape");
+  EXPECT_EQ(0, player.WaitForExit(60));
+}
+
+TEST_F(PlayerEndToEnd, BadActiveEntryIsReportedAndThePlayerRunsOn) {
+  PlayerSession& player = Launch(PlayerSettings({"broken.avi", "stereo.png"}, 0));
+  EXPECT_TRUE(player.Running());
+  // Nothing is drawn: the window keeps its black background.
+  EXPECT_TRUE(IsBlack(player.PictureCentre())) << Text(player.PictureCentre());
+  player.Key("space");  // nothing loaded: nothing to play
+  EXPECT_TRUE(player.Running());
+  player.Key("Escape");
+  EXPECT_EQ(0, player.WaitForExit(60));
+  EXPECT_NE(std::string::npos, player.Output().find("[TQ] Error: Failed to load content\n")) << player.Output();
+  EXPECT_NE(std::string::npos, player.SavedSettings().find("content += \"broken.avi\";"));
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+#!/bin/bash
+# The main window end to end: the real tandemix started in a fresh folder with a settings.ini, found
+# by its title with xdotool, driven with keys, and the settings.ini it writes back checked.
+#   e2e_window_test.sh <tandemix> <work folder> <shader folder>
+set -u
+TANDEMIX=$1
+WORK=$2
+SHADERS=$3
+TITLE='^Tandemix build 002\.184\.016$'
+failures=0
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+write_settings() {  # fullscreen word
+  cat > settings.ini <<SCRIPT
+// written by the window test
+window_width = 700;
+window_height = 500;
+fullscreen = $1;
+show_channel = CHANNEL_LEFT;
+encoder += "enc.hlsl";
+decoder += "dec.hlsl";
+refresh_rate = 30.00;
+renderer_width = 320;
+renderer_height = 240;
+SCRIPT
+}
+
+start() {
+  "$TANDEMIX" > out.txt 2>&1 &
+  PID=$!
+  WID=""
+  for _ in $(seq 1 200); do
+    WID=$(xdotool search --onlyvisible --name "$TITLE" 2>/dev/null | head -1)
+    [ -n "$WID" ] && break
+    sleep 0.1
+  done
+  [ -n "$WID" ] || { fail "no window titled 'Tandemix build 002.184.016'"; cat out.txt; return 1; }
+  sleep 0.5
+}
+
+geometry() {  # prints "x y width height" of the window
+  xdotool getwindowgeometry --shell "$WID" | awk -F= '/^(X|Y|WIDTH|HEIGHT)=/ {printf "%s ", $2}'
+}
+
+wait_geometry() {  # expected "x y width height"
+  for _ in $(seq 1 50); do
+    [ "$(geometry)" = "$1 " ] && return 0
+    sleep 0.1
+  done
+  fail "window at '$(geometry)', expected '$1'"
+}
+
+key() {
+  xdotool windowfocus --sync "$WID" 2>/dev/null || true
+  xdotool key --clearmodifiers "$1"
+}
+
+wait_exit() {
+  for _ in $(seq 1 100); do
+    kill -0 "$PID" 2>/dev/null || { wait "$PID"; return $?; }
+    sleep 0.1
+  done
+  fail "the player did not end"
+  kill "$PID"
+  return 1
+}
+
+pixel() {  # x y -> "r,g,b" of the screen
+  xwd -root -silent | convert xwd:- -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
+}
+
+rm -rf "$WORK"
+mkdir -p "$WORK"
+cd "$WORK" || exit 1
+cp "$SHADERS/decoders/mono.hlsl" dec.hlsl
+cp "$SHADERS/encoders/mono.hlsl" enc.hlsl
+
+echo "== windowed start, Escape ends the program and settings.ini is written back"
+write_settings no
+if start; then
+  # Centred: (1920 - 700) / 2, (1080 - 500) / 2.
+  wait_geometry "610 290 700 500"
+  # The menu bar and the status bar are drawn light; the render area above the status bar is dark.
+  [ "$(pixel 650 295)" != "0,0,0" ] || fail "no menu bar at the top of the window"
+  [ "$(pixel 900 780)" != "0,0,0" ] || fail "no status bar at the bottom of the window"
+  key Escape
+  wait_exit; rc=$?
+  [ "$rc" -eq 0 ] || fail "exit code $rc"
+  expected=$(printf '%s\n' '//' '// Vantor Script' '//' '' 'version' 'window_width = 700;' \
+    'window_height = 500;' 'fullscreen = no;' 'adapter' 'screen_diagonal' 'screen_aspect' \
+    'show_channel = CHANNEL_BOTH;' 'temporal_interleave' 'viewer_distance' 'invert_channels' 'proscenium' \
+    'separation' 'encoder += "enc.hlsl";' 'decoder += "dec.hlsl";' 'default_encoder' 'default_decoder' \
+    'refresh_rate = 30.00;' 'renderer_width = 320;' 'renderer_height = 240;' 'default_content')
+  actual=$(awk '{ if ($0 ~ / = / && $0 !~ /^(window_|fullscreen|show_channel|encoder|decoder|refresh_rate|renderer_)/) print $1; else print $0 }' settings.ini)
+  [ "$actual" = "$expected" ] || { fail "settings.ini written back differs"; diff <(echo "$expected") <(echo "$actual"); }
+fi
+
+echo "== full screen at start, Escape returns to the centred framed window, Escape again ends"
+write_settings yes
+if start; then
+  wait_geometry "0 0 1920 1080"
+  key Escape
+  wait_geometry "610 290 700 500"
+  kill -0 "$PID" 2>/dev/null || fail "the first Escape ended the program"
+  key Escape
+  wait_exit; rc=$?
+  [ "$rc" -eq 0 ] || fail "exit code $rc"
+  grep -qx 'fullscreen = no;' settings.ini || fail "fullscreen not cleared: $(grep fullscreen settings.ini)"
+  grep -qx 'window_width = 700;' settings.ini || fail "$(grep window_width settings.ini)"
+  grep -qx 'window_height = 500;' settings.ini || fail "$(grep window_height settings.ini)"
+fi
+
+if [ "$failures" -eq 0 ]; then
+  echo "1 passed, 0 failed"
+  exit 0
+fi
+echo "0 passed, 1 failed"
+exit 1
