@@ -8,6 +8,30 @@
 #include "renderer/d3d9/d3d9_formats.h"
 #include "renderer/d3d9/d3d9_log.h"
 
+namespace {
+
+#ifndef NDEBUG
+// Debug builds report GL errors as they happen, instead of asking glGetError after every call.
+void APIENTRY OnGLDebugMessage(GLenum, GLenum type, GLuint, GLenum, GLsizei, const GLchar* message, const void*) {
+  if (type == GL_DEBUG_TYPE_ERROR) D3D9LogError("OpenGL: %s", message);
+}
+
+void WatchGLErrors() {
+  GLint count = 0;
+  glGetIntegerv(GL_NUM_EXTENSIONS, &count);
+  for (GLint i = 0; i < count; ++i) {
+    const char* name = reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, static_cast<GLuint>(i)));
+    if (name && strcmp(name, "GL_KHR_debug") == 0) {
+      glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+      glDebugMessageCallback(OnGLDebugMessage, nullptr);
+      return;
+    }
+  }
+}
+#endif
+
+}  // namespace
+
 HRESULT CTQD3DDevice::Create(CTQD3DDirect3D* direct3d, HWND window, const D3DPRESENT_PARAMETERS& parameters,
                              IDirect3DDevice9** device) {
   CTQD3DDevice* created = new CTQD3DDevice;
@@ -60,6 +84,10 @@ HRESULT CTQD3DDevice::Initialize(HWND window, const D3DPRESENT_PARAMETERS& param
     D3D9LogError("CreateDevice: the OpenGL context cannot be made current");
     return D3DERR_NOTAVAILABLE;
   }
+
+#ifndef NDEBUG
+  WatchGLErrors();
+#endif
 
   // A zero back-buffer dimension of a windowed device takes the window's size, as Direct3D 9 does.
   GLSurfaceState surface = {};

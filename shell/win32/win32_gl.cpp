@@ -114,7 +114,12 @@ int ReleaseDC(HWND hWnd, HDC hDC) {
 HGLRC wglCreateContext(HDC hDC) {
   if (!hDC || !hDC->Surface()) return nullptr;
   QOpenGLContext* context = new QOpenGLContext;
-  context->setFormat(CoreFormat41(hDC->Surface()->format()));
+  QSurfaceFormat format = CoreFormat41(hDC->Surface()->format());
+#ifndef NDEBUG
+  // Debug builds get a context that reports OpenGL errors through KHR_debug.
+  format.setOption(QSurfaceFormat::DebugContext);
+#endif
+  context->setFormat(format);
   if (hDC->window) context->setScreen(hDC->window->screen());
   if (!context->create()) {
     LogError("wglCreateContext: OpenGL context creation failed");
