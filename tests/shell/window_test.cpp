@@ -1,0 +1,218 @@
+// The main window: creation, full screen on and off, Escape, close, size bookkeeping, the channel
+// keys and the status texts.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+#include <QWidget>
+
+#include "settings/settings.h"
+#include "shell/resources/resource.h"
+#include "shell/window.h"
+#include "shell/win32/win32_qt.h"
+#include "tests/win32/win32_test_support.h"
+
+namespace {
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Win32Application();
+    DrainQueue();
+    g_settings.Reset();
+    g_settings.window_width = 640;
+    g_settings.window_height = 480;
+  }
+  void TearDown() override {
+    window_.Destroy();
+    DrainQueue();
+  }
+  RECT Rect() {
+    RECT rect = {};
+    GetWindowRect(window_.GetHandle(), &rect);
+    return rect;
+  }
+  HWND StatusBar() {
+    // The status bar is the only child window of the main window.
+    QWidget* frame = WidgetOf(window_.GetHandle());
+    for (QWidget* child : frame->findChildren<QWidget*>()) {
+      const QVariant value = child->property("win32_hwnd");
+      if (value.isValid()) return reinterpret_cast<HWND>(value.value<quintptr>());
+    }
+    return nullptr;
+  }
+  std::wstring StatusText(int slot) {
+    WCHAR text[300] = {};
+    SendMessageW(StatusBar(), SB_GETTEXTW, static_cast<WPARAM>(slot), reinterpret_cast<LPARAM>(text));
+    return text;
+  }
+  // Pumps as the main loop does until PumpMessages reports the end.
+  bool PumpUntilQuit(int passes = 2000) {
+    for (int i = 0; i < passes; ++i) {
+      if (window_.PumpMessages() == WINDOW_QUIT) return true;
+      QTest::qSleep(1);
+    }
+    return false;
+  }
+  CTQWindow window_;
+};
+
+TEST_F(WindowTest, CreateRefusesZeroSizesAndSecondCreate) {
+  EXPECT_EQ(window_.Create(L"TQ2", 0, 480), WINDOW_ZERO_SIZE);
+  EXPECT_EQ(window_.Create(L"TQ2", 640, 0), WINDOW_ZERO_SIZE);
+  EXPECT_EQ(window_.Destroy(), WINDOW_FAILED);
+  EXPECT_EQ(window_.SetFullscreen(1), WINDOW_FAILED);
+  ASSERT_EQ(window_.Create(L"TQ2", 640, 480), WINDOW_OK);
+  EXPECT_EQ(window_.Create(L"TQ2", 640, 480), WINDOW_FAILED);
+  EXPECT_EQ(CTQWindow::Live(), &window_);
+  EXPECT_EQ(window_.Destroy(), WINDOW_OK);
+  EXPECT_EQ(CTQWindow::Live(), nullptr);
+  EXPECT_EQ(window_.Destroy(), WINDOW_FAILED);
+  // The class went with the window: the window can be created again.
+  EXPECT_EQ(window_.Create(L"TQ2", 640, 480), WINDOW_OK);
+}
+
+TEST_F(WindowTest, OpensCentredAndFramedWithTitleMenuAndStatusBar) {
+  ASSERT_EQ(window_.Create(L"TQ2", 641, 481), WINDOW_OK);
+  HWND hwnd = window_.GetHandle();
+  WCHAR title[64] = {};
+  GetWindowTextW(hwnd, title, 64);
+  EXPECT_STREQ(title, L"Tandemix build 002.184.016");
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & ~static_cast<DWORD>(WS_MAXIMIZE),
+            0x90CF0000u);
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  const RECT rect = Rect();
+  EXPECT_EQ(rect.left, screen.width() / 2 - 641 / 2);
+  EXPECT_EQ(rect.top, screen.height() / 2 - 481 / 2);
+  EXPECT_EQ(rect.right - rect.left, 641);
+  EXPECT_EQ(rect.bottom - rect.top, 481);
+  EXPECT_EQ(g_settings.window_width, 641);
+  EXPECT_EQ(g_settings.window_height, 481);
+  EXPECT_EQ(GetMenu(hwnd), window_.GetMenuHandle());
+  ASSERT_NE(window_.GetMenuHandle(), nullptr);
+  EXPECT_EQ(GetMenuItemCount(window_.GetMenuHandle()), 9);
+  ASSERT_NE(StatusBar(), nullptr);
+  EXPECT_EQ(StatusText(3), L" Player Initialized Successfully");
+  EXPECT_EQ(StatusText(0), L"");
+  int edges[4] = {};
+  EXPECT_EQ(SendMessageW(StatusBar(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 4);
+  EXPECT_EQ(edges[0], 195);
+  EXPECT_EQ(edges[1], 390);
+  EXPECT_EQ(edges[2], 580);
+  EXPECT_EQ(edges[3], -1);
+}
+
+TEST_F(WindowTest, EscapeInWindowedModeEndsThePump) {
+  ASSERT_EQ(window_.Create(L"TQ2", 640, 480), WINDOW_OK);
+  QTest::keyClick(WidgetOf(window_.GetHandle()), Qt::Key_Space);  // nothing loaded: nothing happens
+  QTest::keyClick(WidgetOf(window_.GetHandle()), Qt::Key_Escape);
+  EXPECT_TRUE(PumpUntilQuit());
+  EXPECT_EQ(window_.PumpMessages(), WINDOW_QUIT);  // and stays ended
+}
+
+TEST_F(WindowTest, CloseRequestEndsThePumpWithoutDestroyingTheWindow) {
+  ASSERT_EQ(window_.Create(L"TQ2", 640, 480), WINDOW_OK);
+  WidgetOf(window_.GetHandle())->close();
+  EXPECT_TRUE(PumpUntilQuit());
+  EXPECT_TRUE(IsWindow(window_.GetHandle()));
+}
+
+TEST_F(WindowTest, FullScreenAtStartThenEscapeReturnsToTheCentredFramedWindow) {
+  g_settings.fullscreen = 1;
+  ASSERT_EQ(window_.Create(L"TQ2", 640, 480), WINDOW_OK);
+  CheckMenuItem(window_.GetMenuHandle(), ID_VIEW_FULLSCREEN, MF_BYCOMMAND | MF_CHECKED);
+  HWND hwnd = window_.GetHandle();
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  RECT rect = Rect();
+  EXPECT_EQ(rect.left, screen.left());
+  EXPECT_EQ(rect.right - rect.left, screen.width());
+  EXPECT_EQ(rect.bottom - rect.top, screen.height());
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & WS_CAPTION, 0u);
+  EXPECT_EQ(GetMenu(hwnd), nullptr);
+  EXPECT_FALSE(IsWindowVisible(StatusBar()));
+  EXPECT_EQ(g_settings.window_width, screen.width());  // WM_SIZE keeps the settings up to date
+  PumpFor(50);
+
+  PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+  PumpFor(50);
+  rect = Rect();
+  EXPECT_EQ(rect.left, screen.width() / 2 - 320);
+  EXPECT_EQ(rect.top, screen.height() / 2 - 240);
+  EXPECT_EQ(rect.right - rect.left, 640);
+  EXPECT_EQ(rect.bottom - rect.top, 480);
+  EXPECT_EQ(g_settings.fullscreen, 0);
+  EXPECT_EQ(g_settings.window_width, 640);
+  EXPECT_EQ(g_settings.window_height, 480);
+  EXPECT_EQ(GetMenuState(window_.GetMenuHandle(), ID_VIEW_FULLSCREEN, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  EXPECT_EQ(GetMenu(hwnd), window_.GetMenuHandle());
+  EXPECT_TRUE(IsWindowVisible(StatusBar()));
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & WS_CAPTION, static_cast<DWORD>(WS_CAPTION));
+  EXPECT_EQ(window_.PumpMessages(), WINDOW_OK);  // Escape left full screen; the program goes on
+}
+
+TEST_F(WindowTest, ResizeWritesTheNewOuterSize) {
+  ASSERT_EQ(window_.Create(L"TQ2", 640, 480), WINDOW_OK);
+  SetWindowPos(window_.GetHandle(), nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(g_settings.window_width, 900);
+  EXPECT_EQ(g_settings.window_height, 700);
+  EXPECT_EQ(window_.GetWidth(), 900);
+  // The status bar follows the bottom edge.
+  RECT bar, rect = Rect();
+  GetWindowRect(StatusBar(), &bar);
+  EXPECT_EQ(bar.bottom, rect.bottom);
+  EXPECT_EQ(bar.right - bar.left, 900);
+}
+
+TEST_F(WindowTest, LeavingFullScreenAfterAMoveUsesTheClientOrigin) {
+  ASSERT_EQ(window_.Create(L"TQ2", 640, 480), WINDOW_OK);
+  HWND hwnd = window_.GetHandle();
+  RECT client_before;
+  GetClientRect(hwnd, &client_before);
+  const int menu_height = 480 - client_before.bottom;
+  SetWindowPos(hwnd, nullptr, 100, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // a move alone: WM_MOVE only
+  window_.SetFullscreen(1);
+  window_.SetFullscreen(0);
+  const RECT rect = Rect();
+  EXPECT_EQ(rect.left, 100);
+  EXPECT_EQ(rect.top, 80 + menu_height);
+  EXPECT_EQ(rect.right - rect.left, 640);
+}
+
+TEST_F(WindowTest, ChannelKeysSetShowChannelEveryPass) {
+  ASSERT_EQ(window_.Create(L"TQ2", 640, 480), WINDOW_OK);
+  QWidget* widget = WidgetOf(window_.GetHandle());
+  g_settings.show_channel = CHANNEL_LEFT;
+  window_.PollChannelKeys();
+  EXPECT_EQ(g_settings.show_channel, CHANNEL_BOTH);
+  QTest::keyPress(widget, Qt::Key_Left);
+  window_.PollChannelKeys();
+  EXPECT_EQ(g_settings.show_channel, CHANNEL_LEFT);
+  QTest::keyPress(widget, Qt::Key_Right);
+  window_.PollChannelKeys();
+  EXPECT_EQ(g_settings.show_channel, CHANNEL_BOTH);
+  QTest::keyRelease(widget, Qt::Key_Left);
+  window_.PollChannelKeys();
+  EXPECT_EQ(g_settings.show_channel, CHANNEL_RIGHT);
+  QTest::keyRelease(widget, Qt::Key_Right);
+  window_.PollChannelKeys();
+  EXPECT_EQ(g_settings.show_channel, CHANNEL_BOTH);
+}
+
+TEST_F(WindowTest, StatusTextsAreFormattedAndCutAt259Characters) {
+  ASSERT_EQ(window_.Create(L"TQ2", 640, 480), WINDOW_OK);
+  window_.SetStatusText(1, L"  Window: %ix%ip30 (%.2f)", 1280, 720, 1280.0 / 720.0);
+  EXPECT_EQ(StatusText(1), L"  Window: 1280x720p30 (1.78)");
+  const std::wstring long_text(300, L'x');
+  window_.SetStatusText(0, L"%ls", long_text.c_str());
+  EXPECT_EQ(StatusText(0), std::wstring(259, L'x'));
+  EXPECT_EQ(StatusText(3), L" Player Initialized Successfully");
+}
+
+TEST_F(WindowTest, MessagesReachNoObjectWhileNoWindowIsLive) {
+  EXPECT_EQ(CTQWindow::StaticWindowProc(nullptr, WM_CLOSE, 0, 0), 0);
+  MSG msg;
+  EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) && msg.message == WM_QUIT);
+}
+
+}  // namespace
