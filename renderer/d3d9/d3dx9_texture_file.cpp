@@ -83,7 +83,6 @@ HRESULT DecodeImage(const std::vector<uint8_t>& data, AVCodecID codecId, int64_t
   if (context && packet) {
     context->max_pixels = maxPixels;
     context->thread_count = 1;
-    context->err_recognition = AV_EF_EXPLODE;
     if (avcodec_open2(context, codec, nullptr) == 0) {
       // The packet borrows the file's bytes, which carry the decoder's zeroed padding after them.
       packet->data = const_cast<uint8_t*>(data.data());
