@@ -95,12 +95,14 @@ int CTQSelectionDialog::AddRow(int row, LPCWSTR number, LPCWSTR name) {
 }
 
 void CTQSelectionDialog::RepaintRow(int row) {
-  // Setting a cell's text back makes the list draw the row again, with the colours of the new
-  // active row.
+  // Setting a cell's text makes the list draw the row again, with the colours of the new active
+  // row. The cell is emptied first so that the list sees a change even where it would skip
+  // setting a text equal to the one it shows.
   HWND lists[3] = {m_valueList, m_nameList, m_actionList};
   for (HWND list : lists) {
     WCHAR text[kTextChars];
     ListGetText(list, row, text, kTextChars - 1);
+    ListSetText(list, row, L"");
     ListSetText(list, row, text);
   }
 }

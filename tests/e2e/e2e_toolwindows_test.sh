@@ -89,7 +89,7 @@ find_window() {  # title -> window id, waiting for it
 }
 
 # The height of a list row, measured on the screen: the run of header-grey (or zebra-grey) pixels
-# that starts at the top of a list.
+# that starts at the top of a list, taken in the cell's left padding where no text is drawn.
 row_height() {  # x y0 "r g b"
   local h=0
   while [ $h -lt 60 ] && [ "$(pixel "$1" $(($2 + h)))" = "$3" ]; do h=$((h + 1)); done
@@ -115,15 +115,17 @@ else
   eval "$(xdotool getwindowgeometry --shell "$VIEWER")"
   VX=$X VY=$Y
   sleep 0.5
-  H=$(row_height $((VX + 80)) "$VY" "100 100 100")
+  H=$(row_height $((VX + 32)) "$VY" "100 100 100")
   if [ "$H" -lt 8 ]; then
     fail "no header row in the viewer (row height $H)"
   else
     # Row 2 is the second decoder.
     xdotool mousemove --sync $((VX + 80)) $((VY + 2 * H + H / 2)) click --repeat 2 --delay 60 1
     wait_pixel $PROBE_X $PROBE_Y "255 0 0" "side-by-side decoder after the double click"
-    [ "$(pixel $((VX + 80)) $((VY + 2 * H + H / 2 - 3)))" = "160 230 160" ] ||
+    [ "$(pixel $((VX + 32)) $((VY + 2 * H + H / 2)))" = "160 230 160" ] ||
       fail "the activated decoder's row is not green"
+    [ "$(pixel $((VX + 32)) $((VY + H + H / 2)))" = "255 255 255" ] ||
+      fail "the decoder that was active before is still green"
   fi
 fi
 
@@ -141,7 +143,7 @@ else
   eval "$(xdotool getwindowgeometry --shell "$SETTINGS")"
   SX=$X SY=$Y
   sleep 0.5
-  H=$(row_height $((SX + 5)) "$SY" "230 230 230")
+  H=$(row_height $((SX + 2)) "$SY" "230 230 230")
   if [ "$H" -lt 8 ]; then
     fail "no grey first row in the settings window (row height $H)"
   else

@@ -197,6 +197,11 @@ TEST_F(SelectionWindowTest, DoubleClickActivatesAnEntryOnly) {
             ColumnTexts(Status()));
   EXPECT_EQ((std::vector<std::wstring>{L"Action", L"close", L"close", L"-", L"add"}),
             ColumnTexts(Actions()));
+  // The colours follow on the screen: the row that was active is grey again, the new one green.
+  PumpFor(300);
+  EXPECT_EQ(RGB(230, 230, 230), RowBackground(Names(), 2));
+  EXPECT_EQ(RGB(230, 230, 230), RowBackground(Numbers(), 2));
+  EXPECT_EQ(RGB(160, 230, 160), RowBackground(Names(), 3));
 
   // The header and the add row are no entries; the active row activates again.
   g_owner.calls.clear();
