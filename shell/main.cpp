@@ -4,6 +4,7 @@
 #include "media/movie_player.h"
 #include "renderer/renderer.h"
 #include "settings/settings.h"
+#include "shell/main_loop.h"
 #include "shell/window.h"
 
 namespace {
@@ -19,33 +20,6 @@ void ShutdownAll() {
   g_player.Shutdown();
   g_renderer.Shutdown();
   g_window.Destroy();
-}
-
-// Width over height, from the two sizes taken as unsigned; a zero height shows as 0.00, not nan or inf.
-double AspectRatio(uint32_t width, uint32_t height) {
-  return height == 0 ? 0.0 : static_cast<double>(width) / static_cast<double>(height);
-}
-
-// Frame counter, window size and content size, rewritten in every pass.
-void ShowStatusTexts() {
-  g_window.SetStatusText(0, L"  Timecode: 00:00:%i", static_cast<int>(g_renderer.GetFrameCount()));
-  const uint32_t window_width = static_cast<uint32_t>(g_window.GetWidth());
-  const uint32_t window_height = static_cast<uint32_t>(g_window.GetHeight());
-  g_window.SetStatusText(1, L"  Window: %ix%ip30 (%.2f)", static_cast<int>(window_width),
-                         static_cast<int>(window_height), AspectRatio(window_width, window_height));
-  const uint32_t content_width = g_renderer.GetContentWidth();
-  const uint32_t content_height = g_renderer.GetContentHeight();
-  g_window.SetStatusText(2, L"  Content: %ix%ip30 (%.2f)", static_cast<int>(content_width),
-                         static_cast<int>(content_height), AspectRatio(content_width, content_height));
-}
-
-// One message at most per pass, never waiting; ends after the pass that took WM_QUIT.
-void RunMainLoop() {
-  while (g_window.PumpMessages() == 0) {
-    g_player.Update();
-    g_window.PollChannelKeys();
-    if (g_player.IsLoaded()) ShowStatusTexts();
-  }
 }
 
 }  // namespace
