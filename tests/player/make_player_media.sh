@@ -19,3 +19,5 @@ ff() { ffmpeg -nostdin -hide_banner -loglevel error -y "$@"; }
 # Grey pictures whose level rises by 6 with every picture, so that a read-back tells the pictures apart.
 [ -s counting.mkv ] || ff -f lavfi -i "color=c=black:s=64x36:r=25:d=4,format=yuv420p,geq=lum='16+mod(N*6,200)':cb=128:cr=128" \
   -c:v libx264 -crf 4 counting.mkv
+# A file with an image's name that holds no image.
+[ -s broken.png ] || printf 'not an image\n' > broken.png
