@@ -77,6 +77,13 @@ class ViewerTest : public ::testing::Test {
     }
     long_path_ = deep + "/far.png";
     MakeImage(long_path_, "64x64");
+    // And one whose path takes exactly the 259 bytes an entry can hold.
+    const std::string base = kWork + "/exact";
+    mkdir(base.c_str(), 0755);
+    const std::string folder = base + "/" + std::string(259 - base.size() - 1 - 1 - 5, 'x');
+    mkdir(folder.c_str(), 0755);
+    full_path_ = folder + "/x.png";
+    MakeImage(full_path_, "64x64");
 
     ResetLists();
     EnsureMainWindow();
@@ -106,9 +113,11 @@ class ViewerTest : public ::testing::Test {
   }
 
   static std::string long_path_;
+  static std::string full_path_;
 };
 
 std::string ViewerTest::long_path_;
+std::string ViewerTest::full_path_;
 
 TEST_F(ViewerTest, MenuCommandsOpenTheSevenToolWindows) {
   const struct {
@@ -327,6 +336,22 @@ TEST_F(ViewerTest, NamesSettingsCannotKeepAreRefusedWithAMessage) {
   }, 20000));
   EXPECT_EQ(2u, g_settings.content_count);
   EXPECT_EQ(4, RowCount(viewer->GetValueList()));
+
+  // A path of exactly 259 bytes fits its slot and is added whole.
+  ASSERT_EQ(259u, full_path_.size());
+  AnswerFileDialog("Open Media File", full_path_);
+  ClickRow(viewer->GetActionList(), 3);
+  ASSERT_TRUE(PumpUntil([] { return g_settings.content_count == 3; }, 20000));
+  EXPECT_STREQ(full_path_.c_str(), g_settings.GetContent(2));
+  EXPECT_EQ(L"x.png", RowText(viewer->GetValueList(), 3));
+}
+
+TEST_F(ViewerTest, EntriesOfTheFullSlotSizeAreShownWhole) {
+  const std::string longest(259, 'n');
+  SetEncoders({Encoder("mono.hlsl"), longest}, 0);
+  CTQSelectionDialog* viewer = g_window.GetEncoderViewer();
+  Show(OpenEncoderViewer, viewer);
+  EXPECT_EQ(Wide(longest), RowText(viewer->GetValueList(), 2));
 }
 
 }  // namespace
