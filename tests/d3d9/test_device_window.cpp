@@ -1,5 +1,5 @@
 // A device on a real window of the windowing layer: Present shows the picture in the window's render
-// surface, and a repeated frame is shown again after the window was resized.
+// surface, and a repeated frame, not drawn again, is shown again after the window was resized or exposed.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -95,6 +95,16 @@ TEST(DeviceWindowTest, PresentFillsTheRenderSurfaceAndRedrawsAfterAResize) {
   EXPECT_EQ(static_cast<CTQD3DDevice*>(device)->SkippedFrames(), skippedBefore + 2);
   expectFilled();
   // And the screen itself shows it, in the middle of the window.
+  EXPECT_EQ(ScreenPixel(210, 160), "3060C0");
+
+  // Hidden and shown again, the window lost its pixels; the repeated frame puts the picture back.
+  ShowWindow(window, SW_HIDE);
+  PumpFor(200);
+  ShowWindow(window, SW_SHOW);
+  PumpFor(300);
+  frame();
+  EXPECT_EQ(static_cast<CTQD3DDevice*>(device)->SkippedFrames(), skippedBefore + 3);
+  PumpFor(100);
   EXPECT_EQ(ScreenPixel(210, 160), "3060C0");
 
   EXPECT_EQ(device->Release(), 0u);
