@@ -46,7 +46,6 @@ CTQD3DDirect3D* CTQD3DDirect3D::Create() {
   }
   CTQD3DDirect3D* direct3d = new CTQD3DDirect3D;
   direct3d->limits_.maxTextureSize = static_cast<UINT>(maxTextureSize);
-  direct3d->limits_.maxDrawBuffers = static_cast<UINT>(maxDrawBuffers);
   return direct3d;
 }
 

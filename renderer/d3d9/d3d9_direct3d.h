@@ -5,7 +5,6 @@
 
 struct D3D9AdapterLimits {
   UINT maxTextureSize;
-  UINT maxDrawBuffers;
 };
 
 class CTQD3DDirect3D final : public CTQD3DObject<IDirect3D9> {
