@@ -61,8 +61,9 @@ struct PALETTEENTRY {
 };
 
 // Loads an image file into a new texture with one reference. Failures: D3DERR_INVALIDCALL for bad
-// arguments or unsupported options, D3DERR_NOTAVAILABLE for a file that cannot be opened, D3DXERR_INVALIDDATA
-// for a file that is not a decodable image of an accepted size, E_OUTOFMEMORY past the memory budget.
+// arguments or unsupported options, D3DERR_NOTAVAILABLE for a name that is not a readable regular file,
+// D3DXERR_INVALIDDATA for a file that is not a decodable image within the pixel budget and the texture
+// size limit, E_OUTOFMEMORY when memory runs out.
 HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile, UINT Width, UINT Height,
                                      UINT MipLevels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool, DWORD Filter,
                                      DWORD MipFilter, D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
