@@ -24,7 +24,8 @@
 // coordinates; constants live in shadow register files that persist across draws and shader changes.
 //
 // Not carried over: depth values follow OpenGL's clip range; a depth-stencil surface is attached only
-// to targets no larger than the back buffer (the auto depth buffer's size).
+// to targets no larger than the back buffer (the auto depth buffer's size); a device is used from the
+// thread that created it (D3DCREATE_MULTITHREADED is accepted and adds no locking).
 #pragma once
 
 #include "shell/win32/win32_types.h"
