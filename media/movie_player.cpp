@@ -1,8 +1,10 @@
 #include "media/movie_player.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <limits>
+#include <mutex>
 #include <thread>
 
 #include "media/movie_source.h"
@@ -29,9 +31,27 @@ void ReportError(const char* message) {
   printf("\n");
 }
 
-// Between polls of the command word while there is nothing to decode, so that a paused player does
-// not keep a processor busy; short enough that a play or quit command is taken up at once.
-void IdleBetweenPolls() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+// A decoding thread with nothing to decode sleeps until the command word changes, so that a paused
+// player keeps no processor busy. The words stay lock-free atomics; the lock only orders a command write
+// against the thread going to sleep, so that no wake-up is lost.
+std::mutex g_commandLock;
+std::condition_variable g_commandChanged;
+// Upper bound of one such sleep, should the command word be written without SendCommand.
+constexpr int kLongestIdleMs = 50;
+
+void SendCommand(int32_t command) {
+  {
+    std::lock_guard<std::mutex> guard(g_commandLock);
+    g_playerCommand.store(command);
+  }
+  g_commandChanged.notify_all();
+}
+
+void WaitWhileCommandIs(int32_t command) {
+  std::unique_lock<std::mutex> guard(g_commandLock);
+  g_commandChanged.wait_for(guard, std::chrono::milliseconds(kLongestIdleMs),
+                            [command] { return g_playerCommand.load() != command; });
+}
 
 }  // namespace
 
@@ -44,26 +64,27 @@ int FramePeriodMs(float refresh_rate) {
 
 void* DecodeThreadProc(void*) {
   for (;;) {
-    switch (g_playerCommand.load()) {
+    const int32_t command = g_playerCommand.load();
+    switch (command) {
       case CMD_PLAY:
-        // Reported before the read step as well as after it: the step may end in a long frame wait,
-        // and Open must not wait through it to learn that the movie plays.
+        // Reported as the command is taken up, before the read step: the step may end in a long frame
+        // wait, and Open must not wait through it to learn that the movie plays.
         g_decoderStatus.store(STATUS_PLAYING);
         if (g_sourceOpen.load()) {
           MovieReadFrame(FramePeriodMs(g_settings.LoadRefreshRate()));
         } else {
-          IdleBetweenPolls();
+          WaitWhileCommandIs(CMD_PLAY);
         }
         break;
       case CMD_PAUSE:
         g_decoderStatus.store(STATUS_PAUSED);
-        IdleBetweenPolls();
+        WaitWhileCommandIs(CMD_PAUSE);
         break;
       case CMD_QUIT:
         g_decoderStatus.store(STATUS_STOPPED);
         return nullptr;
       default:
-        IdleBetweenPolls();
+        WaitWhileCommandIs(command);
         break;
     }
   }
@@ -83,7 +104,7 @@ void CTQMoviePlayer::WaitForStatus(int32_t status) {
 HRESULT CTQMoviePlayer::Initialize() {
   if (initialized_) return S_OK;
   MovieRegisterFormats();
-  g_playerCommand.store(CMD_PAUSE);
+  SendCommand(CMD_PAUSE);
   g_decoderStatus.store(STATUS_PAUSED);
   if (pthread_create(&thread_, nullptr, DecodeThreadProc, nullptr) != 0) {
     ReportError("Error spawning video decoding thread.\n");
@@ -97,7 +118,7 @@ HRESULT CTQMoviePlayer::Initialize() {
 
 HRESULT CTQMoviePlayer::Shutdown() {
   if (!initialized_) return E_FAIL;
-  g_playerCommand.store(CMD_QUIT);
+  SendCommand(CMD_QUIT);
   // Ends a frame wait in progress, however long the refresh rate makes it.
   MovieAbortWait();
   WaitForStatus(STATUS_STOPPED);
@@ -143,7 +164,7 @@ HRESULT CTQMoviePlayer::OpenMovie(const char* path) {
     ReportError("Failed to pre-allocate gpu resources for movie playback!");
     return E_FAIL;
   }
-  g_playerCommand.store(CMD_PLAY);
+  SendCommand(CMD_PLAY);
   WaitForStatus(STATUS_PLAYING);
   printf("Format: %i, width: %i, height: %i\n", pixel_format, width_, height_);
   printf("\n");
@@ -169,13 +190,13 @@ HRESULT CTQMoviePlayer::Update() {
 
 HRESULT CTQMoviePlayer::Play() {
   if (!loaded_) return E_FAIL;
-  g_playerCommand.store(CMD_PLAY);
+  SendCommand(CMD_PLAY);
   return S_OK;
 }
 
 HRESULT CTQMoviePlayer::Pause() {
   if (!loaded_) return E_FAIL;
-  g_playerCommand.store(CMD_PAUSE);
+  SendCommand(CMD_PAUSE);
   return S_OK;
 }
 

@@ -1,0 +1,224 @@
+// The player as the program runs it, on a 1920x1080 side-by-side H.264 clip through the demo's shaders:
+//  - main-loop passes per second while playing at refresh_rate 320, next to mpv drawing the same clip
+//    through its GPU output as fast as it can (--vo=gpu --untimed), both in turns in the same run;
+//  - the processor time used over 10 s while paused and while showing a still picture;
+//  - resident memory; the time from process start to the first movie picture presented;
+//  - pacing: pictures converted per second at refresh_rate 25 and 30 against the rate asked for.
+// Start-up and each pass are the program's own (the shell's main-loop pass); run it under X.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "media/movie_player.h"
+#include "media/movie_source.h"
+#include "renderer/renderer.h"
+#include "settings/settings.h"
+#include "shell/main_loop.h"
+#include "shell/window.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRounds = 2;
+constexpr double kPlaySeconds = 10.0;
+constexpr double kIdleSeconds = 10.0;
+constexpr double kPacingSeconds = 8.0;
+constexpr int kMpvShortRun = 60;
+constexpr int kMpvLongRun = 360;
+
+std::string Media(const char* name) { return std::string(TQ_BENCH_MEDIA) + "/" + name; }
+
+double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+double ProcessorSeconds() {
+  rusage usage = {};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+}
+
+// Seconds since this process started, from the kernel's start time (10 ms resolution).
+double SecondsSinceProcessStart() {
+  std::ifstream stat("/proc/self/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  // Field 22 (starttime) counts from the last ')' (the command name may hold blanks).
+  size_t pos = text.rfind(')');
+  if (pos == std::string::npos) return -1;
+  const char* p = text.c_str() + pos + 2;
+  unsigned long long start_ticks = 0;
+  for (int field = 3; field <= 22; ++field) {
+    if (field == 22) start_ticks = strtoull(p, nullptr, 10);
+    p = strchr(p, ' ');
+    if (p == nullptr) return -1;
+    ++p;
+  }
+  double uptime = 0;
+  std::ifstream("/proc/uptime") >> uptime;
+  return uptime - static_cast<double>(start_ticks) / sysconf(_SC_CLK_TCK);
+}
+
+long StatusKilobytes(const char* key) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.compare(0, strlen(key), key) == 0) return atol(line.c_str() + strlen(key) + 1);
+  }
+  return -1;
+}
+
+struct Run {
+  double passes_per_second = 0;
+  double pictures_per_second = 0;
+  double processor_share = 0;  // of one core, in percent
+};
+
+// Runs main-loop passes for `seconds`.
+Run RunPasses(double seconds) {
+  Run run;
+  long long pictures = MovieConvertedPictureCount();
+  double processor = ProcessorSeconds();
+  long passes = 0;
+  Clock::time_point start = Clock::now();
+  while (SecondsSince(start) < seconds) {
+    if (!RunMainLoopPass()) break;
+    ++passes;
+  }
+  double wall = SecondsSince(start);
+  run.passes_per_second = passes / wall;
+  run.pictures_per_second = (MovieConvertedPictureCount() - pictures) / wall;
+  run.processor_share = 100.0 * (ProcessorSeconds() - processor) / wall;
+  return run;
+}
+
+double MpvSeconds(int frames) {
+  std::string command = "mpv --no-config --really-quiet --no-audio --hwdec=no --vo=gpu --gpu-sw=yes --untimed "
+                        "--geometry=1280x800 --frames=" + std::to_string(frames) + " '" +
+                        Media("sbs_1080p.mkv") + "' >/dev/null 2>&1";
+  Clock::time_point start = Clock::now();
+  if (std::system(command.c_str()) != 0) return -1;
+  return SecondsSince(start);
+}
+
+// mpv's pictures per second with its start-up taken out: the difference of a long and a short run.
+double MpvPicturesPerSecond() {
+  double short_run = MpvSeconds(kMpvShortRun);
+  double long_run = MpvSeconds(kMpvLongRun);
+  if (short_run < 0 || long_run <= short_run) return -1;
+  return (kMpvLongRun - kMpvShortRun) / (long_run - short_run);
+}
+
+bool WriteSettings(const std::string& path) {
+  FILE* file = fopen(path.c_str(), "w");
+  if (file == nullptr) return false;
+  fprintf(file,
+          "window_width = 1280;\nwindow_height = 800;\nfullscreen = no;\nshow_channel = CHANNEL_BOTH;\n"
+          "encoder += \"%s/encoders/anaglyph-red-cyan-dubois.hlsl\";\n"
+          "decoder += \"%s/decoders/side-by-side-left-first.hlsl\";\n"
+          "default_encoder = 0;\ndefault_decoder = 0;\nrefresh_rate = 320.00;\n"
+          "renderer_width = 1920;\nrenderer_height = 1080;\ncontent += \"%s\";\ndefault_content = 0;\n",
+          TQ_SHADER_DIR, TQ_SHADER_DIR, Media("sbs_1080p.mkv").c_str());
+  return fclose(file) == 0;
+}
+
+// The program's start-up, up to the first pass that presents an uploaded movie picture.
+bool StartUp(double* first_picture_seconds) {
+  std::string settings = std::string(TQ_BENCH_MEDIA) + "/settings.ini";
+  if (!WriteSettings(settings) || g_settings.Load(settings.c_str()) != 0) return false;
+  if (g_window.Create(L"TQ2", 1280, 800) != 0) return false;
+  if (g_renderer.Initialize(g_window.GetHandle(), 1920, 1080, g_settings.GetActiveDecoder(),
+                            g_settings.GetActiveEncoder(), 0) != 0) {
+    return false;
+  }
+  g_renderer.SetFullscreen(g_window.IsFullscreen());
+  if (g_player.Initialize() < 0 || g_player.Open(g_settings.GetActiveContent()) < 0) return false;
+  // The pass after the first upload draws and presents it.
+  while (g_renderer.GetFrameCount() == 0) RunMainLoopPass();
+  RunMainLoopPass();
+  *first_picture_seconds = SecondsSinceProcessStart();
+  return true;
+}
+
+}  // namespace
+
+int main() {
+  // Loading and linking the program, up to here, is part of its start-up.
+  double loading_seconds = SecondsSinceProcessStart();
+  std::string make_media = std::string("sh '") + TQ_BENCH_MAKE_MEDIA + "' '" + TQ_BENCH_MEDIA + "'";
+  if (std::system(make_media.c_str()) != 0) {
+    fprintf(stderr, "could not generate the benchmark media\n");
+    return 1;
+  }
+  // Media generation is set-up, not start-up: count the first picture from here on.
+  double setup_seconds = SecondsSinceProcessStart();
+  double first_picture = 0;
+  if (!StartUp(&first_picture)) {
+    fprintf(stderr, "start-up failed\n");
+    return 1;
+  }
+  first_picture = first_picture - setup_seconds + loading_seconds;
+
+  Run best_play;
+  double best_mpv = -1;
+  for (int round = 0; round < kRounds; ++round) {
+    g_player.Play();
+    Run play = RunPasses(kPlaySeconds);
+    if (play.passes_per_second > best_play.passes_per_second) best_play = play;
+    // mpv gets the machine to itself: the player is paused while it runs.
+    g_player.Pause();
+    RunPasses(0.2);
+    best_mpv = std::max(best_mpv, MpvPicturesPerSecond());
+  }
+  long rss_playing = StatusKilobytes("VmRSS:");
+  long rss_peak = StatusKilobytes("VmHWM:");
+
+  g_player.Pause();
+  RunPasses(0.5);
+  Run paused = RunPasses(kIdleSeconds);
+
+  g_player.Open(Media("sbs_1080p.png").c_str());
+  RunPasses(0.5);
+  Run still = RunPasses(kIdleSeconds);
+
+  Run pacing[2];
+  const float rates[2] = {25.0f, 30.0f};
+  for (int i = 0; i < 2; ++i) {
+    g_settings.StoreRefreshRate(rates[i]);
+    g_player.Open(Media("sbs_1080p.mkv").c_str());
+    RunPasses(1.0);
+    pacing[i] = RunPasses(kPacingSeconds);
+  }
+
+  g_player.Shutdown();
+  g_renderer.Shutdown();
+  g_window.Destroy();
+
+  printf("Player benchmark: 1920x1080 side-by-side H.264, 1280x800 window, 1920x1080 back buffer\n");
+  printf("  playing at refresh_rate 320 (best of %d x %.0f s):\n", kRounds, kPlaySeconds);
+  printf("    main-loop passes per second   %8.1f\n", best_play.passes_per_second);
+  printf("    pictures decoded per second   %8.1f\n", best_play.pictures_per_second);
+  printf("    processor share               %7.1f%% of one core\n", best_play.processor_share);
+  if (best_mpv > 0) {
+    printf("    mpv --vo=gpu --untimed        %8.1f pictures per second (reference, same run)\n", best_mpv);
+    printf("    ratio passes / mpv            %8.2fx (target >= 1.0x)\n", best_play.passes_per_second / best_mpv);
+  } else {
+    printf("    mpv reference                  could not be run\n");
+  }
+  printf("  paused, %.0f s:                   %7.1f%% of one core (target < 5%%)\n", kIdleSeconds,
+         paused.processor_share);
+  printf("  still picture, %.0f s:            %7.1f%% of one core (target < 5%%)\n", kIdleSeconds,
+         still.processor_share);
+  printf("  resident memory while playing   %8.1f MiB (peak %.1f MiB)\n", rss_playing / 1024.0, rss_peak / 1024.0);
+  printf("  process start to first picture %8.0f ms (target < 1000 ms)\n", first_picture * 1000.0);
+  for (int i = 0; i < 2; ++i) {
+    printf("  pacing at refresh_rate %2.0f:      %8.2f pictures per second (%.0f%% of the rate asked for)\n",
+           rates[i], pacing[i].pictures_per_second, 100.0 * pacing[i].pictures_per_second / rates[i]);
+  }
+  return 0;
+}
