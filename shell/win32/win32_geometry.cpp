@@ -77,12 +77,15 @@ void Win32SyncGeometry(HWND hwnd, bool state_changed) {
     const Qt::WindowStates states = widget->windowState();
     if (states & Qt::WindowMinimized) {
       size_state = SIZE_MINIMIZED;
-    } else if (window->maximized || (states & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
-      size_state = SIZE_MAXIMIZED;
-    } else if (window->geometry_reported && widget->isVisible() &&
-               FrameMargins(widget) != window->frame_margins) {
-      // The window manager framed (or unframed) the window: keep its outer size as placed.
-      ApplyOuterRect(window, ToQRect(window->rect));
+    } else {
+      if (window->maximized || (states & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        size_state = SIZE_MAXIMIZED;
+      }
+      if (!(states & (Qt::WindowMaximized | Qt::WindowFullScreen)) && window->geometry_reported &&
+          widget->isVisible() && FrameMargins(widget) != window->frame_margins) {
+        // The window manager framed (or unframed) the window: keep the outer rectangle as placed.
+        ApplyOuterRect(window, ToQRect(window->rect));
+      }
     }
     if (size_state == SIZE_MINIMIZED) {
       // A minimised window keeps the rectangle it will be restored to.
@@ -117,6 +120,16 @@ void Win32SyncGeometry(HWND hwnd, bool state_changed) {
   }
   if (moved && size_state != SIZE_MINIMIZED && Win32FromHandle(hwnd)) {
     SendMessageW(hwnd, WM_MOVE, 0, MAKELPARAM(origin.x(), origin.y()));
+  }
+}
+
+void Win32CheckFrames() {
+  for (HWND hwnd : Win32TopLevelWindows()) {
+    Win32Window* window = Win32FromHandle(hwnd);
+    if (window && window->widget && window->created && !window->applying_geometry &&
+        window->widget->isVisible() && FrameMargins(window->widget) != window->frame_margins) {
+      Win32SyncGeometry(hwnd);
+    }
   }
 }
 

@@ -45,6 +45,14 @@ std::vector<HWND> Win32ChildrenOf(HWND hwnd) {
   return children;
 }
 
+std::vector<HWND> Win32TopLevelWindows() {
+  std::vector<HWND> windows;
+  for (const auto& entry : Windows()) {
+    if (entry.second->IsTopLevel()) windows.push_back(entry.second->hwnd);
+  }
+  return windows;
+}
+
 HWND Win32HandleOfWidget(const QWidget* widget) {
   for (const QWidget* w = widget; w; w = w->parentWidget()) {
     const QVariant value = w->property(kWin32HandleProperty);

@@ -75,6 +75,7 @@ HWND Win32AddWindow(Win32Window* window);
 void Win32RemoveWindow(HWND hwnd);
 // Every live window whose parent (or owner) is hwnd, in creation order.
 std::vector<HWND> Win32ChildrenOf(HWND hwnd);
+std::vector<HWND> Win32TopLevelWindows();
 // The window a widget belongs to (walking up the widget tree); null when none. The outermost widget
 // of every window carries its handle in this property.
 constexpr const char* kWin32HandleProperty = "win32_hwnd";
@@ -85,6 +86,9 @@ bool Win32CreateApplicationWidgets(Win32Window* window, int x, int y, int width,
 // Recomputes the geometry of a window and sends WM_SIZE / WM_MOVE for what changed. A changed
 // window state (minimised, maximised, restored) forces WM_SIZE.
 void Win32SyncGeometry(HWND hwnd, bool state_changed = false);
+// Brings windows whose window-manager frame changed since they were placed back to their outer
+// rectangle (a frame can come or go without any other geometry event).
+void Win32CheckFrames();
 // Places the menu bar, the client area and the render surface of a top-level window.
 void Win32LayoutFrame(Win32Window* window);
 // Applies the frame-related style bits of a top-level window to its Qt window flags.

@@ -198,6 +198,7 @@ BOOL PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT rem
   // widgets of destroyed windows.
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  Win32CheckFrames();
   auto& queue = Queue();
   for (auto it = queue.begin(); it != queue.end(); ++it) {
     if (!Matches(it->msg, hwnd, filterMin, filterMax)) continue;
