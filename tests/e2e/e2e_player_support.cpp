@@ -181,13 +181,11 @@ void PlayerSession::Stop() {
 void PlayerSession::Focus() const { Run("xdotool windowfocus --sync " + window_ + " 2>/dev/null"); }
 
 void PlayerSession::Key(const std::string& keys) const {
-  Focus();
-  Run("xdotool key --delay 120 " + keys);
+  Run("xdotool windowfocus --sync " + window_ + " key --delay 120 " + keys);
 }
 
 void PlayerSession::KeyDown(const std::string& key) const {
-  Focus();
-  Run("xdotool keydown " + key);
+  Run("xdotool windowfocus --sync " + window_ + " keydown " + key);
 }
 
 void PlayerSession::KeyUp(const std::string& key) const { Run("xdotool keyup " + key); }
