@@ -178,7 +178,6 @@ void PlayerSession::Stop() {
   pid_ = -1;
 }
 
-void PlayerSession::Focus() const { Run("xdotool windowfocus --sync " + window_ + " 2>/dev/null"); }
 
 void PlayerSession::Key(const std::string& keys) const {
   Run("xdotool windowfocus --sync " + window_ + " key --delay 120 " + keys);

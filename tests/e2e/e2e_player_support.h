@@ -54,8 +54,7 @@ class PlayerSession {
   void Stop();
   bool Running();
 
-  // Real X input to the focused main window.
-  void Focus() const;
+  // Real X input: the main window takes the focus, then the keys.
   void Key(const std::string& keys) const;
   void KeyDown(const std::string& key) const;
   void KeyUp(const std::string& key) const;
