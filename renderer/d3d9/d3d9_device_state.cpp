@@ -229,6 +229,7 @@ HRESULT CTQD3DDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3D
     return D3DERR_INVALIDCALL;
   }
   if ((Flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !depthBuffer_) return D3DERR_INVALIDCALL;
+  if ((Flags & D3DCLEAR_STENCIL) && parameters_.AutoDepthStencilFormat != D3DFMT_D24S8) return D3DERR_INVALIDCALL;
   if (!targets_[0]) return D3DERR_INVALIDCALL;
   D3D9Command command;
   command.kind = D3D9Command::kClear;

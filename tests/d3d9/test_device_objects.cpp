@@ -143,6 +143,7 @@ TEST_F(DeviceTest, RefusedCallsReturnTheirResultAndCreateNothing) {
   device_->EndScene();
   EXPECT_EQ(device_->EndScene(), D3DERR_INVALIDCALL);
 
+  EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0), D3DERR_INVALIDCALL);  // D16 has none
   EXPECT_EQ(device_->SetRenderTarget(2, backBuffer_), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->SetRenderTarget(0, nullptr), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE), D3DERR_INVALIDCALL);
