@@ -222,15 +222,18 @@ void BenchUpload(Scene* scene, UINT width, UINT height, int rounds) {
     device->GetRenderTargetData(probeSurface, probeCopy);
   };
   sample();
-  start = Clock::now();
-  for (int r = 0; r < rounds; ++r) sample();
-  const double sampleMs = Milliseconds(start) / rounds;
-  start = Clock::now();
+  // Interleaved, so that both sides see the same moments of a busy machine.
+  double sampleTotal = 0, uploadTotal = 0;
   for (int r = 0; r < rounds; ++r) {
+    start = Clock::now();
+    sample();
+    sampleTotal += Milliseconds(start);
+    start = Clock::now();
     upload(r);
     sample();
+    uploadTotal += Milliseconds(start);
   }
-  const double uploadMs = Milliseconds(start) / rounds - sampleMs - lockMs;
+  const double uploadMs = (uploadTotal - sampleTotal) / rounds - lockMs;
   printf("  upload to OpenGL at the next draw: %7.3f ms   lock, copy, unlock and upload / memcpy: %.2f\n", uploadMs,
          (lockMs + uploadMs) / memcpyMs);
   device->SetTexture(0, nullptr);
