@@ -11,6 +11,13 @@
 
 namespace {
 
+// Waits for the edit that a click began to end: its edit box appears and goes away again.
+bool EditEnds(HWND values) {
+  auto editing = [&] { return SendMessageW(values, LVM_GETEDITCONTROL, 0, 0) != 0; };
+  PumpUntil(editing, 2000);
+  return PumpUntil([&] { return !editing(); });
+}
+
 class PropertyWindowTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -132,8 +139,11 @@ TEST_F(PropertyWindowTest, AcceptedEditIsStoredAndShownAsTyped) {
   HWND values = dialog->GetValueList();
 
   ClickRow(values, 6);  // proscenium distance
-  HWND edit = reinterpret_cast<HWND>(SendMessageW(values, LVM_GETEDITCONTROL, 0, 0));
-  ASSERT_NE(nullptr, edit);
+  HWND edit = nullptr;
+  ASSERT_TRUE(PumpUntil([&] {
+    edit = reinterpret_cast<HWND>(SendMessageW(values, LVM_GETEDITCONTROL, 0, 0));
+    return edit != nullptr;
+  }));
   RECT box = {};
   GetWindowRect(edit, &box);
   EXPECT_EQ(242, box.right - box.left);
@@ -158,7 +168,7 @@ TEST_F(PropertyWindowTest, RefusedEditKeepsTheOldTextAndSetting) {
   PressKey("ctrl+a");
   TypeText("3000");
   PressKey("Return");
-  PumpFor(200);
+  EXPECT_TRUE(EditEnds(general->GetValueList()));
   EXPECT_EQ(L"800", RowText(general->GetValueList(), 1));
   EXPECT_EQ(800, g_settings.window_width);
 
@@ -169,7 +179,7 @@ TEST_F(PropertyWindowTest, RefusedEditKeepsTheOldTextAndSetting) {
   PressKey("ctrl+a");
   TypeText("0.5");
   PressKey("Return");
-  PumpFor(200);
+  EXPECT_TRUE(EditEnds(movie->GetValueList()));
   EXPECT_EQ(L"0.2", RowText(movie->GetValueList(), 4));
 }
 

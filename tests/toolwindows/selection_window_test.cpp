@@ -151,9 +151,10 @@ TEST_F(SelectionWindowTest, ActionOfAnEntryClosesItAndRefills) {
 
 TEST_F(SelectionWindowTest, ActionOfTheActiveEntryIsRefused) {
   ClickRow(Actions(), 2);
-  PumpFor(200);
-  EXPECT_EQ(L" You cannot close a resource that is currently in use.",
-            StatusText(g_dialog.GetStatusBar()));
+  EXPECT_TRUE(PumpUntil([] {
+    return StatusText(g_dialog.GetStatusBar()) ==
+           L" You cannot close a resource that is currently in use.";
+  }));
   EXPECT_FALSE(CalledWith(SELECTION_CLOSE));
   EXPECT_EQ(3u, g_owner.entries.size());
   EXPECT_EQ(L"-", RowText(Actions(), 2));
@@ -280,7 +281,7 @@ TEST_F(SelectionWindowTest, WithoutOwnerActionsDoNothingAndActivationTellsNobody
   g_dialog.SetCallback(nullptr);
   ClickRow(Actions(), 1);
   DoubleClickRow(Names(), 3);
-  PumpFor(100);
+  EXPECT_TRUE(PumpUntil([] { return g_dialog.GetActiveIndex() == 2; }));
   g_dialog.SetCallback(RecordingOwner);
   EXPECT_TRUE(g_owner.calls.empty());
   EXPECT_EQ(3u, g_owner.entries.size());
