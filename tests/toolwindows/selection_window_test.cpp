@@ -33,12 +33,6 @@ TEST(ShortenFileNameTest, LongPathsShowTheirLastComponent) {
   EXPECT_EQ(L"some/long/directory/name/ending/", Shown(L"some/long/directory/name/ending/"));
 }
 
-TEST(ShortenFileNameTest, OutputIsCutToItsBuffer) {
-  WCHAR out[5];
-  ShortenFileName(L"abcdefgh", out, 5);
-  EXPECT_STREQ(L"abcd", out);
-}
-
 // ---- The window with a recording owner
 
 struct Owner {
@@ -147,17 +141,6 @@ TEST_F(SelectionWindowTest, ActionOfAnEntryClosesItAndRefills) {
             ColumnTexts(Status()));
   EXPECT_EQ(L"second.hlsl", RowText(Names(), 1));
   EXPECT_EQ(0u, g_dialog.GetActiveIndex());
-}
-
-TEST_F(SelectionWindowTest, ActionOfTheActiveEntryIsRefused) {
-  ClickRow(Actions(), 2);
-  EXPECT_TRUE(PumpUntil([] {
-    return StatusText(g_dialog.GetStatusBar()) ==
-           L" You cannot close a resource that is currently in use.";
-  }));
-  EXPECT_FALSE(CalledWith(SELECTION_CLOSE));
-  EXPECT_EQ(3u, g_owner.entries.size());
-  EXPECT_EQ(L"-", RowText(Actions(), 2));
 }
 
 TEST_F(SelectionWindowTest, ActionOfTheAddRowAsksTheOwnerToAdd) {
