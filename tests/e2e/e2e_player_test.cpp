@@ -54,18 +54,19 @@ class PlayerEndToEnd : public testing::Test {
   void TearDown() override {
     if (session_ != nullptr) session_->Stop();
   }
-  PlayerSession& Launch(const std::string& settings) {
+  // Starts the player with `settings`; a fatal failure when its window does not show.
+  void Launch(const std::string& settings) {
     session_.reset(new PlayerSession(testing::UnitTest::GetInstance()->current_test_info()->name()));
     session_->WriteSettings(settings);
-    EXPECT_TRUE(session_->Start());
-    EXPECT_TRUE(session_->WaitForWindow()) << session_->Output();
-    return *session_;
+    ASSERT_TRUE(session_->Start());
+    ASSERT_TRUE(session_->WaitForWindow()) << session_->Output();
   }
   std::unique_ptr<PlayerSession> session_;
 };
 
 TEST_F(PlayerEndToEnd, ClipPlaysPausesAndShowsOneEyeWhileAnArrowIsHeld) {
-  PlayerSession& player = Launch(PlayerSettings({"stereo.mkv", "stereo.png"}, 0));
+  ASSERT_NO_FATAL_FAILURE(Launch(PlayerSettings({"stereo.mkv", "stereo.png"}, 0)));
+  PlayerSession& player = *session_;
   EXPECT_TRUE(CentreBecomes(player, IsRed)) << Text(player.PictureCentre());
   EXPECT_TRUE(PictureChanges(player));
 
@@ -92,7 +93,8 @@ TEST_F(PlayerEndToEnd, ClipPlaysPausesAndShowsOneEyeWhileAnArrowIsHeld) {
 }
 
 TEST_F(PlayerEndToEnd, MenuCommands) {
-  PlayerSession& player = Launch(PlayerSettings({"stereo.mkv"}, 0));
+  ASSERT_NO_FATAL_FAILURE(Launch(PlayerSettings({"stereo.mkv"}, 0)));
+  PlayerSession& player = *session_;
   ASSERT_TRUE(CentreBecomes(player, IsRed)) << Text(player.PictureCentre());
   WindowGeometry framed = player.Geometry();
 
@@ -144,7 +146,8 @@ TEST_F(PlayerEndToEnd, MenuCommands) {
 }
 
 TEST_F(PlayerEndToEnd, StillImageStaysOnScreen) {
-  PlayerSession& player = Launch(PlayerSettings({"stereo.png"}, 0));
+  ASSERT_NO_FATAL_FAILURE(Launch(PlayerSettings({"stereo.png"}, 0)));
+  PlayerSession& player = *session_;
   EXPECT_TRUE(CentreBecomes(player, IsRed)) << Text(player.PictureCentre());
   EXPECT_TRUE(PictureStill(player));
   player.Key("Escape");
@@ -152,7 +155,8 @@ TEST_F(PlayerEndToEnd, StillImageStaysOnScreen) {
 }
 
 TEST_F(PlayerEndToEnd, BadActiveEntryIsReportedAndThePlayerRunsOn) {
-  PlayerSession& player = Launch(PlayerSettings({"broken.avi", "stereo.png"}, 0));
+  ASSERT_NO_FATAL_FAILURE(Launch(PlayerSettings({"broken.avi", "stereo.png"}, 0)));
+  PlayerSession& player = *session_;
   EXPECT_TRUE(player.Running());
   // Nothing is drawn: the window keeps its black background.
   EXPECT_TRUE(IsBlack(player.PictureCentre())) << Text(player.PictureCentre());
