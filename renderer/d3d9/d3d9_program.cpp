@@ -103,18 +103,15 @@ const D3D9Program* CTQD3DProgramCache::Get(const D3D9ShaderCode& vertex, const D
   FindPlainUniforms(program, vertex, false, &info);
   FindPlainUniforms(program, pixel, true, &info);
 
-  GLint previous = 0;
-  glGetIntegerv(GL_CURRENT_PROGRAM, &previous);
-  glUseProgram(program);
+  // Set without making the program current, which would disturb the device's record of what is.
   for (const D3D9ShaderCode* code : {&vertex, &pixel}) {
     for (const TranslatedSampler& sampler : code->translated.samplers) {
       const GLint location = glGetUniformLocation(program, sampler.glslName.c_str());
       if (location < 0 || sampler.unit >= 32) continue;
-      glUniform1i(location, static_cast<GLint>(sampler.unit));
+      glProgramUniform1i(program, location, static_cast<GLint>(sampler.unit));
       info.samplerUnitsUsed |= 1u << sampler.unit;
     }
   }
-  glUseProgram(static_cast<GLuint>(previous));
 
   for (int& location : info.attributeLocation) location = -1;
   GLint attributes = 0;

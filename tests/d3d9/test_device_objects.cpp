@@ -153,3 +153,27 @@ TEST_F(DeviceTest, RefusedCallsReturnTheirResultAndCreateNothing) {
   EXPECT_EQ(device_->SetIndices(nullptr), D3D_OK);
   EXPECT_EQ(device_->Present(nullptr, nullptr, reinterpret_cast<HWND>(8), nullptr), D3DERR_INVALIDCALL);
 }
+
+TEST_F(DeviceTest, ShadersReplacedBetweenFramesDrawWithoutOpenGLErrors) {
+  // Debug builds report OpenGL errors as error lines; the renderer's shader switch must cause none.
+  auto drawWith = [&](const char* source, uint32_t expected) {
+    IDirect3DPixelShader9* shader = CompilePixelShader(source);
+    ASSERT_NE(shader, nullptr);
+    device_->BeginScene();
+    device_->SetVertexShader(vertexShader_);
+    device_->SetPixelShader(shader);
+    DrawQuad();
+    device_->EndScene();
+    device_->Present(nullptr, nullptr, nullptr, nullptr);
+    // Released while still bound, as the renderer does before compiling the next pair.
+    shader->Release();
+    EXPECT_EQ(ReadFront()[0], expected);
+  };
+  testing::internal::CaptureStdout();
+  drawWith("float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(1, 0, 0, 1); }", 0xFFFF0000u);
+  drawWith("float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(0, 1, 0, 1); }", 0xFF00FF00u);
+  drawWith("float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(0, 0, 1, 1); }", 0xFF0000FFu);
+  const std::string output = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(output.find("OpenGL"), std::string::npos) << output;
+  device_->SetPixelShader(nullptr);
+}
