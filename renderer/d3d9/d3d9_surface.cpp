@@ -52,8 +52,8 @@ HRESULT CTQD3DSurface::GetDesc(D3DSURFACE_DESC* pDesc) {
   *pDesc = D3DSURFACE_DESC{};
   pDesc->Format = format_;
   pDesc->Type = D3DRTYPE_SURFACE;
-  pDesc->Usage = container_ && container_->IsRenderTarget() ? D3DUSAGE_RENDERTARGET : 0;
-  pDesc->Pool = container_ ? D3DPOOL_DEFAULT : D3DPOOL_SYSTEMMEM;
+  pDesc->Usage = container_ ? container_->Usage() : 0;
+  pDesc->Pool = container_ ? container_->Pool() : D3DPOOL_SYSTEMMEM;
   pDesc->MultiSampleType = D3DMULTISAMPLE_NONE;
   pDesc->Width = width_;
   pDesc->Height = height_;

@@ -86,6 +86,8 @@ class CTQD3DTexture final : public CTQD3DObject<IDirect3DTexture9> {
   UINT Height() const { return height_; }
   D3DFORMAT Format() const { return format_; }
   BOOL IsRenderTarget() const { return (usage_ & D3DUSAGE_RENDERTARGET) != 0; }
+  DWORD Usage() const { return usage_; }
+  D3DPOOL Pool() const { return pool_; }
   CTQD3DSurface* Level0() { return &surface_; }
   unsigned long long Id() const { return id_; }
 

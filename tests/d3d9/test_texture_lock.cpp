@@ -14,6 +14,8 @@ TEST_F(DeviceTest, LockedRowsArePitchApartInBlueGreenRedAlphaOrder) {
   EXPECT_EQ(desc.Width, width);
   EXPECT_EQ(desc.Height, height);
   EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);
+  EXPECT_EQ(desc.Usage, static_cast<DWORD>(D3DUSAGE_DYNAMIC));
+  EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
   EXPECT_EQ(texture->GetLevelDesc(1, &desc), D3DERR_INVALIDCALL);
 
   D3DLOCKED_RECT locked = {};
