@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -15,22 +16,32 @@
 
 namespace {
 
-// Runs `answer` on the visible dialog of type T once it is up.
+// Calls `answer` on the visible dialog of type T every 20 ms until it returns true (it has answered).
 template <typename T>
-void AnswerWhenShown(std::function<void(T*)> answer) {
+void AnswerWhenShown(std::function<bool(T*)> answer) {
   QTimer* timer = new QTimer;
   QObject::connect(timer, &QTimer::timeout, [timer, answer]() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
       T* dialog = qobject_cast<T*>(widget);
-      if (dialog && dialog->isVisible()) {
+      if (dialog && dialog->isVisible() && answer(dialog)) {
         timer->stop();
         timer->deleteLater();
-        answer(dialog);
         return;
       }
     }
   });
   timer->start(20);
+}
+
+// Types `path` into the file-name box, as a user would, and accepts.
+std::function<bool(QFileDialog*)> Choose(const QString& path) {
+  return [path](QFileDialog* dialog) {
+    QLineEdit* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!name) return false;
+    name->setText(path);
+    QMetaObject::invokeMethod(dialog, "accept");
+    return true;
+  };
 }
 
 TEST(Dialogs, MessageBoxReturnsTheButtonPressed) {
@@ -39,10 +50,14 @@ TEST(Dialogs, MessageBoxReturnsTheButtonPressed) {
   AnswerWhenShown<QMessageBox>([&](QMessageBox* box) {
     title = box->windowTitle();
     box->button(QMessageBox::Ok)->click();
+    return true;
   });
   EXPECT_EQ(MessageBoxW(nullptr, L"Tandemix", L"About Tandemix", MB_OK), IDOK);
   EXPECT_EQ(title, QStringLiteral("About Tandemix"));
-  AnswerWhenShown<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::No)->click(); });
+  AnswerWhenShown<QMessageBox>([](QMessageBox* box) {
+    box->button(QMessageBox::No)->click();
+    return true;
+  });
   EXPECT_EQ(MessageBoxW(nullptr, L"?", L"Q", MB_YESNO | MB_ICONQUESTION), IDNO);
   EXPECT_EQ(MessageBoxW(nullptr, L"?", L"Q", 0x00000005 /* MB_RETRYCANCEL */), 0);
 }
@@ -75,11 +90,11 @@ class OpenFileTest : public ::testing::Test {
 TEST_F(OpenFileTest, ChosenFileComesBackWithOffsets) {
   QStringList filters;
   QString title;
+  const auto choose = Choose(path_);
   AnswerWhenShown<QFileDialog>([&](QFileDialog* dialog) {
     filters = dialog->nameFilters();
     title = dialog->windowTitle();
-    dialog->selectFile(path_);
-    QMetaObject::invokeMethod(dialog, "accept");
+    return choose(dialog);
   });
   ASSERT_TRUE(GetOpenFileNameW(&ofn_));
   EXPECT_EQ(QString::fromWCharArray(file_), path_);
@@ -90,15 +105,15 @@ TEST_F(OpenFileTest, ChosenFileComesBackWithOffsets) {
 }
 
 TEST_F(OpenFileTest, CancelAndTooSmallBufferReturnFalse) {
-  AnswerWhenShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+  AnswerWhenShown<QFileDialog>([](QFileDialog* dialog) {
+    dialog->reject();
+    return true;
+  });
   EXPECT_FALSE(GetOpenFileNameW(&ofn_));
   EXPECT_EQ(CommDlgExtendedError(), 0u);
 
   ofn_.nMaxFile = 5;
-  AnswerWhenShown<QFileDialog>([&](QFileDialog* dialog) {
-    dialog->selectFile(path_);
-    QMetaObject::invokeMethod(dialog, "accept");
-  });
+  AnswerWhenShown<QFileDialog>(Choose(path_));
   EXPECT_FALSE(GetOpenFileNameW(&ofn_));
   EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(FNERR_BUFFERTOOSMALL));
   EXPECT_EQ(file_[0], static_cast<WCHAR>(path_.size() + 1));  // the size it needs
