@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev libgl-dev libgl1-mesa-dri libegl-mesa0
   glslang-dev glslang-tools spirv-tools libspirv-cross-c-shared-dev spirv-cross
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
-  libgtest-dev
+  libgtest-dev zlib1g-dev
   xvfb xauth xdotool x11-apps x11-utils imagemagick
   clang libclang-rt-14-dev
   mpv qt6-qpa-plugins fonts-dejavu-core
