@@ -168,4 +168,16 @@ TEST_F(PlayerEndToEnd, BadActiveEntryIsReportedAndThePlayerRunsOn) {
   EXPECT_NE(std::string::npos, player.SavedSettings().find("content += \"broken.avi\";"));
 }
 
+TEST_F(PlayerEndToEnd, AThousandSecondFramePeriodHoldsUpNeitherEscapeNorExit) {
+  // 1000 / 0.001 ms after every picture: only the first picture or two ever arrive.
+  std::string settings = PlayerSettings({"stereo.mkv"}, 0);
+  settings.replace(settings.find("refresh_rate = 30.00;"), 21, "refresh_rate = 0.001;");
+  ASSERT_NO_FATAL_FAILURE(Launch(settings));
+  PlayerSession& player = *session_;
+  player.Key("space");  // pausing waits for the frame period to end, but the window answers
+  player.Key("Escape");
+  EXPECT_EQ(0, player.WaitForExit(60));
+  EXPECT_NE(std::string::npos, player.SavedSettings().find("refresh_rate = 0.00;")) << player.SavedSettings();
+}
+
 }  // namespace
