@@ -28,7 +28,12 @@ bool RunMainLoopPass() {
   return true;
 }
 
+// While nothing is loaded a pass presents nothing, so nothing paces the loop: it then waits up to this
+// long for input instead of spinning a core.
+constexpr DWORD kIdleWaitMs = 15;
+
 void RunMainLoop() {
   while (RunMainLoopPass()) {
+    if (!g_player.IsLoaded()) MsgWaitForMultipleObjects(0, nullptr, FALSE, kIdleWaitMs, QS_ALLINPUT);
   }
 }

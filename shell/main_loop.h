@@ -1,6 +1,7 @@
 // The main loop of the program: one message at most, one player update (which draws and, while the movie
 // plays, uploads its latest picture), the arrow-key step, and the status texts while content is loaded.
-// It never sleeps or waits itself; presentation paces it.
+// Presentation paces it; while nothing is loaded (nothing is presented) it waits briefly for input
+// between passes instead of spinning.
 #pragma once
 
 #include <cstdint>

@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QTimer>
 #include <array>
 #include <deque>
 
@@ -218,6 +219,28 @@ BOOL PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT rem
     return TRUE;
   }
   return FALSE;
+}
+
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds,
+                                DWORD wakeMask) {
+  if (count != 0 || handles || (wakeMask & QS_ALLINPUT) != QS_ALLINPUT) {
+    Win32NotImplemented("MsgWaitForMultipleObjects", "waiting on handles or for some kinds of input only");
+    return WAIT_FAILED;
+  }
+  Win32Application();
+  Win32InstallKeyTracker();
+  QElapsedTimer elapsed;
+  elapsed.start();
+  // A timer wakes the wait when nothing else does.
+  QTimer timer;
+  timer.setSingleShot(true);
+  if (milliseconds != INFINITE) timer.start(static_cast<int>(milliseconds));
+  for (;;) {
+    if (!Queue().empty() || g_quit_posted) return WAIT_OBJECT_0 + count;
+    if (milliseconds != INFINITE && elapsed.elapsed() >= static_cast<qint64>(milliseconds)) return WAIT_TIMEOUT;
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
 }
 
 BOOL TranslateMessage(const MSG* msg) {

@@ -10,7 +10,8 @@
 // WM_GETTEXTLENGTH; GetSystemMetrics for the SM_ values below); messages (SendMessageW, synchronous;
 // PostMessageW; PeekMessageW, which never waits and removes at most one message; TranslateMessage,
 // which posts WM_CHAR/WM_SYSCHAR; DispatchMessageW; PostQuitMessage with WM_QUIT delivered once no
-// posted message is left; GetAsyncKeyState); menus (LoadMenuW of the program's resource script,
+// posted message is left; MsgWaitForMultipleObjects with no handles, waiting for input or a timeout;
+// GetAsyncKeyState); menus (LoadMenuW of the program's resource script,
 // SetMenu, GetMenu, DestroyMenu, DrawMenuBar, CheckMenuItem, EnableMenuItem, GetMenuState,
 // GetMenuItemCount, GetMenuItemID, GetSubMenu, GetMenuStringW; MF_BYCOMMAND searches submenus);
 // MessageBoxW (modal; MB_OK, MB_OKCANCEL, MB_YESNO, MB_YESNOCANCEL with the four MB_ICON kinds);
@@ -272,6 +273,16 @@ BOOL PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT rem
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageW(const MSG* msg);
 void PostQuitMessage(int exitCode);
+
+#define INFINITE 0xFFFFFFFFu
+#define WAIT_OBJECT_0 0x00000000u
+#define WAIT_TIMEOUT 0x00000102u
+#define WAIT_FAILED 0xFFFFFFFFu
+#define QS_ALLINPUT 0x04FFu
+// Waits until a message is in the queue (or WM_QUIT is due) or the time is up: WAIT_OBJECT_0 + count
+// for input, WAIT_TIMEOUT. Only the form without handles is implemented.
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds,
+                                DWORD wakeMask);
 
 // ---- Keyboard
 #define VK_BACK 0x08

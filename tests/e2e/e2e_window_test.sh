@@ -29,21 +29,25 @@ renderer_height = 240;
 SCRIPT
 }
 
+# The visible main window of our process. Other tests may show windows with the same title on this
+# display, and switching between framed and full screen gives the window a new X window.
+wid() {
+  xdotool search --pid "$PID" --onlyvisible --name "$TITLE" 2>/dev/null | head -1
+}
+
 start() {
   "$TANDEMIX" > out.txt 2>&1 &
   PID=$!
-  WID=""
   for _ in $(seq 1 200); do
-    WID=$(xdotool search --onlyvisible --name "$TITLE" 2>/dev/null | head -1)
-    [ -n "$WID" ] && break
+    [ -n "$(wid)" ] && break
     sleep 0.1
   done
-  [ -n "$WID" ] || { fail "no window titled 'Tandemix build 002.184.016'"; cat out.txt; return 1; }
+  [ -n "$(wid)" ] || { fail "no window titled 'Tandemix build 002.184.016'"; cat out.txt; return 1; }
   sleep 0.5
 }
 
 geometry() {  # prints "x y width height" of the window
-  xdotool getwindowgeometry --shell "$WID" | awk -F= '/^(X|Y|WIDTH|HEIGHT)=/ {printf "%s ", $2}'
+  xdotool getwindowgeometry --shell "$(wid)" 2>/dev/null | awk -F= '/^(X|Y|WIDTH|HEIGHT)=/ {printf "%s ", $2}'
 }
 
 wait_geometry() {  # expected "x y width height"
@@ -55,7 +59,7 @@ wait_geometry() {  # expected "x y width height"
 }
 
 key() {
-  timeout 2 xdotool windowfocus --sync "$WID" 2>/dev/null || true
+  timeout 2 xdotool windowfocus --sync "$(wid)" 2>/dev/null || true
   xdotool key --clearmodifiers "$1"
 }
 
@@ -85,8 +89,15 @@ wait_exit() {
   return 1
 }
 
-pixel() {  # x y -> "r,g,b" of the screen
-  xwd -root -silent | convert xwd:- -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
+pixel() {  # x y -> "r,g,b" of the screen (a capture can fail while another test's window goes away)
+  for _ in 1 2 3 4 5; do
+    xdotool windowraise "$(wid)" 2>/dev/null
+    xwd -root -silent 2>/dev/null > screen.xwd &&
+      convert screen.xwd -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info: 2>/dev/null &&
+      return 0
+    sleep 0.2
+  done
+  echo "no capture"
 }
 
 rm -rf "$WORK"

@@ -1,7 +1,9 @@
 // Window creation, placement and the message queue: what a window procedure sees and when.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QTimer>
 #include <QScreen>
 #include <QTest>
 #include <QWidget>
@@ -128,6 +130,32 @@ TEST_F(MessagesTest, PeekTakesOneMessageAtATimeAndQuitComesLast) {
   }
   EXPECT_EQ(taken, (std::vector<UINT>{WM_USER + 1, WM_USER + 2, WM_USER + 3, WM_QUIT}));
   EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));  // quit is delivered once
+}
+
+TEST_F(MessagesTest, WaitForInputReturnsOnAMessageOrTheTimeout) {
+  HWND hwnd = Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
+  PumpFor(20);
+  DrainQueue();
+  QElapsedTimer timer;
+  timer.start();
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 60, QS_ALLINPUT), WAIT_TIMEOUT);
+  EXPECT_GE(timer.elapsed(), 55);
+  PostMessageW(hwnd, WM_USER, 0, 0);
+  timer.restart();
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_ALLINPUT), WAIT_OBJECT_0);
+  EXPECT_LT(timer.elapsed(), 1000);
+  DrainQueue();
+  // Input arriving during the wait ends it.
+  QTimer::singleShot(30, [hwnd] { QTest::keyClick(WidgetOf(hwnd), Qt::Key_Space); });
+  timer.restart();
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_ALLINPUT), WAIT_OBJECT_0);
+  EXPECT_LT(timer.elapsed(), 1000);
+  DrainQueue();
+  PostQuitMessage(0);
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT), WAIT_OBJECT_0);
+  DrainQueue();
+  HANDLE handle = nullptr;
+  EXPECT_EQ(MsgWaitForMultipleObjects(1, &handle, FALSE, 0, QS_ALLINPUT), WAIT_FAILED);
 }
 
 TEST_F(MessagesTest, PeekFiltersByWindowAndRange) {
