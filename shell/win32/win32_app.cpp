@@ -11,5 +11,8 @@ QApplication* Win32Application() {
   static int argc = 1;
   static char name[] = "tandemix";
   static char* argv[] = {name, nullptr};
-  return new QApplication(argc, argv);
+  QApplication* app = new QApplication(argc, argv);
+  // Windows come and go through the layer's calls; the program ends through WM_QUIT only.
+  app->setQuitOnLastWindowClosed(false);
+  return app;
 }
