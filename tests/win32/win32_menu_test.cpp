@@ -269,9 +269,19 @@ TEST_F(MenuTest, DisabledItemsAreDrawnLikeEnabledOnesAndGreyedOnesGrey) {
   const int enabled = DarkestInRow(image, file->actionGeometry(exit));
   EXPECT_EQ(DarkestInRow(image, file->actionGeometry(save)), enabled);
   EXPECT_GT(DarkestInRow(image, file->actionGeometry(close)), enabled + 40);
+
+  // A disabled popup item opens nothing; an enabled one opens its submenu.
+  QAction* add_file = Action(file, "Add File...");
+  QAction* open = Action(file, "&Open... ");
+  ASSERT_TRUE(add_file && open);
+  file->setActiveAction(add_file);
+  QTest::qWait(400);
+  EXPECT_FALSE(add_file->menu()->isVisible());
+  file->setActiveAction(open);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return open->menu()->isVisible(); }, 2000));
   file->hide();
 
-  // A disabled popup item opens nothing and a disabled command posts nothing.
+  // A disabled command posts nothing.
   save->trigger();
   PumpFor(20);
   EXPECT_TRUE(RecordedOf(WM_COMMAND).empty());
