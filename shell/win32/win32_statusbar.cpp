@@ -117,7 +117,11 @@ LRESULT Win32StatusBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       }
       if (part >= static_cast<int>(bar->edges_.size())) return FALSE;
       const LPCWSTR text = reinterpret_cast<LPCWSTR>(lParam);
-      bar->texts_[part] = text ? text : L"";
+      const std::wstring newText = text ? text : L"";
+      // The main loop sets the same texts on every pass; repainting unchanged text would cost a
+      // layout and a paint per pass for a picture that looks the same.
+      if (bar->texts_[part] == newText && bar->types_[part] == type) return TRUE;
+      bar->texts_[part] = newText;
       bar->types_[part] = type;
       bar->update(bar->PartRect(part));
       return TRUE;
