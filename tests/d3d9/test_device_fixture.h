@@ -224,6 +224,17 @@ class DeviceTest : public ::testing::Test {
     ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, kQuad, sizeof(QuadVertex)), D3D_OK);
   }
 
+  // One scene that draws `texture` through `pixelShader` over the whole of `target`.
+  void DrawTextureInto(IDirect3DSurface9* target, IDirect3DPixelShader9* pixelShader, IDirect3DTexture9* texture) {
+    device_->BeginScene();
+    device_->SetRenderTarget(0, target);
+    device_->SetVertexShader(vertexShader_);
+    device_->SetPixelShader(pixelShader);
+    device_->SetTexture(0, texture);
+    DrawQuad();
+    device_->EndScene();
+  }
+
   IDirect3D9* d3d_ = nullptr;
   IDirect3DDevice9* device_ = nullptr;
   IDirect3DSurface9* backBuffer_ = nullptr;

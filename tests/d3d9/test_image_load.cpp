@@ -231,13 +231,7 @@ TEST_F(ImageTest, ADefaultPoolImageDrawsTexelForTexel) {
   IDirect3DTexture9* target = MakeTarget(kWidth, kHeight);
   IDirect3DSurface9* surface = nullptr;
   target->GetSurfaceLevel(0, &surface);
-  device_->BeginScene();
-  device_->SetRenderTarget(0, surface);
-  device_->SetVertexShader(vertexShader_);
-  device_->SetPixelShader(copy);
-  device_->SetTexture(0, texture);
-  DrawQuad();
-  device_->EndScene();
+  DrawTextureInto(surface, copy, texture);
   std::vector<uint32_t> expected;
   for (UINT y = 0; y < kHeight; ++y) {
     for (UINT x = 0; x < kWidth; ++x) expected.push_back(Picture(x, y));

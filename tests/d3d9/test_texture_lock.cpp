@@ -37,13 +37,7 @@ TEST_F(DeviceTest, LockedRowsArePitchApartInBlueGreenRedAlphaOrder) {
   IDirect3DTexture9* target = MakeTarget(width, height);
   IDirect3DSurface9* surface = nullptr;
   target->GetSurfaceLevel(0, &surface);
-  device_->BeginScene();
-  device_->SetRenderTarget(0, surface);
-  device_->SetVertexShader(vertexShader_);
-  device_->SetPixelShader(copy);
-  device_->SetTexture(0, texture);
-  DrawQuad();
-  device_->EndScene();
+  DrawTextureInto(surface, copy, texture);
 
   // A lock after a recorded draw must not change what that draw reads.
   ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_DISCARD), D3D_OK);
