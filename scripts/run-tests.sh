@@ -8,7 +8,9 @@ scripts/build.sh
 
 export LIBGL_ALWAYS_SOFTWARE=1
 export QT_QPA_PLATFORM=xcb
-xvfb() { xvfb-run -a -s "-screen 0 1920x1080x24" "$@"; }
+# -noreset: the server stays as it is when its last client leaves; a reset races with the next test
+# that connects, which then fails to open the display.
+xvfb() { xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" "$@"; }
 
 echo "== tests"
 xvfb ctest --test-dir build --output-on-failure -j"$(nproc)"

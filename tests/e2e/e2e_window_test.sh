@@ -40,6 +40,7 @@ start() {
   PID=$!
   for _ in $(seq 1 200); do
     [ -n "$(wid)" ] && break
+    kill -0 "$PID" 2>/dev/null || break
     sleep 0.1
   done
   [ -n "$(wid)" ] || { fail "no window titled 'Tandemix build 002.184.016'"; cat out.txt; return 1; }
