@@ -1,5 +1,7 @@
 // The status bar control "msctls_statusbar32": numbered parts with right edges (-1 runs to the
 // border), a text per part drawn sunken, raised or flat, docked along the parent's bottom edge.
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -11,6 +13,21 @@ namespace {
 
 constexpr int kMaxParts = 256;
 constexpr int kPartGap = 2;
+// Smallest font a too-long text is shrunk to; below it the text is cut at the part's edge.
+constexpr int kSmallestFitPixels = 8;
+
+// The widget's font, or a smaller one in which `text` fits `width`: the parts have fixed right edges
+// that were laid out for a narrower font than most Linux desktops use, and a status text such as
+// "  Content: 3840x2160p30 (1.78)" must not lose its last characters.
+QFont FittingFont(const QFont& base, const QString& text, int width) {
+  QFont font = base;
+  int pixels = QFontInfo(base).pixelSize();
+  while (pixels > kSmallestFitPixels && QFontMetrics(font).horizontalAdvance(text) > width) {
+    --pixels;
+    font.setPixelSize(pixels);
+  }
+  return font;
+}
 
 class StatusBarWidget : public QWidget {
  public:
@@ -42,10 +59,12 @@ class StatusBarWidget : public QWidget {
       if (!(type & SBT_NOBORDERS)) {
         qDrawShadePanel(&painter, rect.adjusted(0, 2, 0, 0), palette(), !(type & SBT_POPOUT), 1);
       }
+      const QRect text_rect = rect.adjusted(3, 2, -2, 0);
+      const QString text = QString::fromStdWString(texts_[part]);
       painter.setPen(palette().color(QPalette::WindowText));
+      painter.setFont(FittingFont(font(), text, text_rect.width()));
       painter.setClipRect(rect.adjusted(1, 2, -1, -1));
-      painter.drawText(rect.adjusted(3, 2, -2, 0), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
-                       QString::fromStdWString(texts_[part]));
+      painter.drawText(text_rect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, text);
       painter.setClipping(false);
     }
   }

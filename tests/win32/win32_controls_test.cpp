@@ -2,6 +2,7 @@
 // painted, and in-place label editing.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QTest>
 #include <QTreeWidget>
 #include <QWidget>
@@ -114,6 +115,44 @@ TEST_F(ControlsTest, StatusBarDocksAtTheBottomAndKeepsTextsPerPart) {
   ASSERT_TRUE(SendMessageW(bar, SB_GETRECT, 3, reinterpret_cast<LPARAM>(&part)));
   EXPECT_EQ(part.left, 582);
   EXPECT_EQ(part.right, client.right);  // -1 runs to the border
+}
+
+// The rightmost column of text ink (dark pixels) inside one part of a status bar, or -1.
+int RightmostInk(const QImage& image, const RECT& part) {
+  int rightmost = -1;
+  for (int x = part.left + 2; x < part.right - 1; ++x) {
+    for (int y = part.top + 4; y < part.bottom - 2; ++y) {
+      if (qGray(image.pixel(x, y)) < 100) rightmost = x;
+    }
+  }
+  return rightmost;
+}
+
+TEST_F(ControlsTest, StatusBarTextsEndInsideTheirFixedParts) {
+  SetWindowPos(parent_, nullptr, 0, 0, 900, 300, SWP_NOMOVE | SWP_NOZORDER);
+  HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, -100, -100, 10, 10,
+                             parent_, nullptr, nullptr, nullptr);
+  ASSERT_NE(bar, nullptr);
+  const int edges[4] = {195, 390, 580, -1};
+  SendMessageW(bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+  const LPCWSTR content = L"  Content: 3840x2160p30 (1.78)";
+  SendMessageW(bar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"  Timecode: 00:00:1234567"));
+  SendMessageW(bar, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(L"  Window: 1920x1080p30 (1.78)"));
+  SendMessageW(bar, SB_SETTEXTW, 2, reinterpret_cast<LPARAM>(content));
+  SendMessageW(bar, SB_SETTEXTW, 3, reinterpret_cast<LPARAM>(content));
+  const QImage image = WidgetOf(bar)->grab().toImage();
+  RECT parts[4] = {};
+  for (int part = 0; part < 4; ++part) {
+    ASSERT_TRUE(SendMessageW(bar, SB_GETRECT, part, reinterpret_cast<LPARAM>(&parts[part])));
+  }
+  for (int part = 0; part < 3; ++part) {
+    const int rightmost = RightmostInk(image, parts[part]);
+    EXPECT_GT(rightmost, parts[part].left + 100) << "part " << part << " shows no text";
+    EXPECT_LT(rightmost, parts[part].right - 3) << "the text of part " << part << " is cut at its edge";
+  }
+  // Only a text that would not fit is drawn smaller: in the wide last part the same text keeps the
+  // bar's font and is wider than in part 2.
+  EXPECT_GT(RightmostInk(image, parts[3]) - parts[3].left, RightmostInk(image, parts[2]) - parts[2].left);
 }
 
 TEST_F(ControlsTest, ListItemsInsertGetSetAndFocusState) {
