@@ -2,8 +2,6 @@
 // loaded, none while nothing is, and a ratio of 0.00 for a zero height.
 #include <gtest/gtest.h>
 
-#include <QVariant>
-#include <QWidget>
 #include <string>
 
 #include "media/movie_player.h"
@@ -11,27 +9,14 @@
 #include "settings/settings.h"
 #include "shell/main_loop.h"
 #include "shell/window.h"
-#include "tests/win32/win32_test_support.h"
+#include "tests/common/main_window_support.h"
 
 namespace {
 
 std::string Media(const char* name) { return std::string(TQ_PLAYER_MEDIA) + "/" + name; }
 std::string Shader(const char* name) { return std::string(TQ_SHADER_DIR) + "/" + name; }
 
-HWND StatusBar() {
-  // The status bar is the only child window of the main window that the layer gave a handle.
-  for (QWidget* child : WidgetOf(g_window.GetHandle())->findChildren<QWidget*>()) {
-    const QVariant value = child->property("win32_hwnd");
-    if (value.isValid()) return reinterpret_cast<HWND>(value.value<quintptr>());
-  }
-  return nullptr;
-}
-
-std::wstring StatusText(int slot) {
-  WCHAR text[300] = {};
-  SendMessageW(StatusBar(), SB_GETTEXTW, static_cast<WPARAM>(slot), reinterpret_cast<LPARAM>(text));
-  return text;
-}
+std::wstring StatusText(int slot) { return StatusTextOf(g_window, slot); }
 
 TEST(AspectRatio, IsWidthOverHeightAndZeroForNoHeight) {
   EXPECT_DOUBLE_EQ(1920.0 / 1080.0, AspectRatio(1920, 1080));

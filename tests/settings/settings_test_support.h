@@ -7,6 +7,7 @@
 #include <string>
 
 #include "settings/settings.h"
+#include "tests/common/locale_support.h"
 
 // Runs each test in its own new, empty working directory, removed again afterwards.
 class ScratchDirTest : public ::testing::Test {
@@ -31,7 +32,3 @@ SettingsRecord Snapshot(const SettingsRecord& record);
 // True when both stores hold the same bytes in every field.
 bool SameRecord(const SettingsRecord& a, const SettingsRecord& b);
 bool IsZeroRecord(const SettingsRecord& record);
-
-// Switches the process to a locale that writes and reads numbers with a decimal comma, generating
-// it under dir with localedef when the system has not got it compiled. True on success.
-bool UseDecimalCommaLocale(const std::string& dir);
