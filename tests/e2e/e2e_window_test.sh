@@ -107,6 +107,27 @@ cd "$WORK" || exit 1
 cp "$SHADERS/decoders/mono.hlsl" dec.hlsl
 cp "$SHADERS/encoders/mono.hlsl" enc.hlsl
 
+# A start-up step that fails prints its one terminal error line last, leaves settings.ini as it was
+# and ends with exit code 0.
+startup_failure() {  # expected error message
+  cp settings.ini before.ini
+  timeout 60 "$TANDEMIX" > out.txt 2> err.txt; rc=$?
+  [ "$rc" -eq 0 ] || fail "exit code $rc"
+  [ "$(tail -n 1 out.txt)" = "[TQ] Error: $1" ] || { fail "last line is not '[TQ] Error: $1'"; cat out.txt; }
+  cmp -s before.ini settings.ini || fail "settings.ini was rewritten after '$1'"
+}
+
+echo "== start-up failures"
+write_settings no
+sed -i 's/^window_width = 700;/window_width = 0;/' settings.ini
+startup_failure "Failed to initialize primary window (terminal failure)"
+[ "$(cat out.txt)" = "[TQ] Error: Failed to initialize primary window (terminal failure)" ] ||
+  fail "more than the one error line for a zero window width"
+write_settings no
+printf 'float4 main() : COLOR0 { return undefined_name; }\n' > broken.hlsl
+sed -i 's/^decoder += "dec.hlsl";/decoder += "broken.hlsl";/' settings.ini
+startup_failure "Failed to initialize renderer (terminal failure)"
+
 echo "== windowed start, Escape ends the program and settings.ini is written back"
 write_settings no
 if start; then
