@@ -16,9 +16,8 @@ constexpr int kPartGap = 2;
 // Smallest font a too-long text is shrunk to; below it the text is cut at the part's edge.
 constexpr int kSmallestFitPixels = 8;
 
-// The widget's font, or a smaller one in which `text` fits `width`: the parts have fixed right edges
-// that were laid out for a narrower font than most Linux desktops use, and a status text such as
-// "  Content: 3840x2160p30 (1.78)" must not lose its last characters.
+// The widget's font, or a smaller one in which `text` fits `width`: the parts have fixed right edges, and
+// a status text such as "  Content: 3840x2160p30 (1.78)" must not lose its last characters.
 QFont FittingFont(const QFont& base, const QString& text, int width) {
   QFont font = base;
   int pixels = QFontInfo(base).pixelSize();
@@ -34,6 +33,11 @@ class StatusBarWidget : public QWidget {
   explicit StatusBarWidget(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
     setAutoFillBackground(true);
+    // Part edges are fixed pixel positions; a semi-condensed face keeps the common texts inside them at
+    // the usual height.
+    QFont narrow = font();
+    narrow.setStretch(QFont::SemiCondensed);
+    setFont(narrow);
     edges_ = {-1};
     texts_.resize(1);
     types_.resize(1, 0);

@@ -135,23 +135,32 @@ TEST_F(ControlsTest, StatusBarTextsEndInsideTheirFixedParts) {
   ASSERT_NE(bar, nullptr);
   const int edges[4] = {195, 390, 580, -1};
   SendMessageW(bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
-  const LPCWSTR content = L"  Content: 3840x2160p30 (1.78)";
-  SendMessageW(bar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"  Timecode: 00:00:1234567"));
-  SendMessageW(bar, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(L"  Window: 1920x1080p30 (1.78)"));
-  SendMessageW(bar, SB_SETTEXTW, 2, reinterpret_cast<LPARAM>(content));
-  SendMessageW(bar, SB_SETTEXTW, 3, reinterpret_cast<LPARAM>(content));
-  const QImage image = WidgetOf(bar)->grab().toImage();
   RECT parts[4] = {};
   for (int part = 0; part < 4; ++part) {
     ASSERT_TRUE(SendMessageW(bar, SB_GETRECT, part, reinterpret_cast<LPARAM>(&parts[part])));
   }
-  for (int part = 0; part < 3; ++part) {
+  const auto set = [bar](int part, LPCWSTR text) {
+    SendMessageW(bar, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(text));
+  };
+  const auto expect_inside = [&parts](const QImage& image, int part) {
     const int rightmost = RightmostInk(image, parts[part]);
     EXPECT_GT(rightmost, parts[part].left + 100) << "part " << part << " shows no text";
     EXPECT_LT(rightmost, parts[part].right - 3) << "the text of part " << part << " is cut at its edge";
-  }
-  // Only a text that would not fit is drawn smaller: in the wide last part the same text keeps the
-  // bar's font and is wider than in part 2.
+  };
+
+  // The longest texts of common sizes.
+  set(0, L"  Timecode: 00:00:1234567");
+  set(1, L"  Window: 1920x1080p30 (1.78)");
+  set(2, L"  Content: 3840x2160p30 (1.78)");
+  QImage image = WidgetOf(bar)->grab().toImage();
+  for (int part = 0; part < 3; ++part) expect_inside(image, part);
+
+  // A text too long for the bar's font is drawn smaller; the same text in the wide last part is not.
+  const LPCWSTR longest = L"  Content: 16384x16384p30 (1.00)";
+  set(2, longest);
+  set(3, longest);
+  image = WidgetOf(bar)->grab().toImage();
+  expect_inside(image, 2);
   EXPECT_GT(RightmostInk(image, parts[3]) - parts[3].left, RightmostInk(image, parts[2]) - parts[2].left);
 }
 
