@@ -6,7 +6,6 @@
 #include "media/movie_player.h"
 #include "renderer/renderer.h"
 #include "settings/settings.h"
-#include "settings/settings_numbers.h"
 #include "shell/resources/resource.h"
 
 CTQWindow g_window;
@@ -162,15 +161,10 @@ int CTQWindow::PollChannelKeys() {
 
 int CTQWindow::SetStatusText(int slot, LPCWSTR format, ...) {
   WCHAR text[kStatusTextChars] = {};
-  // Numbers are written with the "C" locale's decimal point: Qt sets the process locale from the
-  // environment, which would turn the ratio 1.78 into 1,78 under a decimal-comma locale.
-  const locale_t classic = ClassicLocale();
-  const locale_t previous = classic ? uselocale(classic) : static_cast<locale_t>(0);
   va_list args;
   va_start(args, format);
   vswprintf(text, kStatusTextChars, format, args);  // at most 259 characters and the terminator
   va_end(args);
-  if (classic) uselocale(previous);
   text[kStatusTextChars - 1] = 0;
   status_bar_.SetText(slot, text);
   return 0;

@@ -1,5 +1,6 @@
 // The Qt application object behind the windowing layer.
 #include <QApplication>
+#include <clocale>
 
 #include "shell/win32/win32_qt.h"
 
@@ -12,6 +13,10 @@ QApplication* Win32Application() {
   static char name[] = "tandemix";
   static char* argv[] = {name, nullptr};
   QApplication* app = new QApplication(argc, argv);
+  // Qt sets the C library's locale from the environment. Numbers that the program writes or reads with
+  // the C library (status texts, property values) keep the decimal point of the "C" locale, as the
+  // settings script does; characters keep the user's encoding.
+  setlocale(LC_NUMERIC, "C");
   // Windows come and go through the layer's calls; the program ends through WM_QUIT only.
   app->setQuitOnLastWindowClosed(false);
   return app;
