@@ -162,10 +162,19 @@ TEST_F(WindowTest, LeavingFullScreenAfterAMoveUsesTheClientOrigin) {
   SetWindowPos(hwnd, nullptr, 100, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // a move alone: WM_MOVE only
   window_.SetFullscreen(1);
   window_.SetFullscreen(0);
-  const RECT rect = Rect();
+  RECT rect = Rect();
   EXPECT_EQ(rect.left, 100);
   EXPECT_EQ(rect.top, 80 + menu_height);
   EXPECT_EQ(rect.right - rect.left, 640);
+
+  // Partly left of the screen: the origin is negative, and the window comes back there rather than
+  // 65536 pixels to the right.
+  SetWindowPos(hwnd, nullptr, -50, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  window_.SetFullscreen(1);
+  window_.SetFullscreen(0);
+  rect = Rect();
+  EXPECT_EQ(rect.left, -50);
+  EXPECT_EQ(rect.top, 80 + menu_height);
 }
 
 TEST_F(WindowTest, ChannelKeysSetShowChannelEveryPass) {
