@@ -153,6 +153,24 @@ TEST_F(WindowTest, ResizeWritesTheNewOuterSize) {
   EXPECT_EQ(bar.right - bar.left, 900);
 }
 
+// A minimized window reports the rectangle it will be restored to, so the size saved for the next start
+// is the window's, not that of its minimized form.
+TEST_F(WindowTest, MinimizingKeepsTheSavedWindowSize) {
+  ASSERT_EQ(window_.Create(L"TQ2", 640, 480), WINDOW_OK);
+  HWND hwnd = window_.GetHandle();
+  ShowWindow(hwnd, SW_MINIMIZE);
+  PumpFor(50);
+  EXPECT_NE(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & WS_MINIMIZE, 0u);
+  EXPECT_EQ(g_settings.window_width, 640);
+  EXPECT_EQ(g_settings.window_height, 480);
+  ShowWindow(hwnd, SW_RESTORE);
+  PumpFor(50);
+  const RECT rect = Rect();
+  EXPECT_EQ(rect.right - rect.left, 640);
+  EXPECT_EQ(rect.bottom - rect.top, 480);
+  EXPECT_EQ(g_settings.window_width, 640);
+}
+
 TEST_F(WindowTest, LeavingFullScreenAfterAMoveUsesTheClientOrigin) {
   ASSERT_EQ(window_.Create(L"TQ2", 640, 480), WINDOW_OK);
   HWND hwnd = window_.GetHandle();
