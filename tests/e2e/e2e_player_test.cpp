@@ -145,6 +145,28 @@ TEST_F(PlayerEndToEnd, MenuCommands) {
   EXPECT_NE(std::string::npos, saved.find("window_width = 640;")) << saved;
 }
 
+TEST_F(PlayerEndToEnd, FullScreenAtStartFillsTheScreenAndEscapeReturnsToTheWindow) {
+  std::string settings = PlayerSettings({"stereo.png"}, 0);
+  settings.replace(settings.find("fullscreen = no;"), 16, "fullscreen = yes;");
+  ASSERT_NO_FATAL_FAILURE(Launch(settings));
+  PlayerSession& player = *session_;
+  EXPECT_TRUE(CentreBecomes(player, IsRed, true)) << Text(player.PictureCentre(true));
+  // Down to the bottom edge: no strip is kept for the hidden status bar.
+  Screenshot screen = ShootScreen(0, 0, 1920, 1080);
+  EXPECT_TRUE(IsRed(screen.MeanAround(1900, 1070, 3))) << Text(screen.MeanAround(1900, 1070, 3));
+
+  player.Key("Escape");
+  SleepMs(1500);
+  EXPECT_EQ(640, player.Geometry().width);
+  EXPECT_TRUE(player.Running());
+  EXPECT_TRUE(CentreBecomes(player, IsRed)) << Text(player.PictureCentre());
+  player.Key("Escape");
+  EXPECT_EQ(0, player.WaitForExit(60));
+  std::string saved = player.SavedSettings();
+  EXPECT_NE(std::string::npos, saved.find("fullscreen = no;")) << saved;
+  EXPECT_NE(std::string::npos, saved.find("window_width = 640;")) << saved;
+}
+
 TEST_F(PlayerEndToEnd, StillImageStaysOnScreen) {
   ASSERT_NO_FATAL_FAILURE(Launch(PlayerSettings({"stereo.png"}, 0)));
   PlayerSession& player = *session_;
