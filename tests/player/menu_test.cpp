@@ -54,6 +54,12 @@ TEST_F(MenuTest, InitialMarksFollowTheSettings) {
   // Marks the settings do not touch keep the resource's state.
   EXPECT_TRUE(Checked(40075));
   EXPECT_TRUE(Checked(40109));
+
+  // The main loop's arrow-key step, with no arrow held, shows both eyes again; the marks stay.
+  g_window.PollChannelKeys();
+  EXPECT_EQ(CHANNEL_BOTH, g_settings.show_channel);
+  EXPECT_TRUE(Checked(40028));
+  EXPECT_FALSE(Checked(40029));
 }
 
 TEST_F(MenuTest, DefaultSettingsLeaveTheResourceMarks) {
