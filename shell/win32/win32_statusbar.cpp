@@ -13,7 +13,8 @@ namespace {
 
 constexpr int kMaxParts = 256;
 constexpr int kPartGap = 2;
-// Smallest font a too-long text is shrunk to; below it the text is cut at the part's edge.
+// A too-long text is shrunk to three quarters of the bar's font at most, and never below this; beyond
+// that it stays readable and is cut at the part's edge.
 constexpr int kSmallestFitPixels = 8;
 
 // The widget's font, or a smaller one in which `text` fits `width`: the parts have fixed right edges, and
@@ -21,7 +22,8 @@ constexpr int kSmallestFitPixels = 8;
 QFont FittingFont(const QFont& base, const QString& text, int width) {
   QFont font = base;
   int pixels = QFontInfo(base).pixelSize();
-  while (pixels > kSmallestFitPixels && QFontMetrics(font).horizontalAdvance(text) > width) {
+  const int smallest = qMax(kSmallestFitPixels, pixels * 3 / 4);
+  while (pixels > smallest && QFontMetrics(font).horizontalAdvance(text) > width) {
     --pixels;
     font.setPixelSize(pixels);
   }
