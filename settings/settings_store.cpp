@@ -10,12 +10,25 @@ namespace {
 
 typedef char ListSlots[kListSlots][kListSlotSize];
 
-// Copies at most 259 bytes into the next free slot; the slot is all zero, so it stays terminated.
+// How many bytes of name go into a slot: all of it up to 259 bytes. A longer name is cut at 259
+// bytes, moved back to the start of the UTF-8 character that the cut would split, so that the entry
+// never ends in half a character. Bytes that are no UTF-8 (more than three continuation bytes in a
+// row) are cut at the limit itself.
+size_t StoredLength(const char* name) {
+  const size_t limit = kListSlotSize - 1;
+  size_t length = strnlen(name, limit);
+  if (length < limit || name[limit] == '\0') return length;
+  for (size_t back = 0; back <= 3; ++back) {
+    if ((static_cast<unsigned char>(name[length - back]) & 0xC0) != 0x80) return length - back;
+  }
+  return length;
+}
+
+// Copies the name into the next free slot; the slot is all zero, so it stays terminated.
 uint32_t AddToList(ListSlots& slots, uint32_t& count, const char* name) {
   if (name == nullptr) return 0;
   if (count >= kMaxListEntries) return count;
-  size_t length = strnlen(name, kListSlotSize - 1);
-  memcpy(slots[count], name, length);
+  memcpy(slots[count], name, StoredLength(name));
   return ++count;
 }
 

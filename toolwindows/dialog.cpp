@@ -229,24 +229,27 @@ LRESULT CTQDialog::OnNotify(const NMHDR* header) {
 }
 
 void CTQDialog::OnClick(HWND sender) {
-  // A click on a name works on that name's row: its value cell takes the focus and the edit, and
-  // its description is shown. A click on a value works on the value list's focused row.
-  int row = -1;
+  // A click on a name first gives that name's value cell the focus, so that the edit and the
+  // description below are about the row clicked, not about a value row clicked earlier.
   if (sender == m_nameList) {
-    row = ListGetFocusedRow(m_nameList);
-    if (row >= 0) {
+    const int clicked = ListGetFocusedRow(m_nameList);
+    if (clicked >= 0) {
       LVITEMW item = {};
       item.state = LVIS_FOCUSED;
       item.stateMask = LVIS_FOCUSED;
-      SendMessageW(m_valueList, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+      SendMessageW(m_valueList, LVM_SETITEMSTATE, static_cast<WPARAM>(clicked),
                    reinterpret_cast<LPARAM>(&item));
     }
-  } else {
-    row = ListGetFocusedRow(m_valueList);
-    if (row < 0) row = ListGetFocusedRow(m_nameList);
   }
-  if (row < 0) return;
-  SendMessageW(m_valueList, LVM_EDITLABELW, static_cast<WPARAM>(row), 0);
+  // The value list's focused row is edited; without one, the name list's focused row is only
+  // described.
+  int row = ListGetFocusedRow(m_valueList);
+  if (row >= 0) {
+    SendMessageW(m_valueList, LVM_EDITLABELW, static_cast<WPARAM>(row), 0);
+  } else {
+    row = ListGetFocusedRow(m_nameList);
+    if (row < 0) return;
+  }
 
   WCHAR name[kTextChars] = {};
   ListGetText(m_nameList, row, name, kTextChars - 1);

@@ -16,6 +16,6 @@ enum {
 };
 
 // Asks for an existing file, modal to the main window, leaving the current directory unchanged.
-// output_size is the number of bytes the name may take, its terminator included; callers pass a
-// zero-filled buffer of 260 bytes and 259.
+// output_size is the number of bytes the name may take, its terminator included, so at most
+// output_size - 1 bytes of text; callers pass a zero-filled buffer of 260 bytes and 259.
 int OpenFileDialog(LPCWSTR title, LPCWSTR filter, char* output, int output_size);

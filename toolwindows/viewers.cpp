@@ -16,9 +16,9 @@ namespace {
 constexpr uint32_t kGreyedFromCount = 9;  // lists this long get no add row and a greyed Open item
 constexpr int kTextChars = 260;
 
-const WCHAR kPathTooLong[] = L" The file was not added: its path is longer than 259 bytes.";
+const WCHAR kPathTooLong[] = L" The file was not added: its path is longer than 258 bytes.";
 const WCHAR kNameUnsaveable[] =
-    L" The file was not added: settings.ini cannot keep a name holding \", ; or =.";
+    L" The file was not added: settings.ini cannot keep a name holding ; or =.";
 
 // What tells one viewer from the other two.
 struct ViewerList {
@@ -122,18 +122,19 @@ void ReportNotAdded(CTQSelectionDialog* viewer, LPCWSTR text, const char* messag
 
 // Asks for a file and adds it to the list. A name that the list or settings.ini could not keep
 // whole is refused with a message rather than stored cut short or in a form that would not read
-// back at the next start.
+// back at the next start: in the script a ';' ends the statement and an '=' starts its value anew.
+// Quotes are kept, since the reader drops only the first and the last byte of a quoted name.
 void AddThroughDialog(const ViewerList& list, CTQSelectionDialog* viewer) {
   char name[kListSlotSize] = {};
-  const int result = OpenFileDialog(list.dialog_title, list.filter, name, kListSlotSize);
+  const int result = OpenFileDialog(list.dialog_title, list.filter, name, kListSlotSize - 1);
   if (result == OPEN_FILE_TOO_LONG) {
-    ReportNotAdded(viewer, kPathTooLong, "File not added: its path is longer than 259 bytes");
+    ReportNotAdded(viewer, kPathTooLong, "File not added: its path is longer than 258 bytes");
     return;
   }
   if (result != OPEN_FILE_CHOSEN) return;
-  if (strpbrk(name, "\";=") != nullptr) {
+  if (strpbrk(name, ";=") != nullptr) {
     ReportNotAdded(viewer, kNameUnsaveable,
-                   "File not added: settings.ini cannot keep a name holding \", ; or =");
+                   "File not added: settings.ini cannot keep a name holding ; or =");
     return;
   }
   (g_settings.*list.add)(name);

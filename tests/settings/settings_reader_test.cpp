@@ -114,6 +114,15 @@ TEST_F(ScriptReaderTest, TextThatStartsWithNoKeyIsPassedOver) {
   EXPECT_EQ(store_.adapter, 1);
 }
 
+// A statement is the key's when its text begins with the key: what follows the key up to the '='
+// is passed over like any other byte before the '='.
+TEST_F(ScriptReaderTest, AKeyIsRecognisedByTheBeginningOfTheStatement) {
+  LoadBody("window_widthX = 5;\nadapter_monitor = 3;\nfullscreenmode = yes;\n");
+  EXPECT_EQ(store_.window_width, 5);
+  EXPECT_EQ(store_.adapter, 3);
+  EXPECT_EQ(store_.fullscreen, 1);
+}
+
 TEST_F(ScriptReaderTest, NulBytesCountAsBlanks) {
   std::string body = "window_width";
   body += '\0';

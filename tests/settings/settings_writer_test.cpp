@@ -114,6 +114,26 @@ TEST_F(ScriptWriterTest, SaveThenLoadGivesTheStoreBackWithTheDocumentedLosses) {
   EXPECT_TRUE(SameRecord(reloaded, loaded));
 }
 
+// The viewers add names with quotes but refuse names with ';' or '=': only the first kind reads back.
+TEST_F(ScriptWriterTest, NamesWithQuotesReadBackTheSameButNotThoseWithSemicolonOrEquals) {
+  const char* quoted[] = {"\"lead.fx", "trail.fx\"", "mid\"dle.fx", "\"both\".fx\""};
+  for (const char* name : quoted) WriteFile(name, "x");
+  WriteFile("a;b.fx", "x");
+  WriteFile("a=b.fx", "x");
+  for (const char* name : quoted) store_.AddEncoder(name);
+  store_.AddDecoder("a;b.fx");
+  store_.AddDecoder("a=b.fx");
+  store_.AddDecoder("mid\"dle.fx");
+  ASSERT_EQ(store_.Save("settings.ini"), 0);
+
+  CTQSettings loaded;
+  ASSERT_EQ(loaded.Load("settings.ini"), 0);
+  ASSERT_EQ(loaded.encoder_count, 4u);
+  for (uint32_t i = 0; i < 4; ++i) EXPECT_STREQ(loaded.GetEncoder(i), quoted[i]);
+  ASSERT_EQ(loaded.decoder_count, 1u) << "the names with ';' and '=' do not come back";
+  EXPECT_STREQ(loaded.GetDecoder(0), "mid\"dle.fx");
+}
+
 TEST_F(ScriptWriterTest, NumbersAreWrittenWithADotWhateverTheProcessLocaleSays) {
   store_.refresh_rate = 59.94f;
   store_.screen_aspect = 1.5f;

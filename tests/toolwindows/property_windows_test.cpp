@@ -132,6 +132,38 @@ TEST_F(PropertyWindowTest, ClickShowsTheDescriptionOfTheClickedRow) {
   EXPECT_EQ(L"disabled", RowText(dialog->GetValueList(), 3));
 }
 
+// A click notification while no value cell has the focus (the name row was reached from the
+// keyboard, the click came from the status bar): the name row is described, nothing is edited.
+TEST_F(PropertyWindowTest, ClickWithoutFocusedValueOnlyDescribesTheFocusedName) {
+  CTQDialog* dialog = g_window.GetGeneralSettings();
+  OpenGeneralSettings(dialog);
+  PumpFor(100);
+  dialog->SetStatusText(0, L"before");
+  LVITEMW focus = {};
+  focus.stateMask = LVIS_FOCUSED;
+  SendMessageW(dialog->GetValueList(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+               reinterpret_cast<LPARAM>(&focus));
+  SendMessageW(dialog->GetNameList(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+               reinterpret_cast<LPARAM>(&focus));
+  focus.state = LVIS_FOCUSED;
+  SendMessageW(dialog->GetNameList(), LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&focus));
+
+  NMHDR click = {};
+  click.hwndFrom = dialog->GetStatusBar();
+  click.code = NM_CLICK;
+  SendMessageW(dialog->GetWindow(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+  EXPECT_EQ(L" Controls the height of the application window.", StatusText(dialog->GetStatusBar()));
+  EXPECT_EQ(0, SendMessageW(dialog->GetValueList(), LVM_GETEDITCONTROL, 0, 0));
+
+  // With nothing focused anywhere the click changes nothing.
+  focus.state = 0;
+  SendMessageW(dialog->GetNameList(), LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&focus));
+  dialog->SetStatusText(0, L"before");
+  SendMessageW(dialog->GetWindow(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+  EXPECT_EQ(L"before", StatusText(dialog->GetStatusBar()));
+  EXPECT_EQ(0, SendMessageW(dialog->GetValueList(), LVM_GETEDITCONTROL, 0, 0));
+}
+
 TEST_F(PropertyWindowTest, AcceptedEditIsStoredAndShownAsTyped) {
   CTQDialog* dialog = g_window.GetStereoscopicSettings();
   OpenStereoscopicSettings(dialog);

@@ -77,13 +77,15 @@ class ViewerTest : public ::testing::Test {
     }
     long_path_ = deep + "/far.png";
     MakeImage(long_path_, "64x64");
-    // And one whose path takes exactly the 259 bytes an entry can hold.
+    // And two at the limit: the dialog hands on 258 bytes of path and its terminator.
     const std::string base = kWork + "/exact";
     mkdir(base.c_str(), 0755);
-    const std::string folder = base + "/" + std::string(259 - base.size() - 1 - 1 - 5, 'x');
+    const std::string folder = base + "/" + std::string(258 - base.size() - 1 - 1 - 5, 'x');
     mkdir(folder.c_str(), 0755);
     full_path_ = folder + "/x.png";
     MakeImage(full_path_, "64x64");
+    over_path_ = folder + "/xy.png";
+    MakeImage(over_path_, "64x64");
 
     ResetLists();
     EnsureMainWindow();
@@ -114,10 +116,12 @@ class ViewerTest : public ::testing::Test {
 
   static std::string long_path_;
   static std::string full_path_;
+  static std::string over_path_;
 };
 
 std::string ViewerTest::long_path_;
 std::string ViewerTest::full_path_;
+std::string ViewerTest::over_path_;
 
 TEST_F(ViewerTest, MenuCommandsOpenTheSevenToolWindows) {
   const struct {
@@ -328,17 +332,21 @@ TEST_F(ViewerTest, NamesSettingsCannotKeepAreRefusedWithAMessage) {
   }, 20000));
   EXPECT_EQ(2u, g_settings.content_count);
 
-  ASSERT_GT(long_path_.size(), 259u);
-  AnswerFileDialog("Open Media File", long_path_);
-  ClickRow(viewer->GetActionList(), 3);
-  EXPECT_TRUE(PumpUntil([&] {
-    return StatusText(viewer->GetStatusBar()).find(L"longer than 259 bytes") != std::wstring::npos;
-  }, 20000));
-  EXPECT_EQ(2u, g_settings.content_count);
-  EXPECT_EQ(4, RowCount(viewer->GetValueList()));
+  for (const std::string& path : {long_path_, over_path_}) {
+    ASSERT_GT(path.size(), 258u);
+    viewer->SetStatusText(0, L"");
+    AnswerFileDialog("Open Media File", path);
+    ClickRow(viewer->GetActionList(), 3);
+    EXPECT_TRUE(PumpUntil([&] {
+      return StatusText(viewer->GetStatusBar()) ==
+             L" The file was not added: its path is longer than 258 bytes.";
+    }, 20000)) << path.size();
+    EXPECT_EQ(2u, g_settings.content_count);
+    EXPECT_EQ(4, RowCount(viewer->GetValueList()));
+  }
 
-  // A path of exactly 259 bytes fits its slot and is added whole.
-  ASSERT_EQ(259u, full_path_.size());
+  // A path of 258 bytes is added whole.
+  ASSERT_EQ(258u, full_path_.size());
   AnswerFileDialog("Open Media File", full_path_);
   ClickRow(viewer->GetActionList(), 3);
   ASSERT_TRUE(PumpUntil([] { return g_settings.content_count == 3; }, 20000));
