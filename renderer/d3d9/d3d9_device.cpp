@@ -105,6 +105,7 @@ HRESULT CTQD3DDevice::Initialize(HWND window, const D3DPRESENT_PARAMETERS& param
   GLGetPrimaryScreenMode(&screenWidth, &screenHeight, &refreshRate_);
   if (!surface.offscreen) {
     wglSwapIntervalEXT(parameters_.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
+    GLSetSurfacePaintHandler(dc_, [](void* device) { static_cast<CTQD3DDevice*>(device)->PaintWindow(); }, this);
   }
 
   glGenFramebuffers(1, &drawFramebuffer_);

@@ -40,5 +40,11 @@ struct GLSurfaceState {
 };
 BOOL GLTakeSurfaceState(HDC hDC, GLSurfaceState* state);
 
+// Has `paint` called with `context`, on the window's thread, each time the window surface of hDC is
+// exposed (shown, uncovered or resized), so that its owner can put a defined picture there at once; null
+// removes it. FALSE for an offscreen surface. While no device context of a window is held, its render
+// surface is hidden and the render area shows the class brush.
+BOOL GLSetSurfacePaintHandler(HDC hDC, void (*paint)(void* context), void* context);
+
 // The primary screen: size in pixels and refresh rate in Hz (60 when the screen does not say).
 BOOL GLGetPrimaryScreenMode(UINT* width, UINT* height, UINT* refreshRate);
