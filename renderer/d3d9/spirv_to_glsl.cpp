@@ -247,7 +247,10 @@ bool Translation::MapConstants() {
     if (r.end > registers) registers = r.end;
     spvc_type memberType = spvc_compiler_get_type_handle(compiler_, spvc_type_get_member_type(block, m));
     spvc_basetype base = spvc_type_get_basetype(memberType);
-    if (base == SPVC_BASETYPE_STRUCT) return Fail("structure constant '" + r.name + "' is not supported");
+    if (base == SPVC_BASETYPE_STRUCT) {
+      return Fail("structure constant '" + r.name +
+                  "' is not supported in this form: declare it as a global before the entry function");
+    }
     if (base != SPVC_BASETYPE_FP32) allFloat = false;
   }
   if (allFloat) {
