@@ -101,6 +101,7 @@ class Bridger {
                        const std::string& leaf, int* reg, std::string* declarations, std::string* copies) const;
   bool BridgeCopiedConstant(const Declaration& d, const Item& item, bool* ok);
   bool RejectUnavailableIntrinsics();
+  bool Unreferenced(const Declaration& d) const;
   void BridgeStatic(const Declaration& d, const Item& item);
   void GroupScalarInitialiser(const Declaration& d);
   int Allocate(std::vector<bool>* used, int count) const;
@@ -122,6 +123,7 @@ class Bridger {
   std::string movedAssignments_;
   std::map<std::string, std::vector<Declaration>> structs_;  // structure name -> member declarations
   std::string constantCopies_;  // statements that fill the static copies of struct and int/bool constants
+  std::map<std::string, int> identifierCounts_;  // occurrences of each identifier in the text
   size_t entryItem_ = static_cast<size_t>(-1);
   size_t entryBody_ = 0;  // `{` of the entry function
   std::vector<Declaration> uniformParameters_;  // `uniform` parameters of the entry function
@@ -695,6 +697,16 @@ bool Bridger::BridgeCopiedConstant(const Declaration& d, const Item& item, bool*
   return true;
 }
 
+// A global declaration none of whose names is used anywhere else in the shader, and that names no
+// register of its own.
+bool Bridger::Unreferenced(const Declaration& d) const {
+  for (const Declarator& decl : d.declarators) {
+    auto found = identifierCounts_.find(T(decl.name));
+    if (decl.hasRegister || (found != identifierCounts_.end() && found->second > 1)) return false;
+  }
+  return !d.declarators.empty();
+}
+
 // Intrinsics that the Direct3D 9 compiler has only for texture shaders (tx_1_0), not for vertex or pixel
 // shaders; a function of the shader's own with that name takes precedence.
 bool Bridger::RejectUnavailableIntrinsics() {
@@ -770,6 +782,9 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
   std::vector<Declaration> declarations(items.size());
   std::vector<bool> parsed(items.size(), false);
   CollectSamplerUses();
+  for (const HlslToken& token : t_) {
+    if (token.kind == HlslTokenKind::kIdentifier) ++identifierCounts_[token.text];
+  }
   // First pass: functions (names, the entry function) and the registers written in the file.
   for (size_t k = 0; k < items.size(); ++k) {
     size_t name = 0, paren = 0;
@@ -797,6 +812,18 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
     for (size_t q : d.qualifiers) isStatic = isStatic || T(q) == "static";
     if (kEffectObjectTypes.count(type)) {
       Remove(item.first, item.last);
+    } else if (Unreferenced(d)) {
+      // The Direct3D 9 compiler gives a constant or sampler that the shader never reads no register, so
+      // it does not push the ones after it to higher registers: a sampler goes, a constant stays as a
+      // static global without a register.
+      if (kSamplerTypes.count(type)) {
+        Remove(item.first, item.last);
+      } else if (!isStatic) {
+        for (size_t q : d.qualifiers) {
+          if (T(q) == "uniform" || T(q) == "extern" || T(q) == "shared" || T(q) == "const") Remove(q, q);
+        }
+        InsertBefore(item.first, "static ");
+      }
     } else if (kSamplerTypes.count(type)) {
       ok = BridgeSamplers(d);
     } else if (isStatic) {

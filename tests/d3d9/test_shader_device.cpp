@@ -166,6 +166,27 @@ void main(float2 uv : TEXCOORD0, out float4 o0 : COLOR0, out float4 o1 : COLOR1)
   ExpectEverywhere(second, 0xFFFF0000u);
 }
 
+TEST_F(ShaderDeviceTest, ConstantsAndSamplersTheShaderNeverReadsTakeNoRegister) {
+  IDirect3DTexture9* textures[2] = {MakeTexture(2, 2, [](UINT, UINT) { return 0xFF0000FFu; }),
+                                    MakeTexture(2, 2, [](UINT, UINT) { return 0xFF00FF00u; })};
+  for (DWORD s = 0; s < 2; ++s) device_->SetTexture(s, textures[s]);
+  SetConstant(0, 0.2f);
+  SetConstant(1, 0.6f);
+  std::vector<uint32_t> pixels;
+  Draw(CompilePixelShader(R"(
+float4 unused;              // never read: no register
+float4 tint;                // c0
+sampler2D unusedSampler;    // never read: no register
+sampler2D image;            // s0
+float4 main(float2 uv : TEXCOORD0) : COLOR { return tex2D(image, uv) + tint; })"),
+       &pixels);
+  for (DWORD s = 0; s < 2; ++s) {
+    device_->SetTexture(s, nullptr);
+    textures[s]->Release();
+  }
+  ExpectEverywhere(pixels, Argb(255, 51, 0, 255));  // blue from s0, plus 0.2 red from c0
+}
+
 TEST_F(ShaderDeviceTest, EffectFileDecodesSideBySideThroughItsSampler) {
   // 16 x 6 source: the left half's texels are (x, y), the right half's (x + 100, y).
   IDirect3DTexture9* source = MakeTexture(16, kHeight, [](UINT x, UINT y) {
