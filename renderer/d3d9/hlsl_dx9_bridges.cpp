@@ -1,5 +1,6 @@
 #include "renderer/d3d9/hlsl_dx9_bridges.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <functional>
@@ -91,7 +92,7 @@ class Bridger {
 
   void CollectSamplerUses();
   bool ParseStruct(const Item& item);
-  int RegistersOf(const Declaration& d) const;
+  int RegistersOf(const Declaration& d, int depth = 0) const;
   void CollectExplicitRegisters(const Declaration& d);
   void BridgeFunction(const Item& item, size_t name, size_t openParen);
   bool BridgeSamplers(const Declaration& d);
@@ -402,22 +403,27 @@ bool Bridger::ParseStruct(const Item& item) {
 }
 
 // Registers of one element of a declared type: a structure's members each start a register of their
-// own, in order, as the Direct3D 9 compiler lays them out. -1 when the type is not known.
-int Bridger::RegistersOf(const Declaration& d) const {
+// own, in order, as the Direct3D 9 compiler lays them out. -1 when the type is not known, nests too deep
+// (a structure that contains itself) or is larger than any register file.
+int Bridger::RegistersOf(const Declaration& d, int depth) const {
+  constexpr int kMaxStructNesting = 16;
+  constexpr long long kMaxRegisters = 4096;
   auto found = structs_.find(T(d.typeToken));
   if (found == structs_.end()) {
     NumericType type = TypeOf(d);
     return type.known ? type.registers : -1;
   }
-  int total = 0;
+  if (depth >= kMaxStructNesting) return -1;
+  long long total = 0;
   for (const Declaration& member : found->second) {
-    int each = RegistersOf(member);
+    int each = RegistersOf(member, depth + 1);
     for (const Declarator& decl : member.declarators) {
       if (each < 0 || decl.arraySize < 1) return -1;
-      total += each * decl.arraySize;
+      total += static_cast<long long>(each) * decl.arraySize;
+      if (total > kMaxRegisters) return -1;
     }
   }
-  return total;
+  return static_cast<int>(total);
 }
 
 void Bridger::CollectSamplerUses() {
@@ -449,11 +455,10 @@ void Bridger::CollectExplicitRegisters(const Declaration& d) {
         if (r < samplerUsed_.size()) samplerUsed_[r] = true;
       }
     } else if (!sampler && decl.registerKind == 'c') {
-      int count = (registers > 0 ? registers : 1) * (decl.arraySize > 0 ? decl.arraySize : 1);
-      for (int k = 0; k < count; ++k) {
-        size_t r = static_cast<size_t>(decl.registerNumber + k);
-        if (r < floatUsed_.size()) floatUsed_[r] = true;
-      }
+      const long long count = static_cast<long long>(registers > 0 ? registers : 1) *
+                              (decl.arraySize > 0 ? decl.arraySize : 1);
+      const long long end = std::min<long long>(decl.registerNumber + count, static_cast<long long>(floatUsed_.size()));
+      for (long long r = decl.registerNumber; r < end; ++r) floatUsed_[static_cast<size_t>(r)] = true;
     }
   }
 }
@@ -679,9 +684,14 @@ bool Bridger::BridgeCopiedConstant(const Declaration& d, const Item& item, bool*
   const std::string typeText = Source(d.typeToken, d.typeToken);
   for (const Declarator& decl : d.declarators) {
     if (decl.arraySize < 1) return false;
-    int reg = decl.hasRegister && decl.registerKind == 'c' ? decl.registerNumber
-                                                            : Allocate(&used, registers * decl.arraySize);
-    if (reg < 0) {
+    const long long count = static_cast<long long>(registers) * decl.arraySize;
+    const long long limit = static_cast<long long>(used.size());
+    int reg = -1;
+    if (count <= limit) {
+      reg = decl.hasRegister && decl.registerKind == 'c' ? decl.registerNumber
+                                                         : Allocate(&used, static_cast<int>(count));
+    }
+    if (reg < 0 || reg + count > limit) {
       messages_ += Where(decl.name) + ": error: no free constant register for '" + T(decl.name) + "'\n";
       *ok = false;
       return true;

@@ -333,6 +333,10 @@ TEST(ShaderTranslation, RegisterLayoutsThatCannotWorkAreRefused) {
       {"sampler2D s[2] : register(s0); sampler2D t : register(s1);\n"
        "float4 main(float2 uv : TEXCOORD0) : COLOR { return tex2D(s[0], uv) + tex2D(t, uv); }",
        "two samplers use register s1"},
+      // Structure constants: one that holds itself, and one far larger than the register file.
+      {"struct A { A a; }; A x;\nfloat4 main() : COLOR { return 0; }", "error"},
+      {"struct S { float x; }; S s[100000] : register(c0);\nfloat4 main() : COLOR { return s[0].x; }",
+       "no free constant register for 's'"},
       // noise() exists only for texture shaders; glslang would otherwise crash generating its code.
       {"float4 main(float2 uv : TEXCOORD0) : COLOR {\n  return noise(uv);\n}",
        "memory:2: error: intrinsic 'noise' is not available in vertex or pixel shaders"},
