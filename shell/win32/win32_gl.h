@@ -5,8 +5,9 @@
 // an offscreen surface, with which everything is drawn into framebuffer objects), wglCreateContext (an
 // OpenGL 4.1 core context), wglMakeCurrent, wglGetCurrentContext, wglGetCurrentDC, wglDeleteContext,
 // wglGetProcAddress, SwapBuffers,
-// wglSwapIntervalEXT; and two calls of this layer's own: GLTakeSurfaceState (the surface's size in
-// pixels and whether it was exposed or resized since the last call) and GLGetPrimaryScreenMode.
+// wglSwapIntervalEXT; and three calls of this layer's own: GLTakeSurfaceState (the surface's size in
+// pixels and whether it was exposed or resized since the last call), GLSetSurfacePaintHandler (who paints
+// the surface when it is exposed) and GLGetPrimaryScreenMode.
 #pragma once
 
 #include "shell/win32/win32_types.h"
