@@ -280,7 +280,9 @@ bool Translation::MapConstants() {
       c.arraySize *= static_cast<UINT>(spvc_type_get_array_dimension(memberType, d));
     }
     if (spvc_type_get_columns(memberType) > 1) {
-      return Fail("matrix constant '" + ranges[m].name + "' together with int/bool constants is not supported");
+      return Fail("matrix constant '" + ranges[m].name +
+                  "' is not supported together with int/bool constants of this form (uniform parameters of the "
+                  "entry function, int/bool matrices): declare them as globals");
     }
     c.kind = base == SPVC_BASETYPE_FP32                                      ? TranslatedPlainConstant::kFloat
              : base == SPVC_BASETYPE_INT32                                   ? TranslatedPlainConstant::kInt

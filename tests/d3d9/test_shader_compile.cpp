@@ -333,6 +333,9 @@ TEST(ShaderTranslation, RegisterLayoutsThatCannotWorkAreRefused) {
       {"sampler2D s[2] : register(s0); sampler2D t : register(s1);\n"
        "float4 main(float2 uv : TEXCOORD0) : COLOR { return tex2D(s[0], uv) + tex2D(t, uv); }",
        "two samplers use register s1"},
+      {"float4x4 m : register(c4);\n"
+       "float4 main(float2 uv : TEXCOORD0, uniform int n) : COLOR { return mul(m, float4(uv, 0, 1)) * n; }",
+       "declare them as globals"},
       // Structure constants: one that holds itself, and one far larger than the register file.
       {"struct A { A a; }; A x;\nfloat4 main() : COLOR { return 0; }", "error"},
       {"struct S { float x; }; S s[100000] : register(c0);\nfloat4 main() : COLOR { return s[0].x; }",
