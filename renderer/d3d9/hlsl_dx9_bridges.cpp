@@ -457,7 +457,8 @@ void Bridger::CollectExplicitRegisters(const Declaration& d) {
     } else if (!sampler && decl.registerKind == 'c') {
       const long long count = static_cast<long long>(registers > 0 ? registers : 1) *
                               (decl.arraySize > 0 ? decl.arraySize : 1);
-      const long long end = std::min<long long>(decl.registerNumber + count, static_cast<long long>(floatUsed_.size()));
+      const long long end =
+          std::min<long long>(decl.registerNumber + count, static_cast<long long>(floatUsed_.size()));
       for (long long r = decl.registerNumber; r < end; ++r) floatUsed_[static_cast<size_t>(r)] = true;
     }
   }
@@ -644,7 +645,6 @@ bool Bridger::FlattenConstant(const Declaration& d, const Declarator& decl, cons
   NumericType type = TypeOf(d);
   if (!type.known || d.templated) return false;
   std::string floatType = T(d.typeToken);
-  std::string value = leaf;
   if (type.base != 'f') {
     if (type.rows != 1) return false;
     floatType = type.components == 1 ? "float" : "float" + std::to_string(type.components);
