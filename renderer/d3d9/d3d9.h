@@ -462,7 +462,9 @@ class IDirect3DDevice9 : public IUnknown {
                                   const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) = 0;
 
   // Shows the back buffer: the source rectangle of it (null: all) stretched into the destination
-  // rectangle of the window's client area (null: all), then waits for one retrace.
+  // rectangle of the window's client area (null: all), then waits for one retrace. Until the next
+  // Present, a window that is exposed or resized shows that picture again, stretched to its new size;
+  // before the first Present it shows black.
   virtual HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
                           const RGNDATA* pDirtyRegion) = 0;
 };

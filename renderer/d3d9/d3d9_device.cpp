@@ -7,6 +7,7 @@
 
 #include "renderer/d3d9/d3d9_formats.h"
 #include "renderer/d3d9/d3d9_log.h"
+#include "shell/win32/win32_user.h"
 
 namespace {
 
@@ -89,11 +90,20 @@ HRESULT CTQD3DDevice::Initialize(HWND window, const D3DPRESENT_PARAMETERS& param
   WatchGLErrors();
 #endif
 
-  // A zero back-buffer dimension of a windowed device takes the window's size, as Direct3D 9 does.
+  // A zero back-buffer dimension of a windowed device takes the size of the window's client area (which
+  // holds the render surface and a docked status bar), in pixels, as Direct3D 9 does.
   GLSurfaceState surface = {};
   GLTakeSurfaceState(dc_, &surface);
-  if (parameters_.BackBufferWidth == 0) parameters_.BackBufferWidth = static_cast<UINT>(surface.pixelWidth);
-  if (parameters_.BackBufferHeight == 0) parameters_.BackBufferHeight = static_cast<UINT>(surface.pixelHeight);
+  RECT client = {};
+  if (parameters_.Windowed && !surface.offscreen && GetClientRect(window_, &client)) {
+    const double ratio = surface.devicePixelRatio;
+    if (parameters_.BackBufferWidth == 0) {
+      parameters_.BackBufferWidth = static_cast<UINT>((client.right - client.left) * ratio + 0.5);
+    }
+    if (parameters_.BackBufferHeight == 0) {
+      parameters_.BackBufferHeight = static_cast<UINT>((client.bottom - client.top) * ratio + 0.5);
+    }
+  }
   if (parameters_.BackBufferWidth == 0 || parameters_.BackBufferHeight == 0) {
     D3D9LogError("CreateDevice: the back buffer has no size");
     return D3DERR_INVALIDCALL;
@@ -105,6 +115,7 @@ HRESULT CTQD3DDevice::Initialize(HWND window, const D3DPRESENT_PARAMETERS& param
   GLGetPrimaryScreenMode(&screenWidth, &screenHeight, &refreshRate_);
   if (!surface.offscreen) {
     wglSwapIntervalEXT(parameters_.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
+    GLSetSurfacePaintHandler(dc_, [](void* device) { static_cast<CTQD3DDevice*>(device)->PaintWindow(); }, this);
   }
 
   glGenFramebuffers(1, &drawFramebuffer_);

@@ -94,6 +94,9 @@ class CTQD3DDevice final : public CTQD3DObject<IDirect3DDevice9> {
   void BlitToWindow(unsigned framebuffer, const RECT& source, const RECT& dest, LONG surfaceWidth,
                     LONG surfaceHeight);
   void PaceToRefresh(std::chrono::steady_clock::duration swapTime);
+  // The window surface was exposed: shows at once what it showed last, stretched to its size now, or
+  // black when nothing was presented or the back buffer no longer holds that picture.
+  void PaintWindow();
 
   CTQD3DDirect3D* direct3d_ = nullptr;
   HWND window_ = nullptr;

@@ -262,16 +262,17 @@ HRESULT CTQD3DDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primi
   command.vertexShader = vertexShader_;
   command.pixelShader = pixelShader_;
   for (const TranslatedSampler& sampler : pixelShader_->Code().translated.samplers) {
-    if (sampler.unit >= D3D_MAX_SAMPLERS) continue;
-    command.textures[sampler.unit] = textures_[sampler.unit];
-    const DWORD* states = samplerStates_[sampler.unit];
-    D3D9SamplerStates& copy = command.samplers[sampler.unit];
-    copy.addressU = states[D3DSAMP_ADDRESSU];
-    copy.addressV = states[D3DSAMP_ADDRESSV];
-    copy.borderColor = states[D3DSAMP_BORDERCOLOR];
-    copy.magFilter = states[D3DSAMP_MAGFILTER];
-    copy.minFilter = states[D3DSAMP_MINFILTER];
-    copy.mipFilter = states[D3DSAMP_MIPFILTER];
+    for (UINT unit = sampler.unit; unit < sampler.unit + sampler.count && unit < D3D_MAX_SAMPLERS; ++unit) {
+      command.textures[unit] = textures_[unit];
+      const DWORD* states = samplerStates_[unit];
+      D3D9SamplerStates& copy = command.samplers[unit];
+      copy.addressU = states[D3DSAMP_ADDRESSU];
+      copy.addressV = states[D3DSAMP_ADDRESSV];
+      copy.borderColor = states[D3DSAMP_BORDERCOLOR];
+      copy.magFilter = states[D3DSAMP_MAGFILTER];
+      copy.minFilter = states[D3DSAMP_MINFILTER];
+      copy.mipFilter = states[D3DSAMP_MIPFILTER];
+    }
   }
   D3D9RenderStates& rs = command.renderStates;
   rs.zEnable = renderStates_[D3DRS_ZENABLE];

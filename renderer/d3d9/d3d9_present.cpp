@@ -116,6 +116,32 @@ void CTQD3DDevice::BlitToWindow(unsigned framebuffer, const RECT& source, const 
   appliedTargets_[0] = appliedTargets_[1] = ~0u;
 }
 
+void CTQD3DDevice::PaintWindow() {
+  MakeCurrent();
+  GLSurfaceState surface = {};
+  GLTakeSurfaceState(dc_, &surface);
+  const LONG width = surface.pixelWidth;
+  const LONG height = surface.pixelHeight;
+  if (surface.offscreen || width <= 0 || height <= 0) return;
+  const bool pictureHeld = presentedOnce_ && lastSurfaceWidth_ > 0 && lastSurfaceHeight_ > 0 &&
+                           backBuffer_->renderVersion == presentedBackVersion_;
+  RECT dest = {0, 0, 0, 0};  // empty: the whole surface is cleared to black
+  if (pictureHeld) {
+    auto scale = [](LONG value, LONG to, LONG from) {
+      return static_cast<LONG>(static_cast<long long>(value) * to / from);
+    };
+    dest.left = scale(lastDest_.left, width, lastSurfaceWidth_);
+    dest.top = scale(lastDest_.top, height, lastSurfaceHeight_);
+    dest.right = scale(lastDest_.right, width, lastSurfaceWidth_);
+    dest.bottom = scale(lastDest_.bottom, height, lastSurfaceHeight_);
+  }
+  BlitToWindow(0, pictureHeld ? lastSource_ : dest, dest, width, height);
+  presentedOnce_ = SwapBuffers(dc_) && pictureHeld;
+  lastDest_ = dest;
+  lastSurfaceWidth_ = width;
+  lastSurfaceHeight_ = height;
+}
+
 void CTQD3DDevice::PaceToRefresh(std::chrono::steady_clock::duration swapTime) {
   const auto period = std::chrono::nanoseconds(1000000000LL / (refreshRate_ ? refreshRate_ : 60));
   const auto now = std::chrono::steady_clock::now();

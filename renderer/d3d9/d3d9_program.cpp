@@ -107,9 +107,13 @@ const D3D9Program* CTQD3DProgramCache::Get(const D3D9ShaderCode& vertex, const D
   for (const D3D9ShaderCode* code : {&vertex, &pixel}) {
     for (const TranslatedSampler& sampler : code->translated.samplers) {
       const GLint location = glGetUniformLocation(program, sampler.glslName.c_str());
-      if (location < 0 || sampler.unit >= 32) continue;
-      glProgramUniform1i(program, location, static_cast<GLint>(sampler.unit));
-      info.samplerUnitsUsed |= 1u << sampler.unit;
+      if (location < 0 || sampler.unit + sampler.count > 32) continue;
+      std::vector<GLint> units;
+      for (UINT k = 0; k < sampler.count; ++k) {
+        units.push_back(static_cast<GLint>(sampler.unit + k));
+        info.samplerUnitsUsed |= 1u << (sampler.unit + k);
+      }
+      glProgramUniform1iv(program, location, static_cast<GLsizei>(units.size()), units.data());
     }
   }
 

@@ -11,7 +11,8 @@
 // IDirect3DDevice9::CreateVertexShader / CreatePixelShader take. The message buffer holds the compiler's
 // text (errors and warnings, "file:line: ..."), also on success when there are warnings.
 //
-// Results: D3D_OK; E_FAIL when the source does not compile (text in the message buffer);
+// Results: D3D_OK; E_FAIL when the source does not compile (text in the message buffer), also when it
+// uses registers or semantics that shader model 3 does not have (overlapping or out-of-range registers);
 // D3DXERR_INVALIDDATA when the file cannot be read or is not shader text (binary, undecodable, too large);
 // D3DERR_INVALIDCALL for missing arguments or an unknown profile; E_NOTIMPL for a constant table output
 // and for the flag D3DXSHADER_PACKMATRIX_ROWMAJOR (both also write one error line).

@@ -15,6 +15,7 @@
 #include "renderer/d3d9/hlsl_nesting_limit.h"
 #include "renderer/d3d9/hlsl_spirv_modulo.h"
 #include "renderer/d3d9/hlsl_tokens.h"
+#include "renderer/d3d9/shader_translation.h"
 
 namespace {
 
@@ -166,6 +167,22 @@ HRESULT Compile(const HlslCompileInput& input, std::vector<uint32_t>* spirv, std
   std::string spvMessages = spvLogger.getAllMessages();
   if (spirv->empty() || !UseTruncatingModulo(spirv)) {
     *log += compileLog + spvMessages + input.mainName + ": error: no SPIR-V was generated\n";
+    return E_FAIL;
+  }
+  // What the device cannot take (overlapping or out-of-range registers, unknown semantics...) the
+  // Direct3D 9 compiler refuses already, so it fails here rather than later in Create*Shader.
+  TranslatedShader translated;
+  std::string translationLog;
+  if (FAILED(TranslateSpirvToGlsl(spirv->data(), spirv->size(), &translated, &translationLog))) {
+    *log += compileLog;
+    size_t start = 0;
+    while (start < translationLog.size()) {
+      size_t end = translationLog.find('\n', start);
+      if (end == std::string::npos) end = translationLog.size();
+      *log += input.mainName + ": " + translationLog.substr(start, end - start) + "\n";
+      start = end + 1;
+    }
+    spirv->clear();
     return E_FAIL;
   }
   *log += compileLog;

@@ -1,5 +1,6 @@
 #include "renderer/d3d9/hlsl_dx9_bridges.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <functional>
@@ -35,6 +36,8 @@ struct NumericType {
   bool known = false;
   int registers = 0;   // c registers of one element
   int components = 0;  // scalars of one element (for grouped initialisers)
+  int rows = 0;
+  char base = 0;       // 'f' float family, 'i' signed int, 'u' unsigned int, 'b' bool; 0 when templated
 };
 
 struct Declarator {
@@ -88,10 +91,18 @@ class Bridger {
   int EvaluateInteger(size_t first, size_t last, bool* ok) const;
 
   void CollectSamplerUses();
+  bool ParseStruct(const Item& item);
+  int RegistersOf(const Declaration& d, int depth = 0) const;
   void CollectExplicitRegisters(const Declaration& d);
   void BridgeFunction(const Item& item, size_t name, size_t openParen);
   bool BridgeSamplers(const Declaration& d);
   bool BridgeConstants(const Declaration& d, const Item& item);
+  bool NeedsFloatCopy(const Declaration& d) const;
+  bool FlattenConstant(const Declaration& d, const Declarator& decl, const std::string& path,
+                       const std::string& leaf, int* reg, std::string* declarations, std::string* copies) const;
+  bool BridgeCopiedConstant(const Declaration& d, const Item& item, bool* ok);
+  bool RejectUnavailableIntrinsics();
+  bool Unreferenced(const Declaration& d) const;
   void BridgeStatic(const Declaration& d, const Item& item);
   void GroupScalarInitialiser(const Declaration& d);
   int Allocate(std::vector<bool>* used, int count) const;
@@ -111,6 +122,9 @@ class Bridger {
   std::map<std::string, std::string> samplerKinds_;  // untyped sampler name -> type its lookups need
   std::set<std::string> movedStatics_;
   std::string movedAssignments_;
+  std::map<std::string, std::vector<Declaration>> structs_;  // structure name -> member declarations
+  std::string constantCopies_;  // statements that fill the static copies of struct and int/bool constants
+  std::map<std::string, int> identifierCounts_;  // occurrences of each identifier in the text
   size_t entryItem_ = static_cast<size_t>(-1);
   size_t entryBody_ = 0;  // `{` of the entry function
   std::vector<Declaration> uniformParameters_;  // `uniform` parameters of the entry function
@@ -320,9 +334,9 @@ NumericType Bridger::TypeOf(const Declaration& d) const {
     if (name == "vector" && numbers.size() == 1) rows = 1, columns = numbers[0];
     if (name == "matrix" && numbers.size() == 2) rows = numbers[0], columns = numbers[1];
   } else if (name == "vector") {
-    rows = 1, columns = 4;
+    rows = 1, columns = 4, type.base = 'f';
   } else if (name == "matrix") {
-    rows = 4, columns = 4;
+    rows = 4, columns = 4, type.base = 'f';
   } else {
     static const char* const kBases[] = {"float",      "half",       "double",    "int",      "uint",
                                          "bool",       "dword",      "min16float", "min10float", "min16int",
@@ -330,6 +344,8 @@ NumericType Bridger::TypeOf(const Declaration& d) const {
     for (const char* base : kBases) {
       std::string b = base;
       if (name.compare(0, b.size(), b) != 0) continue;
+      type.base = b == "bool" ? 'b' : (b == "uint" || b == "dword" || b == "min16uint") ? 'u'
+                  : b.find("int") != std::string::npos ? 'i' : 'f';
       std::string dims = name.substr(b.size());
       if (dims.empty()) {
         rows = columns = 1;
@@ -347,6 +363,7 @@ NumericType Bridger::TypeOf(const Declaration& d) const {
   }
   if (rows < 1 || rows > 4 || columns < 1 || columns > 4) return type;
   type.known = true;
+  type.rows = rows;
   type.components = rows * columns;
   if (type.registers == 0) type.registers = rows == 1 ? 1 : (rowMajor ? rows : columns);
   return type;
@@ -363,6 +380,50 @@ int Bridger::Allocate(std::vector<bool>* used, int count) const {
     }
   }
   return -1;
+}
+
+// `struct NAME { members };`: the members, for the register layout of constants of that type.
+bool Bridger::ParseStruct(const Item& item) {
+  size_t open = item.first + 2;
+  if (!Is(item.first, "struct") || !IsIdentifier(item.first + 1) || !Is(open, "{")) return false;
+  size_t close = Matching(open);
+  if (close >= item.last || !Is(close + 1, ";") || close + 1 != item.last) return false;
+  std::vector<Declaration> members;
+  size_t first = open + 1;
+  for (size_t i = first; i < close; ++i) {
+    if (!Is(i, ";")) continue;
+    Declaration member;
+    if (!ParseDeclaration({first, i}, &member)) return false;
+    members.push_back(member);
+    first = i + 1;
+  }
+  if (first != close || members.empty()) return false;
+  structs_[T(item.first + 1)] = members;
+  return true;
+}
+
+// Registers of one element of a declared type: a structure's members each start a register of their
+// own, in order, as the Direct3D 9 compiler lays them out. -1 when the type is not known, nests too deep
+// (a structure that contains itself) or is larger than any register file.
+int Bridger::RegistersOf(const Declaration& d, int depth) const {
+  constexpr int kMaxStructNesting = 16;
+  constexpr long long kMaxRegisters = 4096;
+  auto found = structs_.find(T(d.typeToken));
+  if (found == structs_.end()) {
+    NumericType type = TypeOf(d);
+    return type.known ? type.registers : -1;
+  }
+  if (depth >= kMaxStructNesting) return -1;
+  long long total = 0;
+  for (const Declaration& member : found->second) {
+    int each = RegistersOf(member, depth + 1);
+    for (const Declarator& decl : member.declarators) {
+      if (each < 0 || decl.arraySize < 1) return -1;
+      total += static_cast<long long>(each) * decl.arraySize;
+      if (total > kMaxRegisters) return -1;
+    }
+  }
+  return static_cast<int>(total);
 }
 
 void Bridger::CollectSamplerUses() {
@@ -384,7 +445,7 @@ void Bridger::CollectSamplerUses() {
 
 void Bridger::CollectExplicitRegisters(const Declaration& d) {
   bool sampler = kSamplerTypes.count(T(d.typeToken)) > 0;
-  NumericType type = TypeOf(d);
+  const int registers = RegistersOf(d);
   for (const Declarator& decl : d.declarators) {
     if (!decl.hasRegister) continue;
     if (sampler && decl.registerKind == 's') {
@@ -394,11 +455,11 @@ void Bridger::CollectExplicitRegisters(const Declaration& d) {
         if (r < samplerUsed_.size()) samplerUsed_[r] = true;
       }
     } else if (!sampler && decl.registerKind == 'c') {
-      int count = (type.known ? type.registers : 1) * (decl.arraySize > 0 ? decl.arraySize : 1);
-      for (int k = 0; k < count; ++k) {
-        size_t r = static_cast<size_t>(decl.registerNumber + k);
-        if (r < floatUsed_.size()) floatUsed_[r] = true;
-      }
+      const long long count = static_cast<long long>(registers > 0 ? registers : 1) *
+                              (decl.arraySize > 0 ? decl.arraySize : 1);
+      const long long end =
+          std::min<long long>(decl.registerNumber + count, static_cast<long long>(floatUsed_.size()));
+      for (long long r = decl.registerNumber; r < end; ++r) floatUsed_[static_cast<size_t>(r)] = true;
     }
   }
 }
@@ -526,8 +587,12 @@ bool Bridger::BridgeConstants(const Declaration& d, const Item& item) {
       messages_ += Where(decl.name) + ": warning: the initial value of '" + T(decl.name) +
                    "' is not used: its value comes from its register\n";
     }
+  }
+  bool ok = true;
+  if (BridgeCopiedConstant(d, item, &ok)) return ok;
+  for (const Declarator& decl : d.declarators) {
     if (decl.hasRegister && decl.registerKind == 'c') continue;
-    if (!type.known || decl.arraySize < 1) continue;  // structures: left to glslang's packing
+    if (!type.known || decl.arraySize < 1) continue;  // forms not covered: left to glslang's packing
     int count = type.registers * decl.arraySize;
     int reg = Allocate(&floatUsed_, count);
     if (reg < 0) {
@@ -540,6 +605,126 @@ bool Bridger::BridgeConstants(const Declaration& d, const Item& item) {
     } else {
       InsertAfter(decl.nameEnd, " : " + clause);
     }
+  }
+  return true;
+}
+
+// Structures and int/bool types cannot share the float register file that the device feeds: such a
+// constant is declared as the float constants it is made of, one per register range, and the name the
+// shader uses becomes a static copy, filled from them at the start of the entry function.
+bool Bridger::NeedsFloatCopy(const Declaration& d) const {
+  if (structs_.count(T(d.typeToken))) return true;
+  NumericType type = TypeOf(d);
+  return type.known && type.rows == 1 && (type.base == 'i' || type.base == 'u' || type.base == 'b');
+}
+
+bool Bridger::FlattenConstant(const Declaration& d, const Declarator& decl, const std::string& path,
+                              const std::string& leaf, int* reg, std::string* declarations,
+                              std::string* copies) const {
+  if (decl.arraySize < 1) return false;
+  const int elements = decl.isArray ? decl.arraySize : 1;
+  auto found = structs_.find(T(d.typeToken));
+  if (found != structs_.end()) {
+    if (decl.isArray && !Is(decl.name + 1, "[")) return false;
+    if (decl.isArray && Matching(decl.name + 1) != decl.nameEnd) return false;  // one dimension only
+    for (int k = 0; k < elements; ++k) {
+      const std::string index = std::to_string(k);
+      const std::string elementPath = decl.isArray ? path + "[" + index + "]" : path;
+      const std::string elementLeaf = decl.isArray ? leaf + "_" + index : leaf;
+      for (const Declaration& member : found->second) {
+        for (const Declarator& m : member.declarators) {
+          if (!FlattenConstant(member, m, elementPath + "." + T(m.name), elementLeaf + "_" + T(m.name), reg,
+                               declarations, copies)) {
+            return false;
+          }
+        }
+      }
+    }
+    return true;
+  }
+  NumericType type = TypeOf(d);
+  if (!type.known || d.templated) return false;
+  std::string floatType = T(d.typeToken);
+  if (type.base != 'f') {
+    if (type.rows != 1) return false;
+    floatType = type.components == 1 ? "float" : "float" + std::to_string(type.components);
+  }
+  std::string qualifiers;
+  for (size_t q : d.qualifiers) {
+    if (T(q) == "row_major" || T(q) == "column_major") qualifiers += T(q) + " ";
+  }
+  const std::string dims = decl.isArray ? Source(decl.name + 1, decl.nameEnd) : "";
+  *declarations += qualifiers + floatType + " " + leaf + dims + " : register(c" + std::to_string(*reg) + "); ";
+  *reg += type.registers * elements;
+  auto converted = [&](const std::string& from) {
+    if (type.base == 'b') return "(" + from + " != 0)";
+    if (type.base == 'i' || type.base == 'u') return "(" + T(d.typeToken) + ")(" + from + ")";
+    return from;
+  };
+  if (!decl.isArray) {
+    *copies += " " + path + " = " + converted(leaf) + ";";
+  } else {
+    // Element by element: the float register file is indexed per register, not copied as an array.
+    if (Matching(decl.name + 1) != decl.nameEnd) return false;  // one dimension only
+    *copies += " for (int tq_k = 0; tq_k < " + std::to_string(elements) + "; ++tq_k) " + path + "[tq_k] = " +
+               converted(leaf + "[tq_k]") + ";";
+  }
+  return true;
+}
+
+// Rewrites a structure or int/bool constant declared before the entry function as described above.
+// False when the declaration is not such a constant (or has a form this does not cover); *ok turns false
+// when its registers cannot be found.
+bool Bridger::BridgeCopiedConstant(const Declaration& d, const Item& item, bool* ok) {
+  if (entryItem_ == static_cast<size_t>(-1) || item.first > entryItem_ || !NeedsFloatCopy(d)) return false;
+  const int registers = RegistersOf(d);
+  if (registers < 1) return false;
+  std::string replacement, copies;
+  std::vector<bool> used = floatUsed_;
+  const std::string typeText = Source(d.typeToken, d.typeToken);
+  for (const Declarator& decl : d.declarators) {
+    if (decl.arraySize < 1) return false;
+    const long long count = static_cast<long long>(registers) * decl.arraySize;
+    const long long limit = static_cast<long long>(used.size());
+    int reg = -1;
+    if (count <= limit) {
+      reg = decl.hasRegister && decl.registerKind == 'c' ? decl.registerNumber
+                                                         : Allocate(&used, static_cast<int>(count));
+    }
+    if (reg < 0 || reg + count > limit) {
+      messages_ += Where(decl.name) + ": error: no free constant register for '" + T(decl.name) + "'\n";
+      *ok = false;
+      return true;
+    }
+    const std::string dims = decl.isArray ? Source(decl.name + 1, decl.nameEnd) : "";
+    replacement += "static " + typeText + " " + T(decl.name) + dims + "; ";
+    if (!FlattenConstant(d, decl, T(decl.name), "tq_c_" + T(decl.name), &reg, &replacement, &copies)) return false;
+  }
+  floatUsed_ = used;
+  for (const Declarator& decl : d.declarators) movedStatics_.insert(T(decl.name));
+  constantCopies_ += copies;
+  edits_.push_back({t_[item.first].begin, t_[item.last].end, replacement});
+  return true;
+}
+
+// A global declaration none of whose names is used anywhere else in the shader, and that names no
+// register of its own.
+bool Bridger::Unreferenced(const Declaration& d) const {
+  for (const Declarator& decl : d.declarators) {
+    auto found = identifierCounts_.find(T(decl.name));
+    if (decl.hasRegister || (found != identifierCounts_.end() && found->second > 1)) return false;
+  }
+  return !d.declarators.empty();
+}
+
+// Intrinsics that the Direct3D 9 compiler has only for texture shaders (tx_1_0), not for vertex or pixel
+// shaders; a function of the shader's own with that name takes precedence.
+bool Bridger::RejectUnavailableIntrinsics() {
+  for (size_t i = 0; i + 1 < t_.size(); ++i) {
+    if (T(i) != "noise" || !Is(i + 1, "(") || userFunctions_.count(T(i)) || (i > 0 && Is(i - 1, "."))) continue;
+    messages_ += Where(i) + ": error: intrinsic 'noise' is not available in vertex or pixel shaders (only in "
+                            "texture shaders)\n";
+    return false;
   }
   return true;
 }
@@ -607,6 +792,9 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
   std::vector<Declaration> declarations(items.size());
   std::vector<bool> parsed(items.size(), false);
   CollectSamplerUses();
+  for (const HlslToken& token : t_) {
+    if (token.kind == HlslTokenKind::kIdentifier) ++identifierCounts_[token.text];
+  }
   // First pass: functions (names, the entry function) and the registers written in the file.
   for (size_t k = 0; k < items.size(); ++k) {
     size_t name = 0, paren = 0;
@@ -615,11 +803,12 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
       BridgeFunction(items[k], name, paren);
       continue;
     }
+    if (ParseStruct(items[k])) continue;
     parsed[k] = ParseDeclaration(items[k], &declarations[k]);
     if (parsed[k]) CollectExplicitRegisters(declarations[k]);
   }
   // Second pass: rewrite declarations in order, so registers are handed out in declaration order.
-  bool ok = true;
+  bool ok = RejectUnavailableIntrinsics();
   for (size_t k = 0; k < items.size() && ok; ++k) {
     const Item& item = items[k];
     if (kTechniqueWords.count(T(item.first))) {
@@ -633,6 +822,18 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
     for (size_t q : d.qualifiers) isStatic = isStatic || T(q) == "static";
     if (kEffectObjectTypes.count(type)) {
       Remove(item.first, item.last);
+    } else if (Unreferenced(d)) {
+      // The Direct3D 9 compiler gives a constant or sampler that the shader never reads no register, so
+      // it does not push the ones after it to higher registers: a sampler goes, a constant stays as a
+      // static global without a register.
+      if (kSamplerTypes.count(type)) {
+        Remove(item.first, item.last);
+      } else if (!isStatic) {
+        for (size_t q : d.qualifiers) {
+          if (T(q) == "uniform" || T(q) == "extern" || T(q) == "shared" || T(q) == "const") Remove(q, q);
+        }
+        InsertBefore(item.first, "static ");
+      }
     } else if (kSamplerTypes.count(type)) {
       ok = BridgeSamplers(d);
     } else if (isStatic) {
@@ -644,7 +845,9 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
     }
   }
   ok = ok && BridgeUniformParameters();
-  if (ok && !movedAssignments_.empty()) InsertAfter(entryBody_, movedAssignments_);
+  if (ok && !(constantCopies_ + movedAssignments_).empty()) {
+    InsertAfter(entryBody_, constantCopies_ + movedAssignments_);
+  }
   *messages += messages_;
   if (!ok) return false;
   *bridged = ApplyHlslEdits(text_, edits_);

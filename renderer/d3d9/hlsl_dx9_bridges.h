@@ -6,8 +6,15 @@
 //  - every constant and sampler gets an explicit register: one without `register(...)` takes the first
 //    free c / s registers in declaration order (one per scalar/vector, one per matrix column, times the
 //    array size), as the Direct3D 9 compiler assigns them, then `uniform` parameters of the entry
-//    function likewise; bool/int constants on b/i registers move to a
-//    free c register (the player sets float registers only);
+//    function likewise; one that the shader never reads takes none (a sampler is dropped, a constant
+//    becomes a static global), as the Direct3D 9 compiler leaves it out; bool/int constants on b/i
+//    registers move to a free c register (the player sets float registers only);
+//  - a structure or int/bool constant becomes float constants, one register range per member (each
+//    member starting a register of its own, as the Direct3D 9 compiler lays structures out), and its
+//    name a static copy filled from them, converted, at the start of the entry function: the shader's
+//    float constants then stay one register file;
+//  - a call of `noise()` is refused with a clear message: the Direct3D 9 compiler offers it for texture
+//    shaders only;
 //  - a global with an initial value and no register becomes `static`: its value is the one written in
 //    the file, since nothing else could set it;
 //  - an untyped `sampler` used with tex1D/tex3D/texCUBE takes that type;

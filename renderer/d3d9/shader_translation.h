@@ -4,12 +4,14 @@
 //
 //  - Float constant registers c0..cN-1 are one array `uniform vec4 <floatConstantArray>[floatConstantRegisters]`,
 //    element i being register ci, a direct image of the device's shadow register file.
-//    Where a shader holds int/bool constants (which cannot share the flattened array), every constant
+//    Where a shader still holds int/bool constants (the HLSL bridges turn the usual forms into float
+//    constants; int/bool cannot share the flattened array), every constant
 //    of that shader is a uniform listed in `plainConstants` (glslName "tq_ps_c.c<register>", a member of
 //    a uniform of structure type); its value comes from the float register file too, converted:
 //    kFloat is float/vecN (glUniform*fv), kInt is int (glUniform1iv, the float truncated), kBool is
 //    uint (glUniform1uiv, 1 where the float is not 0).
-//  - Samplers are `uniform sampler2D` named in `samplers`, each bound to texture unit = its s register.
+//  - Samplers are `uniform sampler2D` named in `samplers`, each bound to texture unit = its s register;
+//    an array of `count` samplers takes the units of its s registers, one after the other.
 //  - Varyings have fixed locations by semantic: TEXCOORDn -> n (0..7), COLORn -> 8 + n (0..1),
 //    so any vertex/pixel shader pair links. Pixel outputs COLORn / SV_TARGETn -> location n.
 //    Vertex inputs (attributes) by semantic: POSITION -> 0, NORMAL -> 1, COLOR0/COLOR1 -> 2/3,
@@ -34,7 +36,8 @@
 
 struct TranslatedSampler {
   std::string glslName;
-  UINT unit;  // the s register
+  UINT unit;       // the s register (of element 0 of an array)
+  UINT count = 1;  // elements of an array of samplers
 };
 
 struct TranslatedPlainConstant {

@@ -247,7 +247,10 @@ bool Translation::MapConstants() {
     if (r.end > registers) registers = r.end;
     spvc_type memberType = spvc_compiler_get_type_handle(compiler_, spvc_type_get_member_type(block, m));
     spvc_basetype base = spvc_type_get_basetype(memberType);
-    if (base == SPVC_BASETYPE_STRUCT) return Fail("structure constant '" + r.name + "' is not supported");
+    if (base == SPVC_BASETYPE_STRUCT) {
+      return Fail("structure constant '" + r.name +
+                  "' is not supported in this form: declare it as a global before the entry function");
+    }
     if (base != SPVC_BASETYPE_FP32) allFloat = false;
   }
   if (allFloat) {
@@ -277,7 +280,9 @@ bool Translation::MapConstants() {
       c.arraySize *= static_cast<UINT>(spvc_type_get_array_dimension(memberType, d));
     }
     if (spvc_type_get_columns(memberType) > 1) {
-      return Fail("matrix constant '" + ranges[m].name + "' together with int/bool constants is not supported");
+      return Fail("matrix constant '" + ranges[m].name +
+                  "' is not supported together with int/bool constants of this form (uniform parameters of the "
+                  "entry function, int/bool matrices): declare them as globals");
     }
     c.kind = base == SPVC_BASETYPE_FP32                                      ? TranslatedPlainConstant::kFloat
              : base == SPVC_BASETYPE_INT32                                   ? TranslatedPlainConstant::kInt
@@ -310,16 +315,22 @@ bool Translation::MapSamplers() {
   for (size_t i = 0; i < count; ++i) {
     SpvId id = list[i].id;
     spvc_type type = spvc_compiler_get_type_handle(compiler_, list[i].type_id);
-    if (spvc_type_get_num_array_dimensions(type) > 0) return Fail("sampler arrays are not supported");
+    // An array takes one s register per element, from its own register on.
+    UINT count = 1;
+    for (unsigned d = 0; d < spvc_type_get_num_array_dimensions(type); ++d) {
+      count *= static_cast<UINT>(spvc_type_get_array_dimension(type, d));
+    }
     UINT unit = spvc_compiler_get_decoration(compiler_, id, SpvDecorationBinding);
-    if (unit >= limit) {
-      return Fail("sampler '" + std::string(list[i].name) + "' uses s" + std::to_string(unit) + "; the last is s" +
-                  std::to_string(limit - 1));
+    if (count == 0 || unit >= limit || count > limit - unit) {
+      return Fail("sampler '" + std::string(list[i].name) + "' uses s" + std::to_string(unit + count - 1) +
+                  "; the last is s" + std::to_string(limit - 1));
     }
     for (const TranslatedSampler& other : out_->samplers) {
-      if (other.unit == unit) return Fail("two samplers use register s" + std::to_string(unit));
+      if (unit < other.unit + other.count && other.unit < unit + count) {
+        return Fail("two samplers use register s" + std::to_string(unit > other.unit ? unit : other.unit));
+      }
     }
-    TranslatedSampler sampler{Prefix() + "s" + std::to_string(unit), unit};
+    TranslatedSampler sampler{Prefix() + "s" + std::to_string(unit), unit, count};
     spvc_compiler_set_name(compiler_, id, sampler.glslName.c_str());
     spvc_compiler_unset_decoration(compiler_, id, SpvDecorationBinding);
     spvc_compiler_unset_decoration(compiler_, id, SpvDecorationDescriptorSet);

@@ -213,6 +213,13 @@ void Win32LayoutRenderSurface(HWND hwnd) {
   client->surface_container->setGeometry(0, 0, client->width(), height);
 }
 
+void Win32ShowRenderSurface(HWND hwnd, bool show) {
+  Win32Window* window = Win32FromHandle(hwnd);
+  if (!window || !window->client) return;
+  ClientWidget* client = dynamic_cast<ClientWidget*>(window->client.data());
+  if (client && client->surface_container) client->surface_container->setVisible(show);
+}
+
 QWindow* Win32RenderSurface(HWND hwnd) {
   Win32Window* window = Win32FromHandle(hwnd);
   if (!window || !window->IsTopLevel() || !window->client) return nullptr;

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QSurfaceFormat>
+#include <QVariant>
 #include <QWindow>
 #include <cstdio>
 
@@ -30,19 +31,27 @@ void LogError(const char* message) {
 }
 
 // Notes exposes and resizes of a window surface so that the graphics layer can draw the last picture
-// again when a still frame would otherwise be skipped.
+// again when a still frame would otherwise be skipped, and has the surface painted when it is exposed.
 class SurfaceDamageWatcher : public QObject {
  public:
   bool damaged = true;
+  void (*paint)(void* context) = nullptr;
+  void* paintContext = nullptr;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Expose || event->type() == QEvent::Resize) {
       damaged = true;
     }
+    if (event->type() == QEvent::Expose && paint && static_cast<QWindow*>(watched)->isExposed()) {
+      paint(paintContext);
+    }
     return QObject::eventFilter(watched, event);
   }
 };
+
+// Device contexts held on a window's render surface: the surface shows while there is one.
+constexpr char kDeviceContextCount[] = "tq_device_contexts";
 
 }  // namespace
 
@@ -98,6 +107,8 @@ HDC GetDC(HWND hWnd) {
   dc->window = window;
   dc->watcher = new SurfaceDamageWatcher;
   window->installEventFilter(dc->watcher);
+  window->setProperty(kDeviceContextCount, window->property(kDeviceContextCount).toInt() + 1);
+  Win32ShowRenderSurface(hWnd, true);
   return dc;
 }
 
@@ -105,6 +116,12 @@ int ReleaseDC(HWND hWnd, HDC hDC) {
   if (!hDC || hDC->hwnd != hWnd) return 0;
   if (currentDC == hDC) wglMakeCurrent(nullptr, nullptr);
   if (hDC->window && hDC->watcher) hDC->window->removeEventFilter(hDC->watcher);
+  if (hDC->window) {
+    const int held = hDC->window->property(kDeviceContextCount).toInt() - 1;
+    hDC->window->setProperty(kDeviceContextCount, held);
+    // Nothing draws into the surface any more: let the class brush show instead of its stale pixels.
+    if (held <= 0) Win32ShowRenderSurface(hWnd, false);
+  }
   delete hDC->watcher;
   delete hDC->offscreen;
   delete hDC;
@@ -206,6 +223,13 @@ BOOL GLTakeSurfaceState(HDC hDC, GLSurfaceState* state) {
   state->pixelHeight = static_cast<LONG>(hDC->window->height() * ratio + 0.5);
   state->damaged = hDC->watcher->damaged ? TRUE : FALSE;
   hDC->watcher->damaged = false;
+  return TRUE;
+}
+
+BOOL GLSetSurfacePaintHandler(HDC hDC, void (*paint)(void* context), void* context) {
+  if (!hDC || !hDC->watcher) return FALSE;
+  hDC->watcher->paint = paint;
+  hDC->watcher->paintContext = context;
   return TRUE;
 }
 

@@ -5,8 +5,9 @@
 // an offscreen surface, with which everything is drawn into framebuffer objects), wglCreateContext (an
 // OpenGL 4.1 core context), wglMakeCurrent, wglGetCurrentContext, wglGetCurrentDC, wglDeleteContext,
 // wglGetProcAddress, SwapBuffers,
-// wglSwapIntervalEXT; and two calls of this layer's own: GLTakeSurfaceState (the surface's size in
-// pixels and whether it was exposed or resized since the last call) and GLGetPrimaryScreenMode.
+// wglSwapIntervalEXT; and three calls of this layer's own: GLTakeSurfaceState (the surface's size in
+// pixels and whether it was exposed or resized since the last call), GLSetSurfacePaintHandler (who paints
+// the surface when it is exposed) and GLGetPrimaryScreenMode.
 #pragma once
 
 #include "shell/win32/win32_types.h"
@@ -39,6 +40,12 @@ struct GLSurfaceState {
   BOOL damaged;             // exposed or resized since the previous call
 };
 BOOL GLTakeSurfaceState(HDC hDC, GLSurfaceState* state);
+
+// Has `paint` called with `context`, on the window's thread, each time the window surface of hDC is
+// exposed (shown, uncovered or resized), so that its owner can put a defined picture there at once; null
+// removes it. FALSE for an offscreen surface. While no device context of a window is held, its render
+// surface is hidden and the render area shows the class brush.
+BOOL GLSetSurfacePaintHandler(HDC hDC, void (*paint)(void* context), void* context);
 
 // The primary screen: size in pixels and refresh rate in Hz (60 when the screen does not say).
 BOOL GLGetPrimaryScreenMode(UINT* width, UINT* height, UINT* refreshRate);

@@ -1,5 +1,6 @@
 // A device on a real window of the windowing layer: Present shows the picture in the window's render
-// surface, and a repeated frame, not drawn again, is shown again after the window was resized or exposed.
+// surface, and a repeated frame, not drawn again, is shown again after the window was resized or exposed;
+// between presents the render area shows a defined picture, never stale pixels.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -108,6 +109,68 @@ TEST(DeviceWindowTest, PresentFillsTheRenderSurfaceAndRedrawsAfterAResize) {
   EXPECT_EQ(ScreenPixel(210, 160), "3060C0");
 
   EXPECT_EQ(device->Release(), 0u);
+  EXPECT_EQ(d3d->Release(), 0u);
+  DestroyWindow(window);
+}
+
+TEST(DeviceWindowTest, BetweenPresentsTheRenderAreaShowsTheLastPictureOrBlack) {
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  windowClass.lpszClassName = L"TQ_D3D9_EXPOSE_TEST";
+  ASSERT_NE(RegisterClassExW(&windowClass), 0);
+  HWND window = CreateWindowExW(0, L"TQ_D3D9_EXPOSE_TEST", L"graphics layer test", WS_OVERLAPPEDWINDOW, 10, 10,
+                                320, 240, nullptr, nullptr, windowClass.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+  ShowWindow(window, SW_SHOW);
+  PumpFor(300);
+
+  IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+  ASSERT_NE(d3d, nullptr);
+  D3DPRESENT_PARAMETERS parameters = {};
+  parameters.BackBufferWidth = 64;
+  parameters.BackBufferHeight = 48;
+  parameters.Windowed = TRUE;
+  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  parameters.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
+  auto createDevice = [&]() {
+    IDirect3DDevice9* device = nullptr;
+    EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device),
+              D3D_OK);
+    return device;
+  };
+  // Two neighbouring pixels, so that a patterned background cannot pass for a plain colour.
+  auto shows = [](int x, int y) { return ScreenPixel(x, y) + "/" + ScreenPixel(x + 1, y); };
+
+  // A device that has presented nothing yet: black, also over the area a resize uncovers.
+  IDirect3DDevice9* device = createDevice();
+  ASSERT_NE(device, nullptr);
+  PumpFor(300);
+  EXPECT_EQ(shows(170, 130), "000000/000000");
+  MoveWindow(window, 10, 10, 400, 300, TRUE);
+  PumpFor(300);
+  EXPECT_EQ(shows(370, 280), "000000/000000");
+
+  // One picture, then a resize with no Present after it: the picture is shown stretched over the new size.
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF3060C0, 1.0f, 0);
+  ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+  PumpFor(200);
+  EXPECT_EQ(shows(210, 160), "3060C0/3060C0");
+  MoveWindow(window, 10, 10, 480, 360, TRUE);
+  PumpFor(300);
+  EXPECT_EQ(shows(450, 340), "3060C0/3060C0");
+  EXPECT_EQ(shows(20, 20), "3060C0/3060C0");
+
+  // Without a device the render area shows the class brush, also after a resize.
+  EXPECT_EQ(device->Release(), 0u);
+  PumpFor(300);
+  EXPECT_EQ(shows(210, 160), "000000/000000");
+  MoveWindow(window, 10, 10, 520, 400, TRUE);
+  PumpFor(300);
+  EXPECT_EQ(shows(500, 380), "000000/000000");
+
   EXPECT_EQ(d3d->Release(), 0u);
   DestroyWindow(window);
 }

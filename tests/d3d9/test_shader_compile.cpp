@@ -328,6 +328,21 @@ TEST(ShaderTranslation, RegisterLayoutsThatCannotWorkAreRefused) {
       {"float4 a : register(c224);\nfloat4 main() : COLOR { return a; }", "the last is c223"},
       {"sampler2D s : register(s16);\nfloat4 main(float2 uv : TEXCOORD0) : COLOR { return tex2D(s, uv); }",
        "the last is s15"},
+      {"sampler2D s[3] : register(s14);\nfloat4 main(float2 uv : TEXCOORD0) : COLOR { return tex2D(s[2], uv); }",
+       "uses s16; the last is s15"},
+      {"sampler2D s[2] : register(s0); sampler2D t : register(s1);\n"
+       "float4 main(float2 uv : TEXCOORD0) : COLOR { return tex2D(s[0], uv) + tex2D(t, uv); }",
+       "two samplers use register s1"},
+      {"float4x4 m : register(c4);\n"
+       "float4 main(float2 uv : TEXCOORD0, uniform int n) : COLOR { return mul(m, float4(uv, 0, 1)) * n; }",
+       "declare them as globals"},
+      // Structure constants: one that holds itself, and one far larger than the register file.
+      {"struct A { A a; }; A x;\nfloat4 main() : COLOR { return 0; }", "error"},
+      {"struct S { float x; }; S s[100000] : register(c0);\nfloat4 main() : COLOR { return s[0].x; }",
+       "no free constant register for 's'"},
+      // noise() exists only for texture shaders; glslang would otherwise crash generating its code.
+      {"float4 main(float2 uv : TEXCOORD0) : COLOR {\n  return noise(uv);\n}",
+       "memory:2: error: intrinsic 'noise' is not available in vertex or pixel shaders"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.source);

@@ -166,6 +166,27 @@ void main(float2 uv : TEXCOORD0, out float4 o0 : COLOR0, out float4 o1 : COLOR1)
   ExpectEverywhere(second, 0xFFFF0000u);
 }
 
+TEST_F(ShaderDeviceTest, ConstantsAndSamplersTheShaderNeverReadsTakeNoRegister) {
+  IDirect3DTexture9* textures[2] = {MakeTexture(2, 2, [](UINT, UINT) { return 0xFF0000FFu; }),
+                                    MakeTexture(2, 2, [](UINT, UINT) { return 0xFF00FF00u; })};
+  for (DWORD s = 0; s < 2; ++s) device_->SetTexture(s, textures[s]);
+  SetConstant(0, 0.2f);
+  SetConstant(1, 0.6f);
+  std::vector<uint32_t> pixels;
+  Draw(CompilePixelShader(R"(
+float4 unused;              // never read: no register
+float4 tint;                // c0
+sampler2D unusedSampler;    // never read: no register
+sampler2D image;            // s0
+float4 main(float2 uv : TEXCOORD0) : COLOR { return tex2D(image, uv) + tint; })"),
+       &pixels);
+  for (DWORD s = 0; s < 2; ++s) {
+    device_->SetTexture(s, nullptr);
+    textures[s]->Release();
+  }
+  ExpectEverywhere(pixels, Argb(255, 51, 0, 255));  // blue from s0, plus 0.2 red from c0
+}
+
 TEST_F(ShaderDeviceTest, EffectFileDecodesSideBySideThroughItsSampler) {
   // 16 x 6 source: the left half's texels are (x, y), the right half's (x + 100, y).
   IDirect3DTexture9* source = MakeTexture(16, kHeight, [](UINT x, UINT y) {
@@ -207,6 +228,76 @@ TEST_F(ShaderDeviceTest, IntAndBoolConstantsReadTheFloatRegisters) {
   SetConstant(2, 0);
   Draw(CompileFile("int_bool_constants.hlsl"), &pixels);
   ExpectEverywhere(pixels, Argb(255, 0, 0, 0));
+}
+
+TEST_F(ShaderDeviceTest, MatrixConstantsWorkBesideIntAndBoolConstants) {
+  const char* source = R"(
+float4x4 m : register(c4);
+int n : register(c1);
+bool flip : register(b0);  // first free float register: c0
+float4 main(float2 uv : TEXCOORD0) : COLOR {
+  return (flip ? mul(m, float4(1, 0, 0, 0)) : float4(0, 0, 0, 1)) * n / 255.0;
+})";
+  const float columns[16] = {1, 2, 3, 4, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9};
+  device_->SetPixelShaderConstantF(4, columns, 4);
+  SetConstant(1, 5.75f);  // an int reads the value truncated
+  SetConstant(0, 1);
+  std::vector<uint32_t> pixels;
+  Draw(CompilePixelShader(source), &pixels);
+  ExpectEverywhere(pixels, Argb(20, 5, 10, 15));  // column 0 of m, times 5
+  SetConstant(0, 0);
+  Draw(CompilePixelShader(source), &pixels);
+  ExpectEverywhere(pixels, Argb(5, 0, 0, 0));
+}
+
+TEST_F(ShaderDeviceTest, StructureConstantsTakeOneRegisterPerMemberInOrder) {
+  const char* source = R"(
+struct Light { float4 colour; float2x2 turn; float weights[2]; int count; bool on; };
+struct Pair { Light inner; float scale; };
+Light fixed : register(c4);  // colour c4, turn c5..c6, weights c7..c8, count c9, on c10
+float4 before;               // c0
+Pair pairs[2];               // 8 registers each; the first free run of 16 is c11..c26
+float4 after;                // c1
+void main(float2 uv : TEXCOORD0, out float4 o0 : COLOR0, out float4 o1 : COLOR1) {
+  o0 = float4(fixed.turn[1][0], fixed.weights[1], fixed.count / 255.0, fixed.on ? 0.2 : 0.0);
+  o1 = float4(pairs[1].inner.colour.x, pairs[1].scale, pairs[0].inner.weights[0], after.w) + before * 0.0;
+})";
+  SetConstant(5, 0, 10 / 255.f);  // turn[1][0]: row 1 of column 0
+  SetConstant(8, 20 / 255.f);
+  SetConstant(9, 30.5f);
+  SetConstant(10, 1);
+  SetConstant(19, 40 / 255.f);    // pairs[1].inner.colour
+  SetConstant(26, 50 / 255.f);    // pairs[1].scale
+  SetConstant(14, 60 / 255.f);    // pairs[0].inner.weights[0]
+  SetConstant(1, 0, 0, 0, 70 / 255.f);
+  std::vector<uint32_t> first, second;
+  Draw(CompilePixelShader(source), &first, &second);
+  ExpectEverywhere(first, Argb(51, 10, 20, 30));
+  ExpectEverywhere(second, Argb(70, 40, 50, 60));
+}
+
+TEST_F(ShaderDeviceTest, SamplerArraysTakeOneUnitPerElement) {
+  IDirect3DTexture9* textures[5];
+  for (DWORD s = 0; s < 5; ++s) {
+    textures[s] = MakeTexture(2, 2, [s](UINT, UINT) { return Argb(255, 10 * (s + 1), 0, 0); });
+    device_->SetTexture(s, textures[s]);
+  }
+  std::vector<uint32_t> first, second;
+  Draw(CompilePixelShader(R"(
+sampler2D pair[2] : register(s1);
+sampler2D fixed0 : register(s0);
+sampler2D later[2];  // s3, s4
+void main(float2 uv : TEXCOORD0, out float4 o0 : COLOR0, out float4 o1 : COLOR1) {
+  o0 = tex2D(pair[1], uv) + tex2D(pair[0], uv) * 0.0 + tex2D(fixed0, uv) * 0.0;
+  o1 = tex2D(later[1], uv) + tex2D(later[0], uv) * 0.0;
+})"),
+       &first, &second);
+  for (DWORD s = 0; s < 5; ++s) {
+    device_->SetTexture(s, nullptr);
+    textures[s]->Release();
+  }
+  ExpectEverywhere(first, Argb(255, 30, 0, 0));
+  ExpectEverywhere(second, Argb(255, 50, 0, 0));
 }
 
 TEST_F(ShaderDeviceTest, EveryLookupFormAndInputSemanticCompilesAndLinks) {

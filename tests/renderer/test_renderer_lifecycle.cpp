@@ -119,6 +119,19 @@ TEST_F(RendererLifecycle, MissingOrBrokenShaderWritesOneLineAndShutsDown) {
   EXPECT_EQ(broken, renderer_.GetEncoderFile());
 }
 
+TEST_F(RendererLifecycle, RegistersAShaderCannotHaveFailItsCompileNotTheDevice) {
+  // Two constants on one register: the compiler refuses the file, so the one line is the compile error.
+  const std::string overlap = WriteWorkFile(
+      "overlap.hlsl", "float4 a : register(c3); float4 b : register(c3);\n"
+                      "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return a + b; }\n");
+  StartCapture();
+  const int result = renderer_.Initialize(nullptr, 64, 32, kMonoDecoder.c_str(), overlap.c_str(), 0);
+  const std::vector<std::string> lines = StopCapture();
+  EXPECT_EQ(1, result);
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_EQ("[TQ] Error: Error compiling pixel shader! hr=0x80004005", lines[0]);
+}
+
 TEST_F(RendererLifecycle, EmptyShaderNameFailsLikeAMissingFile) {
   StartCapture();
   int result = renderer_.Initialize(nullptr, 64, 32, nullptr, kMonoEncoder.c_str(), 0);

@@ -1,5 +1,6 @@
 // Presenting into the real main window: in windowed mode the picture is stretched into the client area
-// above the 22-pixel status bar, so its bottom row is the back buffer's bottom row.
+// above the 22-pixel status bar, so its bottom row is the back buffer's bottom row; a render size of 0
+// takes the client area's size.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -61,6 +62,30 @@ TEST(RendererWindow, WindowedPresentFillsTheClientAreaAboveTheStatusBar) {
   shown->UnlockRect();
   shown->Release();
 
+  renderer.Shutdown();
+  window.Destroy();
+}
+
+TEST(RendererWindow, ARenderSizeOfZeroTakesTheWholeClientArea) {
+  ResetRendererSettings();
+  g_settings.fullscreen = 0;
+  CTQWindow window;
+  ASSERT_EQ(0, window.Create(L"TQ2RendererTest", 400, 300));
+  RECT client = {};
+  for (int i = 0; i < 200 && client.bottom <= kStatusBarHeight; ++i) {
+    window.PumpMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(GetClientRect(window.GetHandle(), &client));
+  }
+  CTQRenderer renderer;
+  ASSERT_EQ(0, renderer.Initialize(window.GetHandle(), 0, 0, ShippedShader("decoders/mono.hlsl").c_str(),
+                                   ShippedShader("encoders/mono.hlsl").c_str(), 0));
+  EXPECT_EQ(0u, renderer.GetRenderWidth());  // the stored size stays 0
+  D3DSURFACE_DESC desc = {};
+  renderer.GetBackBufferSurface()->GetDesc(&desc);
+  // The status bar is part of the client area.
+  EXPECT_EQ(static_cast<UINT>(client.right - client.left), desc.Width);
+  EXPECT_EQ(static_cast<UINT>(client.bottom - client.top), desc.Height);
   renderer.Shutdown();
   window.Destroy();
 }

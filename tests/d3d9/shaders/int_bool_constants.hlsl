@@ -1,4 +1,4 @@
-// int and bool constants next to float ones: all become plain uniforms read from float registers.
+// int and bool constants next to float ones: they read the values of float registers.
 float4 scale : register(c0);
 int count : register(c1);
 bool enabled : register(b0);
