@@ -39,6 +39,7 @@ constexpr double kPlaySeconds = 4.0;
 constexpr double kIdleSeconds = 10.0;
 constexpr double kPacingSeconds = 8.0;
 constexpr int kStartUps = 5;
+constexpr useconds_t kSettleMicroseconds = 500000;
 constexpr int kMpvShortRun = 20;
 constexpr int kMpvLongRun = 140;
 
@@ -233,8 +234,12 @@ int main(int argc, char** argv) {
       first_pictures.push_back(seconds);
       all_steps.push_back(steps);
     }
+    // Each process starts on a settled machine: what the one before left running as it ended (the X
+    // server drawing its last picture, the driver writing its shader cache) is over.
+    usleep(kSettleMicroseconds);
     const double mpv = MpvStartUpSeconds();
     if (mpv > 0) mpv_start_ups.push_back(mpv);
+    usleep(kSettleMicroseconds);
   }
   if (first_pictures.empty()) {
     fprintf(stderr, "start-up failed\n");
