@@ -10,18 +10,21 @@ extern "C" {
 namespace {
 
 // Gives `picture` its own reference-counted pixel memory (the scaler keeps a reference to its target while
-// it works) and fills it with opaque black. The memory comes from FFmpeg's own frame allocator: rows are
-// padded to the CPU's vector alignment and the buffer has room after the last row, because libswscale's
-// vector code writes a few pixels beyond the width of a row (32 bytes past a 200-pixel BGRA row).
-int AttachBuffer(AVFrame* picture, int width, int height) {
+// it works), filled with opaque black when `black` is set. The memory comes from FFmpeg's own frame
+// allocator: rows are padded to the CPU's vector alignment and the buffer has room after the last row,
+// because libswscale's vector code writes a few pixels beyond the width of a row (32 bytes past a
+// 200-pixel BGRA row).
+int AttachBuffer(AVFrame* picture, int width, int height, bool black) {
   picture->format = AV_PIX_FMT_BGRA;
   picture->width = width;
   picture->height = height;
   if (av_frame_get_buffer(picture, 0) < 0) return 1;
+  if (!black || height <= 0) return 0;
   const uint8_t opaque_black[4] = {0, 0, 0, 255};
-  for (int y = 0; y < height; ++y) {
-    uint8_t* row = picture->data[0] + static_cast<ptrdiff_t>(y) * picture->linesize[0];
-    for (int x = 0; x < width; ++x) std::memcpy(row + x * 4, opaque_black, 4);
+  uint8_t* first = picture->data[0];
+  for (int x = 0; x < width; ++x) std::memcpy(first + x * 4, opaque_black, 4);
+  for (int y = 1; y < height; ++y) {
+    std::memcpy(first + static_cast<ptrdiff_t>(y) * picture->linesize[0], first, static_cast<size_t>(width) * 4);
   }
   return 0;
 }
@@ -40,8 +43,9 @@ int CTQConvertedPicture::AllocatePictures() {
 
 int CTQConvertedPicture::AllocateBuffers(int width, int height) {
   if (!front_ || !back_) return 1;
-  if (AttachBuffer(front_, width, height) != 0) return 1;
-  return AttachBuffer(back_, width, height);
+  // Only the front picture is ever read before a conversion wrote it whole: the back one needs no black.
+  if (AttachBuffer(front_, width, height, true) != 0) return 1;
+  return AttachBuffer(back_, width, height, false);
 }
 
 void CTQConvertedPicture::Release() {

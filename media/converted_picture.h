@@ -18,8 +18,8 @@ class CTQConvertedPicture {
   // The two picture records. 0 on success, 1 when either could not be allocated.
   int AllocatePictures();
   // Attaches pixel memory for width x height BGRA pictures to both records (rows of width * 4 bytes, each
-  // starting linesize bytes after the one before) and fills it with opaque black. 0 on success, 1 on
-  // failure.
+  // starting linesize bytes after the one before); the front picture, which CopyTo shows until the
+  // first conversion, is opaque black. 0 on success, 1 on failure.
   int AllocateBuffers(int width, int height);
   // Releases both pictures and their memory. Safe to repeat.
   void Release();

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "media/movie_prefetch.h"
 #include "media/movie_source.h"
 #include "renderer/renderer.h"
 #include "settings/settings.h"
@@ -114,6 +115,10 @@ HRESULT CTQMoviePlayer::Initialize() {
   has_thread_ = true;
   initialized_ = 1;
   return S_OK;
+}
+
+void CTQMoviePlayer::Prefetch(const char* path) {
+  if (path != nullptr && ClassifyFile(path) == MEDIA_MOVIE) MoviePrefetch(path);
 }
 
 HRESULT CTQMoviePlayer::Shutdown() {

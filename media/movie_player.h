@@ -49,6 +49,11 @@ class CTQMoviePlayer {
 
   // Starts the decoding thread, held paused, unless it runs already.
   HRESULT Initialize();
+  // Start-up calls it with the file it will open, as soon as it knows it: a movie's stream information
+  // is then read on a thread of its own while the window and the renderer are made, and the Open of
+  // that file takes it from there (see media/movie_prefetch.h). Prints nothing and changes no state of
+  // the player; anything else than a movie is ignored.
+  void Prefetch(const char* path);
   // Quits the decoding thread, waits for it and closes the movie source. E_FAIL when no thread exists.
   HRESULT Shutdown();
   // Opens a movie (which then plays at once) or a still image. E_FAIL for a null path, an unrecognised

@@ -1,7 +1,5 @@
 #include "media/movie_source.h"
 
-#include <sys/stat.h>
-
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -18,6 +16,7 @@ extern "C" {
 }
 
 #include "media/converted_picture.h"
+#include "media/movie_prefetch.h"
 #include "media/picture_scaler.h"
 
 namespace {
@@ -59,26 +58,6 @@ void Wait(int delay_ms) {
   if (delay_ms <= 0) return;
   std::unique_lock<std::mutex> guard(g_wait_lock);
   g_wait_wake.wait_for(guard, std::chrono::milliseconds(delay_ms), [] { return g_wait_aborted; });
-}
-
-// Only regular files are movies: a directory fails, and a FIFO would block the open forever.
-bool IsRegularFile(const char* path) {
-  struct stat info;
-  return stat(path, &info) == 0 && S_ISREG(info.st_mode);
-}
-
-// Opens `path` as a plain local file. The name goes through the file protocol alone, so a name such as
-// "data:x.mkv" or "concat:a|b" is a file name, and through no image-sequence pattern, so '%' is a
-// character like any other.
-int OpenLocalFile(const char* path) {
-  if (!IsRegularFile(path)) return -1;
-  std::string url = std::string("file:") + path;
-  AVDictionary* options = nullptr;
-  av_dict_set(&options, "protocol_whitelist", "file", 0);
-  av_dict_set(&options, "pattern_type", "none", 0);
-  int result = avformat_open_input(&g_movie.format, url.c_str(), nullptr, &options);
-  av_dict_free(&options);
-  return result;
 }
 
 bool IsAbsurdSize(int width, int height) {
@@ -151,11 +130,14 @@ int MovieOpen(const char* path, int* pixel_format, int* width, int* height) {
   if (!path) return -1;
 
   g_movie.video_stream = -1;
-  if (OpenLocalFile(path) < 0) {
+  // A prefetch of this file has read its stream information already (start-up starts one).
+  g_movie.format = TakePrefetchedMovie(path);
+  const bool prefetched = g_movie.format != nullptr;
+  if (!prefetched && OpenLocalMovieFile(path, &g_movie.format) < 0) {
     printf("Failed to open file %s!\n", path);
     return -1;
   }
-  if (avformat_find_stream_info(g_movie.format, nullptr) < 0) {
+  if (!prefetched && avformat_find_stream_info(g_movie.format, nullptr) < 0) {
     printf("Failed to pull stream information from file %s\n", path);
     return Fail();
   }

@@ -6,6 +6,7 @@
 #include "renderer/com_release.h"
 #include "renderer/d3d9/d3dx9.h"
 #include "renderer/renderer_errors.h"
+#include "renderer/shader_warmup.h"
 #include "renderer/vertex_shader.h"
 
 CTQRenderer g_renderer;
@@ -152,6 +153,8 @@ int CTQRenderer::Initialize(HWND window, uint32_t renderWidth, uint32_t renderHe
   if (LoadShaders(decoderFile, encoderFile) != 0) {
     return fail();
   }
+  // The compiles that start-up began ahead are used up by now.
+  FinishShaderWarmUp();
   if (CreateEyeTargets(0, 0) != 0) {
     return fail();
   }
@@ -160,6 +163,7 @@ int CTQRenderer::Initialize(HWND window, uint32_t renderWidth, uint32_t renderHe
 }
 
 int CTQRenderer::Shutdown() {
+  FinishShaderWarmUp();
   initialized_ = 0;
   frame_count_ = 0;
   memset(&display_mode_, 0, sizeof(display_mode_));

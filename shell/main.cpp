@@ -3,6 +3,7 @@
 
 #include "media/movie_player.h"
 #include "renderer/renderer.h"
+#include "renderer/shader_warmup.h"
 #include "settings/settings.h"
 #include "shell/main_loop.h"
 #include "shell/window.h"
@@ -30,6 +31,10 @@ int main() {
     ShutdownAll();
     return 0;
   }
+  // Compiling the shaders and reading the movie's stream information need only the settings: both begin
+  // now, on threads of their own, while the window and the device are made.
+  StartShaderWarmUp(g_settings.GetActiveDecoder(), g_settings.GetActiveEncoder());
+  g_player.Prefetch(g_settings.GetActiveContent());
   if (g_window.Create(L"TQ2", static_cast<uint32_t>(g_settings.window_width),
                       static_cast<uint32_t>(g_settings.window_height)) != 0) {
     ReportError("Failed to initialize primary window (terminal failure)");

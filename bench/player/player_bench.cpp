@@ -1,8 +1,13 @@
 // The player as the program runs it, on a 1920x1080 side-by-side H.264 clip through the demo's shaders:
 //  - main-loop passes per second while playing at refresh_rate 320, next to mpv drawing the same clip
-//    through its GPU output as fast as it can (--vo=gpu --untimed), both in turns in the same run;
+//    through its GPU output as fast as it can (--vo=gpu --untimed); the two run in turns, round after
+//    round, and the median of the rounds' ratios counts, so that load from elsewhere on the machine
+//    moves both sides of a ratio alike and one disturbed round does not decide the figure;
 //  - the processor time used over 10 s while paused and while showing a still picture;
-//  - resident memory; the time from process start to the first movie picture presented;
+//  - resident memory;
+//  - the time from process start to the first movie picture presented: fresh processes of this program
+//    (started with --start-up), each timing one start-up, in turns with mpv starting on the same clip
+//    and showing one picture; the medians count;
 //  - pacing: pictures converted per second at refresh_rate 25 and 30 against the rate asked for.
 // Start-up and each pass are the program's own (the shell's main-loop pass); run it under X.
 #include <sys/resource.h>
@@ -15,10 +20,12 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "media/movie_player.h"
 #include "media/movie_source.h"
 #include "renderer/renderer.h"
+#include "renderer/shader_warmup.h"
 #include "settings/settings.h"
 #include "shell/main_loop.h"
 #include "shell/window.h"
@@ -27,12 +34,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kRounds = 2;
-constexpr double kPlaySeconds = 10.0;
+constexpr int kRounds = 5;
+constexpr double kPlaySeconds = 4.0;
 constexpr double kIdleSeconds = 10.0;
 constexpr double kPacingSeconds = 8.0;
-constexpr int kMpvShortRun = 60;
-constexpr int kMpvLongRun = 360;
+constexpr int kStartUps = 5;
+constexpr useconds_t kSettleMicroseconds = 500000;
+constexpr int kMpvShortRun = 20;
+constexpr int kMpvLongRun = 140;
 
 std::string Media(const char* name) { return std::string(TQ_BENCH_MEDIA) + "/" + name; }
 
@@ -97,6 +106,13 @@ Run RunPasses(double seconds) {
   return run;
 }
 
+double Median(std::vector<double> values) {
+  if (values.empty()) return -1;
+  std::sort(values.begin(), values.end());
+  const size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
 double MpvSeconds(int frames) {
   std::string command = "mpv --no-config --really-quiet --no-audio --hwdec=no --vo=gpu --gpu-sw=yes --untimed "
                         "--geometry=1280x800 --frames=" + std::to_string(frames) + " '" +
@@ -141,6 +157,8 @@ bool StartUp(double* first_picture_seconds, StartUpSteps* steps) {
   };
   std::string settings = std::string(TQ_BENCH_MEDIA) + "/settings.ini";
   if (!WriteSettings(settings) || g_settings.Load(settings.c_str()) != 0) return false;
+  StartShaderWarmUp(g_settings.GetActiveDecoder(), g_settings.GetActiveEncoder());
+  g_player.Prefetch(g_settings.GetActiveContent());
   lap(&steps->settings);
   if (g_window.Create(L"TQ2", 1280, 800) != 0) return false;
   lap(&steps->window);
@@ -152,8 +170,12 @@ bool StartUp(double* first_picture_seconds, StartUpSteps* steps) {
   lap(&steps->renderer);
   if (g_player.Initialize() < 0 || g_player.Open(g_settings.GetActiveContent()) < 0) return false;
   lap(&steps->player);
-  // The first pass draws and uploads the first picture; the next one presents it.
-  while (g_renderer.GetFrameCount() == 0) RunMainLoopPass();
+  // The first pass that starts with a converted picture uploads it; the next one presents it.
+  for (;;) {
+    const bool converted = MovieConvertedPictureCount() > 0;
+    RunMainLoopPass();
+    if (converted && g_renderer.GetFrameCount() > 0) break;
+  }
   lap(&steps->first_pass);
   RunMainLoopPass();
   lap(&steps->second_pass);
@@ -161,36 +183,104 @@ bool StartUp(double* first_picture_seconds, StartUpSteps* steps) {
   return true;
 }
 
+// Seconds from the start of a fresh process of this program to its first movie picture, with the steps.
+bool StartUpInChild(double* seconds, StartUpSteps* steps) {
+  std::string command = "'/proc/" + std::to_string(getpid()) + "/exe' --start-up 2>/dev/null";
+  FILE* child = popen(command.c_str(), "r");
+  if (child == nullptr) return false;
+  char line[512];
+  bool found = false;
+  while (fgets(line, sizeof(line), child) != nullptr) {
+    found = found || sscanf(line, "START-UP %lf %lf %lf %lf %lf %lf %lf", seconds, &steps->settings, &steps->window,
+                            &steps->renderer, &steps->player, &steps->first_pass, &steps->second_pass) == 7;
+  }
+  return pclose(child) == 0 && found;
+}
+
+// The child's side: one start-up, timed from process start, printed on one line.
+int StartUpOnly() {
+  double first_picture = 0;
+  StartUpSteps steps;
+  const bool started = StartUp(&first_picture, &steps);
+  g_player.Shutdown();
+  g_renderer.Shutdown();
+  g_window.Destroy();
+  if (!started) return 1;
+  printf("START-UP %f %f %f %f %f %f %f\n", first_picture, steps.settings, steps.window, steps.renderer,
+         steps.player, steps.first_pass, steps.second_pass);
+  return 0;
+}
+
+// mpv's time from its start to its first picture shown and its exit, as a reference for the start-up.
+double MpvStartUpSeconds() { return MpvSeconds(1); }
+
 }  // namespace
 
-int main() {
-  // Loading and linking the program, up to here, is part of its start-up.
-  double loading_seconds = SecondsSinceProcessStart();
+int main(int argc, char** argv) {
+  if (argc == 2 && strcmp(argv[1], "--start-up") == 0) return StartUpOnly();
   std::string make_media = std::string("sh '") + TQ_BENCH_MAKE_MEDIA + "' '" + TQ_BENCH_MEDIA + "'";
   if (std::system(make_media.c_str()) != 0) {
     fprintf(stderr, "could not generate the benchmark media\n");
     return 1;
   }
-  // Media generation is set-up, not start-up: count the first picture from here on.
-  double setup_seconds = SecondsSinceProcessStart();
-  double first_picture = 0;
-  StartUpSteps steps;
-  if (!StartUp(&first_picture, &steps)) {
+
+  // Start-up: fresh processes, in turns with mpv's.
+  std::vector<double> first_pictures, mpv_start_ups;
+  std::vector<StartUpSteps> all_steps;
+  for (int i = 0; i < kStartUps; ++i) {
+    double seconds = 0;
+    StartUpSteps steps;
+    if (StartUpInChild(&seconds, &steps)) {
+      first_pictures.push_back(seconds);
+      all_steps.push_back(steps);
+    }
+    // Each process starts on a settled machine: what the one before left running as it ended (the X
+    // server drawing its last picture, the driver writing its shader cache) is over.
+    usleep(kSettleMicroseconds);
+    const double mpv = MpvStartUpSeconds();
+    if (mpv > 0) mpv_start_ups.push_back(mpv);
+    usleep(kSettleMicroseconds);
+  }
+  if (first_pictures.empty()) {
     fprintf(stderr, "start-up failed\n");
     return 1;
   }
-  first_picture = first_picture - setup_seconds + loading_seconds;
+  StartUpSteps median_steps;
+  auto median_of = [&all_steps](double StartUpSteps::*field) {
+    std::vector<double> values;
+    for (const StartUpSteps& steps : all_steps) values.push_back(steps.*field);
+    return Median(values);
+  };
+  median_steps.settings = median_of(&StartUpSteps::settings);
+  median_steps.window = median_of(&StartUpSteps::window);
+  median_steps.renderer = median_of(&StartUpSteps::renderer);
+  median_steps.player = median_of(&StartUpSteps::player);
+  median_steps.first_pass = median_of(&StartUpSteps::first_pass);
+  median_steps.second_pass = median_of(&StartUpSteps::second_pass);
 
-  Run best_play;
-  double best_mpv = -1;
+  double unused_first_picture = 0;
+  StartUpSteps unused_steps;
+  if (!StartUp(&unused_first_picture, &unused_steps)) {
+    fprintf(stderr, "start-up failed\n");
+    return 1;
+  }
+
+  // Playing, in turns with mpv; mpv gets the machine to itself: the player is paused while it runs.
+  std::vector<double> passes, pictures, shares, mpv_rates, ratios;
   for (int round = 0; round < kRounds; ++round) {
     g_player.Play();
+    RunPasses(0.3);
     Run play = RunPasses(kPlaySeconds);
-    if (play.passes_per_second > best_play.passes_per_second) best_play = play;
-    // mpv gets the machine to itself: the player is paused while it runs.
     g_player.Pause();
     RunPasses(0.2);
-    best_mpv = std::max(best_mpv, MpvPicturesPerSecond());
+    const double mpv = MpvPicturesPerSecond();
+    passes.push_back(play.passes_per_second);
+    pictures.push_back(play.pictures_per_second);
+    shares.push_back(play.processor_share);
+    if (mpv > 0) {
+      mpv_rates.push_back(mpv);
+      ratios.push_back(play.passes_per_second / mpv);
+    }
   }
   long rss_playing = StatusKilobytes("VmRSS:");
   long rss_peak = StatusKilobytes("VmHWM:");
@@ -217,13 +307,19 @@ int main() {
   g_window.Destroy();
 
   printf("Player benchmark: 1920x1080 side-by-side H.264, 1280x800 window, 1280x720 back buffer as in the demo\n");
-  printf("  playing at refresh_rate 320 (best of %d x %.0f s):\n", kRounds, kPlaySeconds);
-  printf("    main-loop passes per second   %8.1f\n", best_play.passes_per_second);
-  printf("    pictures decoded per second   %8.1f\n", best_play.pictures_per_second);
-  printf("    processor share               %7.1f%% of one core\n", best_play.processor_share);
-  if (best_mpv > 0) {
-    printf("    mpv --vo=gpu --untimed        %8.1f pictures per second (reference, same run)\n", best_mpv);
-    printf("    ratio passes / mpv            %8.2fx (target >= 1.0x)\n", best_play.passes_per_second / best_mpv);
+  printf("  playing at refresh_rate 320 (median of %d rounds of %.0f s, each next to an mpv run):\n", kRounds,
+         kPlaySeconds);
+  printf("    main-loop passes per second   %8.1f   (rounds:", Median(passes));
+  for (double value : passes) printf(" %.1f", value);
+  printf(")\n");
+  printf("    pictures decoded per second   %8.1f\n", Median(pictures));
+  printf("    processor share               %7.1f%% of one core\n", Median(shares));
+  if (!ratios.empty()) {
+    printf("    mpv --vo=gpu --untimed        %8.1f pictures per second (reference, same rounds:", Median(mpv_rates));
+    for (double value : mpv_rates) printf(" %.1f", value);
+    printf(")\n");
+    printf("    ratio passes / mpv            %8.2fx (median of the rounds' ratios; target >= 1.0x)\n",
+           Median(ratios));
   } else {
     printf("    mpv reference                  could not be run\n");
   }
@@ -232,11 +328,18 @@ int main() {
   printf("  still picture, %.0f s:            %7.1f%% of one core (target < 5%%)\n", kIdleSeconds,
          still.processor_share);
   printf("  resident memory while playing   %8.1f MiB (peak %.1f MiB)\n", rss_playing / 1024.0, rss_peak / 1024.0);
-  printf("  process start to first picture %8.0f ms (target < 1000 ms)\n", first_picture * 1000.0);
+  printf("  process start to first picture %8.0f ms (median of %zu fresh processes; target < 1000 ms; runs:",
+         Median(first_pictures) * 1000.0, first_pictures.size());
+  for (double value : first_pictures) printf(" %.0f", value * 1000.0);
+  printf(")\n");
   printf("    settings %.0f, window %.0f, renderer %.0f, player and movie %.0f, first pass %.0f, "
-         "second pass %.0f ms\n",
-         steps.settings * 1000, steps.window * 1000, steps.renderer * 1000, steps.player * 1000,
-         steps.first_pass * 1000, steps.second_pass * 1000);
+         "second pass %.0f ms (medians)\n",
+         median_steps.settings * 1000, median_steps.window * 1000, median_steps.renderer * 1000,
+         median_steps.player * 1000, median_steps.first_pass * 1000, median_steps.second_pass * 1000);
+  if (!mpv_start_ups.empty()) {
+    printf("    mpv start to one picture shown and exit %.0f ms (reference, median, same turns)\n",
+           Median(mpv_start_ups) * 1000.0);
+  }
   for (int i = 0; i < 2; ++i) {
     printf("  pacing at refresh_rate %2.0f:      %8.2f pictures per second (%.0f%% of the rate asked for)\n",
            rates[i], pacing[i].pictures_per_second, 100.0 * pacing[i].pictures_per_second / rates[i]);

@@ -55,12 +55,14 @@ HRESULT CTQD3DTexture::Create(CTQD3DDevice* device, UINT width, UINT height, DWO
   glGenTextures(1, &name);
   glActiveTexture(GL_TEXTURE0 + kD3D9UploadTextureUnit);
   glBindTexture(GL_TEXTURE_2D, name);
-  // Stored as the bytes B, G, R, A come, so that uploads and read-backs need no conversion.
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_BGRA,
-               GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+  // One level, said before the storage is made: with the default filter, which uses mipmaps, the driver
+  // would reserve (and clear) a whole mipmap chain, a third more memory than the one level ever used.
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  // Stored as the bytes B, G, R, A come, so that uploads and read-backs need no conversion.
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_BGRA,
+               GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
   if (!D3D9FormatHasAlpha(format)) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
   glBindTexture(GL_TEXTURE_2D, 0);
   const GLenum error = glGetError();

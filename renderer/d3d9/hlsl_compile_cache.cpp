@@ -1,7 +1,9 @@
 #include "renderer/d3d9/hlsl_compile_cache.h"
 
+#include <condition_variable>
 #include <list>
 #include <mutex>
+#include <set>
 
 namespace {
 
@@ -15,11 +17,14 @@ struct CachedModule {
 std::mutex g_cacheMutex;
 std::list<CachedModule> g_cache;  // most recently used first
 size_t g_cacheBytes = 0;
+std::set<std::string> g_compiling;  // keys some thread is compiling now
+std::condition_variable g_compiled;
 
 }  // namespace
 
 bool FindCompiledHlsl(const std::string& key, std::vector<uint32_t>* spirv, std::string* log) {
-  std::lock_guard<std::mutex> lock(g_cacheMutex);
+  std::unique_lock<std::mutex> lock(g_cacheMutex);
+  g_compiled.wait(lock, [&key] { return g_compiling.count(key) == 0; });
   for (auto it = g_cache.begin(); it != g_cache.end(); ++it) {
     if (it->key == key) {
       g_cache.splice(g_cache.begin(), g_cache, it);
@@ -28,7 +33,16 @@ bool FindCompiledHlsl(const std::string& key, std::vector<uint32_t>* spirv, std:
       return true;
     }
   }
+  g_compiling.insert(key);
   return false;
+}
+
+void FinishCompilingHlsl(const std::string& key) {
+  {
+    std::lock_guard<std::mutex> lock(g_cacheMutex);
+    g_compiling.erase(key);
+  }
+  g_compiled.notify_all();
 }
 
 void StoreCompiledHlsl(const std::string& key, const std::vector<uint32_t>& spirv, const std::string& log) {

@@ -87,6 +87,65 @@ bool RunOnLargeStack(const std::function<void()>& work) {
   return true;
 }
 
+// 3. Parse, link, generate SPIR-V from the bridged source. *compileLog receives what the compiler said
+// (kept with a cached module); *log receives it too, with the reason of a failure.
+HRESULT ParseAndGenerate(const HlslCompileInput& input, const std::string& bridged, std::vector<uint32_t>* spirv,
+                         std::string* compileLog, std::string* log) {
+  const EShLanguage stage = input.vertexStage ? EShLangVertex : EShLangFragment;
+  const char* name = input.mainName.c_str();
+  glslang::TShader shader(stage);
+  const char* text = bridged.c_str();
+  shader.setStringsWithLengthsAndNames(&text, nullptr, &name, 1);
+  SetEnvironment(&shader, stage, input.entryPoint);
+  shader.setAutoMapBindings(true);
+  bool ok = shader.parse(GetDefaultResources(), 100, false, kMessages);
+  *compileLog += TrimLog(shader.getInfoLog());
+  if (!ok) {
+    *log += *compileLog;
+    return E_FAIL;
+  }
+  glslang::TProgram program;
+  program.addShader(&shader);
+  ok = program.link(kMessages);
+  std::string linkLog = TrimLog(program.getInfoLog());
+  if (linkLog.find("Entry point not found") != std::string::npos) {
+    *log += *compileLog + input.mainName + ": error: entry point '" + input.entryPoint + "' not found\n";
+    return E_FAIL;
+  }
+  *compileLog += linkLog;
+  if (!ok || !program.mapIO()) {
+    *log += *compileLog;
+    return E_FAIL;
+  }
+  spv::SpvBuildLogger spvLogger;
+  glslang::SpvOptions options;
+  options.disableOptimizer = true;
+  glslang::GlslangToSpv(*program.getIntermediate(stage), *spirv, &spvLogger, &options);
+  std::string spvMessages = spvLogger.getAllMessages();
+  if (spirv->empty() || !UseTruncatingModulo(spirv)) {
+    *log += *compileLog + spvMessages + input.mainName + ": error: no SPIR-V was generated\n";
+    return E_FAIL;
+  }
+  // What the device cannot take (overlapping or out-of-range registers, unknown semantics...) the
+  // Direct3D 9 compiler refuses already, so it fails here rather than later in Create*Shader.
+  TranslatedShader translated;
+  std::string translationLog;
+  if (FAILED(TranslateSpirvToGlsl(spirv->data(), spirv->size(), &translated, &translationLog))) {
+    *log += *compileLog;
+    size_t start = 0;
+    while (start < translationLog.size()) {
+      size_t end = translationLog.find('\n', start);
+      if (end == std::string::npos) end = translationLog.size();
+      *log += input.mainName + ": " + translationLog.substr(start, end - start) + "\n";
+      start = end + 1;
+    }
+    spirv->clear();
+    return E_FAIL;
+  }
+  *log += *compileLog;
+  return S_OK;
+}
+
 HRESULT Compile(const HlslCompileInput& input, std::vector<uint32_t>* spirv, std::string* log) {
   const EShLanguage stage = input.vertexStage ? EShLangVertex : EShLangFragment;
   const char* name = input.mainName.c_str();
@@ -133,61 +192,12 @@ HRESULT Compile(const HlslCompileInput& input, std::vector<uint32_t>* spirv, std
     *log += cachedLog;
     return S_OK;
   }
-
-  // 3. Parse, link, generate SPIR-V.
   std::string compileLog;
-  glslang::TShader shader(stage);
-  const char* text = bridged.c_str();
-  shader.setStringsWithLengthsAndNames(&text, nullptr, &name, 1);
-  SetEnvironment(&shader, stage, input.entryPoint);
-  shader.setAutoMapBindings(true);
-  bool ok = shader.parse(GetDefaultResources(), 100, false, kMessages);
-  compileLog += TrimLog(shader.getInfoLog());
-  if (!ok) {
-    *log += compileLog;
-    return E_FAIL;
-  }
-  glslang::TProgram program;
-  program.addShader(&shader);
-  ok = program.link(kMessages);
-  std::string linkLog = TrimLog(program.getInfoLog());
-  if (linkLog.find("Entry point not found") != std::string::npos) {
-    *log += compileLog + input.mainName + ": error: entry point '" + input.entryPoint + "' not found\n";
-    return E_FAIL;
-  }
-  compileLog += linkLog;
-  if (!ok || !program.mapIO()) {
-    *log += compileLog;
-    return E_FAIL;
-  }
-  spv::SpvBuildLogger spvLogger;
-  glslang::SpvOptions options;
-  options.disableOptimizer = true;
-  glslang::GlslangToSpv(*program.getIntermediate(stage), *spirv, &spvLogger, &options);
-  std::string spvMessages = spvLogger.getAllMessages();
-  if (spirv->empty() || !UseTruncatingModulo(spirv)) {
-    *log += compileLog + spvMessages + input.mainName + ": error: no SPIR-V was generated\n";
-    return E_FAIL;
-  }
-  // What the device cannot take (overlapping or out-of-range registers, unknown semantics...) the
-  // Direct3D 9 compiler refuses already, so it fails here rather than later in Create*Shader.
-  TranslatedShader translated;
-  std::string translationLog;
-  if (FAILED(TranslateSpirvToGlsl(spirv->data(), spirv->size(), &translated, &translationLog))) {
-    *log += compileLog;
-    size_t start = 0;
-    while (start < translationLog.size()) {
-      size_t end = translationLog.find('\n', start);
-      if (end == std::string::npos) end = translationLog.size();
-      *log += input.mainName + ": " + translationLog.substr(start, end - start) + "\n";
-      start = end + 1;
-    }
-    spirv->clear();
-    return E_FAIL;
-  }
-  *log += compileLog;
-  StoreCompiledHlsl(key, *spirv, compileLog);
-  return S_OK;
+  HRESULT hr = ParseAndGenerate(input, bridged, spirv, &compileLog, log);
+  if (SUCCEEDED(hr)) StoreCompiledHlsl(key, *spirv, compileLog);
+  // Other threads waiting for this source go on, with the result or to compile it themselves.
+  FinishCompilingHlsl(key);
+  return hr;
 }
 
 }  // namespace

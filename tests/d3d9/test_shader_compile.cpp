@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "renderer/d3d9/d3dx9_shader.h"
@@ -123,6 +124,35 @@ TEST(ShaderCompile, FailuresReturnAFailingResultWithTheCompilerText) {
 
   Compiled emptyName = CompileFile("");
   EXPECT_EQ(emptyName.hr, D3DXERR_INVALIDDATA);
+}
+
+// Threads compiling the same source at once (start-up compiles the user's shaders ahead while the renderer
+// may ask for them): each gets the complete result, and a failure reaches every one of them with its text.
+TEST(ShaderCompile, TheSameSourceOnSeveralThreadsAtOnceGivesEachTheWholeResult) {
+  for (int round = 0; round < 3; ++round) {
+    const std::string value = std::to_string(0.125 * (round + 1));
+    const std::string good = "float4 main(float2 uv : TEXCOORD0) : COLOR { return float4(uv, " + value + ", 1); }\n";
+    const std::string bad = "float4 main(float2 uv : TEXCOORD0) : COLOR { return undefined_" +
+                            std::to_string(round) + "; }\n";
+    Compiled goods[4], bads[4];
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 4; ++i) {
+      threads.emplace_back([&, i] {
+        goods[i] = CompileText(good);
+        bads[i] = CompileText(bad);
+      });
+    }
+    for (std::thread& thread : threads) thread.join();
+    const Compiled alone = CompileText(good);
+    ASSERT_EQ(alone.hr, S_OK) << alone.messages;
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(goods[i].hr, S_OK) << goods[i].messages;
+      EXPECT_EQ(goods[i].code, alone.code) << "thread " << i;
+      EXPECT_EQ(bads[i].hr, E_FAIL);
+      EXPECT_TRUE(bads[i].code.empty());
+      EXPECT_NE(bads[i].messages.find("undefined_" + std::to_string(round)), std::string::npos) << bads[i].messages;
+    }
+  }
 }
 
 TEST(ShaderCompile, ArgumentsItDoesNotImplementFailLoudly) {

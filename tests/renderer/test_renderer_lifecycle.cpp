@@ -6,6 +6,7 @@
 #include <regex>
 #include <string>
 
+#include "renderer/shader_warmup.h"
 #include "tests/renderer/renderer_test_support.h"
 
 namespace {
@@ -130,6 +131,35 @@ TEST_F(RendererLifecycle, RegistersAShaderCannotHaveFailItsCompileNotTheDevice) 
   EXPECT_EQ(1, result);
   ASSERT_EQ(1u, lines.size());
   EXPECT_EQ("[TQ] Error: Error compiling pixel shader! hr=0x80004005", lines[0]);
+}
+
+// A warm-up that met the same errors says nothing: the renderer's own compiles report them as before,
+// and a file edited after the warm-up compiled it is compiled as it now stands.
+TEST_F(RendererLifecycle, ShaderWarmUpIsSilentAndChangesNoResult) {
+  const std::string missing = WorkPath("warm-up-missing.hlsl");
+  StartCapture();
+  StartShaderWarmUp(missing.c_str(), kMonoEncoder.c_str());
+  FinishShaderWarmUp();
+  FinishShaderWarmUp();
+  EXPECT_TRUE(StopCapture().empty());
+  StartCapture();
+  int result = renderer_.Initialize(nullptr, 64, 32, missing.c_str(), kMonoEncoder.c_str(), 0);
+  std::vector<std::string> lines = StopCapture();
+  EXPECT_EQ(1, result);
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_TRUE(IsCompileErrorLine(lines[0])) << lines[0];
+
+  const std::string encoder = WriteWorkFile("warm-up-edited.hlsl",
+                                            "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(1, 0, 0, 1); }\n");
+  StartShaderWarmUp(kMonoDecoder.c_str(), encoder.c_str());
+  FinishShaderWarmUp();
+  WriteWorkFile("warm-up-edited.hlsl", "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(0, 0, 1, 1); }\n");
+  // Started again and not waited for: Initialize takes what it finished, or waits for it.
+  StartShaderWarmUp(kMonoDecoder.c_str(), encoder.c_str());
+  ASSERT_EQ(0, renderer_.Initialize(nullptr, 8, 8, kMonoDecoder.c_str(), encoder.c_str(), 0));
+  UploadPicture(renderer_, Picture(8, 8));
+  ASSERT_EQ(0, renderer_.RenderFrame());
+  EXPECT_EQ(Rgb(0, 0, 255), ReadBack(renderer_, renderer_.GetBackBufferSurface()).At(3, 3) | 0xFF000000u);
 }
 
 TEST_F(RendererLifecycle, EmptyShaderNameFailsLikeAMissingFile) {
