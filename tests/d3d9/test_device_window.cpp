@@ -33,29 +33,41 @@ std::string ScreenPixel(int x, int y) {
   return std::string(text, read).substr(0, 6);
 }
 
-}  // namespace
-
-TEST(DeviceWindowTest, PresentFillsTheRenderSurfaceAndRedrawsAfterAResize) {
+// A shown 320x240 top-level window of its own class, once the window manager has mapped it.
+void ShowTestWindow(const wchar_t* className, HBRUSH background, HWND* window) {
   WNDCLASSEXW windowClass = {};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = DefWindowProcW;
   windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = L"TQ_D3D9_TEST";
+  windowClass.hbrBackground = background;
+  windowClass.lpszClassName = className;
   ASSERT_NE(RegisterClassExW(&windowClass), 0);
-  HWND window = CreateWindowExW(0, L"TQ_D3D9_TEST", L"graphics layer test", WS_OVERLAPPEDWINDOW, 10, 10, 320, 240,
-                                nullptr, nullptr, windowClass.hInstance, nullptr);
-  ASSERT_NE(window, nullptr);
-  ShowWindow(window, SW_SHOW);
+  *window = CreateWindowExW(0, className, L"graphics layer test", WS_OVERLAPPEDWINDOW, 10, 10, 320, 240, nullptr,
+                            nullptr, windowClass.hInstance, nullptr);
+  ASSERT_NE(*window, nullptr);
+  ShowWindow(*window, SW_SHOW);
   PumpFor(300);
+}
 
-  IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-  ASSERT_NE(d3d, nullptr);
+// A windowed 64x48 back buffer, presented once per retrace.
+D3DPRESENT_PARAMETERS WindowedParameters() {
   D3DPRESENT_PARAMETERS parameters = {};
   parameters.BackBufferWidth = 64;
   parameters.BackBufferHeight = 48;
   parameters.Windowed = TRUE;
   parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
   parameters.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
+  return parameters;
+}
+
+}  // namespace
+
+TEST(DeviceWindowTest, PresentFillsTheRenderSurfaceAndRedrawsAfterAResize) {
+  HWND window = nullptr;
+  ASSERT_NO_FATAL_FAILURE(ShowTestWindow(L"TQ_D3D9_TEST", nullptr, &window));
+  IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+  ASSERT_NE(d3d, nullptr);
+  D3DPRESENT_PARAMETERS parameters = WindowedParameters();
   IDirect3DDevice9* device = nullptr;
   ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device),
             D3D_OK);
@@ -114,27 +126,12 @@ TEST(DeviceWindowTest, PresentFillsTheRenderSurfaceAndRedrawsAfterAResize) {
 }
 
 TEST(DeviceWindowTest, BetweenPresentsTheRenderAreaShowsTheLastPictureOrBlack) {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = DefWindowProcW;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  windowClass.lpszClassName = L"TQ_D3D9_EXPOSE_TEST";
-  ASSERT_NE(RegisterClassExW(&windowClass), 0);
-  HWND window = CreateWindowExW(0, L"TQ_D3D9_EXPOSE_TEST", L"graphics layer test", WS_OVERLAPPEDWINDOW, 10, 10,
-                                320, 240, nullptr, nullptr, windowClass.hInstance, nullptr);
-  ASSERT_NE(window, nullptr);
-  ShowWindow(window, SW_SHOW);
-  PumpFor(300);
-
+  HWND window = nullptr;
+  ASSERT_NO_FATAL_FAILURE(
+      ShowTestWindow(L"TQ_D3D9_EXPOSE_TEST", static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), &window));
   IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
   ASSERT_NE(d3d, nullptr);
-  D3DPRESENT_PARAMETERS parameters = {};
-  parameters.BackBufferWidth = 64;
-  parameters.BackBufferHeight = 48;
-  parameters.Windowed = TRUE;
-  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  parameters.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
+  D3DPRESENT_PARAMETERS parameters = WindowedParameters();
   auto createDevice = [&]() {
     IDirect3DDevice9* device = nullptr;
     EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device),

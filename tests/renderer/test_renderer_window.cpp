@@ -12,18 +12,22 @@
 
 namespace {
 
-TEST(RendererWindow, WindowedPresentFillsTheClientAreaAboveTheStatusBar) {
+// A framed 400x300 main window, once the window manager has mapped and sized it (asynchronously).
+void CreateMappedWindow(CTQWindow* window, RECT* client) {
   ResetRendererSettings();
   g_settings.fullscreen = 0;
-  CTQWindow window;
-  ASSERT_EQ(0, window.Create(L"TQ2RendererTest", 400, 300));
-  // The window manager maps and sizes the window asynchronously.
-  RECT client = {};
-  for (int i = 0; i < 200 && client.bottom <= kStatusBarHeight; ++i) {
-    window.PumpMessages();
+  ASSERT_EQ(0, window->Create(L"TQ2RendererTest", 400, 300));
+  for (int i = 0; i < 200 && client->bottom <= kStatusBarHeight; ++i) {
+    window->PumpMessages();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_TRUE(GetClientRect(window.GetHandle(), &client));
+    ASSERT_TRUE(GetClientRect(window->GetHandle(), client));
   }
+}
+
+TEST(RendererWindow, WindowedPresentFillsTheClientAreaAboveTheStatusBar) {
+  CTQWindow window;
+  RECT client = {};
+  ASSERT_NO_FATAL_FAILURE(CreateMappedWindow(&window, &client));
   const LONG width = client.right - client.left;
   const LONG height = client.bottom - client.top - kStatusBarHeight;
   ASSERT_GT(height, 64);
@@ -67,16 +71,9 @@ TEST(RendererWindow, WindowedPresentFillsTheClientAreaAboveTheStatusBar) {
 }
 
 TEST(RendererWindow, ARenderSizeOfZeroTakesTheWholeClientArea) {
-  ResetRendererSettings();
-  g_settings.fullscreen = 0;
   CTQWindow window;
-  ASSERT_EQ(0, window.Create(L"TQ2RendererTest", 400, 300));
   RECT client = {};
-  for (int i = 0; i < 200 && client.bottom <= kStatusBarHeight; ++i) {
-    window.PumpMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_TRUE(GetClientRect(window.GetHandle(), &client));
-  }
+  ASSERT_NO_FATAL_FAILURE(CreateMappedWindow(&window, &client));
   CTQRenderer renderer;
   ASSERT_EQ(0, renderer.Initialize(window.GetHandle(), 0, 0, ShippedShader("decoders/mono.hlsl").c_str(),
                                    ShippedShader("encoders/mono.hlsl").c_str(), 0));
