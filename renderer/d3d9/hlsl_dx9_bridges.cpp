@@ -471,8 +471,12 @@ void Bridger::BridgeFunction(const Item& item, size_t name, size_t openParen) {
   }
   if (T(name) != entry_ || !Is(item.last, "}")) return;
   size_t closeParen = Matching(openParen);
+  // A parameter list that is not closed before the end of the item, or no body: nothing to bridge;
+  // glslang reports the syntax error.
+  if (closeParen >= item.last) return;
   size_t body = closeParen;
   while (body < item.last && !Is(body, "{")) ++body;
+  if (body >= item.last) return;
   entryItem_ = item.first;
   entryBody_ = body;
   // Parameters: `in float2 vpos : VPOS` -> `float2 vpos : VPOS`.
