@@ -19,6 +19,7 @@ const std::set<std::string> kQualifiers = {
     "static", "uniform",   "extern", "shared",    "const",  "volatile", "row_major", "column_major",
     "inline", "precise",   "snorm",  "unorm",     "linear", "centroid", "nointerpolation",
     "noperspective", "sample", "groupshared"};
+const std::set<std::string> kDirections = {"in", "out", "inout"};
 const std::set<std::string> kSamplerTypes = {"sampler", "sampler1D", "sampler2D", "sampler3D", "samplerCUBE"};
 // Effect-framework objects, which a shader compiled on its own does not use.
 const std::set<std::string> kEffectObjectTypes = {"texture",     "texture1D",    "texture2D",   "texture3D",
@@ -106,6 +107,7 @@ class Bridger {
   void BridgeStatic(const Declaration& d, const Item& item);
   void GroupScalarInitialiser(const Declaration& d);
   int Allocate(std::vector<bool>* used, int count) const;
+  void NameUnnamedParameter(size_t first, size_t end);
   void RecordUniformParameter(size_t first, size_t end);
   bool BridgeUniformParameters();
 
@@ -495,9 +497,20 @@ void Bridger::BridgeFunction(const Item& item, size_t name, size_t openParen) {
       if (Is(k, "in") && !Is(k - 1, ":")) inToken = k;
     }
     if (vpos && inToken) Remove(inToken, inToken);
+    NameUnnamedParameter(start, i);
     RecordUniformParameter(start, i);
     start = i + 1;
   }
+}
+
+// An entry-function parameter written without a name (`float4 main(float2 : TEXCOORD0)`) gets one:
+// glslang 12 dereferences null on it, while it is valid HLSL.
+void Bridger::NameUnnamedParameter(size_t first, size_t end) {
+  size_t i = first;
+  while (i < end && IsIdentifier(i) && (kQualifiers.count(T(i)) || kDirections.count(T(i)))) ++i;
+  if (i >= end || !IsIdentifier(i) || T(i) == "void") return;
+  if (i + 1 < end && !Is(i + 1, ":") && !Is(i + 1, "=") && !Is(i + 1, "[")) return;  // named
+  InsertAfter(i, " tq_unnamed_" + std::to_string(i));
 }
 
 // A `uniform` parameter of the entry function is a constant like a global: one without a register is

@@ -22,6 +22,7 @@
 //    written as plain numbers is grouped into constructors;
 //  - a `static` global initialised by a call of a user function is assigned at the start of the entry
 //    function instead (glslang rejects such initialisers as recursion);
+//  - an entry-function parameter without a name is given one (glslang cannot take it unnamed);
 //  - `in` before a VPOS parameter of the entry function is dropped, so VPOS stays an input that the GLSL
 //    translation supplies in the Direct3D 9 convention.
 #pragma once
