@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -204,6 +205,13 @@ TEST_F(ShaderFiles, HostileFilesFailOrCompileWithAMessage) {
       {"missing_include.hlsl", "#include \"nowhere.hlsli\"\n" + body, E_FAIL, "nowhere.hlsli"},
       {"macro_bomb.hlsl", bomb + body, E_FAIL, "expands to more than"},
       {"macro_bomb_include.hlsl", "#define A0 x\n#include \"sub/bomb.hlsli\"\n" + body, E_FAIL, "expands to more than"},
+      // Unpaired brackets end glslang 12 (a file cut short after `float a[`); they are refused first.
+      {"cut_in_array.hlsl", "float a a[", E_FAIL, "cut_in_array.hlsl:1: error: '[' is not closed"},
+      {"stray_brace.hlsl", body + "}\n", E_FAIL, "stray_brace.hlsl:2: error: '}' without a matching"},
+      {"crossed.hlsl", "float4 main() : COLOR { return float4(1, 0, 0, 1]; }\n", E_FAIL, "']' without a matching"},
+      // An unnamed entry parameter also ends glslang; it is valid HLSL and compiles.
+      {"unnamed_parameter.hlsl", "float4 main(float2 : TEXCOORD0, uniform float) : COLOR { return 0.5; }\n", S_OK, ""},
+      {"huge_line.hlsl", "#line 2147483647\n" + body, S_OK, ""},
   };
   Write("sub/cycle_b.hlsli", "#include \"../cycle_a.hlsl\"\n");
   Write("sub/bomb.hlsli", bomb.substr(bomb.find('\n') + 1));
@@ -217,6 +225,22 @@ TEST_F(ShaderFiles, HostileFilesFailOrCompileWithAMessage) {
   // Not a regular file: refused without reading (a FIFO or device would block or never end).
   EXPECT_EQ(CompileFile(dir_.string()).hr, D3DXERR_INVALIDDATA);
   EXPECT_EQ(CompileFile("/dev/zero").hr, D3DXERR_INVALIDDATA);
+}
+
+// A shader file cut short anywhere, as a partial copy or download leaves it: every prefix of a real
+// effect-style decoder compiles or fails with a message, never ends the process.
+TEST_F(ShaderFiles, FilesCutShortAnywhereFailWithAMessage) {
+  std::ifstream in(kShaders + "/effect_decoder.fx", std::ios::binary);
+  const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GT(whole.size(), 500u);
+  for (size_t length = 0; length < whole.size(); length += 3) {
+    SCOPED_TRACE("cut at " + std::to_string(length));
+    Compiled result = CompileFile(Write("cut.fx", whole.substr(0, length)));
+    if (FAILED(result.hr)) {
+      EXPECT_NE(result.messages.find("error"), std::string::npos) << result.messages;
+    }
+    EXPECT_EQ(result.code.empty(), FAILED(result.hr));
+  }
 }
 
 TEST_F(ShaderFiles, IncludesResolveRelativeToTheIncludingFileAndEditsAreSeen) {
