@@ -103,6 +103,7 @@ class Bridger {
                        const std::string& leaf, int* reg, std::string* declarations, std::string* copies) const;
   bool BridgeCopiedConstant(const Declaration& d, const Item& item, bool* ok);
   bool RejectUnavailableIntrinsics();
+  bool RejectEmptyNestedInitialisers();
   bool Unreferenced(const Declaration& d) const;
   void BridgeStatic(const Declaration& d, const Item& item);
   void GroupScalarInitialiser(const Declaration& d);
@@ -737,11 +738,36 @@ bool Bridger::Unreferenced(const Declaration& d) const {
 // Intrinsics that the Direct3D 9 compiler has only for texture shaders (tx_1_0), not for vertex or pixel
 // shaders; a function of the shader's own with that name takes precedence.
 bool Bridger::RejectUnavailableIntrinsics() {
+  // Not in shader model 3, and glslang 12 crashes on the sample-count pair instead of refusing it.
+  static const std::map<std::string, std::string> kUnavailable = {
+      {"noise", "is not available in vertex or pixel shaders (only in texture shaders)"},
+      {"GetRenderTargetSampleCount", "is not available before shader model 4.1"},
+      {"GetRenderTargetSamplePosition", "is not available before shader model 4.1"}};
   for (size_t i = 0; i + 1 < t_.size(); ++i) {
-    if (T(i) != "noise" || !Is(i + 1, "(") || userFunctions_.count(T(i)) || (i > 0 && Is(i - 1, "."))) continue;
-    messages_ += Where(i) + ": error: intrinsic 'noise' is not available in vertex or pixel shaders (only in "
-                            "texture shaders)\n";
+    auto found = kUnavailable.find(T(i));
+    if (found == kUnavailable.end() || !Is(i + 1, "(") || userFunctions_.count(T(i)) || (i > 0 && Is(i - 1, ".")))
+      continue;
+    messages_ += Where(i) + ": error: intrinsic '" + T(i) + "' " + found->second + "\n";
     return false;
+  }
+  return true;
+}
+
+// `{}` inside an initialiser list (`float4 a = {{}};`) is no valid initialiser, and glslang 12 crashes
+// on it instead of refusing it.
+bool Bridger::RejectEmptyNestedInitialisers() {
+  std::vector<bool> lists;  // for each open brace: whether it belongs to an initialiser list
+  for (size_t i = 0; i < t_.size(); ++i) {
+    if (Is(i, "{")) {
+      const bool inList = !lists.empty() && lists.back();
+      if (inList && Is(i + 1, "}")) {
+        messages_ += Where(i) + ": error: empty '{}' inside an initialiser list\n";
+        return false;
+      }
+      lists.push_back(inList || (i > 0 && Is(i - 1, "=")));
+    } else if (Is(i, "}") && !lists.empty()) {
+      lists.pop_back();
+    }
   }
   return true;
 }
@@ -825,7 +851,7 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
     if (parsed[k]) CollectExplicitRegisters(declarations[k]);
   }
   // Second pass: rewrite declarations in order, so registers are handed out in declaration order.
-  bool ok = RejectUnavailableIntrinsics();
+  bool ok = RejectUnavailableIntrinsics() && RejectEmptyNestedInitialisers();
   for (size_t k = 0; k < items.size() && ok; ++k) {
     const Item& item = items[k];
     if (kTechniqueWords.count(T(item.first))) {

@@ -212,6 +212,23 @@ TEST_F(ShaderFiles, HostileFilesFailOrCompileWithAMessage) {
       // An unnamed entry parameter also ends glslang; it is valid HLSL and compiles.
       {"unnamed_parameter.hlsl", "float4 main(float2 : TEXCOORD0, uniform float) : COLOR { return 0.5; }\n", S_OK, ""},
       {"huge_line.hlsl", "#line 2147483647\n" + body, S_OK, ""},
+      // Brackets that do not hold one expression make glslang go on with a broken declaration and crash.
+      {"size_two_operands.hlsl", "static const float2 o[4 x] = {0, 1, 2, 3};\n" + body, E_FAIL,
+       "size_two_operands.hlsl:1: error: '[' ... ']' does not hold one expression"},
+      {"size_suffix.hlsl", "static const float2 o[4h] = {0, 1, 2, 3};\n" + body, E_FAIL, "needs a decimal point"},
+      {"size_list.hlsl", "static const float o[4, 4] = {0, 1, 2, 3};\n" + body, E_FAIL, "does not hold one"},
+      {"brackets.hlsl",
+       "static const float t[2 * 2] = {1, 2, 3, 4};\n"
+       "float4 main(float2 uv : TEXCOORD0) : COLOR {\n"
+       "  float4 r = 0;\n"
+       "  int k = 0;\n"
+       "  [unroll(4)] for (int i = 0; i < 4; i++) r.x += t[(int)uv.x + i % 4];\n"
+       "  [branch] if (uv.x > 0) r.y = t[uv.y > 0.5 ? 1 : 0];\n"
+       "  r.z = t[int(uv.x)] + t[-(-1)] + t[(uint)floor(uv.y)] + float4(t[0], 0, 0, 0)[0];\n"
+       "  r.w = t[0x1u] + t[t[0]] + t[1.0f] + t[5e-1] + t[k++];\n"
+       "  return r;\n"
+       "}\n",
+       S_OK, ""},
   };
   Write("sub/cycle_b.hlsli", "#include \"../cycle_a.hlsl\"\n");
   Write("sub/bomb.hlsli", bomb.substr(bomb.find('\n') + 1));
@@ -367,6 +384,12 @@ TEST(ShaderTranslation, RegisterLayoutsThatCannotWorkAreRefused) {
       // noise() exists only for texture shaders; glslang would otherwise crash generating its code.
       {"float4 main(float2 uv : TEXCOORD0) : COLOR {\n  return noise(uv);\n}",
        "memory:2: error: intrinsic 'noise' is not available in vertex or pixel shaders"},
+      // Shader model 4.1 intrinsics and an empty nested initialiser list: glslang would crash on them.
+      {"float4 main() : COLOR { uint n = GetRenderTargetSampleCount(); return n; }",
+       "memory:1: error: intrinsic 'GetRenderTargetSampleCount' is not available before shader model 4.1"},
+      {"float4 main() : COLOR {\n  float4 a = {{}, 1};\n  return a;\n}",
+       "memory:2: error: empty '{}' inside an initialiser list"},
+      {"static float4 a = {{}};\nfloat4 main() : COLOR { return a; }", "empty '{}' inside an initialiser list"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.source);

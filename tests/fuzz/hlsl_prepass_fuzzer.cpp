@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "renderer/d3d9/hlsl_bracket_expressions.h"
 #include "renderer/d3d9/hlsl_dx9_bridges.h"
 #include "renderer/d3d9/hlsl_macro_limit.h"
 #include "renderer/d3d9/hlsl_nesting_limit.h"
@@ -25,7 +26,7 @@ bool Bridge(const std::string& text, bool vertexStage, std::string* bridged) {
     if (token.file < 0 || static_cast<size_t>(token.file) >= tokens.files.size()) abort();
     HlslTokenLocation(tokens, token);
   }
-  const bool nestingOk = CheckHlslNesting(tokens, &error);
+  const bool nestingOk = CheckHlslNesting(tokens, &error) && CheckHlslBracketContents(tokens, &error);
   if (!nestingOk && error.find("error: ") == std::string::npos) abort();  // a refusal always says why
   // The compiler stops at a refusal of the nesting check; the rewrites still run here, so that they
   // stay safe on their own on unpaired brackets and the like.
