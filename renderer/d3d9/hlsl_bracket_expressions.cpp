@@ -52,6 +52,36 @@ bool IsWellFormedNumber(const std::string& s) {
   return i == n;
 }
 
+// A built-in scalar, vector or matrix type (`float`, `int3`, `half4x4`) or a structure or typedef of the
+// file: what `(T)` can cast to.
+bool IsTypeName(const std::string& name, const std::set<std::string>& declaredTypes) {
+  static const char* const kScalars[] = {"float", "int", "uint", "bool", "half", "double", "dword",
+                                         "min16float", "min10float", "min16int", "min12int", "min16uint"};
+  if (declaredTypes.count(name)) return true;
+  for (const char* scalar : kScalars) {
+    const std::string base = scalar;
+    if (name.compare(0, base.size(), base) != 0) continue;
+    const std::string rest = name.substr(base.size());
+    if (rest.empty() || (rest.size() == 1 && rest[0] >= '1' && rest[0] <= '4') ||
+        (rest.size() == 3 && rest[0] >= '1' && rest[0] <= '4' && rest[1] == 'x' && rest[2] >= '1' && rest[2] <= '4'))
+      return true;
+  }
+  return false;
+}
+
+// The names that `struct NAME` and `typedef ... NAME;` declare.
+std::set<std::string> DeclaredTypes(const std::vector<HlslToken>& t) {
+  std::set<std::string> names;
+  for (size_t i = 0; i + 1 < t.size(); ++i) {
+    if (t[i].text == "struct" && t[i + 1].kind == HlslTokenKind::kIdentifier) names.insert(t[i + 1].text);
+    if (t[i].text != "typedef") continue;
+    size_t end = i + 1;
+    while (end < t.size() && t[end].text != ";") ++end;
+    if (end < t.size() && t[end - 1].kind == HlslTokenKind::kIdentifier) names.insert(t[end - 1].text);
+  }
+  return names;
+}
+
 // For each opening bracket, the index of the token that closes it (brackets are balanced); t.size() for
 // every other token. One pass, so that nested brackets cost no rescans.
 std::vector<size_t> ClosingBrackets(const std::vector<HlslToken>& t) {
@@ -72,23 +102,26 @@ std::vector<size_t> ClosingBrackets(const std::vector<HlslToken>& t) {
 
 // One expression from `first` up to `last` (exclusive), or nothing. Parenthesised groups and nested
 // brackets count as one operand; their own brackets are checked when the scan reaches them.
-bool IsOneExpression(const std::vector<HlslToken>& t, const std::vector<size_t>& closing, size_t first,
-                     size_t last) {
+bool IsOneExpression(const std::vector<HlslToken>& t, const std::vector<size_t>& closing,
+                     const std::set<std::string>& declaredTypes, size_t first, size_t last) {
   bool expectOperand = true;
-  bool afterGroup = false;  // `(int)` may be followed by the operand it casts
+  bool afterCast = false;  // `(int)` is followed by the operand it casts
   for (size_t i = first; i < last; ++i) {
     const HlslToken& token = t[i];
     const std::string& s = token.text;
     const bool punct = token.kind == HlslTokenKind::kPunct;
-    if (!expectOperand && afterGroup && (IsOperandToken(token) || (punct && s == "("))) expectOperand = true;
-    afterGroup = false;
+    if (afterCast) {
+      afterCast = false;
+      expectOperand = true;
+    }
     if (expectOperand) {
       if (punct && kUnary.count(s)) continue;
       if (punct && s == "(") {
+        const size_t open = i;
         i = closing[i];
         if (i >= last) return false;
+        afterCast = i == open + 2 && IsTypeName(t[open + 1].text, declaredTypes);
         expectOperand = false;
-        afterGroup = true;
         continue;
       }
       if (!IsOperandToken(token)) return false;
@@ -105,7 +138,7 @@ bool IsOneExpression(const std::vector<HlslToken>& t, const std::vector<size_t>&
       continue;
     }
     if (s == "(" || s == "[") {
-      if (s == "(" && t[i - 1].kind == HlslTokenKind::kNumber) return false;
+      if (s == "(" && t[i - 1].kind != HlslTokenKind::kIdentifier) return false;  // only a name is called
       i = closing[i];
       if (i >= last) return false;
       continue;
@@ -121,11 +154,12 @@ bool IsOneExpression(const std::vector<HlslToken>& t, const std::vector<size_t>&
 bool CheckHlslBracketContents(const HlslTokenList& list, std::string* error) {
   const std::vector<HlslToken>& t = list.tokens;
   const std::vector<size_t> closing = ClosingBrackets(t);
+  const std::set<std::string> declaredTypes = DeclaredTypes(t);
   for (size_t i = 0; i < t.size(); ++i) {
     if (t[i].kind != HlslTokenKind::kPunct || t[i].text != "[") continue;
     const size_t close = closing[i];
     if (close >= t.size()) break;  // unbalanced: refused by the nesting check
-    if (!IsOneExpression(t, closing, i + 1, close)) {
+    if (!IsOneExpression(t, closing, declaredTypes, i + 1, close)) {
       *error = HlslTokenLocation(list, t[i]) + ": error: '[' ... ']' does not hold one expression";
       return false;
     }
