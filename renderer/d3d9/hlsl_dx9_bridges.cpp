@@ -103,7 +103,9 @@ class Bridger {
                        const std::string& leaf, int* reg, std::string* declarations, std::string* copies) const;
   bool BridgeCopiedConstant(const Declaration& d, const Item& item, bool* ok);
   bool RejectUnavailableIntrinsics();
+  bool RejectUnfinishedEnd();
   bool RejectEmptyNestedInitialisers();
+  bool RejectRedeclaredGlobals(const std::vector<Declaration>& declarations, const std::vector<bool>& parsed);
   bool Unreferenced(const Declaration& d) const;
   void BridgeStatic(const Declaration& d, const Item& item);
   void GroupScalarInitialiser(const Declaration& d);
@@ -753,6 +755,33 @@ bool Bridger::RejectUnavailableIntrinsics() {
   return true;
 }
 
+// Every declaration and definition ends in `;` or `}`; a file cut short inside one (`sampler a; float a`)
+// is a syntax error, on which glslang 12 can crash instead of refusing it.
+bool Bridger::RejectUnfinishedEnd() {
+  if (Is(t_.size() - 1, ";") || Is(t_.size() - 1, "}")) return true;
+  messages_ += Where(t_.size() - 1) + ": error: the text ends inside a declaration (no ';' or '}' after '" +
+               T(t_.size() - 1) + "')\n";
+  return false;
+}
+
+// A global declared twice (`sampler a; float a;`) is an error, and glslang 12 crashes on it when the
+// types differ instead of refusing it.
+bool Bridger::RejectRedeclaredGlobals(const std::vector<Declaration>& declarations,
+                                      const std::vector<bool>& parsed) {
+  std::map<std::string, size_t> first;  // name -> its first declaring token
+  for (size_t k = 0; k < declarations.size(); ++k) {
+    if (!parsed[k]) continue;
+    for (const Declarator& decl : declarations[k].declarators) {
+      auto inserted = first.insert({T(decl.name), decl.name});
+      if (inserted.second) continue;
+      messages_ += Where(decl.name) + ": error: '" + T(decl.name) + "' is declared again (first at " +
+                   Where(inserted.first->second) + ")\n";
+      return false;
+    }
+  }
+  return true;
+}
+
 // `{}` inside an initialiser list (`float4 a = {{}};`) is no valid initialiser, and glslang 12 crashes
 // on it instead of refusing it.
 bool Bridger::RejectEmptyNestedInitialisers() {
@@ -851,7 +880,8 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
     if (parsed[k]) CollectExplicitRegisters(declarations[k]);
   }
   // Second pass: rewrite declarations in order, so registers are handed out in declaration order.
-  bool ok = RejectUnavailableIntrinsics() && RejectEmptyNestedInitialisers();
+  bool ok = RejectUnfinishedEnd() && RejectUnavailableIntrinsics() && RejectEmptyNestedInitialisers() &&
+            RejectRedeclaredGlobals(declarations, parsed);
   for (size_t k = 0; k < items.size() && ok; ++k) {
     const Item& item = items[k];
     if (kTechniqueWords.count(T(item.first))) {

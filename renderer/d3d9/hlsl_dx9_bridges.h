@@ -14,8 +14,9 @@
 //    name a static copy filled from them, converted, at the start of the entry function: the shader's
 //    float constants then stay one register file;
 //  - a call of `noise()` is refused with a clear message: the Direct3D 9 compiler offers it for texture
-//    shaders only; so are GetRenderTargetSampleCount/Position (shader model 4.1) and an empty `{}`
-//    inside an initialiser list, on which glslang would crash;
+//    shaders only; so are GetRenderTargetSampleCount/Position (shader model 4.1), an empty `{}`
+//    inside an initialiser list, a global declared twice and a text that ends inside a declaration, on
+//    which glslang would crash;
 //  - a global with an initial value and no register becomes `static`: its value is the one written in
 //    the file, since nothing else could set it;
 //  - an untyped `sampler` used with tex1D/tex3D/texCUBE takes that type;
