@@ -105,7 +105,8 @@ class Bridger {
   bool RejectUnavailableIntrinsics();
   bool RejectUnfinishedEnd();
   bool RejectEmptyNestedInitialisers();
-  bool RejectRedeclaredGlobals(const std::vector<Declaration>& declarations, const std::vector<bool>& parsed);
+  bool RejectRedeclaredGlobals(const std::vector<Item>& items, const std::vector<Declaration>& declarations,
+                               const std::vector<bool>& parsed);
   bool Unreferenced(const Declaration& d) const;
   void BridgeStatic(const Declaration& d, const Item& item);
   void GroupScalarInitialiser(const Declaration& d);
@@ -765,16 +766,26 @@ bool Bridger::RejectUnfinishedEnd() {
 }
 
 // A global declared twice (`sampler a; float a;`) is an error, and glslang 12 crashes on it when the
-// types differ instead of refusing it.
-bool Bridger::RejectRedeclaredGlobals(const std::vector<Declaration>& declarations,
+// types differ instead of refusing it. Besides the declarations that parsed, an item that starts like
+// one (`float4 a` not followed by `(`) counts, since glslang reads that far before it gives up.
+bool Bridger::RejectRedeclaredGlobals(const std::vector<Item>& items, const std::vector<Declaration>& declarations,
                                       const std::vector<bool>& parsed) {
   std::map<std::string, size_t> first;  // name -> its first declaring token
-  for (size_t k = 0; k < declarations.size(); ++k) {
-    if (!parsed[k]) continue;
-    for (const Declarator& decl : declarations[k].declarators) {
-      auto inserted = first.insert({T(decl.name), decl.name});
+  for (size_t k = 0; k < items.size(); ++k) {
+    std::vector<size_t> names;
+    if (parsed[k]) {
+      for (const Declarator& decl : declarations[k].declarators) names.push_back(decl.name);
+    } else {
+      size_t i = items[k].first;
+      while (i < items[k].last && IsIdentifier(i) && kQualifiers.count(T(i))) ++i;
+      if (IsIdentifier(i) && !Is(i, "struct") && !Is(i, "typedef") && !kTechniqueWords.count(T(i)) &&
+          IsIdentifier(i + 1) && !Is(i + 2, "("))
+        names.push_back(i + 1);
+    }
+    for (size_t name : names) {
+      auto inserted = first.insert({T(name), name});
       if (inserted.second) continue;
-      messages_ += Where(decl.name) + ": error: '" + T(decl.name) + "' is declared again (first at " +
+      messages_ += Where(name) + ": error: '" + T(name) + "' is declared again (first at " +
                    Where(inserted.first->second) + ")\n";
       return false;
     }
@@ -881,7 +892,7 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
   }
   // Second pass: rewrite declarations in order, so registers are handed out in declaration order.
   bool ok = RejectUnfinishedEnd() && RejectUnavailableIntrinsics() && RejectEmptyNestedInitialisers() &&
-            RejectRedeclaredGlobals(declarations, parsed);
+            RejectRedeclaredGlobals(items, declarations, parsed);
   for (size_t k = 0; k < items.size() && ok; ++k) {
     const Item& item = items[k];
     if (kTechniqueWords.count(T(item.first))) {

@@ -218,6 +218,7 @@ TEST_F(ShaderFiles, HostileFilesFailOrCompileWithAMessage) {
       {"size_suffix.hlsl", "static const float2 o[4h] = {0, 1, 2, 3};\n" + body, E_FAIL, "needs a decimal point"},
       {"size_list.hlsl", "static const float o[4, 4] = {0, 1, 2, 3};\n" + body, E_FAIL, "does not hold one"},
       {"redeclared.hlsl", "sampler a;\nfloat4 a;\n" + body, E_FAIL, "redeclared.hlsl:2: error: 'a' is declared again"},
+      {"redeclared_broken.hlsl", "sampler a;\nfloat4 a.\n" + body, E_FAIL, "redeclared_broken.hlsl:2: error: 'a' is declared again"},
       {"cut_declaration.hlsl", body + "sampler a; float a", E_FAIL, "error: the text ends inside a declaration"},
       {"size_not_a_cast.hlsl", "static const float o[(4) x] = {0, 1, 2, 3};\n" + body, E_FAIL, "does not hold one"},
       {"brackets.hlsl",
