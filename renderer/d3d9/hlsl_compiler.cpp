@@ -9,6 +9,7 @@
 #include <functional>
 #include <mutex>
 
+#include "renderer/d3d9/hlsl_bracket_expressions.h"
 #include "renderer/d3d9/hlsl_compile_cache.h"
 #include "renderer/d3d9/hlsl_dx9_bridges.h"
 #include "renderer/d3d9/hlsl_include_files.h"
@@ -174,10 +175,10 @@ HRESULT Compile(const HlslCompileInput& input, std::vector<uint32_t>* spirv, std
     if (!ok) return E_FAIL;
   }
 
-  // 2. Bound the nesting, then bridge the Direct3D 9 constructs.
+  // 2. Bound the nesting, check what brackets hold, then bridge the Direct3D 9 constructs.
   HlslTokenList tokens = TokenizeHlsl(preprocessed, input.mainName);
   std::string error;
-  if (!CheckHlslNesting(tokens, &error)) {
+  if (!CheckHlslNesting(tokens, &error) || !CheckHlslBracketContents(tokens, &error)) {
     *log += error + "\n";
     return E_FAIL;
   }

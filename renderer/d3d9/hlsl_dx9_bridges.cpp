@@ -19,6 +19,7 @@ const std::set<std::string> kQualifiers = {
     "static", "uniform",   "extern", "shared",    "const",  "volatile", "row_major", "column_major",
     "inline", "precise",   "snorm",  "unorm",     "linear", "centroid", "nointerpolation",
     "noperspective", "sample", "groupshared"};
+const std::set<std::string> kDirections = {"in", "out", "inout"};
 const std::set<std::string> kSamplerTypes = {"sampler", "sampler1D", "sampler2D", "sampler3D", "samplerCUBE"};
 // Effect-framework objects, which a shader compiled on its own does not use.
 const std::set<std::string> kEffectObjectTypes = {"texture",     "texture1D",    "texture2D",   "texture3D",
@@ -102,10 +103,15 @@ class Bridger {
                        const std::string& leaf, int* reg, std::string* declarations, std::string* copies) const;
   bool BridgeCopiedConstant(const Declaration& d, const Item& item, bool* ok);
   bool RejectUnavailableIntrinsics();
+  bool RejectUnfinishedEnd();
+  bool RejectEmptyNestedInitialisers();
+  bool RejectRedeclaredGlobals(const std::vector<Item>& items, const std::vector<Declaration>& declarations,
+                               const std::vector<bool>& parsed);
   bool Unreferenced(const Declaration& d) const;
   void BridgeStatic(const Declaration& d, const Item& item);
   void GroupScalarInitialiser(const Declaration& d);
   int Allocate(std::vector<bool>* used, int count) const;
+  void NameUnnamedParameter(size_t first, size_t end);
   void RecordUniformParameter(size_t first, size_t end);
   bool BridgeUniformParameters();
 
@@ -471,8 +477,12 @@ void Bridger::BridgeFunction(const Item& item, size_t name, size_t openParen) {
   }
   if (T(name) != entry_ || !Is(item.last, "}")) return;
   size_t closeParen = Matching(openParen);
+  // A parameter list that is not closed before the end of the item, or no body: nothing to bridge;
+  // glslang reports the syntax error.
+  if (closeParen >= item.last) return;
   size_t body = closeParen;
   while (body < item.last && !Is(body, "{")) ++body;
+  if (body >= item.last) return;
   entryItem_ = item.first;
   entryBody_ = body;
   // Parameters: `in float2 vpos : VPOS` -> `float2 vpos : VPOS`.
@@ -491,9 +501,20 @@ void Bridger::BridgeFunction(const Item& item, size_t name, size_t openParen) {
       if (Is(k, "in") && !Is(k - 1, ":")) inToken = k;
     }
     if (vpos && inToken) Remove(inToken, inToken);
+    NameUnnamedParameter(start, i);
     RecordUniformParameter(start, i);
     start = i + 1;
   }
+}
+
+// An entry-function parameter written without a name (`float4 main(float2 : TEXCOORD0)`) gets one:
+// glslang 12 dereferences null on it, while it is valid HLSL.
+void Bridger::NameUnnamedParameter(size_t first, size_t end) {
+  size_t i = first;
+  while (i < end && IsIdentifier(i) && (kQualifiers.count(T(i)) || kDirections.count(T(i)))) ++i;
+  if (i >= end || !IsIdentifier(i) || T(i) == "void") return;
+  if (i + 1 < end && !Is(i + 1, ":") && !Is(i + 1, "=") && !Is(i + 1, "[")) return;  // named
+  InsertAfter(i, " tq_unnamed_" + std::to_string(i));
 }
 
 // A `uniform` parameter of the entry function is a constant like a global: one without a register is
@@ -720,11 +741,73 @@ bool Bridger::Unreferenced(const Declaration& d) const {
 // Intrinsics that the Direct3D 9 compiler has only for texture shaders (tx_1_0), not for vertex or pixel
 // shaders; a function of the shader's own with that name takes precedence.
 bool Bridger::RejectUnavailableIntrinsics() {
+  // Not in shader model 3, and glslang 12 crashes on the sample-count pair instead of refusing it.
+  static const std::map<std::string, std::string> kUnavailable = {
+      {"noise", "is not available in vertex or pixel shaders (only in texture shaders)"},
+      {"GetRenderTargetSampleCount", "is not available before shader model 4.1"},
+      {"GetRenderTargetSamplePosition", "is not available before shader model 4.1"}};
   for (size_t i = 0; i + 1 < t_.size(); ++i) {
-    if (T(i) != "noise" || !Is(i + 1, "(") || userFunctions_.count(T(i)) || (i > 0 && Is(i - 1, "."))) continue;
-    messages_ += Where(i) + ": error: intrinsic 'noise' is not available in vertex or pixel shaders (only in "
-                            "texture shaders)\n";
+    auto found = kUnavailable.find(T(i));
+    if (found == kUnavailable.end() || !Is(i + 1, "(") || userFunctions_.count(T(i)) || (i > 0 && Is(i - 1, ".")))
+      continue;
+    messages_ += Where(i) + ": error: intrinsic '" + T(i) + "' " + found->second + "\n";
     return false;
+  }
+  return true;
+}
+
+// Every declaration and definition ends in `;` or `}`; a file cut short inside one (`sampler a; float a`)
+// is a syntax error, on which glslang 12 can crash instead of refusing it.
+bool Bridger::RejectUnfinishedEnd() {
+  if (Is(t_.size() - 1, ";") || Is(t_.size() - 1, "}")) return true;
+  messages_ += Where(t_.size() - 1) + ": error: the text ends inside a declaration (no ';' or '}' after '" +
+               T(t_.size() - 1) + "')\n";
+  return false;
+}
+
+// A global declared twice (`sampler a; float a;`) is an error, and glslang 12 crashes on it when the
+// types differ instead of refusing it. Besides the declarations that parsed, an item that starts like
+// one (`float4 a` not followed by `(`) counts, since glslang reads that far before it gives up.
+bool Bridger::RejectRedeclaredGlobals(const std::vector<Item>& items, const std::vector<Declaration>& declarations,
+                                      const std::vector<bool>& parsed) {
+  std::map<std::string, size_t> first;  // name -> its first declaring token
+  for (size_t k = 0; k < items.size(); ++k) {
+    std::vector<size_t> names;
+    if (parsed[k]) {
+      for (const Declarator& decl : declarations[k].declarators) names.push_back(decl.name);
+    } else {
+      size_t i = items[k].first;
+      while (i < items[k].last && IsIdentifier(i) && kQualifiers.count(T(i))) ++i;
+      if (IsIdentifier(i) && !Is(i, "struct") && !Is(i, "typedef") && !kTechniqueWords.count(T(i)) &&
+          IsIdentifier(i + 1) && !Is(i + 2, "("))
+        names.push_back(i + 1);
+    }
+    for (size_t name : names) {
+      auto inserted = first.insert({T(name), name});
+      if (inserted.second) continue;
+      messages_ += Where(name) + ": error: '" + T(name) + "' is declared again (first at " +
+                   Where(inserted.first->second) + ")\n";
+      return false;
+    }
+  }
+  return true;
+}
+
+// `{}` inside an initialiser list (`float4 a = {{}};`) is no valid initialiser, and glslang 12 crashes
+// on it instead of refusing it.
+bool Bridger::RejectEmptyNestedInitialisers() {
+  std::vector<bool> lists;  // for each open brace: whether it belongs to an initialiser list
+  for (size_t i = 0; i < t_.size(); ++i) {
+    if (Is(i, "{")) {
+      const bool inList = !lists.empty() && lists.back();
+      if (inList && Is(i + 1, "}")) {
+        messages_ += Where(i) + ": error: empty '{}' inside an initialiser list\n";
+        return false;
+      }
+      lists.push_back(inList || (i > 0 && Is(i - 1, "=")));
+    } else if (Is(i, "}") && !lists.empty()) {
+      lists.pop_back();
+    }
   }
   return true;
 }
@@ -808,7 +891,8 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
     if (parsed[k]) CollectExplicitRegisters(declarations[k]);
   }
   // Second pass: rewrite declarations in order, so registers are handed out in declaration order.
-  bool ok = RejectUnavailableIntrinsics();
+  bool ok = RejectUnfinishedEnd() && RejectUnavailableIntrinsics() && RejectEmptyNestedInitialisers() &&
+            RejectRedeclaredGlobals(items, declarations, parsed);
   for (size_t k = 0; k < items.size() && ok; ++k) {
     const Item& item = items[k];
     if (kTechniqueWords.count(T(item.first))) {

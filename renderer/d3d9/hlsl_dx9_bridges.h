@@ -14,7 +14,9 @@
 //    name a static copy filled from them, converted, at the start of the entry function: the shader's
 //    float constants then stay one register file;
 //  - a call of `noise()` is refused with a clear message: the Direct3D 9 compiler offers it for texture
-//    shaders only;
+//    shaders only; so are GetRenderTargetSampleCount/Position (shader model 4.1), an empty `{}`
+//    inside an initialiser list, a global declared twice and a text that ends inside a declaration, on
+//    which glslang would crash;
 //  - a global with an initial value and no register becomes `static`: its value is the one written in
 //    the file, since nothing else could set it;
 //  - an untyped `sampler` used with tex1D/tex3D/texCUBE takes that type;
@@ -22,6 +24,7 @@
 //    written as plain numbers is grouped into constructors;
 //  - a `static` global initialised by a call of a user function is assigned at the start of the entry
 //    function instead (glslang rejects such initialisers as recursion);
+//  - an entry-function parameter without a name is given one (glslang cannot take it unnamed);
 //  - `in` before a VPOS parameter of the entry function is dropped, so VPOS stays an input that the GLSL
 //    translation supplies in the Direct3D 9 convention.
 #pragma once

@@ -13,6 +13,8 @@ bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; 
 const char* const kLongPuncts[] = {"<<=", ">>=", "++", "--", "<<", ">>", "<=", ">=", "==", "!=", "&&",
                                    "||",  "+=",  "-=", "*=", "/=", "%=", "&=", "|=", "^=", "::"};
 
+constexpr long kMaxLineNumber = 1 << 30;
+
 // Reads `#line N "file"` into *line and *file; other directives leave both unchanged.
 void ReadLineDirective(const std::string& directive, HlslTokenList* list, int* file, int* line) {
   size_t pos = directive.find_first_not_of(" \t", 1);
@@ -31,7 +33,9 @@ void ReadLineDirective(const std::string& directive, HlslTokenList* list, int* f
       if (found == list->files.end()) list->files.push_back(name);
     }
   }
-  // The directive's own line break follows, which moves to line `number`.
+  // The directive's own line break follows, which moves to line `number`. Numbers beyond any real file
+  // are held where counting on cannot overflow.
+  number = std::clamp<long>(number, 0, kMaxLineNumber);
   *line = static_cast<int>(number) - 1;
 }
 

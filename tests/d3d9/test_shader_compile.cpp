@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <thread>
@@ -234,6 +235,34 @@ TEST_F(ShaderFiles, HostileFilesFailOrCompileWithAMessage) {
       {"missing_include.hlsl", "#include \"nowhere.hlsli\"\n" + body, E_FAIL, "nowhere.hlsli"},
       {"macro_bomb.hlsl", bomb + body, E_FAIL, "expands to more than"},
       {"macro_bomb_include.hlsl", "#define A0 x\n#include \"sub/bomb.hlsli\"\n" + body, E_FAIL, "expands to more than"},
+      // Unpaired brackets end glslang 12 (a file cut short after `float a[`); they are refused first.
+      {"cut_in_array.hlsl", "float a a[", E_FAIL, "cut_in_array.hlsl:1: error: '[' is not closed"},
+      {"stray_brace.hlsl", body + "}\n", E_FAIL, "stray_brace.hlsl:2: error: '}' without a matching"},
+      {"crossed.hlsl", "float4 main() : COLOR { return float4(1, 0, 0, 1]; }\n", E_FAIL, "']' without a matching"},
+      // An unnamed entry parameter also ends glslang; it is valid HLSL and compiles.
+      {"unnamed_parameter.hlsl", "float4 main(float2 : TEXCOORD0, uniform float) : COLOR { return 0.5; }\n", S_OK, ""},
+      {"huge_line.hlsl", "#line 2147483647\n" + body, S_OK, ""},
+      // Brackets that do not hold one expression make glslang go on with a broken declaration and crash.
+      {"size_two_operands.hlsl", "static const float2 o[4 x] = {0, 1, 2, 3};\n" + body, E_FAIL,
+       "size_two_operands.hlsl:1: error: '[' ... ']' does not hold one expression"},
+      {"size_suffix.hlsl", "static const float2 o[4h] = {0, 1, 2, 3};\n" + body, E_FAIL, "needs a decimal point"},
+      {"size_list.hlsl", "static const float o[4, 4] = {0, 1, 2, 3};\n" + body, E_FAIL, "does not hold one"},
+      {"redeclared.hlsl", "sampler a;\nfloat4 a;\n" + body, E_FAIL, "redeclared.hlsl:2: error: 'a' is declared again"},
+      {"redeclared_broken.hlsl", "sampler a;\nfloat4 a.\n" + body, E_FAIL, "redeclared_broken.hlsl:2: error: 'a' is declared again"},
+      {"cut_declaration.hlsl", body + "sampler a; float a", E_FAIL, "error: the text ends inside a declaration"},
+      {"size_not_a_cast.hlsl", "static const float o[(4) x] = {0, 1, 2, 3};\n" + body, E_FAIL, "does not hold one"},
+      {"brackets.hlsl",
+       "static const float t[2 * 2] = {1, 2, 3, 4};\n"
+       "float4 main(float2 uv : TEXCOORD0) : COLOR {\n"
+       "  float4 r = 0;\n"
+       "  int k = 0;\n"
+       "  [unroll(4)] for (int i = 0; i < 4; i++) r.x += t[(int)uv.x + i % 4];\n"
+       "  [branch] if (uv.x > 0) r.y = t[uv.y > 0.5 ? 1 : 0];\n"
+       "  r.z = t[int(uv.x)] + t[-(-1)] + t[(uint)floor(uv.y)] + float4(t[0], 0, 0, 0)[0];\n"
+       "  r.w = t[0x1u] + t[t[0]] + t[1.0f] + t[5e-1] + t[k++];\n"
+       "  return r;\n"
+       "}\n",
+       S_OK, ""},
   };
   Write("sub/cycle_b.hlsli", "#include \"../cycle_a.hlsl\"\n");
   Write("sub/bomb.hlsli", bomb.substr(bomb.find('\n') + 1));
@@ -247,6 +276,22 @@ TEST_F(ShaderFiles, HostileFilesFailOrCompileWithAMessage) {
   // Not a regular file: refused without reading (a FIFO or device would block or never end).
   EXPECT_EQ(CompileFile(dir_.string()).hr, D3DXERR_INVALIDDATA);
   EXPECT_EQ(CompileFile("/dev/zero").hr, D3DXERR_INVALIDDATA);
+}
+
+// A shader file cut short anywhere, as a partial copy or download leaves it: every prefix of a real
+// effect-style decoder compiles or fails with a message, never ends the process.
+TEST_F(ShaderFiles, FilesCutShortAnywhereFailWithAMessage) {
+  std::ifstream in(kShaders + "/effect_decoder.fx", std::ios::binary);
+  const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GT(whole.size(), 500u);
+  for (size_t length = 0; length < whole.size(); length += 3) {
+    SCOPED_TRACE("cut at " + std::to_string(length));
+    Compiled result = CompileFile(Write("cut.fx", whole.substr(0, length)));
+    if (FAILED(result.hr)) {
+      EXPECT_NE(result.messages.find("error"), std::string::npos) << result.messages;
+    }
+    EXPECT_EQ(result.code.empty(), FAILED(result.hr));
+  }
 }
 
 TEST_F(ShaderFiles, IncludesResolveRelativeToTheIncludingFileAndEditsAreSeen) {
@@ -373,6 +418,12 @@ TEST(ShaderTranslation, RegisterLayoutsThatCannotWorkAreRefused) {
       // noise() exists only for texture shaders; glslang would otherwise crash generating its code.
       {"float4 main(float2 uv : TEXCOORD0) : COLOR {\n  return noise(uv);\n}",
        "memory:2: error: intrinsic 'noise' is not available in vertex or pixel shaders"},
+      // Shader model 4.1 intrinsics and an empty nested initialiser list: glslang would crash on them.
+      {"float4 main() : COLOR { uint n = GetRenderTargetSampleCount(); return n; }",
+       "memory:1: error: intrinsic 'GetRenderTargetSampleCount' is not available before shader model 4.1"},
+      {"float4 main() : COLOR {\n  float4 a = {{}, 1};\n  return a;\n}",
+       "memory:2: error: empty '{}' inside an initialiser list"},
+      {"static float4 a = {{}};\nfloat4 main() : COLOR { return a; }", "empty '{}' inside an initialiser list"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.source);

@@ -45,3 +45,12 @@ fi
 # A still picture whose name looks like an image-sequence pattern, beside a picture the pattern would name.
 [ -s 'pattern%d.bmp' ] || ff -f lavfi -i color=s=64x48:d=0.04 -frames:v 1 -update 1 'pattern%d.bmp'
 [ -s pattern1.bmp ] || ff -f lavfi -i color=s=32x32:d=0.04 -frames:v 1 -update 1 pattern1.bmp
+
+# Red 64x48 pictures, then green 1280x720, then blue 16x16, in one MPEG program stream.
+if [ ! -s grow.mpg ]; then
+  ff -f lavfi -i color=c=red:s=64x48:r=25:d=0.4 -c:v mpeg2video -q:v 2 grow1.mpg
+  ff -f lavfi -i color=c=green:s=1280x720:r=25:d=0.4 -c:v mpeg2video -q:v 2 grow2.mpg
+  ff -f lavfi -i color=c=blue:s=16x16:r=25:d=0.4 -c:v mpeg2video -q:v 2 grow3.mpg
+  cat grow1.mpg grow2.mpg grow3.mpg > grow.mpg
+  rm -f grow1.mpg grow2.mpg grow3.mpg
+fi

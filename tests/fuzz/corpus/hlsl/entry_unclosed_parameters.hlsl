@@ -1,0 +1,2 @@
+int count : register(i0);
+float4 main( { return count; }

@@ -1,0 +1,3 @@
+sampler a;
+float4 a.
+float4 main() : COLOR { return a; }

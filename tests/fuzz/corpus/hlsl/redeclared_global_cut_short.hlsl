@@ -1,0 +1,1 @@
+sampler expit1;float expit1

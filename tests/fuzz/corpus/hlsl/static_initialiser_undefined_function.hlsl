@@ -1,0 +1,1 @@
+float f(); static float x = f(); float4 main() : COLOR { return x; }

@@ -1,0 +1,1 @@
+float a a[
