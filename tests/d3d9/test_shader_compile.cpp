@@ -107,6 +107,31 @@ TEST(ShaderCompile, CodeIsSpirvClosedByTheEndTokenAndWarningsDoNotFail) {
   EXPECT_EQ(c.code.back(), 0x0000FFFFu);
 }
 
+// The checks that keep malformed brackets away from glslang must let every ordinary index, cast and
+// initialiser form through.
+TEST(ShaderCompile, OrdinaryIndexCastAndInitialiserFormsCompile) {
+  const char* forms[] = {
+      "o[i + 1]", "o[(int)uv.x]", "o[int(uv.x * 3)]", "o[min(i, 3)]", "o[i > 1 ? 1 : 2]", "o[idx[i]]",
+      "o[(uint)floor(uv.x * 4)]", "o[(i)]", "o[-1 + i]", "o[((int)(uv.y * 2.0)) % 4]", "m[1][2] + o[0]",
+      "s.v[i]", "o[(Count)(i)]", "o[N - 1]", "o[i].xyzw", "(o)[i]",
+  };
+  for (const char* form : forms) {
+    const std::string text = std::string(
+        "#define N 4\n"
+        "typedef int Count;\n"
+        "struct S { float4 v[2]; };\n"
+        "static const float4 o[4] = { {1,0,0,1}, {0,1,0,1}, float4(0,0,1,1), (float4)0.5 };\n"
+        "static const int idx[2] = {3, 1};\n"
+        "float4x4 m : register(c0);\n"
+        "float4 main(float2 uv : TEXCOORD0) : COLOR0 {\n"
+        "  S s = (S)0;\n"
+        "  int i = (int)(uv.x * 2);\n"
+        "  return ") + form + ";\n}\n";
+    Compiled c = CompileText(text);
+    EXPECT_EQ(c.hr, S_OK) << form << "\n" << c.messages;
+  }
+}
+
 TEST(ShaderCompile, FailuresReturnAFailingResultWithTheCompilerText) {
   Compiled syntax = CompileFile(kShaders + "/syntax_error.hlsl");
   EXPECT_EQ(syntax.hr, E_FAIL);
