@@ -1,0 +1,81 @@
+#include "renderer/hlsl/hlslc_serve.h"
+
+#include <cstdlib>
+#include <string>
+
+#include <unistd.h>
+
+#include "renderer/hlsl/hlsl_compile_messages.h"
+#include "renderer/hlsl/hlsl_wire.h"
+#include "renderer/hlsl/hlslc_compile_job.h"
+
+namespace {
+
+// Include look-up over the pipes: each request goes to the player, which resolves it by its own rules
+// (relative to the including file, or through the caller's include handler) and sends the text back.
+class CTQPlayerIncludes : public CTQHlslIncludeLookup {
+ public:
+  CTQPlayerIncludes(int input, int output) : input_(input), output_(output) {}
+
+  bool Open(const std::string& name, bool system, const std::string& includerName, size_t depth,
+            std::string* resolvedName, std::string* text, std::string* error) override {
+    HlslIncludeQuery query;
+    query.name = name;
+    query.system = system;
+    query.includerName = includerName;
+    query.depth = static_cast<uint32_t>(depth);
+    std::string payload;
+    HlslIncludeAnswer answer;
+    if (!WriteWireFrame(output_, EncodeIncludeQuery(query)) || ReadWireFrame(input_, -1, &payload) != kWireOk ||
+        !DecodeIncludeAnswer(payload, &answer)) {
+      // The player is gone or broken: nothing more can be compiled.
+      _exit(1);
+    }
+    if (!answer.found) {
+      *error = answer.text;
+      return false;
+    }
+    *resolvedName = answer.resolvedName;
+    *text = answer.text;
+    return true;
+  }
+
+ private:
+  int input_;
+  int output_;
+};
+
+void RunTestFault(HlslTestFault fault, int output) {
+  if (fault == kHlslFaultAbort) abort();
+  if (fault == kHlslFaultHang) {
+    for (;;) pause();
+  }
+  // A frame that claims to be a result and holds a field longer than the frame.
+  std::string payload(1, static_cast<char>(kHlslResult));
+  payload += std::string("\0\0\0\0\xff\xff\xff\x0f", 8);
+  std::string frame = std::string(1, static_cast<char>(payload.size())) + std::string(3, '\0') + payload;
+  WriteWireFrame(output, frame);
+}
+
+}  // namespace
+
+int ServeHlslCompiles(int input, int output) {
+  if (!WriteWireFrame(output, EncodeReady())) return 1;
+  CTQPlayerIncludes includes(input, output);
+  for (;;) {
+    std::string payload;
+    WireStatus status = ReadWireFrame(input, -1, &payload);
+    if (status == kWireClosed) return 0;
+    if (status != kWireOk) return 1;
+    HlslTestFault fault;
+    if (DecodeTestFault(payload, &fault)) {
+      RunTestFault(fault, output);
+      continue;
+    }
+    HlslCompileJob job;
+    if (!DecodeCompileJob(payload, &job)) return 1;
+    HlslCompileReply reply;
+    CompileHlslJob(job, &includes, &reply);
+    if (!WriteWireFrame(output, EncodeCompileReply(reply))) return 1;
+  }
+}
