@@ -8,12 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "renderer/hlsl/hlsl_compiler.h"
+#include "renderer/d3d9/d3d9_shader_code.h"
+#include "renderer/d3d9/d3dx9_compile_process.h"
+#include "renderer/d3d9/d3dx9_include_source.h"
+#include "renderer/hlsl/hlsl_file_includes.h"
 #include "renderer/hlsl/hlsl_source_text.h"
 
 namespace {
-
-constexpr DWORD kEndToken = 0x0000FFFF;  // D3DSIO_END: closes the code handed to Create*Shader
 
 class CTQD3DXBuffer : public ID3DXBuffer {
  public:
@@ -87,20 +88,35 @@ bool DefineLines(const D3DXMACRO* defines, std::string* lines, std::string* erro
   return true;
 }
 
-HRESULT CompileShader(HlslCompileInput* input, const D3DXMACRO* pDefines, LPCSTR pFunctionName,
-                      LPD3DXBUFFER* ppShader, LPD3DXBUFFER* ppErrorMsgs) {
+// Runs the compile in the compile process. Includes are resolved here, in the caller's process: through
+// the caller's handler, or as files relative to the including file (`mainDirectory` for the main source).
+HRESULT CompileShader(HlslCompileJob* job, const std::string& mainDirectory, ID3DXInclude* handler,
+                      const D3DXMACRO* pDefines, LPCSTR pFunctionName, LPCSTR pProfile, LPD3DXBUFFER* ppShader,
+                      LPD3DXBUFFER* ppErrorMsgs) {
   std::string log;
   HRESULT hr = S_OK;
-  if (!DefineLines(pDefines, &input->defines, &log)) {
+  if (!DefineLines(pDefines, &job->defines, &log)) {
     hr = D3DERR_INVALIDCALL;
   } else {
-    input->entryPoint = pFunctionName;
-    std::vector<uint32_t> spirv;
-    hr = CompileHlslToSpirv(*input, &spirv, &log);
-    if (SUCCEEDED(hr)) {
-      spirv.push_back(kEndToken);
-      if (ppShader) *ppShader = NewBuffer(spirv.data(), spirv.size() * sizeof(uint32_t));
+    job->entryPoint = pFunctionName;
+    job->profile = pProfile;
+    CTQHlslFileIncludes files;
+    files.Initialize(job->mainName, mainDirectory);
+    CTQD3DXIncludeSource handled(handler);
+    CTQHlslIncludeSource* includes = handler ? static_cast<CTQHlslIncludeSource*>(&handled) : &files;
+    HlslCompileReply reply;
+    if (D3DXCompileProcess()->Compile(*job, includes, &reply) == CTQHlslCompileProcess::kAnswered) {
+      hr = reply.status;
+      if (SUCCEEDED(hr) && ppShader) {
+        std::vector<DWORD> code = PackShaderCode(reply.code);
+        *ppShader = NewBuffer(code.data(), code.size() * sizeof(DWORD));
+      }
+    } else {
+      // The compiler crashed, hung or could not be started: the program goes on, and says why once.
+      hr = E_FAIL;
+      WriteError(reply.log.substr(0, reply.log.find('\n')).c_str());
     }
+    log = reply.log;
   }
   if (ppErrorMsgs && !log.empty()) *ppErrorMsgs = NewTextBuffer(log);
   return hr;
@@ -136,36 +152,34 @@ HRESULT CheckArguments(LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags, LPD3D
 HRESULT D3DXCompileShader(LPCSTR pSrcData, UINT SrcDataLen, const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude,
                           LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags, LPD3DXBUFFER* ppShader,
                           LPD3DXBUFFER* ppErrorMsgs, LPD3DXCONSTANTTABLE* ppConstantTable) {
-  HlslCompileInput input;
-  HRESULT hr = CheckArguments(pFunctionName, pProfile, Flags, ppShader, ppErrorMsgs, ppConstantTable,
-                              &input.vertexStage);
+  bool vertexStage = false;
+  HRESULT hr = CheckArguments(pFunctionName, pProfile, Flags, ppShader, ppErrorMsgs, ppConstantTable, &vertexStage);
   if (FAILED(hr)) return hr;
   if (!pSrcData && SrcDataLen > 0) return D3DERR_INVALIDCALL;
+  HlslCompileJob job;
   std::string error;
-  if (!DecodeHlslSourceText(pSrcData, SrcDataLen, &input.text, &error)) {
+  if (!DecodeHlslSourceText(pSrcData, SrcDataLen, &job.text, &error)) {
     if (ppErrorMsgs) *ppErrorMsgs = NewTextBuffer("memory: error: " + error + "\n");
     return D3DXERR_INVALIDDATA;
   }
-  input.mainName = "memory";
-  input.includeHandler = pInclude;
-  return CompileShader(&input, pDefines, pFunctionName, ppShader, ppErrorMsgs);
+  job.mainName = "memory";
+  return CompileShader(&job, "", pInclude, pDefines, pFunctionName, pProfile, ppShader, ppErrorMsgs);
 }
 
 HRESULT D3DXCompileShaderFromFileA(LPCSTR pSrcFile, const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude,
                                    LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags, LPD3DXBUFFER* ppShader,
                                    LPD3DXBUFFER* ppErrorMsgs, LPD3DXCONSTANTTABLE* ppConstantTable) {
-  HlslCompileInput input;
-  HRESULT hr = CheckArguments(pFunctionName, pProfile, Flags, ppShader, ppErrorMsgs, ppConstantTable,
-                              &input.vertexStage);
+  bool vertexStage = false;
+  HRESULT hr = CheckArguments(pFunctionName, pProfile, Flags, ppShader, ppErrorMsgs, ppConstantTable, &vertexStage);
   if (FAILED(hr)) return hr;
   if (!pSrcFile) return D3DERR_INVALIDCALL;
+  HlslCompileJob job;
   std::string error;
-  if (!ReadHlslSourceFile(pSrcFile, &input.text, &error)) {
+  if (!ReadHlslSourceFile(pSrcFile, &job.text, &error)) {
     if (ppErrorMsgs) *ppErrorMsgs = NewTextBuffer(std::string(pSrcFile) + ": error: " + error + "\n");
     return D3DXERR_INVALIDDATA;
   }
-  input.mainName = pSrcFile;
-  input.mainDirectory = std::filesystem::path(pSrcFile).parent_path().string();
-  input.includeHandler = pInclude;
-  return CompileShader(&input, pDefines, pFunctionName, ppShader, ppErrorMsgs);
+  job.mainName = pSrcFile;
+  return CompileShader(&job, std::filesystem::path(pSrcFile).parent_path().string(), pInclude, pDefines,
+                       pFunctionName, pProfile, ppShader, ppErrorMsgs);
 }

@@ -13,6 +13,7 @@
 #include "renderer/hlsl/hlsl_compile_cache.h"
 #include "renderer/hlsl/hlsl_dx9_bridges.h"
 #include "renderer/hlsl/hlsl_include_files.h"
+#include "renderer/hlsl/hlsl_instruction_limits.h"
 #include "renderer/hlsl/hlsl_nesting_limit.h"
 #include "renderer/hlsl/hlsl_spirv_modulo.h"
 #include "renderer/hlsl/hlsl_tokens.h"
@@ -118,6 +119,12 @@ HRESULT ParseAndGenerate(const HlslCompileInput& input, const std::string& bridg
     *log += *compileLog;
     return E_FAIL;
   }
+  std::string limitError;
+  if (!CheckHlslInstructionLimits(CountHlslInstructions(*program.getIntermediate(stage)), input.profile,
+                                  input.mainName, &limitError)) {
+    *log += *compileLog + limitError + "\n";
+    return E_FAIL;
+  }
   spv::SpvBuildLogger spvLogger;
   glslang::SpvOptions options;
   options.disableOptimizer = true;
@@ -155,7 +162,7 @@ HRESULT Compile(const HlslCompileInput& input, std::vector<uint32_t>* spirv, std
   std::string preprocessed;
   {
     CTQHlslIncludes includes;
-    includes.Initialize(input.mainName, input.mainDirectory, input.includeHandler);
+    includes.Initialize(input.mainName, input.includes);
     std::string error;
     if (!includes.CheckMacros(input.defines, "macros", &error) ||
         !includes.CheckMacros(input.text, input.mainName, &error)) {

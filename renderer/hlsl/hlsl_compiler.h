@@ -1,6 +1,7 @@
 // HLSL source -> SPIR-V through glslang's HLSL front end in DX9-compatible mode: preprocess (with the
 // includes), check nesting, apply the Direct3D 9 bridges (hlsl_dx9_bridges.h), parse, link, generate
-// SPIR-V and give `fmod` / `%` HLSL's sign (hlsl_spirv_modulo.h). glslang runs on a thread of its own
+// SPIR-V and give `fmod` / `%` HLSL's sign (hlsl_spirv_modulo.h). Code that the shader model cannot
+// hold is refused (hlsl_instruction_limits.h). glslang runs on a thread of its own
 // with a large stack; results are cached by the bridged source text.
 #pragma once
 
@@ -8,15 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "renderer/d3d9/d3dx9_shader.h"
+#include "renderer/hlsl/hlsl_compile_process.h"
+#include "shell/win32/win32_types.h"
 
 struct HlslCompileInput {
   std::string mainName;       // the file name, or "memory" for a source given in memory
-  std::string mainDirectory;  // where the main source's includes are looked up
   std::string text;           // decoded main source
   std::string defines;        // "#define NAME VALUE" lines
-  ID3DXInclude* includeHandler = nullptr;
+  CTQHlslIncludeSource* includes = nullptr;  // resolves #include; null: every #include fails
   std::string entryPoint;
+  std::string profile;        // named in the messages of the shader-model limits
   bool vertexStage = false;
 };
 

@@ -20,6 +20,7 @@ class CTQWireWriter {
   void Bytes(const std::string& bytes);
   // The frame: length, then the payload.
   std::string Frame() const;
+  const std::string& Payload() const { return payload_; }
 
  private:
   std::string payload_;

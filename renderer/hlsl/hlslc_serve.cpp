@@ -7,23 +7,17 @@
 
 #include "renderer/hlsl/hlsl_compile_messages.h"
 #include "renderer/hlsl/hlsl_wire.h"
-#include "renderer/hlsl/hlslc_compile_job.h"
+#include "renderer/hlsl/hlsl_compile.h"
 
 namespace {
 
 // Include look-up over the pipes: each request goes to the player, which resolves it by its own rules
 // (relative to the including file, or through the caller's include handler) and sends the text back.
-class CTQPlayerIncludes : public CTQHlslIncludeLookup {
+class CTQPlayerIncludes : public CTQHlslIncludeSource {
  public:
   CTQPlayerIncludes(int input, int output) : input_(input), output_(output) {}
 
-  bool Open(const std::string& name, bool system, const std::string& includerName, size_t depth,
-            std::string* resolvedName, std::string* text, std::string* error) override {
-    HlslIncludeQuery query;
-    query.name = name;
-    query.system = system;
-    query.includerName = includerName;
-    query.depth = static_cast<uint32_t>(depth);
+  HlslIncludeAnswer Open(const HlslIncludeQuery& query) override {
     std::string payload;
     HlslIncludeAnswer answer;
     if (!WriteWireFrame(output_, EncodeIncludeQuery(query)) || ReadWireFrame(input_, -1, &payload) != kWireOk ||
@@ -31,13 +25,7 @@ class CTQPlayerIncludes : public CTQHlslIncludeLookup {
       // The player is gone or broken: nothing more can be compiled.
       _exit(1);
     }
-    if (!answer.found) {
-      *error = answer.text;
-      return false;
-    }
-    *resolvedName = answer.resolvedName;
-    *text = answer.text;
-    return true;
+    return answer;
   }
 
  private:
@@ -75,7 +63,7 @@ int ServeHlslCompiles(int input, int output) {
     HlslCompileJob job;
     if (!DecodeCompileJob(payload, &job)) return 1;
     HlslCompileReply reply;
-    CompileHlslJob(job, &includes, &reply);
+    CompileHlsl(job, &includes, &reply);
     if (!WriteWireFrame(output, EncodeCompileReply(reply))) return 1;
   }
 }

@@ -1,4 +1,4 @@
-// D3DXCompileShader / D3DXCompileShaderFromFileA and TranslateSpirvToGlsl without a device: results,
+// D3DXCompileShader / D3DXCompileShaderFromFileA without a device, through the compile process: results,
 // message buffers, includes, hostile files, and the GLSL contract the device relies on.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -13,7 +13,9 @@
 #include <thread>
 #include <vector>
 
+#include "renderer/d3d9/d3d9_shader_code.h"
 #include "renderer/d3d9/d3dx9_shader.h"
+#include "renderer/hlsl/hlsl_translated_shader_wire.h"
 #include "renderer/hlsl/shader_translation.h"
 
 namespace {
@@ -59,11 +61,12 @@ Compiled CompileText(const std::string& text, const char* profile = "ps_3_0", ID
   return Collect(hr, code, messages);
 }
 
-TranslatedShader Translate(const Compiled& c, std::string* log = nullptr) {
+// The translated shader that the code buffer carries.
+TranslatedShader Translate(const Compiled& c) {
   TranslatedShader out;
-  std::string ignored;
-  EXPECT_EQ(TranslateSpirvToGlsl(c.code.data(), c.code.size(), &out, log ? log : &ignored), S_OK)
-      << (log ? *log : ignored);
+  std::string bytes;
+  EXPECT_TRUE(!c.code.empty() && UnpackShaderCode(c.code.data(), &bytes));
+  EXPECT_TRUE(DecodeTranslatedShader(bytes, &out));
   return out;
 }
 
@@ -99,12 +102,12 @@ std::string Utf16(const std::string& ascii, bool bigEndian) {
 
 }  // namespace
 
-TEST(ShaderCompile, CodeIsSpirvClosedByTheEndTokenAndWarningsDoNotFail) {
+TEST(ShaderCompile, CodeIsClosedByTheEndTokenAndWarningsDoNotFail) {
   Compiled c = CompileFile(kShaders + "/truncation.hlsl");
   ASSERT_EQ(c.hr, S_OK) << c.messages;
-  ASSERT_GT(c.code.size(), 5u);
-  EXPECT_EQ(c.code.front(), 0x07230203u);
+  ASSERT_GT(c.code.size(), 3u);
   EXPECT_EQ(c.code.back(), 0x0000FFFFu);
+  EXPECT_FALSE(Translate(c).glsl.empty());
 }
 
 // The checks that keep malformed brackets away from glslang must let every ordinary index, cast and
@@ -453,15 +456,9 @@ TEST(ShaderTranslation, RegisterLayoutsThatCannotWorkAreRefused) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.source);
     Compiled compiled = CompileText(c.source);
-    std::string log = compiled.messages;
-    HRESULT hr = compiled.hr;
-    if (SUCCEEDED(hr)) {
-      TranslatedShader out;
-      hr = TranslateSpirvToGlsl(compiled.code.data(), compiled.code.size(), &out, &log);
-      EXPECT_TRUE(out.glsl.empty());
-    }
-    EXPECT_TRUE(FAILED(hr));
-    EXPECT_NE(log.find(c.message), std::string::npos) << log;
+    EXPECT_TRUE(FAILED(compiled.hr));
+    EXPECT_TRUE(compiled.code.empty());
+    EXPECT_NE(compiled.messages.find(c.message), std::string::npos) << compiled.messages;
   }
 }
 
@@ -486,14 +483,21 @@ TEST(ShaderTranslation, UniformParametersOfMainTakeFreeRegistersAfterTheGlobals)
 }
 
 TEST(ShaderTranslation, CodeThatIsNotFromTheCompilerIsRefused) {
+  std::string bytes;
   TranslatedShader out;
-  std::string log;
-  const DWORD garbage[] = {1, 2, 3, 4, 5, 6, 0x0000FFFF};
-  EXPECT_EQ(TranslateSpirvToGlsl(garbage, 7, &out, &log), D3DERR_INVALIDCALL);
-  EXPECT_FALSE(log.empty());
-  EXPECT_EQ(TranslateSpirvToGlsl(nullptr, 0, &out, &log), D3DERR_INVALIDCALL);
-  // A truncated module: the header is right, the instructions are cut.
+  const DWORD spirvHeader[] = {0x07230203, 0x00010000, 0, 1, 0, 0x0000FFFF};
+  EXPECT_FALSE(UnpackShaderCode(spirvHeader, &bytes));
+  EXPECT_FALSE(UnpackShaderCode(nullptr, &bytes));
   Compiled ps = CompileText(kSmallShader);
   ASSERT_EQ(ps.hr, S_OK);
-  EXPECT_TRUE(FAILED(TranslateSpirvToGlsl(ps.code.data(), ps.code.size() / 2, &out, &log)));
+  // A length that does not end at the end token, and a translated shader cut short.
+  std::vector<DWORD> longer = ps.code;
+  longer[1] += 4;
+  longer.push_back(0);
+  EXPECT_FALSE(UnpackShaderCode(longer.data(), &bytes));
+  ASSERT_TRUE(UnpackShaderCode(ps.code.data(), &bytes));
+  EXPECT_FALSE(DecodeTranslatedShader(bytes.substr(0, bytes.size() - 1), &out));
+  std::vector<DWORD> cut = PackShaderCode(bytes.substr(0, bytes.size() / 2));
+  ASSERT_TRUE(UnpackShaderCode(cut.data(), &bytes));
+  EXPECT_FALSE(DecodeTranslatedShader(bytes, &out));
 }
