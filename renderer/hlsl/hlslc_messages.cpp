@@ -38,6 +38,7 @@ std::string FormatHlslcMessages(const std::string& log, const std::string& mainN
   std::istringstream lines(log);
   std::string line, out;
   while (std::getline(lines, line)) {
+    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.pop_back();
     if (!line.empty()) out += FormatLine(line, mainName);
   }
   return out;

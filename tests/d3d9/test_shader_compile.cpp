@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "renderer/d3d9/d3d9_shader_code.h"
+#include "renderer/d3d9/d3dx9_compile_process.h"
 #include "renderer/d3d9/d3dx9_shader.h"
 #include "renderer/hlsl/hlsl_translated_shader_wire.h"
 #include "renderer/hlsl/shader_translation.h"
@@ -153,6 +154,37 @@ TEST(ShaderCompile, FailuresReturnAFailingResultWithTheCompilerText) {
 
   Compiled emptyName = CompileFile("");
   EXPECT_EQ(emptyName.hr, D3DXERR_INVALIDDATA);
+}
+
+// Code that shader model 3 cannot hold is refused as Direct3D 9's compiler refuses it: 4096 texture reads
+// in an unrolled loop need far more than ps_3_0's 512 instruction slots.
+TEST(ShaderCompile, AnUnrolledLoopBeyondTheShaderModelIsRefusedNamingTheLimit) {
+  Compiled c = CompileText(
+      "sampler2D src : register(s0); float4 main(float2 uv : TEXCOORD0) : COLOR0 { float4 a = 0; [unroll] for "
+      "(int i = 0; i < 4096; i++) a += tex2D(src, uv + i * 0.0001); return a; }");
+  EXPECT_EQ(c.hr, E_FAIL);
+  EXPECT_TRUE(c.code.empty());
+  EXPECT_NE(c.messages.find("instruction slots after unrolling its loops; ps_3_0 allows 512"), std::string::npos)
+      << c.messages;
+}
+
+// A compile process that answers nothing in time is a failed compile with a message, and this process
+// runs on: the next compile, with the time limit back, starts a new child and succeeds.
+TEST(ShaderCompile, ACompileProcessThatDoesNotAnswerInTimeIsAFailedCompile) {
+  CTQHlslCompileProcess* process = D3DXCompileProcess();
+  process->SetTimeLimitMs(1);
+  // Thousands of statements take glslang far longer than a millisecond.
+  std::string text = "float4 main(float2 uv : TEXCOORD0) : COLOR0 {\n  float4 a = uv.xyxy;\n";
+  for (int i = 0; i < 3000; ++i) text += "  a = a * 1.0001 + " + std::to_string(i) + ".5;\n";
+  text += "  return a;\n}\n";
+  Compiled late = CompileText(text);
+  process->SetTimeLimitMs(kDefaultHlslCompileTimeLimitMs);
+  EXPECT_EQ(late.hr, E_FAIL);
+  EXPECT_TRUE(late.code.empty());
+  EXPECT_EQ(late.messages, "error: the shader compiler stopped while compiling memory (no answer within 0.0 s)\n");
+  Compiled next = CompileText(std::string(kSmallShader) + "static const float unseen = 1;\n");
+  EXPECT_EQ(next.hr, S_OK) << next.messages;
+  EXPECT_FALSE(Translate(next).glsl.empty());
 }
 
 // Threads compiling the same source at once (start-up compiles the user's shaders ahead while the renderer

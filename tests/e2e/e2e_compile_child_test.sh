@@ -80,9 +80,10 @@ compile_child() {  # the player's compile child, if one runs
 }
 
 # At 3/8 of the width the mono encoder shows the left part of the pair (red); the half side-by-side
-# encoder shows the squeezed pair there, whose right part is blue.
+# encoder shows the squeezed pair there, whose right part is blue. Low in the picture, where the viewer
+# does not cover it.
 PROBE_X=$((MX + MW * 3 / 8))
-PROBE_Y=$((MY + MH / 2))
+PROBE_Y=$((MY + MH * 7 / 8))
 wait_pixel $PROBE_X $PROBE_Y "255 0 0" "mono encoder at start"
 
 if grep -qE 'glslang|spirv-cross|SPIRV' "/proc/$PID/maps"; then

@@ -149,7 +149,7 @@ TEST_F(WirePipe, WritingToAReaderThatWentAwayFailsWithoutEndingTheProcess) {
 
 TEST(HlslcMessages, CompilerLinesTakeTheEditorForm) {
   const std::string log =
-      "ERROR: enc.hlsl:4: 'x' : undeclared identifier\n"
+      "ERROR: enc.hlsl:4: 'x' : undeclared identifier \n"
       "WARNING: inc/common.hlsli:12: 'foo' : unused\n"
       "ERROR: 1 compilation errors.  No code generated.\n"
       "enc.hlsl:7: error: '[' is not closed\n"
