@@ -24,6 +24,24 @@ void CloseFd(int* fd) {
   *fd = -1;
 }
 
+// A pipe whose ends are not standard input, output or error (which a program started with those closed
+// would get), so that moving them there in the child cannot overwrite one with the other.
+bool PipeAboveStandard(int ends[2]) {
+  int made[2];
+  if (pipe2(made, O_CLOEXEC) != 0) return false;
+  for (int i = 0; i < 2; ++i) {
+    ends[i] = made[i] > STDERR_FILENO ? made[i] : fcntl(made[i], F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+  }
+  for (int i = 0; i < 2; ++i) {
+    if (made[i] <= STDERR_FILENO) close(made[i]);
+  }
+  if (ends[0] >= 0 && ends[1] >= 0) return true;
+  for (int i = 0; i < 2; ++i) {
+    if (ends[i] >= 0) close(ends[i]);
+  }
+  return false;
+}
+
 std::string DescribeExit(int status) {
   if (WIFSIGNALED(status)) {
     const char* name = strsignal(WTERMSIG(status));
@@ -120,11 +138,11 @@ bool CTQHlslCompileProcess::ChildAliveLocked() {
 
 bool CTQHlslCompileProcess::StartLocked(std::string* reason) {
   int toChild[2], fromChild[2];
-  if (pipe2(toChild, O_CLOEXEC) != 0) {
+  if (!PipeAboveStandard(toChild)) {
     *reason = strerror(errno);
     return false;
   }
-  if (pipe2(fromChild, O_CLOEXEC) != 0) {
+  if (!PipeAboveStandard(fromChild)) {
     *reason = strerror(errno);
     close(toChild[0]);
     close(toChild[1]);
