@@ -2,12 +2,12 @@
 
 #include <atomic>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "common/error_line.h"
 #include "renderer/hlsl/hlsl_compiler.h"
 #include "renderer/hlsl/hlsl_source_text.h"
 
@@ -40,12 +40,6 @@ ID3DXBuffer* NewBuffer(const void* data, size_t size) {
 
 // The message buffer holds NUL-terminated text, as D3DX's does.
 ID3DXBuffer* NewTextBuffer(const std::string& text) { return NewBuffer(text.c_str(), text.size() + 1); }
-
-void WriteError(const char* message) {
-  std::printf("[TQ] Error: ");
-  std::printf("%s", message);
-  std::printf("\n");
-}
 
 bool StageOfProfile(const char* profile, bool* vertexStage) {
   static const char* const kVertex[] = {"vs_2_0", "vs_2_a", "vs_3_0"};
@@ -114,11 +108,11 @@ HRESULT CheckArguments(LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags, LPD3D
   if (ppErrorMsgs) *ppErrorMsgs = nullptr;
   if (ppConstantTable) {
     *ppConstantTable = nullptr;
-    WriteError("D3DXCompileShader: constant tables are not implemented");
+    WriteErrorLine("D3DXCompileShader: constant tables are not implemented");
     return E_NOTIMPL;
   }
   if (Flags & D3DXSHADER_PACKMATRIX_ROWMAJOR) {
-    WriteError("D3DXCompileShader: D3DXSHADER_PACKMATRIX_ROWMAJOR is not implemented");
+    WriteErrorLine("D3DXCompileShader: D3DXSHADER_PACKMATRIX_ROWMAJOR is not implemented");
     return E_NOTIMPL;
   }
   if (!pFunctionName || !pProfile || !StageOfProfile(pProfile, vertexStage)) {
