@@ -8,7 +8,7 @@
 #include <string>
 
 #include "renderer/d3d9/d3d9_device.h"
-#include "renderer/d3d9/d3d9_log.h"
+#include "common/error_line.h"
 #include "renderer/d3d9/d3d9_shader_code.h"
 #include "renderer/hlsl/hlsl_translated_shader_wire.h"
 
@@ -16,11 +16,11 @@ HRESULT D3D9CompileShaderCode(const DWORD* code, bool pixelShader, D3D9ShaderCod
   const char* kind = pixelShader ? "CreatePixelShader" : "CreateVertexShader";
   std::string bytes;
   if (!UnpackShaderCode(code, &bytes) || !DecodeTranslatedShader(bytes, &out->translated)) {
-    D3D9LogError("%s: the code is not a compiled shader", kind);
+    WriteErrorLine("%s: the code is not a compiled shader", kind);
     return D3DERR_INVALIDCALL;
   }
   if (out->translated.isPixelShader != pixelShader) {
-    D3D9LogError("%s: the code is a %s shader", kind, out->translated.isPixelShader ? "pixel" : "vertex");
+    WriteErrorLine("%s: the code is a %s shader", kind, out->translated.isPixelShader ? "pixel" : "vertex");
     return D3DERR_INVALIDCALL;
   }
   const TranslatedShader& translated = out->translated;
@@ -42,7 +42,7 @@ HRESULT D3D9CompileShaderCode(const DWORD* code, bool pixelShader, D3D9ShaderCod
     glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
     std::string glLog(length > 0 ? static_cast<size_t>(length) : 0u, '\0');
     if (length > 0) glGetShaderInfoLog(shader, length, nullptr, &glLog[0]);
-    D3D9LogError("%s: the translated shader does not compile: %s", kind, glLog.c_str());
+    WriteErrorLine("%s: the translated shader does not compile: %s", kind, glLog.c_str());
     glDeleteShader(shader);
     return D3DERR_INVALIDCALL;
   }

@@ -1,20 +1,25 @@
 #include "renderer/d3d9/d3dx9_shader.h"
 
 #include <atomic>
-#include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "common/error_line.h"
 #include "renderer/d3d9/d3d9_shader_code.h"
 #include "renderer/d3d9/d3dx9_compile_process.h"
-#include "renderer/d3d9/d3dx9_include_source.h"
+#include "renderer/d3d9/d3dx9_include_resolver.h"
+#include "renderer/hlsl/hlsl_compile.h"
 #include "renderer/hlsl/hlsl_file_includes.h"
 #include "renderer/hlsl/hlsl_source_text.h"
 
 namespace {
+
+static_assert(kHlslOk == S_OK && kHlslFailed == E_FAIL && kHlslOutOfMemory == E_OUTOFMEMORY &&
+                  kHlslInvalidCall == D3DERR_INVALIDCALL && kHlslInvalidPointer == E_POINTER &&
+                  kHlslInvalidData == D3DXERR_INVALIDDATA,
+              "the compiler's results are the HRESULTs handed on");
 
 class CTQD3DXBuffer : public ID3DXBuffer {
  public:
@@ -42,102 +47,66 @@ ID3DXBuffer* NewBuffer(const void* data, size_t size) {
 // The message buffer holds NUL-terminated text, as D3DX's does.
 ID3DXBuffer* NewTextBuffer(const std::string& text) { return NewBuffer(text.c_str(), text.size() + 1); }
 
-void WriteError(const char* message) {
-  std::printf("[TQ] Error: ");
-  std::printf("%s", message);
-  std::printf("\n");
-}
-
-bool StageOfProfile(const char* profile, bool* vertexStage) {
-  static const char* const kVertex[] = {"vs_2_0", "vs_2_a", "vs_3_0"};
-  static const char* const kPixel[] = {"ps_2_0", "ps_2_a", "ps_2_b", "ps_3_0"};
-  for (const char* p : kVertex) {
-    if (std::strcmp(profile, p) == 0) return *vertexStage = true;
-  }
-  for (const char* p : kPixel) {
-    if (std::strcmp(profile, p) == 0) {
-      *vertexStage = false;
-      return true;
+// Runs the compile in the compile process. A file is read here, and includes are resolved here: through
+// the caller's handler, or as files relative to the including file. The code buffer carries the
+// translated shader closed by the end token.
+HRESULT CompileShader(const HlslCompileRequest& request, const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude,
+                      LPD3DXBUFFER* ppShader, LPD3DXBUFFER* ppErrorMsgs) {
+  HlslCompileJob job;
+  std::string mainDirectory;
+  if (request.fromFile) {
+    std::string error;
+    if (!ReadHlslSourceFile(request.sourceFile, &job.text, &error)) {
+      if (ppErrorMsgs) *ppErrorMsgs = NewTextBuffer(request.sourceFile + ": error: " + error + "\n");
+      return D3DXERR_INVALIDDATA;
     }
-  }
-  return false;
-}
-
-// "#define NAME VALUE" lines for the macros; false when a name is not an identifier (optionally with a
-// parameter list).
-bool DefineLines(const D3DXMACRO* defines, std::string* lines, std::string* error) {
-  for (const D3DXMACRO* d = defines; d && d->Name; ++d) {
-    std::string name = d->Name;
-    size_t identifierEnd = 0;
-    while (identifierEnd < name.size() && (std::isalnum(static_cast<unsigned char>(name[identifierEnd])) ||
-                                           name[identifierEnd] == '_'))
-      ++identifierEnd;
-    bool valid = identifierEnd > 0 && !std::isdigit(static_cast<unsigned char>(name[0])) &&
-                 (identifierEnd == name.size() || (name[identifierEnd] == '(' && name.back() == ')' &&
-                                                   name.find('\n') == std::string::npos));
-    if (!valid) {
-      *error = "invalid macro name '" + name + "'";
-      return false;
-    }
-    std::string value = d->Definition ? d->Definition : "";
-    for (char& c : value) {
-      if (c == '\n' || c == '\r') c = ' ';
-    }
-    *lines += "#define " + name + " " + value + "\n";
-  }
-  return true;
-}
-
-// Runs the compile in the compile process. Includes are resolved here, in the caller's process: through
-// the caller's handler, or as files relative to the including file (`mainDirectory` for the main source).
-HRESULT CompileShader(HlslCompileJob* job, const std::string& mainDirectory, ID3DXInclude* handler,
-                      const D3DXMACRO* pDefines, LPCSTR pFunctionName, LPCSTR pProfile, LPD3DXBUFFER* ppShader,
-                      LPD3DXBUFFER* ppErrorMsgs) {
-  std::string log;
-  HRESULT hr = S_OK;
-  if (!DefineLines(pDefines, &job->defines, &log)) {
-    hr = D3DERR_INVALIDCALL;
+    job.mainName = request.sourceFile;
+    mainDirectory = std::filesystem::path(request.sourceFile).parent_path().string();
   } else {
-    job->entryPoint = pFunctionName;
-    job->profile = pProfile;
-    CTQHlslFileIncludes files;
-    files.Initialize(job->mainName, mainDirectory);
-    CTQD3DXIncludeSource handled(handler);
-    CTQHlslIncludeSource* includes = handler ? static_cast<CTQHlslIncludeSource*>(&handled) : &files;
-    HlslCompileReply reply;
-    if (D3DXCompileProcess()->Compile(*job, includes, &reply) == CTQHlslCompileProcess::kAnswered) {
-      hr = reply.status;
-      if (SUCCEEDED(hr) && ppShader) {
-        std::vector<DWORD> code = PackShaderCode(reply.code);
-        *ppShader = NewBuffer(code.data(), code.size() * sizeof(DWORD));
-      }
-    } else {
-      // The compiler crashed, hung or could not be started: the program goes on, and says why once.
-      hr = E_FAIL;
-      WriteError(reply.log.substr(0, reply.log.find('\n')).c_str());
-    }
-    log = reply.log;
+    job.text = request.source;
   }
-  if (ppErrorMsgs && !log.empty()) *ppErrorMsgs = NewTextBuffer(log);
+  for (const D3DXMACRO* d = pDefines; d && d->Name; ++d) {
+    job.defines.push_back({d->Name, d->Definition ? d->Definition : ""});
+  }
+  job.entryPoint = request.entryPoint;
+  job.profile = request.profile;
+  CTQHlslFileIncludes files;
+  files.Initialize(job.mainName.empty() ? "memory" : job.mainName, mainDirectory);
+  CTQD3DXIncludeResolver handled(pInclude);
+  CTQHlslIncludeResolver* includes = pInclude ? static_cast<CTQHlslIncludeResolver*>(&handled) : &files;
+  HlslCompileReply reply;
+  HRESULT hr = E_FAIL;
+  if (D3DXCompileProcess()->Compile(job, includes, &reply) == CTQHlslCompileProcess::kAnswered) {
+    hr = reply.status;
+    if (SUCCEEDED(hr) && ppShader) {
+      std::vector<DWORD> code = PackShaderCode(reply.code);
+      *ppShader = NewBuffer(code.data(), code.size() * sizeof(DWORD));
+    }
+  } else {
+    // The compiler crashed, hung or could not be started: the program goes on, and says why once.
+    WriteErrorLine("%s", reply.log.substr(0, reply.log.find('\n')).c_str());
+  }
+  if (ppErrorMsgs && !reply.log.empty()) *ppErrorMsgs = NewTextBuffer(reply.log);
   return hr;
 }
 
 // Checks the arguments both entry points share and clears the outputs. A non-null result is returned
 // at once.
 HRESULT CheckArguments(LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags, LPD3DXBUFFER* ppShader,
-                       LPD3DXBUFFER* ppErrorMsgs, LPD3DXCONSTANTTABLE* ppConstantTable, bool* vertexStage) {
+                       LPD3DXBUFFER* ppErrorMsgs, LPD3DXCONSTANTTABLE* ppConstantTable) {
   if (ppShader) *ppShader = nullptr;
   if (ppErrorMsgs) *ppErrorMsgs = nullptr;
   if (ppConstantTable) {
     *ppConstantTable = nullptr;
-    WriteError("D3DXCompileShader: constant tables are not implemented");
+    WriteErrorLine("D3DXCompileShader: constant tables are not implemented");
     return E_NOTIMPL;
   }
   if (Flags & D3DXSHADER_PACKMATRIX_ROWMAJOR) {
-    WriteError("D3DXCompileShader: D3DXSHADER_PACKMATRIX_ROWMAJOR is not implemented");
+    WriteErrorLine("D3DXCompileShader: D3DXSHADER_PACKMATRIX_ROWMAJOR is not implemented");
     return E_NOTIMPL;
   }
-  if (!pFunctionName || !pProfile || !StageOfProfile(pProfile, vertexStage)) {
+  bool vertexStage = false;
+  if (!pFunctionName || !pProfile || !HlslStageOfProfile(pProfile, &vertexStage)) {
     if (ppErrorMsgs) {
       *ppErrorMsgs = NewTextBuffer(std::string("error: unsupported profile '") + (pProfile ? pProfile : "") +
                                    "' or missing entry point name\n");
@@ -152,34 +121,26 @@ HRESULT CheckArguments(LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags, LPD3D
 HRESULT D3DXCompileShader(LPCSTR pSrcData, UINT SrcDataLen, const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude,
                           LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags, LPD3DXBUFFER* ppShader,
                           LPD3DXBUFFER* ppErrorMsgs, LPD3DXCONSTANTTABLE* ppConstantTable) {
-  bool vertexStage = false;
-  HRESULT hr = CheckArguments(pFunctionName, pProfile, Flags, ppShader, ppErrorMsgs, ppConstantTable, &vertexStage);
+  HRESULT hr = CheckArguments(pFunctionName, pProfile, Flags, ppShader, ppErrorMsgs, ppConstantTable);
   if (FAILED(hr)) return hr;
   if (!pSrcData && SrcDataLen > 0) return D3DERR_INVALIDCALL;
-  HlslCompileJob job;
-  std::string error;
-  if (!DecodeHlslSourceText(pSrcData, SrcDataLen, &job.text, &error)) {
-    if (ppErrorMsgs) *ppErrorMsgs = NewTextBuffer("memory: error: " + error + "\n");
-    return D3DXERR_INVALIDDATA;
-  }
-  job.mainName = "memory";
-  return CompileShader(&job, "", pInclude, pDefines, pFunctionName, pProfile, ppShader, ppErrorMsgs);
+  HlslCompileRequest request;
+  if (SrcDataLen > 0) request.source.assign(pSrcData, SrcDataLen);
+  request.entryPoint = pFunctionName;
+  request.profile = pProfile;
+  return CompileShader(request, pDefines, pInclude, ppShader, ppErrorMsgs);
 }
 
 HRESULT D3DXCompileShaderFromFileA(LPCSTR pSrcFile, const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude,
                                    LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags, LPD3DXBUFFER* ppShader,
                                    LPD3DXBUFFER* ppErrorMsgs, LPD3DXCONSTANTTABLE* ppConstantTable) {
-  bool vertexStage = false;
-  HRESULT hr = CheckArguments(pFunctionName, pProfile, Flags, ppShader, ppErrorMsgs, ppConstantTable, &vertexStage);
+  HRESULT hr = CheckArguments(pFunctionName, pProfile, Flags, ppShader, ppErrorMsgs, ppConstantTable);
   if (FAILED(hr)) return hr;
   if (!pSrcFile) return D3DERR_INVALIDCALL;
-  HlslCompileJob job;
-  std::string error;
-  if (!ReadHlslSourceFile(pSrcFile, &job.text, &error)) {
-    if (ppErrorMsgs) *ppErrorMsgs = NewTextBuffer(std::string(pSrcFile) + ": error: " + error + "\n");
-    return D3DXERR_INVALIDDATA;
-  }
-  job.mainName = pSrcFile;
-  return CompileShader(&job, std::filesystem::path(pSrcFile).parent_path().string(), pInclude, pDefines,
-                       pFunctionName, pProfile, ppShader, ppErrorMsgs);
+  HlslCompileRequest request;
+  request.fromFile = true;
+  request.sourceFile = pSrcFile;
+  request.entryPoint = pFunctionName;
+  request.profile = pProfile;
+  return CompileShader(request, pDefines, pInclude, ppShader, ppErrorMsgs);
 }

@@ -1,52 +1,73 @@
 #include "renderer/hlsl/hlsl_compile.h"
 
-#include <vector>
+#include <cctype>
+#include <cstring>
+#include <filesystem>
 
 #include "renderer/hlsl/hlsl_compiler.h"
-#include "renderer/hlsl/hlsl_translated_shader_wire.h"
-#include "renderer/hlsl/shader_translation.h"
+#include "renderer/hlsl/hlsl_source_text.h"
 
-bool HlslProfileStage(const std::string& profile, bool* vertexStage) {
-  static const char* const kVertex[] = {"vs_2_0", "vs_2_a", "vs_3_0"};
-  static const char* const kPixel[] = {"ps_2_0", "ps_2_a", "ps_2_b", "ps_3_0"};
-  for (const char* name : kVertex) {
-    if (profile == name) return *vertexStage = true;
-  }
-  for (const char* name : kPixel) {
-    if (profile == name) {
-      *vertexStage = false;
-      return true;
+namespace {
+
+// "#define NAME VALUE" lines for the macros; false when a name is not an identifier (optionally with a
+// parameter list).
+bool DefineLines(const std::vector<HlslDefine>& defines, std::string* lines, std::string* error) {
+  for (const HlslDefine& define : defines) {
+    const std::string& name = define.name;
+    size_t identifierEnd = 0;
+    while (identifierEnd < name.size() && (std::isalnum(static_cast<unsigned char>(name[identifierEnd])) ||
+                                           name[identifierEnd] == '_'))
+      ++identifierEnd;
+    bool valid = identifierEnd > 0 && !std::isdigit(static_cast<unsigned char>(name[0])) &&
+                 (identifierEnd == name.size() || (name[identifierEnd] == '(' && name.back() == ')' &&
+                                                   name.find('\n') == std::string::npos));
+    if (!valid) {
+      *error = "invalid macro name '" + name + "'";
+      return false;
     }
+    std::string value = define.definition;
+    for (char& c : value) {
+      if (c == '\n' || c == '\r') c = ' ';
+    }
+    *lines += "#define " + name + " " + value + "\n";
   }
-  return false;
+  return true;
 }
 
-void CompileHlsl(const HlslCompileJob& job, CTQHlslIncludeSource* includes, HlslCompileReply* reply) {
-  reply->code.clear();
-  reply->log.clear();
+}  // namespace
+
+HlslCompileResult CompileHlsl(const HlslCompileRequest& request) {
+  HlslCompileResult result;
   HlslCompileInput input;
-  if (!HlslProfileStage(job.profile, &input.vertexStage)) {
-    reply->status = E_INVALIDARG;
-    reply->log = job.mainName + ": error: unsupported profile '" + job.profile + "'\n";
-    return;
+  if (!HlslStageOfProfile(request.profile.c_str(), &input.vertexStage)) {
+    result.messages = "error: unsupported profile '" + request.profile + "' or missing entry point name\n";
+    result.status = kHlslInvalidCall;
+    return result;
   }
-  input.mainName = job.mainName;
-  input.text = job.text;
-  input.defines = job.defines;
-  input.includes = includes;
-  input.entryPoint = job.entryPoint;
-  input.profile = job.profile;
-  std::vector<uint32_t> spirv;
-  HRESULT hr = CompileHlslToSpirv(input, &spirv, &reply->log);
-  if (SUCCEEDED(hr)) {
-    TranslatedShader translated;
-    std::string translationLog;
-    hr = TranslateSpirvToGlsl(spirv.data(), spirv.size(), &translated, &translationLog);
-    if (SUCCEEDED(hr)) {
-      reply->code = EncodeTranslatedShader(translated);
-    } else {
-      reply->log += job.mainName + ": " + translationLog + "\n";
+  std::string error;
+  if (!request.fromFile) {
+    input.mainName = request.sourceName.empty() ? "memory" : request.sourceName;
+    if (!DecodeHlslSourceText(request.source.data(), request.source.size(), &input.text, &error)) {
+      result.messages = input.mainName + ": error: " + error + "\n";
+      result.status = kHlslInvalidData;
+      return result;
+    }
+  } else {
+    input.mainName = request.sourceFile;
+    input.mainDirectory = std::filesystem::path(request.sourceFile).parent_path().string();
+    if (!ReadHlslSourceFile(request.sourceFile, &input.text, &error)) {
+      result.messages = request.sourceFile + ": error: " + error + "\n";
+      result.status = kHlslInvalidData;
+      return result;
     }
   }
-  reply->status = hr;
+  if (!DefineLines(request.defines, &input.defines, &result.messages)) {
+    result.status = kHlslInvalidCall;
+    return result;
+  }
+  input.includeHandler = request.includes;
+  input.entryPoint = request.entryPoint;
+  input.profile = request.profile;
+  result.status = CompileHlslModule(input, &result.spirv, &result.shader, &result.messages);
+  return result;
 }

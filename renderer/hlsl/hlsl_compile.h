@@ -1,14 +1,48 @@
-// The shader compiler's one entry, as the compile process (and the command-line tool through it) runs
-// it: a compile job (names, decoded source, macro lines, entry point, profile) and an include look-up
-// in; a reply out: the status (an HRESULT), the compiler's errors and warnings, and on success the
-// translated shader (GLSL 4.10 and its register map, hlsl_translated_shader_wire.h) as bytes.
+// The shader compiler's one entry: a Direct3D 9 HLSL source (vs_2_0 .. vs_3_0, ps_2_0 .. ps_3_0) in, the
+// GLSL 4.10 the device compiles out, with its register map (shader_translation.h) and the SPIR-V module
+// it was translated from. Request and result are plain data, so that the compile can run here or in a
+// process of its own.
+//
+// Results: kHlslOk; kHlslFailed when the source does not compile or uses what shader model 3 does not
+// have (messages say why, "file:line: error: ..."); kHlslInvalidData when the source cannot be read or
+// is not shader text; kHlslInvalidCall for an unknown profile, a missing entry point name or an invalid
+// macro name; kHlslOutOfMemory when no compiler thread can be started. Warnings come in the messages
+// also on success.
 #pragma once
 
-#include "renderer/hlsl/hlsl_compile_messages.h"
-#include "renderer/hlsl/hlsl_compile_process.h"
+#include <cstdint>
+#include <string>
+#include <vector>
 
-// Profiles: vs_2_0, vs_2_a, vs_3_0 (vertex) and ps_2_0, ps_2_a, ps_2_b, ps_3_0 (pixel), all compiled with
-// the shader model 3 rules. False for any other name.
-bool HlslProfileStage(const std::string& profile, bool* vertexStage);
+#include "renderer/hlsl/hlsl_include_source.h"
+#include "renderer/hlsl/hlsl_status.h"
+#include "renderer/hlsl/shader_translation.h"
 
-void CompileHlsl(const HlslCompileJob& job, CTQHlslIncludeSource* includes, HlslCompileReply* reply);
+struct HlslDefine {
+  std::string name;        // an identifier, optionally with a parameter list
+  std::string definition;  // line breaks become spaces
+};
+
+struct HlslCompileRequest {
+  bool fromFile = false;   // true: compile the file named `sourceFile`; false: the text `source`
+  std::string sourceFile;
+  std::string source;      // the text in memory, in any encoding the source reader takes
+  std::string sourceName;  // names the text in memory in messages and to the include source ("memory"
+                           // when empty); the compile process names a file's text that it was handed
+  std::vector<HlslDefine> defines;
+  std::string entryPoint;
+  std::string profile;
+  CTQHlslIncludeSource* includes = nullptr;  // null: included files are read from disk
+};
+
+struct HlslCompileResult {
+  HlslStatus status = kHlslFailed;
+  std::string messages;          // the compiler's errors and warnings, one "...\n" line each
+  std::vector<uint32_t> spirv;   // the module, on success
+  TranslatedShader shader;       // its GLSL and register map, on success
+};
+
+HlslCompileResult CompileHlsl(const HlslCompileRequest& request);
+
+// True for a profile the compiler takes, with *vertexStage telling the stage.
+bool HlslStageOfProfile(const char* profile, bool* vertexStage);

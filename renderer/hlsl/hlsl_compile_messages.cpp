@@ -29,7 +29,11 @@ std::string EncodeCompileJob(const HlslCompileJob& job) {
   CTQWireWriter writer(kHlslCompile);
   writer.Bytes(job.mainName);
   writer.Bytes(job.text);
-  writer.Bytes(job.defines);
+  writer.U32(static_cast<uint32_t>(job.defines.size()));
+  for (const HlslDefine& define : job.defines) {
+    writer.Bytes(define.name);
+    writer.Bytes(define.definition);
+  }
   writer.Bytes(job.entryPoint);
   writer.Bytes(job.profile);
   return writer.Frame();
@@ -40,7 +44,6 @@ std::string EncodeIncludeQuery(const HlslIncludeQuery& query) {
   writer.Bytes(query.name);
   writer.U8(query.system ? 1 : 0);
   writer.Bytes(query.includerName);
-  writer.U32(query.depth);
   return writer.Frame();
 }
 
@@ -75,15 +78,23 @@ bool DecodeReady(const std::string& payload, uint32_t* version) {
 
 bool DecodeCompileJob(const std::string& payload, HlslCompileJob* job) {
   CTQWireReader reader(payload);
-  return Open(&reader, kHlslCompile) && reader.Bytes(&job->mainName) && reader.Bytes(&job->text) &&
-         reader.Bytes(&job->defines) && reader.Bytes(&job->entryPoint) && reader.Bytes(&job->profile) &&
-         reader.AtEnd();
+  uint32_t defines = 0;
+  if (!Open(&reader, kHlslCompile) || !reader.Bytes(&job->mainName) || !reader.Bytes(&job->text) ||
+      !reader.U32(&defines))
+    return false;
+  job->defines.clear();
+  for (uint32_t i = 0; i < defines; ++i) {
+    HlslDefine define;
+    if (!reader.Bytes(&define.name) || !reader.Bytes(&define.definition)) return false;
+    job->defines.push_back(define);
+  }
+  return reader.Bytes(&job->entryPoint) && reader.Bytes(&job->profile) && reader.AtEnd();
 }
 
 bool DecodeIncludeQuery(const std::string& payload, HlslIncludeQuery* query) {
   CTQWireReader reader(payload);
   return Open(&reader, kHlslInclude) && reader.Bytes(&query->name) && Flag(&reader, &query->system) &&
-         reader.Bytes(&query->includerName) && reader.U32(&query->depth) && reader.AtEnd();
+         reader.Bytes(&query->includerName) && reader.AtEnd();
 }
 
 bool DecodeIncludeAnswer(const std::string& payload, HlslIncludeAnswer* answer) {

@@ -1,9 +1,9 @@
 // The messages of the compile process, over the framing of hlsl_wire.h.
 //
 //   child  -> player   kReady      once at start: protocol version
-//   player -> child    kCompile    one compile: names, source text, macro lines, entry point, profile
+//   player -> child    kCompile    one compile: source name and text, macros, entry point, profile
 //   child  -> player   kInclude    an #include the compile needs (any number, each answered before the
-//                                  child goes on): name, <> or "", including file, nesting depth
+//                                  child goes on): name, <> or "", the including file
 //   player -> child    kIncludeText the answer: found or not, the resolved name and text or the reason
 //   child  -> player   kResult     the end of the compile: status, compiler messages, compiled code
 //   player -> child    kTestFault  test builds only exercise the player's side: the child aborts, hangs
@@ -14,6 +14,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "renderer/hlsl/hlsl_compile.h"
 
 constexpr uint32_t kHlslProtocolVersion = 1;
 
@@ -28,19 +31,20 @@ enum HlslMessageKind : char {
 
 enum HlslTestFault : uint8_t { kHlslFaultAbort = 1, kHlslFaultHang = 2, kHlslFaultGarbage = 3 };
 
+// The parts of an HlslCompileRequest (hlsl_compile.h) that cross the pipe: a file is read by the player
+// and comes as its text, named after the file.
 struct HlslCompileJob {
-  std::string mainName;    // the file name, or "memory"
-  std::string text;        // the decoded main source
-  std::string defines;     // "#define NAME VALUE" lines
+  std::string mainName;    // the file name, or empty for "memory"
+  std::string text;        // the source: a file's decoded text, or the bytes given in memory
+  std::vector<HlslDefine> defines;
   std::string entryPoint;
   std::string profile;     // vs_3_0, ps_3_0, ...
 };
 
 struct HlslIncludeQuery {
-  std::string name;
-  bool system = false;
-  std::string includerName;
-  uint32_t depth = 0;
+  std::string name;          // as written in the #include
+  bool system = false;       // <name> rather than "name"
+  std::string includerName;  // the including file as resolved before, or the main source's name
 };
 
 struct HlslIncludeAnswer {

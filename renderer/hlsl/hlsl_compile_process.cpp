@@ -214,7 +214,7 @@ CTQHlslCompileProcess::Outcome CTQHlslCompileProcess::StoppedLocked(const std::s
 }
 
 CTQHlslCompileProcess::Outcome CTQHlslCompileProcess::RunLocked(const std::string& frame, const std::string& name,
-                                                                CTQHlslIncludeSource* includes,
+                                                                CTQHlslIncludeResolver* includes,
                                                                 HlslCompileReply* reply) {
   Outcome ready = EnsureChildLocked(reply);
   if (ready != kAnswered) return ready;
@@ -245,7 +245,7 @@ CTQHlslCompileProcess::Outcome CTQHlslCompileProcess::RunLocked(const std::strin
       if (!DecodeIncludeQuery(payload, &query)) return StoppedLocked(name, "its include request does not parse", reply);
       HlslIncludeAnswer answer;
       if (includes) {
-        answer = includes->Open(query);
+        answer = includes->Resolve(query);
       } else {
         answer.text = "no include look-up was given";
       }
@@ -260,10 +260,10 @@ CTQHlslCompileProcess::Outcome CTQHlslCompileProcess::RunLocked(const std::strin
 }
 
 CTQHlslCompileProcess::Outcome CTQHlslCompileProcess::Compile(const HlslCompileJob& job,
-                                                              CTQHlslIncludeSource* includes,
+                                                              CTQHlslIncludeResolver* includes,
                                                               HlslCompileReply* reply) {
   std::lock_guard<std::mutex> lock(mutex_);
-  return RunLocked(EncodeCompileJob(job), job.mainName, includes, reply);
+  return RunLocked(EncodeCompileJob(job), job.mainName.empty() ? "memory" : job.mainName, includes, reply);
 }
 
 CTQHlslCompileProcess::Outcome CTQHlslCompileProcess::SendTestFault(HlslTestFault fault, const std::string& name,

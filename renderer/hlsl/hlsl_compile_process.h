@@ -23,13 +23,13 @@
 constexpr int kDefaultHlslCompileTimeLimitMs = 10000;
 constexpr int kMaxHlslStartFailures = 3;
 
-// Answers the child's #include requests.
-class CTQHlslIncludeSource {
+// Answers the child's #include requests in the player's process.
+class CTQHlslIncludeResolver {
  public:
-  virtual HlslIncludeAnswer Open(const HlslIncludeQuery& query) = 0;
+  virtual HlslIncludeAnswer Resolve(const HlslIncludeQuery& query) = 0;
 
  protected:
-  virtual ~CTQHlslIncludeSource() = default;
+  virtual ~CTQHlslIncludeResolver() = default;
 };
 
 class CTQHlslCompileProcess {
@@ -42,7 +42,7 @@ class CTQHlslCompileProcess {
 
   // Sets the executable; the child starts with the first compile.
   void Initialize(const std::string& executable);
-  Outcome Compile(const HlslCompileJob& job, CTQHlslIncludeSource* includes, HlslCompileReply* reply);
+  Outcome Compile(const HlslCompileJob& job, CTQHlslIncludeResolver* includes, HlslCompileReply* reply);
   // Ends the child (it exits when its input closes; killed when it does not) and reaps it. Safe to repeat.
   void Shutdown();
 
@@ -63,7 +63,7 @@ class CTQHlslCompileProcess {
   void StopLocked();
   bool ChildAliveLocked();
   Outcome EnsureChildLocked(HlslCompileReply* reply);
-  Outcome RunLocked(const std::string& frame, const std::string& name, CTQHlslIncludeSource* includes,
+  Outcome RunLocked(const std::string& frame, const std::string& name, CTQHlslIncludeResolver* includes,
                     HlslCompileReply* reply);
   Outcome StoppedLocked(const std::string& name, const std::string& why, HlslCompileReply* reply);
 

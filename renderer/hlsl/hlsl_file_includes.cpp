@@ -17,7 +17,7 @@ std::string CTQHlslFileIncludes::DirectoryOf(const std::string& includerName) co
   return std::filesystem::path(includerName).parent_path().string();
 }
 
-HlslIncludeAnswer CTQHlslFileIncludes::Open(const HlslIncludeQuery& query) {
+HlslIncludeAnswer CTQHlslFileIncludes::Resolve(const HlslIncludeQuery& query) {
   HlslIncludeAnswer answer;
   std::filesystem::path name(query.name);
   std::vector<std::string> candidates;

@@ -9,13 +9,13 @@
 
 #include "renderer/hlsl/hlsl_compile_process.h"
 
-class CTQHlslFileIncludes : public CTQHlslIncludeSource {
+class CTQHlslFileIncludes : public CTQHlslIncludeResolver {
  public:
   // mainName: the main source's name as the compile names it (its includes come with it as includer).
   // mainDirectory: the folder of the main source ("" = the working folder).
   void Initialize(const std::string& mainName, const std::string& mainDirectory,
                   const std::vector<std::string>& searchDirectories = {});
-  HlslIncludeAnswer Open(const HlslIncludeQuery& query) override;
+  HlslIncludeAnswer Resolve(const HlslIncludeQuery& query) override;
 
  private:
   std::string DirectoryOf(const std::string& includerName) const;

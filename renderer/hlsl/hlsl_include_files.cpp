@@ -1,6 +1,9 @@
 #include "renderer/hlsl/hlsl_include_files.h"
 
+#include <filesystem>
 #include <sstream>
+
+#include "renderer/hlsl/hlsl_source_text.h"
 
 namespace {
 
@@ -30,10 +33,17 @@ bool TakePragmaOnce(std::string* text) {
 
 }  // namespace
 
-void CTQHlslIncludes::Initialize(const std::string& mainName, CTQHlslIncludeSource* source) {
+void CTQHlslIncludes::Initialize(const std::string& mainName, const std::string& mainDirectory,
+                                 CTQHlslIncludeSource* handler) {
   Shutdown();
   mainName_ = mainName;
-  source_ = source;
+  mainDirectory_ = mainDirectory;
+  handler_ = handler;
+}
+
+std::string CTQHlslIncludes::DirectoryOf(const std::string& includerName) const {
+  if (includerName.empty() || includerName == mainName_) return mainDirectory_;
+  return std::filesystem::path(includerName).parent_path().string();
 }
 
 bool CTQHlslIncludes::Open(const std::string& name, bool system, const std::string& includerName, size_t depth,
@@ -47,22 +57,35 @@ bool CTQHlslIncludes::Open(const std::string& name, bool system, const std::stri
     *error = "more than " + std::to_string(kMaxHlslIncludeCount) + " #include directives";
     return false;
   }
-  if (!source_) {
-    *error = "'" + name + "' cannot be opened: no include look-up";
-    return false;
+  if (handler_) {
+    const void* parent = nullptr;
+    auto found = parentData_.find(includerName);
+    if (found != parentData_.end()) parent = found->second;
+    const void* data = nullptr;
+    uint32_t size = 0;
+    const bool opened = handler_->Open(system, name.c_str(), parent, &data, &size);
+    if (!opened || (!data && size > 0)) {
+      *error = opened ? std::string() : handler_->FailureReason();
+      if (error->empty()) *error = "the include handler could not open '" + name + "'";
+      return false;
+    }
+    handlerData_.push_back(data);
+    *resolvedName = handler_->ResolvedName(data);
+    if (resolvedName->empty()) *resolvedName = name;
+    parentData_[*resolvedName] = data;
+    if (!DecodeHlslSourceText(static_cast<const char*>(data), size, text, error)) {
+      *error = "'" + name + "': " + *error;
+      return false;
+    }
+  } else {
+    std::filesystem::path path(name);
+    if (path.is_relative()) {
+      std::string dir = DirectoryOf(includerName);
+      if (!dir.empty()) path = std::filesystem::path(dir) / path;
+    }
+    *resolvedName = path.lexically_normal().string();
+    if (!ReadHlslSourceFile(*resolvedName, text, error)) return false;
   }
-  HlslIncludeQuery query;
-  query.name = name;
-  query.system = system;
-  query.includerName = includerName.empty() ? mainName_ : includerName;
-  query.depth = static_cast<uint32_t>(depth);
-  HlslIncludeAnswer answer = source_->Open(query);
-  if (!answer.found) {
-    *error = answer.text;
-    return false;
-  }
-  *resolvedName = answer.resolvedName;
-  *text = std::move(answer.text);
   bytes_ += text->size();
   if (bytes_ > kMaxHlslIncludeBytes) {
     *error = "included files exceed " + std::to_string(kMaxHlslIncludeBytes) + " bytes";
@@ -78,10 +101,15 @@ bool CTQHlslIncludes::Open(const std::string& name, bool system, const std::stri
 }
 
 void CTQHlslIncludes::Shutdown() {
+  if (handler_) {
+    for (auto it = handlerData_.rbegin(); it != handlerData_.rend(); ++it) handler_->Close(*it);
+  }
+  handlerData_.clear();
+  parentData_.clear();
   pragmaOnceFiles_.clear();
   seenFiles_.clear();
   macroSizes_ = CTQHlslMacroSizes();
-  source_ = nullptr;
+  handler_ = nullptr;
   count_ = 0;
   bytes_ = 0;
 }

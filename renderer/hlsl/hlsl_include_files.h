@@ -1,16 +1,17 @@
-// The #include bookkeeping of one compile: each include is resolved by an include source (the player's,
-// over the compile process's pipes: relative to the including file, or through a caller's ID3DXInclude;
-// the command-line tool's, with its -I folders). Bounds what hostile sources can ask for: nesting depth
-// (an include of itself or a cycle ends here), number of includes and total bytes.
+// Finds and reads the files a shader #includes: relative to the including file (the main source's own
+// directory for its includes), or through a caller's include source. Bounds what hostile sources can ask
+// for: nesting depth (an include of itself or a cycle ends here), number of includes and total bytes.
 // A file that holds `#pragma once` is included only once. Every text passes the macro-size bound
 // (hlsl_macro_limit.h) before glslang reads it.
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <set>
 #include <string>
+#include <vector>
 
-#include "renderer/hlsl/hlsl_compile_process.h"
+#include "renderer/hlsl/hlsl_include_source.h"
 #include "renderer/hlsl/hlsl_macro_limit.h"
 
 constexpr size_t kMaxHlslIncludeDepth = 32;
@@ -19,9 +20,10 @@ constexpr size_t kMaxHlslIncludeBytes = 8u << 20;
 
 class CTQHlslIncludes {
  public:
-  // mainName: how the main source is named in messages. source: resolves and reads each include, or null
-  // when the compile has no include look-up (every #include then fails).
-  void Initialize(const std::string& mainName, CTQHlslIncludeSource* source);
+  // mainName: how the main source is named in messages and by the includer argument of Open.
+  // mainDirectory: where includes of the main source are looked up ("" = the working directory).
+  // handler: the caller's include source, or null to read files.
+  void Initialize(const std::string& mainName, const std::string& mainDirectory, CTQHlslIncludeSource* handler);
 
   // Resolves `name` (from #include "name", or <name> when `system`), included by the file named
   // `includerName` at nesting `depth` (1 = included by the main source). On success *resolvedName names
@@ -35,14 +37,19 @@ class CTQHlslIncludes {
     return macroSizes_.Scan(text, name, error);
   }
 
-  // Forgets this compile's includes. Safe to repeat.
+  // Gives the handler back everything it opened. Safe to repeat.
   void Shutdown();
 
   virtual ~CTQHlslIncludes() = default;
 
  private:
+  std::string DirectoryOf(const std::string& includerName) const;
+
   std::string mainName_;
-  CTQHlslIncludeSource* source_ = nullptr;
+  std::string mainDirectory_;
+  CTQHlslIncludeSource* handler_ = nullptr;
+  std::vector<const void*> handlerData_;            // open handler data, closed by Shutdown
+  std::map<std::string, const void*> parentData_;   // resolved name -> its handler data
   CTQHlslMacroSizes macroSizes_;
   std::set<std::string> pragmaOnceFiles_;
   std::set<std::string> seenFiles_;

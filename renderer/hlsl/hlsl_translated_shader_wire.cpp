@@ -13,13 +13,6 @@ bool Flag(CTQWireReader* reader, bool* value) {
   return true;
 }
 
-bool ReadUint(CTQWireReader* reader, UINT* value) {
-  uint32_t word = 0;
-  if (!reader->U32(&word)) return false;
-  *value = word;
-  return true;
-}
-
 }  // namespace
 
 std::string EncodeTranslatedShader(const TranslatedShader& shader) {
@@ -54,15 +47,15 @@ bool DecodeTranslatedShader(const std::string& bytes, TranslatedShader* shader) 
   uint32_t count = 0;
   if (!reader.Kind(&kind) || kind != kTranslatedShaderKind || !Flag(&reader, &out.isPixelShader) ||
       !reader.Bytes(&out.glsl) || !reader.Bytes(&out.floatConstantArray) ||
-      !ReadUint(&reader, &out.floatConstantRegisters) || !reader.U32(&count))
+      !reader.U32(&out.floatConstantRegisters) || !reader.U32(&count))
     return false;
   for (uint32_t i = 0; i < count; ++i) {
     TranslatedPlainConstant constant{};
     uint8_t constantKind = 0;
-    if (!reader.Bytes(&constant.glslName) || !ReadUint(&reader, &constant.firstRegister) ||
-        !ReadUint(&reader, &constant.registerCount) || !reader.U8(&constantKind) ||
-        constantKind > TranslatedPlainConstant::kBool || !ReadUint(&reader, &constant.components) ||
-        !ReadUint(&reader, &constant.arraySize))
+    if (!reader.Bytes(&constant.glslName) || !reader.U32(&constant.firstRegister) ||
+        !reader.U32(&constant.registerCount) || !reader.U8(&constantKind) ||
+        constantKind > TranslatedPlainConstant::kBool || !reader.U32(&constant.components) ||
+        !reader.U32(&constant.arraySize))
       return false;
     constant.kind = static_cast<TranslatedPlainConstant::Kind>(constantKind);
     out.plainConstants.push_back(constant);
@@ -70,7 +63,7 @@ bool DecodeTranslatedShader(const std::string& bytes, TranslatedShader* shader) 
   if (!reader.U32(&count)) return false;
   for (uint32_t i = 0; i < count; ++i) {
     TranslatedSampler sampler;
-    if (!reader.Bytes(&sampler.glslName) || !ReadUint(&reader, &sampler.unit) || !ReadUint(&reader, &sampler.count))
+    if (!reader.Bytes(&sampler.glslName) || !reader.U32(&sampler.unit) || !reader.U32(&sampler.count))
       return false;
     out.samplers.push_back(sampler);
   }

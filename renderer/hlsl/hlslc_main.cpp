@@ -75,7 +75,7 @@ bool ParseOptions(int argc, char** argv, Options* options) {
     std::fprintf(stderr, "tandemix-hlslc: no FILE\n%s", kUsage);
     return false;
   }
-  if (!HlslProfileStage(options->profile, &vertexStage)) {
+  if (!HlslStageOfProfile(options->profile.c_str(), &vertexStage)) {
     std::fprintf(stderr, "tandemix-hlslc: unknown profile %s\n%s", options->profile.c_str(), kUsage);
     return false;
   }

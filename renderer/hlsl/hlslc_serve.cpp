@@ -1,23 +1,34 @@
 #include "renderer/hlsl/hlslc_serve.h"
 
 #include <cstdlib>
+#include <deque>
+#include <map>
 #include <string>
 
 #include <unistd.h>
 
-#include "renderer/hlsl/hlsl_compile_messages.h"
-#include "renderer/hlsl/hlsl_wire.h"
 #include "renderer/hlsl/hlsl_compile.h"
+#include "renderer/hlsl/hlsl_compile_messages.h"
+#include "renderer/hlsl/hlsl_include_source.h"
+#include "renderer/hlsl/hlsl_translated_shader_wire.h"
+#include "renderer/hlsl/hlsl_wire.h"
 
 namespace {
 
-// Include look-up over the pipes: each request goes to the player, which resolves it by its own rules
+// Include look-up over the pipes: each #include goes to the player, which resolves it by its own rules
 // (relative to the including file, or through the caller's include handler) and sends the text back.
+// The child itself opens no file.
 class CTQPlayerIncludes : public CTQHlslIncludeSource {
  public:
-  CTQPlayerIncludes(int input, int output) : input_(input), output_(output) {}
+  CTQPlayerIncludes(int input, int output, const std::string& mainName)
+      : input_(input), output_(output), mainName_(mainName) {}
 
-  HlslIncludeAnswer Open(const HlslIncludeQuery& query) override {
+  bool Open(bool system, const char* name, const void* parent, const void** data, uint32_t* bytes) override {
+    HlslIncludeQuery query;
+    query.name = name;
+    query.system = system;
+    auto includer = names_.find(parent);
+    query.includerName = includer != names_.end() ? includer->second : mainName_;
     std::string payload;
     HlslIncludeAnswer answer;
     if (!WriteWireFrame(output_, EncodeIncludeQuery(query)) || ReadWireFrame(input_, -1, &payload) != kWireOk ||
@@ -25,12 +36,30 @@ class CTQPlayerIncludes : public CTQHlslIncludeSource {
       // The player is gone or broken: nothing more can be compiled.
       _exit(1);
     }
-    return answer;
+    if (!answer.found) {
+      failure_ = answer.text;
+      return false;
+    }
+    texts_.push_back(std::move(answer.text));
+    *data = texts_.back().data();
+    *bytes = static_cast<uint32_t>(texts_.back().size());
+    names_[*data] = answer.resolvedName;
+    return true;
   }
+  void Close(const void*) override {}
+  std::string ResolvedName(const void* data) override {
+    auto found = names_.find(data);
+    return found != names_.end() ? found->second : std::string();
+  }
+  std::string FailureReason() override { return failure_; }
 
  private:
   int input_;
   int output_;
+  std::string mainName_;
+  std::deque<std::string> texts_;  // stable addresses for the compile's length
+  std::map<const void*, std::string> names_;
+  std::string failure_;
 };
 
 void RunTestFault(HlslTestFault fault, int output) {
@@ -49,7 +78,6 @@ void RunTestFault(HlslTestFault fault, int output) {
 
 int ServeHlslCompiles(int input, int output) {
   if (!WriteWireFrame(output, EncodeReady())) return 1;
-  CTQPlayerIncludes includes(input, output);
   for (;;) {
     std::string payload;
     WireStatus status = ReadWireFrame(input, -1, &payload);
@@ -62,8 +90,19 @@ int ServeHlslCompiles(int input, int output) {
     }
     HlslCompileJob job;
     if (!DecodeCompileJob(payload, &job)) return 1;
+    CTQPlayerIncludes includes(input, output, job.mainName.empty() ? "memory" : job.mainName);
+    HlslCompileRequest request;
+    request.source = job.text;
+    request.sourceName = job.mainName;
+    request.defines = job.defines;
+    request.entryPoint = job.entryPoint;
+    request.profile = job.profile;
+    request.includes = &includes;
+    HlslCompileResult result = CompileHlsl(request);
     HlslCompileReply reply;
-    CompileHlsl(job, &includes, &reply);
+    reply.status = result.status;
+    reply.log = result.messages;
+    if (HlslSucceeded(result.status)) reply.code = EncodeTranslatedShader(result.shader);
     if (!WriteWireFrame(output, EncodeCompileReply(reply))) return 1;
   }
 }

@@ -112,13 +112,17 @@ TEST_F(CompileProcess, TheCompilerMessagesAndStatusComeBackUnchanged) {
   ASSERT_EQ(process_.Compile(job, nullptr, &reply), CTQHlslCompileProcess::kAnswered);
   EXPECT_LT(reply.status, 0);
   EXPECT_NE(reply.log.find("unsupported profile 'gs_4_0'"), std::string::npos) << reply.log;
+  // A file's messages name the file; a source given in memory is "memory".
+  ASSERT_EQ(process_.Compile(Job("", "float4 main() : COLOR {\n  return y;\n}\n"), nullptr, &reply),
+            CTQHlslCompileProcess::kAnswered);
+  EXPECT_NE(reply.log.find("memory:2:"), std::string::npos) << reply.log;
 }
 
 // Serves includes from a table, and records what the child asked for.
-class TableIncludes : public CTQHlslIncludeSource {
+class TableIncludes : public CTQHlslIncludeResolver {
  public:
-  HlslIncludeAnswer Open(const HlslIncludeQuery& query) override {
-    asked.push_back(query.name + " from " + query.includerName + " at " + std::to_string(query.depth));
+  HlslIncludeAnswer Resolve(const HlslIncludeQuery& query) override {
+    asked.push_back(query.name + " from " + query.includerName);
     HlslIncludeAnswer answer;
     auto found = files.find(query.name);
     if (found == files.end()) {
@@ -143,7 +147,7 @@ TEST_F(CompileProcess, TheChildAsksThePlayerForEveryIncludeWithTheIncludingFileR
                              &includes, &reply),
             CTQHlslCompileProcess::kAnswered);
   EXPECT_EQ(reply.status, 0) << reply.log;
-  EXPECT_EQ(includes.asked, (std::vector<std::string>{"a.hlsli from main.hlsl at 1", "b.hlsli from inc/a.hlsli at 2"}));
+  EXPECT_EQ(includes.asked, (std::vector<std::string>{"a.hlsli from main.hlsl", "b.hlsli from inc/a.hlsli"}));
 
   // A missing include fails the compile with the player's reason.
   ASSERT_EQ(process_.Compile(Job("main.hlsl", "#include \"none.hlsli\"\nfloat4 main() : COLOR0 { return 0; }\n"),

@@ -9,15 +9,13 @@
 
 namespace {
 
-HlslCompileReply Compile(const std::string& text, const std::string& profile = "ps_3_0") {
-  HlslCompileJob job;
-  job.mainName = "limits.hlsl";
-  job.text = text;
-  job.entryPoint = "main";
-  job.profile = profile;
-  HlslCompileReply reply;
-  CompileHlsl(job, nullptr, &reply);
-  return reply;
+HlslCompileResult Compile(const std::string& text, const std::string& profile = "ps_3_0") {
+  HlslCompileRequest request;
+  request.source = text;
+  request.sourceName = "limits.hlsl";
+  request.entryPoint = "main";
+  request.profile = profile;
+  return CompileHlsl(request);
 }
 
 // A pixel shader summing `count` texture reads in a loop with the given attribute.
@@ -31,12 +29,12 @@ std::string TextureLoop(const std::string& attribute, int count) {
 }
 
 TEST(InstructionLimits, AnUnrolledLoopBeyondTheSlotsIsRefusedNamingTheLimit) {
-  HlslCompileReply reply = Compile(TextureLoop("[unroll]", 4096));
+  HlslCompileResult reply = Compile(TextureLoop("[unroll]", 4096));
   EXPECT_LT(reply.status, 0);
-  EXPECT_TRUE(reply.code.empty());
-  EXPECT_NE(reply.log.find("limits.hlsl: error: the shader needs at least"), std::string::npos) << reply.log;
-  EXPECT_NE(reply.log.find("instruction slots after unrolling its loops; ps_3_0 allows 512"), std::string::npos)
-      << reply.log;
+  EXPECT_TRUE(reply.shader.glsl.empty());
+  EXPECT_NE(reply.messages.find("limits.hlsl: error: the shader needs at least"), std::string::npos) << reply.messages;
+  EXPECT_NE(reply.messages.find("instruction slots after unrolling its loops; ps_3_0 allows 512"), std::string::npos)
+      << reply.messages;
 
   // The same loop 64 times fits; so does 4096 times as a loop (each pass executes, the code is there once).
   EXPECT_EQ(Compile(TextureLoop("[unroll]", 64)).status, 0);
@@ -45,10 +43,10 @@ TEST(InstructionLimits, AnUnrolledLoopBeyondTheSlotsIsRefusedNamingTheLimit) {
 }
 
 TEST(InstructionLimits, ALoopExecutingTooManyInstructionsIsRefused) {
-  HlslCompileReply reply = Compile(TextureLoop("[loop]", 20000));
+  HlslCompileResult reply = Compile(TextureLoop("[loop]", 20000));
   EXPECT_LT(reply.status, 0);
-  EXPECT_NE(reply.log.find("executes at least"), std::string::npos) << reply.log;
-  EXPECT_NE(reply.log.find("instructions per pixel; ps_3_0 allows 65535"), std::string::npos) << reply.log;
+  EXPECT_NE(reply.messages.find("executes at least"), std::string::npos) << reply.messages;
+  EXPECT_NE(reply.messages.find("instructions per pixel; ps_3_0 allows 65535"), std::string::npos) << reply.messages;
 
   // Nested loops multiply; counting down and by steps count the same way; a vertex shader names vertices.
   reply = Compile(
@@ -60,12 +58,12 @@ TEST(InstructionLimits, ALoopExecutingTooManyInstructionsIsRefused) {
       "}\n",
       "vs_3_0");
   EXPECT_LT(reply.status, 0);
-  EXPECT_NE(reply.log.find("instructions per vertex; vs_3_0 allows 65535"), std::string::npos) << reply.log;
+  EXPECT_NE(reply.messages.find("instructions per vertex; vs_3_0 allows 65535"), std::string::npos) << reply.messages;
 }
 
 TEST(InstructionLimits, CountsFollowCallsAndNeverAssumeAStaleLoopStart) {
   // A function called in an unrolled loop counts at each call.
-  HlslCompileReply reply = Compile(
+  HlslCompileResult reply = Compile(
       "sampler2D src : register(s0);\n"
       "float4 Read(float2 uv) { return tex2D(src, uv) * tex2D(src, uv.yx) + tex2D(src, uv * 2); }\n"
       "float4 main(float2 uv : TEXCOORD0) : COLOR0 {\n"
@@ -74,7 +72,7 @@ TEST(InstructionLimits, CountsFollowCallsAndNeverAssumeAStaleLoopStart) {
       "  return a;\n"
       "}\n");
   EXPECT_LT(reply.status, 0);
-  EXPECT_NE(reply.log.find("instruction slots"), std::string::npos) << reply.log;
+  EXPECT_NE(reply.messages.find("instruction slots"), std::string::npos) << reply.messages;
 
   // After the first loop the counter's value is not its start any more: the second loop is counted
   // once, not as 100 more passes from 0.
@@ -87,7 +85,7 @@ TEST(InstructionLimits, CountsFollowCallsAndNeverAssumeAStaleLoopStart) {
       "  [unroll] for (; i < 100; i++) a += tex2D(src, uv - i * 0.01);\n"
       "  return a;\n"
       "}\n");
-  EXPECT_EQ(reply.status, 0) << reply.log;
+  EXPECT_EQ(reply.status, 0) << reply.messages;
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
-#include "renderer/d3d9/d3dx9_include_source.h"
+#include "renderer/d3d9/d3dx9_include_resolver.h"
 
 #include "renderer/hlsl/hlsl_source_text.h"
 
-HlslIncludeAnswer CTQD3DXIncludeSource::Open(const HlslIncludeQuery& query) {
+HlslIncludeAnswer CTQD3DXIncludeResolver::Resolve(const HlslIncludeQuery& query) {
   HlslIncludeAnswer answer;
   LPCVOID parent = nullptr;
   auto found = dataByName_.find(query.includerName);
@@ -26,7 +26,7 @@ HlslIncludeAnswer CTQD3DXIncludeSource::Open(const HlslIncludeQuery& query) {
   return answer;
 }
 
-void CTQD3DXIncludeSource::CloseAll() {
+void CTQD3DXIncludeResolver::CloseAll() {
   for (auto it = opened_.rbegin(); it != opened_.rend(); ++it) handler_->Close(*it);
   opened_.clear();
   dataByName_.clear();

@@ -10,13 +10,13 @@
 #include "renderer/d3d9/d3dx9_shader.h"
 #include "renderer/hlsl/hlsl_compile_process.h"
 
-class CTQD3DXIncludeSource : public CTQHlslIncludeSource {
+class CTQD3DXIncludeResolver : public CTQHlslIncludeResolver {
  public:
-  explicit CTQD3DXIncludeSource(ID3DXInclude* handler) : handler_(handler) {}
-  HlslIncludeAnswer Open(const HlslIncludeQuery& query) override;
+  explicit CTQD3DXIncludeResolver(ID3DXInclude* handler) : handler_(handler) {}
+  HlslIncludeAnswer Resolve(const HlslIncludeQuery& query) override;
   // Closes everything opened. Safe to repeat.
   void CloseAll();
-  ~CTQD3DXIncludeSource() override { CloseAll(); }
+  ~CTQD3DXIncludeResolver() override { CloseAll(); }
 
  private:
   ID3DXInclude* handler_;
