@@ -5,10 +5,16 @@
 //    glslang runs on both sides (a shader edited and added in a viewer);
 //  - cached source: the same source again (the renderer recompiling both shaders on a switch).
 // The difference is what the process adds: the frames over the pipes and the child's scheduling.
+// Also the first compile after start, which start-up pays once: in a fresh process of this program
+// (glslang's set-up, then the compile) next to a newly started child (its start, glslang's set-up there,
+// then the compile).
 // Run: build/bench/hlsl/tq_bench_hlsl
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -47,9 +53,58 @@ HlslCompileRequest InProcess(const HlslCompileJob& job) {
   return request;
 }
 
+// A shipped shader as a compile job, or false.
+bool ReadJob(const std::string& file, HlslCompileJob* job) {
+  std::string error;
+  if (!ReadHlslSourceFile(file, &job->text, &error)) {
+    std::fprintf(stderr, "%s: %s\n", file.c_str(), error.c_str());
+    return false;
+  }
+  job->mainName = file;
+  job->entryPoint = "main";
+  job->profile = "ps_3_0";
+  return true;
+}
+
+const char kFirstShader[] = TQ_SHADER_DIR "/encoders/anaglyph-red-cyan-dubois.hlsl";
+
+// In a fresh process of this program: the first compile, glslang's set-up included.
+int FirstCompileInProcess() {
+  HlslCompileJob job;
+  if (!ReadJob(kFirstShader, &job)) return 1;
+  Clock::time_point start = Clock::now();
+  const bool ok = CompileHlsl(InProcess(job)).status >= 0;
+  std::printf("%f\n", MillisecondsSince(start));
+  return ok ? 0 : 1;
+}
+
+double FirstCompileInFreshProcess() {
+  std::string command = "'/proc/" + std::to_string(getpid()) + "/exe' --first-compile-in-process";
+  FILE* child = popen(command.c_str(), "r");
+  double ms = -1;
+  if (child == nullptr || std::fscanf(child, "%lf", &ms) != 1) ms = -1;
+  if (child != nullptr && pclose(child) != 0) ms = -1;
+  return ms;
+}
+
+// A new compile process: its start, glslang's set-up in it, and the first compile.
+double FirstCompileThroughNewChild() {
+  HlslCompileJob job;
+  if (!ReadJob(kFirstShader, &job)) return -1;
+  CTQHlslCompileProcess process;
+  Clock::time_point start = Clock::now();
+  process.Initialize(TQ_HLSLC);
+  HlslCompileReply reply;
+  const bool ok = process.Compile(job, nullptr, &reply) == CTQHlslCompileProcess::kAnswered && reply.status >= 0;
+  const double ms = MillisecondsSince(start);
+  process.Shutdown();
+  return ok ? ms : -1;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--first-compile-in-process") == 0) return FirstCompileInProcess();
   std::vector<std::string> files;
   for (const char* folder : {"/decoders", "/encoders"}) {
     for (const auto& entry : std::filesystem::directory_iterator(std::string(TQ_SHADER_DIR) + folder)) {
@@ -72,14 +127,7 @@ int main() {
   for (int round = 0; round < kRounds; ++round) {
     for (const std::string& file : files) {
       HlslCompileJob job;
-      std::string error;
-      if (!ReadHlslSourceFile(file, &job.text, &error)) {
-        std::fprintf(stderr, "%s: %s\n", file.c_str(), error.c_str());
-        return 1;
-      }
-      job.mainName = file;
-      job.entryPoint = "main";
-      job.profile = "ps_3_0";
+      if (!ReadJob(file, &job)) return 1;
       CTQHlslFileIncludes includes;
       includes.Initialize(file, std::filesystem::path(file).parent_path().string());
       const std::string base = job.text;
@@ -102,6 +150,13 @@ int main() {
     }
   }
   process.Shutdown();
+  std::vector<double> firstInProcess, firstThroughChild;
+  for (int round = 0; round < kRounds; ++round) {
+    const double in = FirstCompileInFreshProcess(), out = FirstCompileThroughNewChild();
+    if (in < 0 || out < 0) ++failures;
+    firstInProcess.push_back(in);
+    firstThroughChild.push_back(out);
+  }
   if (failures > 0) {
     std::fprintf(stderr, "%d compiles failed\n", failures);
     return 1;
@@ -112,5 +167,8 @@ int main() {
     std::printf("  %s  in process %7.2f ms   through the child %7.2f ms   difference %+6.2f ms   ratio %.2f\n",
                 name, in, out, out - in, in > 0 ? out / in : 0.0);
   }
+  const double in = Median(firstInProcess), out = Median(firstThroughChild);
+  std::printf("  first compile  in a fresh process %7.2f ms   through a new child %7.2f ms   difference %+6.2f ms   ratio %.2f\n",
+              in, out, out - in, in > 0 ? out / in : 0.0);
   return 0;
 }
