@@ -171,6 +171,8 @@ TEST(ShaderCompile, AnUnrolledLoopBeyondTheShaderModelIsRefusedNamingTheLimit) {
 // A compile process that answers nothing in time is a failed compile with a message, and this process
 // runs on: the next compile, with the time limit back, starts a new child and succeeds.
 TEST(ShaderCompile, ACompileProcessThatDoesNotAnswerInTimeIsAFailedCompile) {
+  // The child runs (the limit below is for a compile, not for a child's start).
+  ASSERT_EQ(CompileText(kSmallShader).hr, S_OK);
   CTQHlslCompileProcess* process = D3DXCompileProcess();
   process->SetTimeLimitMs(1);
   // Thousands of statements take glslang far longer than a millisecond.
