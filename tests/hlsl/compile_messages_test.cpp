@@ -152,7 +152,7 @@ TEST(HlslcMessages, CompilerLinesTakeTheEditorForm) {
   const std::string log =
       "ERROR: enc.hlsl:4: 'x' : undeclared identifier \n"
       "WARNING: inc/common.hlsli:12: 'foo' : unused\n"
-      "ERROR: enc.hlsl:4: error at column 11, HLSL parsing failed.\n"
+      "enc.hlsl(4): error at column 11, HLSL parsing failed.\n"
       "ERROR: 1 compilation errors.  No code generated.\n"
       "enc.hlsl:7: error: '[' is not closed\n"
       "enc.hlsl: error: entry point 'main' not found\n"
