@@ -1,7 +1,8 @@
 // Encoder: anaglyph for green-magenta glasses, Dubois, in linear light.
-// Eric Dubois' least-squares matrices for green-magenta glasses (green filter on the left eye), applied as they were fitted: to
-// linear light. The eye colours are decoded from sRGB, mixed, clamped and encoded again: colours and
-// mid-tones come out as the fit intends, with less ghosting than when the encoded values are mixed (anaglyph-green-magenta-dubois-gamma.hlsl).
+// Eric Dubois' least-squares matrices for green-magenta glasses (green filter on the left eye), applied to
+// linear light as they were fitted: the eye colours are decoded from sRGB, mixed, clamped and encoded
+// again. Colours and mid-tones come out as the fit intends, with less ghosting than when the encoded
+// values are mixed (anaglyph-green-magenta-dubois-gamma.hlsl, the older look).
 
 sampler2D leftEye : register(s0);    // the image for the left eye (Show Channel and Swap Eyes choose it)
 sampler2D rightEye : register(s1);   // the image for the right eye

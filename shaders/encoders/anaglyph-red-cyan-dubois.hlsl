@@ -1,9 +1,9 @@
 // Encoder: anaglyph for red-cyan glasses, Dubois, in linear light.
-// Eric Dubois' least-squares matrices for red-cyan glasses (red filter on the left eye), applied as they were fitted: to
-// linear light. The eye colours are decoded from sRGB, mixed, clamped and encoded again: colours and
-// mid-tones come out as the fit intends, with less ghosting than when the encoded values are mixed (anaglyph-red-cyan-dubois-gamma.hlsl).
-// Colours kept as well as the filters allow,
-// with little ghosting: the usual choice for red-cyan glasses.
+// Eric Dubois' least-squares matrices for red-cyan glasses (red filter on the left eye), applied to
+// linear light as they were fitted: the eye colours are decoded from sRGB, mixed, clamped and encoded
+// again. Colours and mid-tones come out as the fit intends, with less ghosting than when the encoded
+// values are mixed (anaglyph-red-cyan-dubois-gamma.hlsl, the older look).
+// The usual choice for red-cyan glasses.
 
 sampler2D leftEye : register(s0);    // the image for the left eye (Show Channel and Swap Eyes choose it)
 sampler2D rightEye : register(s1);   // the image for the right eye

@@ -56,7 +56,8 @@ uint32_t LinearAnaglyph(const Matrix& m, uint32_t l, uint32_t r) {
   double sum[3] = {0.0, 0.0, 0.0};
   for (int c = 0; c < 3; ++c) {
     for (int k = 0; k < 3; ++k) {
-      sum[c] += m.left[c][k] * SrgbToLinear(Channel(l, k) / 255.0) + m.right[c][k] * SrgbToLinear(Channel(r, k) / 255.0);
+      sum[c] += m.left[c][k] * SrgbToLinear(Channel(l, k) / 255.0) +
+                m.right[c][k] * SrgbToLinear(Channel(r, k) / 255.0);
     }
   }
   return FromLinear(sum);
@@ -397,7 +398,8 @@ TEST_F(ShaderOutputs, FramePackedPictureDecodesBackToItsEyes) {
     }
   }
   // 16 x 49 rows: eyes of 16 x 24 = 384 rows, each source row 24 times over, and a band of 16.
-  ASSERT_EQ(0, renderer_.Initialize(nullptr, 48, 16 * 49, ShippedShader("decoders/side-by-side-left-first.hlsl").c_str(),
+  ASSERT_EQ(0, renderer_.Initialize(nullptr, 48, 16 * 49,
+                                    ShippedShader("decoders/side-by-side-left-first.hlsl").c_str(),
                                     ShippedShader("encoders/frame-packing.hlsl").c_str(), 0));
   UploadPicture(renderer_, source);
   ASSERT_EQ(0, renderer_.RenderFrame());
