@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -418,6 +419,33 @@ TEST_F(ShaderOutputs, FramePackedPictureDecodesBackToItsEyes) {
         ASSERT_EQ(ColourText(want), ColourText(image.At(x, y))) << (eye == kLeft ? "left" : "right") << " " << x
                                                                 << "," << y;
       }
+    }
+  }
+}
+
+// Every shipped decoder with every shipped encoder: both compile through the real compiler, and the pair
+// draws a picture (no trace of pass 2's green clear where the encoder writes).
+TEST_F(ShaderOutputs, EveryShippedDecoderWorksWithEveryShippedEncoder) {
+  std::vector<std::string> decoders, encoders;
+  for (const auto& entry : std::filesystem::directory_iterator(ShippedShader("decoders"))) {
+    decoders.push_back(entry.path().string());
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(ShippedShader("encoders"))) {
+    encoders.push_back(entry.path().string());
+  }
+  ASSERT_GE(decoders.size(), 9u);
+  ASSERT_GE(encoders.size(), 25u);
+  ASSERT_EQ(0, renderer_.Initialize(nullptr, 64, 49, decoders[0].c_str(), encoders[0].c_str(), 0));
+  Picture source(32, 49);
+  for (uint32_t& pixel : source.pixels) pixel = Rgb(200, 120, 40);
+  UploadPicture(renderer_, source);
+  for (const std::string& decoder : decoders) {
+    for (const std::string& encoder : encoders) {
+      SCOPED_TRACE(decoder + " with " + encoder);
+      ASSERT_EQ(0, renderer_.LoadShaders(decoder.c_str(), encoder.c_str()));
+      ASSERT_EQ(0, renderer_.RenderFrame());
+      const Picture screen = ReadBack(renderer_, renderer_.GetBackBufferSurface());
+      EXPECT_NE(ColourText(Rgb(0, 255, 0)), ColourText(screen.At(40, 10)));
     }
   }
 }
