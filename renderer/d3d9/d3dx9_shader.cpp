@@ -2,18 +2,33 @@
 
 #include <atomic>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "common/error_line.h"
 #include "renderer/hlsl/hlsl_compiler.h"
 #include "renderer/hlsl/hlsl_source_text.h"
 
 namespace {
 
-constexpr DWORD kEndToken = 0x0000FFFF;  // D3DSIO_END: closes the code handed to Create*Shader
+static_assert(kHlslOk == S_OK && kHlslFailed == E_FAIL && kHlslOutOfMemory == E_OUTOFMEMORY &&
+                  kHlslInvalidCall == D3DERR_INVALIDCALL && kHlslInvalidPointer == E_POINTER,
+              "the compiler's results are the HRESULTs handed on");
+
+// The caller's ID3DXInclude as the compiler's source of included files.
+class CTQD3DXIncludeSource : public CTQHlslIncludeSource {
+ public:
+  explicit CTQD3DXIncludeSource(ID3DXInclude* include) : include_(include) {}
+  bool Open(bool system, const char* name, const void* parent, const void** data, uint32_t* bytes) override {
+    return SUCCEEDED(include_->Open(system ? D3DXINC_SYSTEM : D3DXINC_LOCAL, name, parent, data, bytes));
+  }
+  void Close(const void* data) override { include_->Close(data); }
+
+ private:
+  ID3DXInclude* include_;
+};
 
 class CTQD3DXBuffer : public ID3DXBuffer {
  public:
@@ -40,12 +55,6 @@ ID3DXBuffer* NewBuffer(const void* data, size_t size) {
 
 // The message buffer holds NUL-terminated text, as D3DX's does.
 ID3DXBuffer* NewTextBuffer(const std::string& text) { return NewBuffer(text.c_str(), text.size() + 1); }
-
-void WriteError(const char* message) {
-  std::printf("[TQ] Error: ");
-  std::printf("%s", message);
-  std::printf("\n");
-}
 
 bool StageOfProfile(const char* profile, bool* vertexStage) {
   static const char* const kVertex[] = {"vs_2_0", "vs_2_a", "vs_3_0"};
@@ -87,8 +96,10 @@ bool DefineLines(const D3DXMACRO* defines, std::string* lines, std::string* erro
   return true;
 }
 
-HRESULT CompileShader(HlslCompileInput* input, const D3DXMACRO* pDefines, LPCSTR pFunctionName,
-                      LPD3DXBUFFER* ppShader, LPD3DXBUFFER* ppErrorMsgs) {
+HRESULT CompileShader(HlslCompileInput* input, const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude,
+                      LPCSTR pFunctionName, LPD3DXBUFFER* ppShader, LPD3DXBUFFER* ppErrorMsgs) {
+  CTQD3DXIncludeSource includes(pInclude);
+  if (pInclude) input->includeHandler = &includes;
   std::string log;
   HRESULT hr = S_OK;
   if (!DefineLines(pDefines, &input->defines, &log)) {
@@ -98,7 +109,7 @@ HRESULT CompileShader(HlslCompileInput* input, const D3DXMACRO* pDefines, LPCSTR
     std::vector<uint32_t> spirv;
     hr = CompileHlslToSpirv(*input, &spirv, &log);
     if (SUCCEEDED(hr)) {
-      spirv.push_back(kEndToken);
+      spirv.push_back(D3DSIO_END);
       if (ppShader) *ppShader = NewBuffer(spirv.data(), spirv.size() * sizeof(uint32_t));
     }
   }
@@ -114,11 +125,11 @@ HRESULT CheckArguments(LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags, LPD3D
   if (ppErrorMsgs) *ppErrorMsgs = nullptr;
   if (ppConstantTable) {
     *ppConstantTable = nullptr;
-    WriteError("D3DXCompileShader: constant tables are not implemented");
+    WriteErrorLine("D3DXCompileShader: constant tables are not implemented");
     return E_NOTIMPL;
   }
   if (Flags & D3DXSHADER_PACKMATRIX_ROWMAJOR) {
-    WriteError("D3DXCompileShader: D3DXSHADER_PACKMATRIX_ROWMAJOR is not implemented");
+    WriteErrorLine("D3DXCompileShader: D3DXSHADER_PACKMATRIX_ROWMAJOR is not implemented");
     return E_NOTIMPL;
   }
   if (!pFunctionName || !pProfile || !StageOfProfile(pProfile, vertexStage)) {
@@ -147,8 +158,7 @@ HRESULT D3DXCompileShader(LPCSTR pSrcData, UINT SrcDataLen, const D3DXMACRO* pDe
     return D3DXERR_INVALIDDATA;
   }
   input.mainName = "memory";
-  input.includeHandler = pInclude;
-  return CompileShader(&input, pDefines, pFunctionName, ppShader, ppErrorMsgs);
+  return CompileShader(&input, pDefines, pInclude, pFunctionName, ppShader, ppErrorMsgs);
 }
 
 HRESULT D3DXCompileShaderFromFileA(LPCSTR pSrcFile, const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude,
@@ -166,6 +176,5 @@ HRESULT D3DXCompileShaderFromFileA(LPCSTR pSrcFile, const D3DXMACRO* pDefines, L
   }
   input.mainName = pSrcFile;
   input.mainDirectory = std::filesystem::path(pSrcFile).parent_path().string();
-  input.includeHandler = pInclude;
-  return CompileShader(&input, pDefines, pFunctionName, ppShader, ppErrorMsgs);
+  return CompileShader(&input, pDefines, pInclude, pFunctionName, ppShader, ppErrorMsgs);
 }

@@ -8,18 +8,20 @@
 #include <string>
 #include <vector>
 
-#include "renderer/d3d9/d3dx9_shader.h"
+#include "renderer/hlsl/hlsl_include_source.h"
+#include "renderer/hlsl/hlsl_status.h"
 
 struct HlslCompileInput {
   std::string mainName;       // the file name, or "memory" for a source given in memory
   std::string mainDirectory;  // where the main source's includes are looked up
   std::string text;           // decoded main source
   std::string defines;        // "#define NAME VALUE" lines
-  ID3DXInclude* includeHandler = nullptr;
+  CTQHlslIncludeSource* includeHandler = nullptr;
   std::string entryPoint;
   bool vertexStage = false;
 };
 
-// S_OK with the module in *spirv, or E_FAIL (E_OUTOFMEMORY when no compiler thread can be started).
+// kHlslOk with the module in *spirv, or kHlslFailed (kHlslOutOfMemory when no compiler thread can be
+// started).
 // *log receives the compiler's errors and warnings in both cases.
-HRESULT CompileHlslToSpirv(const HlslCompileInput& input, std::vector<uint32_t>* spirv, std::string* log);
+HlslStatus CompileHlslToSpirv(const HlslCompileInput& input, std::vector<uint32_t>* spirv, std::string* log);
