@@ -250,16 +250,26 @@ WindowGeometry WaitForWindowTitled(const std::string& title) {
   return WindowGeometry();
 }
 
+namespace {
+
+// The xdotool command that puts the pointer at (x, y) and waits until it is there. It first goes one
+// pixel aside: a wait for a move to where the pointer already is would only end at xdotool's timeout.
+std::string MovePointer(int x, int y) {
+  return "xdotool mousemove " + std::to_string(x + 1) + " " + std::to_string(y + 1) + " mousemove --sync " +
+         std::to_string(x) + " " + std::to_string(y);
+}
+
+}  // namespace
+
 void ClickAt(int x, int y, int count, int delay_ms) {
-  Run("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click --repeat " +
-      std::to_string(count) + " --delay " + std::to_string(delay_ms) + " 1");
+  Run(MovePointer(x, y) + " click --repeat " + std::to_string(count) + " --delay " + std::to_string(delay_ms) +
+      " 1");
 }
 
 void WheelAt(int x, int y, int notches) {
   const char* button = notches > 0 ? "5" : "4";
   const int count = notches > 0 ? notches : -notches;
-  Run("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click --repeat " +
-      std::to_string(count) + " --delay 80 " + button);
+  Run(MovePointer(x, y) + " click --repeat " + std::to_string(count) + " --delay 80 " + button);
 }
 
 void PressKeys(const std::string& keys) { Run("xdotool key --delay 120 " + keys); }
