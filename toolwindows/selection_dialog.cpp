@@ -181,6 +181,9 @@ LRESULT CTQSelectionDialog::OnNotify(const NMHDR* header) {
       if (row >= 0) SetActive(static_cast<uint32_t>(row - 1), 1);
       return 0;
     }
+    case LVN_ENDSCROLL:
+      ScrollInStep(header->hwndFrom);
+      return 0;
     default:
       return 0;
   }
@@ -218,6 +221,22 @@ LRESULT CTQSelectionDialog::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
     draw->clrTextBk = (row % 2 == 0) ? kEvenBackground : kWhite;
   }
   return CDRF_NEWFONT;
+}
+
+void CTQSelectionDialog::ScrollInStep(HWND sender) {
+  // The four lists show one table: whichever list scrolled, the others follow to the same first row,
+  // so that the cells of a row always stand side by side.
+  const LRESULT top = SendMessageW(sender, LVM_GETTOPINDEX, 0, 0);
+  HWND lists[4] = {m_nameList, m_valueList, m_statusList, m_actionList};
+  for (HWND list : lists) {
+    if (list == nullptr || list == sender) continue;
+    RECT row = {};
+    row.left = LVIR_BOUNDS;
+    if (SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(top), reinterpret_cast<LPARAM>(&row)) &&
+        row.top != 0) {
+      SendMessageW(list, LVM_SCROLL, 0, row.top);
+    }
+  }
 }
 
 void CTQSelectionDialog::OnClick(HWND sender) {

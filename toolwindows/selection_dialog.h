@@ -44,6 +44,8 @@ class CTQSelectionDialog : public CTQDialog {
   LRESULT OnNotify(const NMHDR* header);
   LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw);
   void OnClick(HWND sender);
+  // Scrolls the other three lists to the first row that `sender` now shows.
+  void ScrollInStep(HWND sender);
   void RebuildAndFill();
   bool IsEntry(uint32_t index) const;
   void RepaintRow(int row);
