@@ -216,9 +216,17 @@ TEST_F(ViewerEndToEnd, FifteenEntriesScrollTogetherAndEveryRowIsOneEntry) {
   EXPECT_EQ(now_green, GreenRows(shot, kName));
   EXPECT_EQ(now_green, GreenRows(shot, kStatus));
   EXPECT_TRUE(RowsStandSideBySide(shot));
-  // ... and "close" beside entry 13 closes clip13.png.
+  // ... and "close" beside entry 13 closes clip13.png. The table stays scrolled where it was, as far as
+  // the shorter list allows: it was scrolled to its end, so the rows above the closed one move down one
+  // and the active entry keeps its place instead of the lists jumping back to the top.
   ClickAt(CellX(kAction, 25), RowY(green_row + 1), 1);
   SleepMs(1000);
+  shot = Shoot();
+  const std::vector<int> after_close = GreenRows(shot, kNumber);
+  ASSERT_FALSE(after_close.empty()) << "the rebuilt lists jumped away from the closed row";
+  EXPECT_EQ((green_row + 2) * row_height_, after_close.front());
+  EXPECT_EQ(after_close, GreenRows(shot, kStatus));
+  EXPECT_TRUE(RowsStandSideBySide(shot));
 
   // Keys scroll them together too: End in the name list goes to the last row.
   ClickAt(CellX(kName, 100), RowY(2), 1);
