@@ -1,7 +1,7 @@
 // Process entry point: brings the system up in a fixed order, runs the main loop, tears it down.
 #include <cstdio>
 
-#include "media/movie_player.h"
+#include "player/movie_player.h"
 #include "renderer/renderer.h"
 #include "renderer/shader_warmup.h"
 #include "settings/settings.h"

@@ -1,6 +1,6 @@
 #include "shell/menu.h"
 
-#include "media/movie_player.h"
+#include "player/movie_player.h"
 #include "settings/settings.h"
 #include "shell/window.h"
 #include "toolwindows/settings_windows.h"

@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cwchar>
 
-#include "media/movie_player.h"
+#include "player/movie_player.h"
 #include "renderer/renderer.h"
 #include "settings/settings.h"
 #include "shell/resources/resource.h"

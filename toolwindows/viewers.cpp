@@ -4,7 +4,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "media/movie_player.h"
+#include "player/movie_player.h"
 #include "renderer/renderer.h"
 #include "settings/settings.h"
 #include "toolwindows/main_window_link.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "renderer/d3d9/hlsl_compiler.h"
-#include "renderer/d3d9/hlsl_source_text.h"
+#include "renderer/hlsl/hlsl_compiler.h"
+#include "renderer/hlsl/hlsl_source_text.h"
 
 namespace {
 

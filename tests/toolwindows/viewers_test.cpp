@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "media/movie_player.h"
+#include "player/movie_player.h"
 #include "renderer/renderer.h"
 #include "settings/settings.h"
 #include "shell/resources/resource.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "renderer/d3d9/d3dx9_shader.h"
-#include "renderer/d3d9/hlsl_macro_limit.h"
+#include "renderer/hlsl/hlsl_macro_limit.h"
 
 constexpr size_t kMaxHlslIncludeDepth = 32;
 constexpr size_t kMaxHlslIncludeCount = 256;

@@ -1,4 +1,4 @@
-#include "renderer/d3d9/hlsl_bracket_expressions.h"
+#include "renderer/hlsl/hlsl_bracket_expressions.h"
 
 #include <cctype>
 #include <set>

@@ -31,7 +31,7 @@
 
 #include <string>
 
-#include "renderer/d3d9/hlsl_tokens.h"
+#include "renderer/hlsl/hlsl_tokens.h"
 
 // Returns the rewritten text in *bridged. Warnings ("file:line: warning: ...") are appended to
 // *messages; on a fatal problem (no entry function, registers exhausted) it returns false with

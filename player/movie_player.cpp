@@ -1,4 +1,4 @@
-#include "media/movie_player.h"
+#include "player/movie_player.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "renderer/d3d9/hlsl_tokens.h"
+#include "renderer/hlsl/hlsl_tokens.h"
 
 // Returns false, with "file:line: error: ..." in *error, at the first `[...]` that does not hold one
 // expression.

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "media/movie_player.h"
+#include "player/movie_player.h"
 #include "settings/settings.h"
 #include "shell/window.h"
 

@@ -1,4 +1,4 @@
-#include "renderer/d3d9/hlsl_nesting_limit.h"
+#include "renderer/hlsl/hlsl_nesting_limit.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "renderer/d3d9/hlsl_spirv_modulo.h"
+#include "renderer/hlsl/hlsl_spirv_modulo.h"
 
 #include <cstddef>
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "media/movie_player.h"
+#include "player/movie_player.h"
 #include "renderer/renderer.h"
 #include "settings/settings.h"
 #include "shell/main_loop.h"

@@ -1,4 +1,4 @@
-#include "renderer/d3d9/hlsl_compiler.h"
+#include "renderer/hlsl/hlsl_compiler.h"
 
 #include <glslang/Public/ResourceLimits.h>
 #include <glslang/Public/ShaderLang.h>
@@ -9,14 +9,14 @@
 #include <functional>
 #include <mutex>
 
-#include "renderer/d3d9/hlsl_bracket_expressions.h"
-#include "renderer/d3d9/hlsl_compile_cache.h"
-#include "renderer/d3d9/hlsl_dx9_bridges.h"
-#include "renderer/d3d9/hlsl_include_files.h"
-#include "renderer/d3d9/hlsl_nesting_limit.h"
-#include "renderer/d3d9/hlsl_spirv_modulo.h"
-#include "renderer/d3d9/hlsl_tokens.h"
-#include "renderer/d3d9/shader_translation.h"
+#include "renderer/hlsl/hlsl_bracket_expressions.h"
+#include "renderer/hlsl/hlsl_compile_cache.h"
+#include "renderer/hlsl/hlsl_dx9_bridges.h"
+#include "renderer/hlsl/hlsl_include_files.h"
+#include "renderer/hlsl/hlsl_nesting_limit.h"
+#include "renderer/hlsl/hlsl_spirv_modulo.h"
+#include "renderer/hlsl/hlsl_tokens.h"
+#include "renderer/hlsl/shader_translation.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "renderer/d3d9/hlsl_compile_cache.h"
+#include "renderer/hlsl/hlsl_compile_cache.h"
 
 #include <condition_variable>
 #include <list>

@@ -14,7 +14,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "media/media_kinds.h"
+#include "player/media_kinds.h"
 #include "shell/win32/win32_types.h"
 
 enum PlayerCommand {

@@ -1,4 +1,4 @@
-#include "renderer/d3d9/hlsl_source_text.h"
+#include "renderer/hlsl/hlsl_source_text.h"
 
 #include <sys/stat.h>
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "renderer/d3d9/hlsl_tokens.h"
+#include "renderer/hlsl/hlsl_tokens.h"
 
 constexpr int kMaxHlslNesting = 4096;
 

@@ -1,4 +1,4 @@
-#include "media/media_kinds.h"
+#include "player/media_kinds.h"
 
 #include <cstring>
 

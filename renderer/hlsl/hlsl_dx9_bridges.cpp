@@ -1,4 +1,4 @@
-#include "renderer/d3d9/hlsl_dx9_bridges.h"
+#include "renderer/hlsl/hlsl_dx9_bridges.h"
 
 #include <algorithm>
 #include <cctype>

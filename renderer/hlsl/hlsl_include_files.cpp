@@ -1,9 +1,9 @@
-#include "renderer/d3d9/hlsl_include_files.h"
+#include "renderer/hlsl/hlsl_include_files.h"
 
 #include <filesystem>
 #include <sstream>
 
-#include "renderer/d3d9/hlsl_source_text.h"
+#include "renderer/hlsl/hlsl_source_text.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 // block becomes one vec4 array indexed by c register. VPOS, VFACE and a pixel-shader POSITION input are
 // then supplied from gl_FragCoord / gl_FrontFacing, and the vertex stage gets the pixel-centre offset
 // and the row flip.
-#include "renderer/d3d9/shader_translation.h"
+#include "renderer/hlsl/shader_translation.h"
 
 #include <spirv_cross/spirv_cross_c.h>
 

@@ -1,4 +1,4 @@
-#include "renderer/d3d9/hlsl_macro_limit.h"
+#include "renderer/hlsl/hlsl_macro_limit.h"
 
 #include <cctype>
 #include <set>

@@ -1,4 +1,4 @@
-#include "renderer/d3d9/hlsl_tokens.h"
+#include "renderer/hlsl/hlsl_tokens.h"
 
 #include <algorithm>
 #include <cctype>
