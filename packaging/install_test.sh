@@ -45,7 +45,6 @@ grep -o '^[a-z]* += "[^"]*"' "$template" | sed 's/^[^"]*"\(.*\)"$/\1/' | while r
   esac
 done | tee names.txt
 [ -s names.txt ] && failures=$((failures + 1))
-desktop-file-validate "$root/share/applications/tandemix.desktop" || fail "desktop-file-validate"
 
 echo "== install under a real prefix, first start from the menu with an empty home"
 prefix=$WORK/prefix
