@@ -61,16 +61,33 @@ launch() {  # environment assignments for the launcher
 
 wid() { xdotool search --onlyvisible --name "$TITLE" 2>/dev/null | head -1; }
 
-start() {  # starts the launcher in the background and waits for the main window
+kill_tree() {  # process id: ends the process and everything it started
+  local child
+  for child in $(pgrep -P "$1"); do kill_tree "$child"; done
+  kill "$1" 2>/dev/null
+}
+
+# Starts the launcher in the background and waits for the main window. The window may be unmapped
+# for a moment while it takes its final geometry, so it counts once it is seen twice in a row.
+start() {
   launch > out.txt 2>&1 &
   PID=$!
   for _ in $(seq 1 200); do
-    [ -n "$(wid)" ] && break
     kill -0 "$PID" 2>/dev/null || break
+    if [ -n "$(wid)" ]; then
+      sleep 0.5
+      [ -n "$(wid)" ] && return 0
+    fi
     sleep 0.1
   done
-  [ -n "$(wid)" ] || { fail "no main window with the title"; cat out.txt; return 1; }
+  fail "no main window with the title"
+  cat out.txt
+  kill_tree "$PID"
+  wait "$PID"
+  return 1
 }
+
+window_width() { xdotool getwindowgeometry --shell "$(wid)" 2>/dev/null | sed -n 's/^WIDTH=//p'; }
 
 escape_and_wait() {  # sends Escape until the launcher ends; its exit status must be 0
   for _ in 1 2 3 4 5; do
@@ -83,7 +100,7 @@ escape_and_wait() {  # sends Escape until the launcher ends; its exit status mus
   done
   if kill -0 "$PID" 2>/dev/null; then
     fail "Escape did not end the player"
-    kill "$PID"
+    kill_tree "$PID"
   fi
   wait "$PID"
   rc=$?
@@ -113,8 +130,8 @@ echo '// edited by the user' >> "$user_dir/settings.ini"
 cp "$user_dir/settings.ini" edited.ini
 if start; then
   cmp -s edited.ini "$user_dir/settings.ini" || fail "the edited settings.ini was replaced"
-  width=$(xdotool getwindowgeometry --shell "$(wid)" | sed -n 's/^WIDTH=//p')
-  [ "$width" = 900 ] || fail "the window is $width wide, not the edited 900"
+  for _ in $(seq 1 50); do [ "$(window_width)" = 900 ] && break; sleep 0.1; done
+  [ "$(window_width)" = 900 ] || fail "the window is $(window_width) wide, not the edited 900"
   escape_and_wait
   grep -qx 'window_width = 900;' "$user_dir/settings.ini" || fail "$(grep window_width "$user_dir/settings.ini")"
 fi
@@ -147,7 +164,7 @@ else
   fail "no dialog titled Tandemix"
 fi
 for _ in $(seq 1 50); do kill -0 "$PID" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$PID" 2>/dev/null && { fail "the dialog did not close"; kill "$PID"; }
+kill -0 "$PID" 2>/dev/null && { fail "the dialog did not close"; kill_tree "$PID"; }
 wait "$PID"
 rc=$?
 [ "$rc" -eq 1 ] || fail "exit status $rc after a failed start with a dialog"
