@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "common/error_line.h"
 #include "media/movie_prefetch.h"
 #include "media/movie_source.h"
 #include "renderer/renderer.h"
@@ -25,12 +26,6 @@ std::atomic<bool> g_sourceOpen{false};
 
 // Longest wait after a picture; a tiny refresh rate would otherwise overflow the millisecond count.
 constexpr int kLongestFramePeriodMs = std::numeric_limits<int>::max();
-
-void ReportError(const char* message) {
-  printf("[TQ] Error: ");
-  printf("%s", message);
-  printf("\n");
-}
 
 // A decoding thread with nothing to decode sleeps until the command word changes, so that a paused
 // player keeps no processor busy. The words stay lock-free atomics; the lock only orders a command write
@@ -108,7 +103,7 @@ HRESULT CTQMoviePlayer::Initialize() {
   SendCommand(CMD_PAUSE);
   g_decoderStatus.store(STATUS_PAUSED);
   if (pthread_create(&thread_, nullptr, DecodeThreadProc, nullptr) != 0) {
-    ReportError("Error spawning video decoding thread.\n");
+    WriteErrorLine("Error spawning video decoding thread.\n");
     MovieClose();
     return E_FAIL;
   }
@@ -166,7 +161,7 @@ HRESULT CTQMoviePlayer::OpenMovie(const char* path) {
   if (MovieOpen(path, &pixel_format, &width_, &height_) == 0) g_sourceOpen.store(true);
   // A movie that failed to open left the size at 0, which the renderer refuses: that fails Open here.
   if (g_renderer.CreateSourceTexture(static_cast<uint32_t>(width_), static_cast<uint32_t>(height_)) != 0) {
-    ReportError("Failed to pre-allocate gpu resources for movie playback!");
+    WriteErrorLine("Failed to pre-allocate gpu resources for movie playback!");
     return E_FAIL;
   }
   SendCommand(CMD_PLAY);

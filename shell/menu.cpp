@@ -36,9 +36,9 @@ int CTQMenu::Create(HWND owner, int32_t resource_id) {
   SetCheck(ID_STEREOSCOPY_INTERLEAVETEMPORALLY, g_settings.temporal_interleave != 0);
   SetCheck(ID_VIEW_FULLSCREEN, g_settings.fullscreen != 0);
 
-  UpdateOpenEncoderItem();
-  UpdateOpenDecoderItem();
-  UpdateOpenFilmItem();
+  UpdateOpenEncoderItem(menu_);
+  UpdateOpenDecoderItem(menu_);
+  UpdateOpenFilmItem(menu_);
   return 0;
 }
 

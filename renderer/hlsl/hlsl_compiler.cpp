@@ -90,8 +90,8 @@ bool RunOnLargeStack(const std::function<void()>& work) {
 
 // 3. Parse, link, generate SPIR-V from the bridged source. *compileLog receives what the compiler said
 // (kept with a cached module); *log receives it too, with the reason of a failure.
-HRESULT ParseAndGenerate(const HlslCompileInput& input, const std::string& bridged, std::vector<uint32_t>* spirv,
-                         std::string* compileLog, std::string* log) {
+HlslStatus ParseAndGenerate(const HlslCompileInput& input, const std::string& bridged, std::vector<uint32_t>* spirv,
+                            TranslatedShader* translated, std::string* compileLog, std::string* log) {
   const EShLanguage stage = input.vertexStage ? EShLangVertex : EShLangFragment;
   const char* name = input.mainName.c_str();
   glslang::TShader shader(stage);
@@ -103,7 +103,7 @@ HRESULT ParseAndGenerate(const HlslCompileInput& input, const std::string& bridg
   *compileLog += TrimLog(shader.getInfoLog());
   if (!ok) {
     *log += *compileLog;
-    return E_FAIL;
+    return kHlslFailed;
   }
   glslang::TProgram program;
   program.addShader(&shader);
@@ -111,12 +111,12 @@ HRESULT ParseAndGenerate(const HlslCompileInput& input, const std::string& bridg
   std::string linkLog = TrimLog(program.getInfoLog());
   if (linkLog.find("Entry point not found") != std::string::npos) {
     *log += *compileLog + input.mainName + ": error: entry point '" + input.entryPoint + "' not found\n";
-    return E_FAIL;
+    return kHlslFailed;
   }
   *compileLog += linkLog;
   if (!ok || !program.mapIO()) {
     *log += *compileLog;
-    return E_FAIL;
+    return kHlslFailed;
   }
   spv::SpvBuildLogger spvLogger;
   glslang::SpvOptions options;
@@ -125,13 +125,12 @@ HRESULT ParseAndGenerate(const HlslCompileInput& input, const std::string& bridg
   std::string spvMessages = spvLogger.getAllMessages();
   if (spirv->empty() || !UseTruncatingModulo(spirv)) {
     *log += *compileLog + spvMessages + input.mainName + ": error: no SPIR-V was generated\n";
-    return E_FAIL;
+    return kHlslFailed;
   }
   // What the device cannot take (overlapping or out-of-range registers, unknown semantics...) the
   // Direct3D 9 compiler refuses already, so it fails here rather than later in Create*Shader.
-  TranslatedShader translated;
   std::string translationLog;
-  if (FAILED(TranslateSpirvToGlsl(spirv->data(), spirv->size(), &translated, &translationLog))) {
+  if (!HlslSucceeded(TranslateSpirvToGlsl(spirv->data(), spirv->size(), translated, &translationLog))) {
     *log += *compileLog;
     size_t start = 0;
     while (start < translationLog.size()) {
@@ -141,13 +140,14 @@ HRESULT ParseAndGenerate(const HlslCompileInput& input, const std::string& bridg
       start = end + 1;
     }
     spirv->clear();
-    return E_FAIL;
+    return kHlslFailed;
   }
   *log += *compileLog;
-  return S_OK;
+  return kHlslOk;
 }
 
-HRESULT Compile(const HlslCompileInput& input, std::vector<uint32_t>* spirv, std::string* log) {
+HlslStatus Compile(const HlslCompileInput& input, std::vector<uint32_t>* spirv, TranslatedShader* translated,
+                   std::string* log) {
   const EShLanguage stage = input.vertexStage ? EShLangVertex : EShLangFragment;
   const char* name = input.mainName.c_str();
 
@@ -160,7 +160,7 @@ HRESULT Compile(const HlslCompileInput& input, std::vector<uint32_t>* spirv, std
     if (!includes.CheckMacros(input.defines, "macros", &error) ||
         !includes.CheckMacros(input.text, input.mainName, &error)) {
       *log += error + "\n";
-      return E_FAIL;
+      return kHlslFailed;
     }
     GlslangIncluder includer(&includes);
     glslang::TShader shader(stage);
@@ -172,7 +172,7 @@ HRESULT Compile(const HlslCompileInput& input, std::vector<uint32_t>* spirv, std
                                 includer);
     includes.Shutdown();
     *log += TrimLog(shader.getInfoLog());
-    if (!ok) return E_FAIL;
+    if (!ok) return kHlslFailed;
   }
 
   // 2. Bound the nesting, check what brackets hold, then bridge the Direct3D 9 constructs.
@@ -180,22 +180,22 @@ HRESULT Compile(const HlslCompileInput& input, std::vector<uint32_t>* spirv, std
   std::string error;
   if (!CheckHlslNesting(tokens, &error) || !CheckHlslBracketContents(tokens, &error)) {
     *log += error + "\n";
-    return E_FAIL;
+    return kHlslFailed;
   }
   std::string bridged, messages;
   bool bridgedOk = BridgeDx9Hlsl(preprocessed, tokens, input.vertexStage, input.entryPoint, &bridged, &messages);
   *log += messages;
-  if (!bridgedOk) return E_FAIL;
+  if (!bridgedOk) return kHlslFailed;
 
   std::string key = (input.vertexStage ? "vs\n" : "ps\n") + input.entryPoint + "\n" + bridged;
   std::string cachedLog;
-  if (FindCompiledHlsl(key, spirv, &cachedLog)) {
+  if (FindCompiledHlsl(key, spirv, translated, &cachedLog)) {
     *log += cachedLog;
-    return S_OK;
+    return kHlslOk;
   }
   std::string compileLog;
-  HRESULT hr = ParseAndGenerate(input, bridged, spirv, &compileLog, log);
-  if (SUCCEEDED(hr)) StoreCompiledHlsl(key, *spirv, compileLog);
+  HlslStatus hr = ParseAndGenerate(input, bridged, spirv, translated, &compileLog, log);
+  if (HlslSucceeded(hr)) StoreCompiledHlsl(key, *spirv, *translated, compileLog);
   // Other threads waiting for this source go on, with the result or to compile it themselves.
   FinishCompilingHlsl(key);
   return hr;
@@ -203,14 +203,16 @@ HRESULT Compile(const HlslCompileInput& input, std::vector<uint32_t>* spirv, std
 
 }  // namespace
 
-HRESULT CompileHlslToSpirv(const HlslCompileInput& input, std::vector<uint32_t>* spirv, std::string* log) {
+HlslStatus CompileHlslModule(const HlslCompileInput& input, std::vector<uint32_t>* spirv, TranslatedShader* shader,
+                             std::string* log) {
   static std::once_flag initialized;
   std::call_once(initialized, [] { glslang::InitializeProcess(); });
   spirv->clear();
-  HRESULT hr = E_OUTOFMEMORY;
-  if (!RunOnLargeStack([&] { hr = Compile(input, spirv, log); })) {
+  *shader = TranslatedShader();
+  HlslStatus hr = kHlslOutOfMemory;
+  if (!RunOnLargeStack([&] { hr = Compile(input, spirv, shader, log); })) {
     *log += input.mainName + ": error: the compiler thread could not be started\n";
-    return E_OUTOFMEMORY;
+    return kHlslOutOfMemory;
   }
   return hr;
 }

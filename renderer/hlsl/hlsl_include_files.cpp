@@ -34,7 +34,7 @@ bool TakePragmaOnce(std::string* text) {
 }  // namespace
 
 void CTQHlslIncludes::Initialize(const std::string& mainName, const std::string& mainDirectory,
-                                 ID3DXInclude* handler) {
+                                 CTQHlslIncludeSource* handler) {
   Shutdown();
   mainName_ = mainName;
   mainDirectory_ = mainDirectory;
@@ -58,13 +58,13 @@ bool CTQHlslIncludes::Open(const std::string& name, bool system, const std::stri
     return false;
   }
   if (handler_) {
-    LPCVOID parent = nullptr;
+    const void* parent = nullptr;
     auto found = parentData_.find(includerName);
     if (found != parentData_.end()) parent = found->second;
-    LPCVOID data = nullptr;
-    UINT size = 0;
-    HRESULT hr = handler_->Open(system ? D3DXINC_SYSTEM : D3DXINC_LOCAL, name.c_str(), parent, &data, &size);
-    if (FAILED(hr) || (!data && size > 0)) {
+    const void* data = nullptr;
+    uint32_t size = 0;
+    const bool opened = handler_->Open(system, name.c_str(), parent, &data, &size);
+    if (!opened || (!data && size > 0)) {
       *error = "the include handler could not open '" + name + "'";
       return false;
     }

@@ -1,5 +1,5 @@
 // Finds and reads the files a shader #includes: relative to the including file (the main source's own
-// directory for its includes), or through a caller's ID3DXInclude. Bounds what hostile sources can ask
+// directory for its includes), or through a caller's include source. Bounds what hostile sources can ask
 // for: nesting depth (an include of itself or a cycle ends here), number of includes and total bytes.
 // A file that holds `#pragma once` is included only once. Every text passes the macro-size bound
 // (hlsl_macro_limit.h) before glslang reads it.
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "renderer/d3d9/d3dx9_shader.h"
+#include "renderer/hlsl/hlsl_include_source.h"
 #include "renderer/hlsl/hlsl_macro_limit.h"
 
 constexpr size_t kMaxHlslIncludeDepth = 32;
@@ -22,8 +22,8 @@ class CTQHlslIncludes {
  public:
   // mainName: how the main source is named in messages and by the includer argument of Open.
   // mainDirectory: where includes of the main source are looked up ("" = the working directory).
-  // handler: the caller's include handler, or null to read files.
-  void Initialize(const std::string& mainName, const std::string& mainDirectory, ID3DXInclude* handler);
+  // handler: the caller's include source, or null to read files.
+  void Initialize(const std::string& mainName, const std::string& mainDirectory, CTQHlslIncludeSource* handler);
 
   // Resolves `name` (from #include "name", or <name> when `system`), included by the file named
   // `includerName` at nesting `depth` (1 = included by the main source). On success *resolvedName names
@@ -47,9 +47,9 @@ class CTQHlslIncludes {
 
   std::string mainName_;
   std::string mainDirectory_;
-  ID3DXInclude* handler_ = nullptr;
-  std::vector<LPCVOID> handlerData_;            // open handler data, closed by Shutdown
-  std::map<std::string, LPCVOID> parentData_;   // resolved name -> its handler data
+  CTQHlslIncludeSource* handler_ = nullptr;
+  std::vector<const void*> handlerData_;            // open handler data, closed by Shutdown
+  std::map<std::string, const void*> parentData_;   // resolved name -> its handler data
   CTQHlslMacroSizes macroSizes_;
   std::set<std::string> pragmaOnceFiles_;
   std::set<std::string> seenFiles_;

@@ -29,36 +29,37 @@
 //    floor(gl_FragCoord.xy) in that flipped target.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "shell/win32/win32_types.h"
+#include "renderer/hlsl/hlsl_status.h"
 
 struct TranslatedSampler {
   std::string glslName;
-  UINT unit;       // the s register (of element 0 of an array)
-  UINT count = 1;  // elements of an array of samplers
+  uint32_t unit;       // the s register (of element 0 of an array)
+  uint32_t count = 1;  // elements of an array of samplers
 };
 
 struct TranslatedPlainConstant {
   std::string glslName;
-  UINT firstRegister;   // the c register holding element 0
-  UINT registerCount;   // registers spanned (arrays, matrices)
+  uint32_t firstRegister;   // the c register holding element 0
+  uint32_t registerCount;   // registers spanned (arrays, matrices)
   enum Kind { kFloat, kInt, kBool } kind;
-  UINT components;      // 1..4 per register
-  UINT arraySize;       // 1 for a non-array
+  uint32_t components;      // 1..4 per register
+  uint32_t arraySize;       // 1 for a non-array
 };
 
 struct TranslatedShader {
   bool isPixelShader = false;
   std::string glsl;                         // complete "#version 410 core" source
   std::string floatConstantArray;           // empty when the shader reads no float registers
-  UINT floatConstantRegisters = 0;
+  uint32_t floatConstantRegisters = 0;
   std::vector<TranslatedPlainConstant> plainConstants;
   std::vector<TranslatedSampler> samplers;
   bool usesPixelOffset = false;             // vertex stage declares tq_PixelOffset
 };
 
 // Translates one SPIR-V module produced by D3DXCompileShader / D3DXCompileShaderFromFileA.
-// Returns S_OK, or a failing HRESULT with the reason in *log.
-HRESULT TranslateSpirvToGlsl(const DWORD* words, size_t wordCount, TranslatedShader* out, std::string* log);
+// Returns kHlslOk, or a failing status with the reason in *log.
+HlslStatus TranslateSpirvToGlsl(const uint32_t* words, size_t wordCount, TranslatedShader* out, std::string* log);

@@ -13,22 +13,17 @@
 #include <string>
 #include <vector>
 
-#include "renderer/d3d9/d3d9.h"
+#include "renderer/hlsl/hlsl_status.h"
+#include "renderer/hlsl/shader_model.h"
 
 namespace {
 
-constexpr DWORD kSpirvMagic = 0x07230203;
-constexpr DWORD kEndToken = 0x0000FFFF;
-constexpr UINT kPixelFloatRegisters = 224;
-constexpr UINT kVertexFloatRegisters = 256;
-constexpr UINT kPixelSamplers = 16;
-constexpr UINT kVertexSamplers = 4;
-constexpr UINT kPixelTargets = 4;
-constexpr UINT kRegisterBytes = 16;
+constexpr uint32_t kSpirvMagic = 0x07230203;
+constexpr uint32_t kRegisterBytes = 16;
 
 struct Semantic {
   std::string name;  // upper case, without the trailing index
-  UINT index = 0;
+  uint32_t index = 0;
 };
 
 Semantic ParseSemantic(const char* text) {
@@ -38,7 +33,7 @@ Semantic ParseSemantic(const char* text) {
   size_t digits = upper.size();
   while (digits > 0 && std::isdigit(static_cast<unsigned char>(upper[digits - 1]))) --digits;
   s.name = upper.substr(0, digits);
-  if (digits < upper.size() && upper.size() - digits <= 3) s.index = static_cast<UINT>(std::stoul(upper.substr(digits)));
+  if (digits < upper.size() && upper.size() - digits <= 3) s.index = static_cast<uint32_t>(std::stoul(upper.substr(digits)));
   return s;
 }
 
@@ -84,7 +79,7 @@ class Translation {
   ~Translation() {
     if (context_) spvc_context_destroy(context_);
   }
-  HRESULT Run(const DWORD* words, size_t wordCount);
+  HlslStatus Run(const uint32_t* words, size_t wordCount);
 
  private:
   bool Fail(const std::string& message) {
@@ -116,12 +111,12 @@ bool Translation::MapInputs() {
   const spvc_reflected_resource* list = nullptr;
   size_t count = 0;
   if (!ResourceList(SPVC_RESOURCE_TYPE_STAGE_INPUT, &list, &count)) return Fail("cannot list the shader inputs");
-  UINT extraLocation = 10;
+  uint32_t extraLocation = 10;
   for (size_t i = 0; i < count; ++i) {
     SpvId id = list[i].id;
     Semantic s = ParseSemantic(spvc_compiler_get_decoration_string(compiler_, id, SpvDecorationUserSemantic));
     std::string index = std::to_string(s.index);
-    UINT location = 0;
+    uint32_t location = 0;
     std::string name;
     if (out_->isPixelShader) {
       if (s.name == "TEXCOORD" && s.index < 8) {
@@ -168,7 +163,7 @@ bool Translation::MapOutputs() {
     Semantic s = ParseSemantic(spvc_compiler_get_decoration_string(compiler_, id, SpvDecorationUserSemantic));
     std::string index = std::to_string(s.index);
     if (out_->isPixelShader) {
-      if ((s.name == "COLOR" || s.name == "SV_TARGET") && s.index < kPixelTargets) {
+      if ((s.name == "COLOR" || s.name == "SV_TARGET") && s.index < kPixelRenderTargets) {
         std::string name = "tq_ps_COLOR" + index;
         spvc_compiler_set_decoration(compiler_, id, SpvDecorationLocation, s.index);
         spvc_compiler_set_name(compiler_, id, name.c_str());
@@ -214,23 +209,23 @@ bool Translation::MapConstants() {
   if (!ResourceList(SPVC_RESOURCE_TYPE_UNIFORM_BUFFER, &list, &count)) return Fail("cannot list the constants");
   if (count == 0) return true;
   if (count > 1) return Fail("constant buffers (cbuffer) are not supported by shader model 3");
-  const UINT limit = out_->isPixelShader ? kPixelFloatRegisters : kVertexFloatRegisters;
+  const uint32_t limit = out_->isPixelShader ? kPixelFloatRegisters : kVertexFloatRegisters;
   spvc_type block = spvc_compiler_get_type_handle(compiler_, list[0].base_type_id);
   unsigned members = spvc_type_get_num_member_types(block);
   struct Range {
-    UINT first, end;
+    uint32_t first, end;
     std::string name;
   };
   std::vector<Range> ranges;
   bool allFloat = true;
-  UINT registers = 0;
+  uint32_t registers = 0;
   for (unsigned m = 0; m < members; ++m) {
     unsigned offset = 0;
     size_t size = 0;
     spvc_compiler_type_struct_member_offset(compiler_, block, m, &offset);
     spvc_compiler_get_declared_struct_member_size(compiler_, block, m, &size);
     const char* memberName = spvc_compiler_get_member_name(compiler_, list[0].base_type_id, m);
-    Range r{offset / kRegisterBytes, static_cast<UINT>((offset + size + kRegisterBytes - 1) / kRegisterBytes),
+    Range r{offset / kRegisterBytes, static_cast<uint32_t>((offset + size + kRegisterBytes - 1) / kRegisterBytes),
             memberName ? memberName : ""};
     if (offset % kRegisterBytes != 0) return Fail("constant '" + r.name + "' does not start at a register");
     if (r.end > limit) {
@@ -277,7 +272,7 @@ bool Translation::MapConstants() {
     c.components = spvc_type_get_vector_size(memberType);
     c.arraySize = 1;
     for (unsigned d = 0; d < spvc_type_get_num_array_dimensions(memberType); ++d) {
-      c.arraySize *= static_cast<UINT>(spvc_type_get_array_dimension(memberType, d));
+      c.arraySize *= static_cast<uint32_t>(spvc_type_get_array_dimension(memberType, d));
     }
     if (spvc_type_get_columns(memberType) > 1) {
       return Fail("matrix constant '" + ranges[m].name +
@@ -311,16 +306,16 @@ bool Translation::MapSamplers() {
   const spvc_reflected_resource* list = nullptr;
   size_t count = 0;
   if (!ResourceList(SPVC_RESOURCE_TYPE_SAMPLED_IMAGE, &list, &count)) return Fail("cannot list the samplers");
-  const UINT limit = out_->isPixelShader ? kPixelSamplers : kVertexSamplers;
+  const uint32_t limit = out_->isPixelShader ? kPixelSamplers : kVertexSamplers;
   for (size_t i = 0; i < count; ++i) {
     SpvId id = list[i].id;
     spvc_type type = spvc_compiler_get_type_handle(compiler_, list[i].type_id);
     // An array takes one s register per element, from its own register on.
-    UINT count = 1;
+    uint32_t count = 1;
     for (unsigned d = 0; d < spvc_type_get_num_array_dimensions(type); ++d) {
-      count *= static_cast<UINT>(spvc_type_get_array_dimension(type, d));
+      count *= static_cast<uint32_t>(spvc_type_get_array_dimension(type, d));
     }
-    UINT unit = spvc_compiler_get_decoration(compiler_, id, SpvDecorationBinding);
+    uint32_t unit = spvc_compiler_get_decoration(compiler_, id, SpvDecorationBinding);
     if (count == 0 || unit >= limit || count > limit - unit) {
       return Fail("sampler '" + std::string(list[i].name) + "' uses s" + std::to_string(unit + count - 1) +
                   "; the last is s" + std::to_string(limit - 1));
@@ -396,13 +391,13 @@ bool Translation::FinishGlsl(std::string glsl) {
   return true;
 }
 
-HRESULT Translation::Run(const DWORD* words, size_t wordCount) {
-  if (words && wordCount > 0 && words[wordCount - 1] == kEndToken) --wordCount;
+HlslStatus Translation::Run(const uint32_t* words, size_t wordCount) {
+  if (words && wordCount > 0 && words[wordCount - 1] == kShaderCodeEndToken) --wordCount;
   if (!words || wordCount < 5 || words[0] != kSpirvMagic) {
     Fail("the shader code is not a SPIR-V module from D3DXCompileShader");
-    return D3DERR_INVALIDCALL;
+    return kHlslInvalidCall;
   }
-  if (spvc_context_create(&context_) != SPVC_SUCCESS) return E_OUTOFMEMORY;
+  if (spvc_context_create(&context_) != SPVC_SUCCESS) return kHlslOutOfMemory;
   spvc_context_set_error_callback(
       context_, [](void* userData, const char* error) { *static_cast<std::string*>(userData) += std::string("error: ") + error + "\n"; },
       log_);
@@ -410,21 +405,21 @@ HRESULT Translation::Run(const DWORD* words, size_t wordCount) {
   if (spvc_context_parse_spirv(context_, words, wordCount, &ir) != SPVC_SUCCESS ||
       spvc_context_create_compiler(context_, SPVC_BACKEND_GLSL, ir, SPVC_CAPTURE_MODE_TAKE_OWNERSHIP, &compiler_) !=
           SPVC_SUCCESS) {
-    return D3DERR_INVALIDCALL;
+    return kHlslInvalidCall;
   }
   SpvExecutionModel model = spvc_compiler_get_execution_model(compiler_);
   if (model != SpvExecutionModelFragment && model != SpvExecutionModelVertex) {
     Fail("the module is neither a vertex nor a pixel shader");
-    return D3DERR_INVALIDCALL;
+    return kHlslInvalidCall;
   }
   out_->isPixelShader = model == SpvExecutionModelFragment;
-  if (spvc_compiler_create_shader_resources(compiler_, &resources_) != SPVC_SUCCESS) return D3DERR_INVALIDCALL;
+  if (spvc_compiler_create_shader_resources(compiler_, &resources_) != SPVC_SUCCESS) return kHlslInvalidCall;
   if (!RejectUnsupportedResources() || !MapInputs() || !MapOutputs() || !MapConstants() || !MapSamplers()) {
-    return D3DERR_INVALIDCALL;
+    return kHlslInvalidCall;
   }
 
   spvc_compiler_options options = nullptr;
-  if (spvc_compiler_create_compiler_options(compiler_, &options) != SPVC_SUCCESS) return E_OUTOFMEMORY;
+  if (spvc_compiler_create_compiler_options(compiler_, &options) != SPVC_SUCCESS) return kHlslOutOfMemory;
   spvc_compiler_options_set_uint(options, SPVC_COMPILER_OPTION_GLSL_VERSION, 410);
   spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ES, SPVC_FALSE);
   spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ENABLE_420PACK_EXTENSION, SPVC_FALSE);
@@ -437,18 +432,18 @@ HRESULT Translation::Run(const DWORD* words, size_t wordCount) {
   }
   spvc_compiler_install_compiler_options(compiler_, options);
   const char* source = nullptr;
-  if (spvc_compiler_compile(compiler_, &source) != SPVC_SUCCESS || !source) return D3DERR_INVALIDCALL;
-  if (!FinishGlsl(source)) return D3DERR_INVALIDCALL;
-  return S_OK;
+  if (spvc_compiler_compile(compiler_, &source) != SPVC_SUCCESS || !source) return kHlslInvalidCall;
+  if (!FinishGlsl(source)) return kHlslInvalidCall;
+  return kHlslOk;
 }
 
 }  // namespace
 
-HRESULT TranslateSpirvToGlsl(const DWORD* words, size_t wordCount, TranslatedShader* out, std::string* log) {
-  if (!out || !log) return E_POINTER;
+HlslStatus TranslateSpirvToGlsl(const uint32_t* words, size_t wordCount, TranslatedShader* out, std::string* log) {
+  if (!out || !log) return kHlslInvalidPointer;
   *out = TranslatedShader();
   Translation translation(out, log);
-  HRESULT hr = translation.Run(words, wordCount);
-  if (FAILED(hr)) *out = TranslatedShader();
+  HlslStatus hr = translation.Run(words, wordCount);
+  if (!HlslSucceeded(hr)) *out = TranslatedShader();
   return hr;
 }

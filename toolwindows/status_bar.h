@@ -1,4 +1,5 @@
-// A status bar with numbered parts: four along the bottom of the main window, one in each tool window.
+// A status bar with numbered parts: one in each tool window, and the four along the bottom of the main
+// window, which uses this class from here.
 #pragma once
 
 #include "shell/win32/windows.h"

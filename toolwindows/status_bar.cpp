@@ -1,4 +1,4 @@
-#include "shell/status_bar.h"
+#include "toolwindows/status_bar.h"
 
 namespace {
 constexpr DWORD kStatusBarStyle = WS_CHILD | WS_VISIBLE | WS_BORDER;  // 0x50800000
