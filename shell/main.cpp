@@ -26,6 +26,9 @@ void ShutdownAll() {
 }  // namespace
 
 int main() {
+  // Each line reaches standard output as it is written, also when that is a file or a pipe: a log
+  // followed while the player runs shows it at once, and a crash loses none.
+  setvbuf(stdout, nullptr, _IOLBF, 0);
   if (g_settings.Load("settings.ini") != 0) {
     ReportError("Failed to load configuration file (terminal failure)");
     ShutdownAll();
