@@ -5,7 +5,7 @@
 
 #include "renderer/com_release.h"
 #include "renderer/d3d9/d3dx9.h"
-#include "renderer/renderer_errors.h"
+#include "common/error_line.h"
 #include "renderer/shader_warmup.h"
 #include "renderer/vertex_shader.h"
 
@@ -138,13 +138,13 @@ int CTQRenderer::Initialize(HWND window, uint32_t renderWidth, uint32_t renderHe
   HRESULT hr = D3DXCompileShader(kVertexShaderSource, static_cast<UINT>(strlen(kVertexShaderSource)), nullptr,
                                  nullptr, "main", "vs_3_0", 0, &code, &messages, nullptr);
   if (hr < 0) {
-    ReportRendererError("Error compiling vertex shader: %.*s\n", MessageLength(messages), MessageText(messages));
+    WriteErrorLine("Error compiling vertex shader: %.*s\n", MessageLength(messages), MessageText(messages));
     return fail();
   }
   hr = device_->CreateVertexShader(static_cast<const DWORD*>(code->GetBufferPointer()), &vertex_shader_);
   if (hr < 0) {
     vertex_shader_ = nullptr;
-    ReportRendererError("Error creating vertex shader: hr=0x%x\n", static_cast<unsigned>(hr));
+    WriteErrorLine("Error creating vertex shader: hr=0x%x\n", static_cast<unsigned>(hr));
     return fail();
   }
   ReleaseAndClear(code);

@@ -3,7 +3,7 @@
 #include "renderer/com_release.h"
 #include "renderer/d3d9/d3dx9.h"
 #include "renderer/renderer.h"
-#include "renderer/renderer_errors.h"
+#include "common/error_line.h"
 
 int CTQRenderer::CreateEyeTargets(uint32_t width, uint32_t height) {
   ReleaseEyeTargets();
@@ -22,7 +22,7 @@ int CTQRenderer::CreateEyeTargets(uint32_t width, uint32_t height) {
                                         D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &eye_textures_[eye], nullptr);
     if (hr < 0) {
       eye_textures_[eye] = nullptr;
-      ReportRendererError("Error creating source texture: hr=0x%x", static_cast<unsigned>(hr));
+      WriteErrorLine("Error creating source texture: hr=0x%x", static_cast<unsigned>(hr));
       Shutdown();
       return 1;
     }
@@ -55,7 +55,7 @@ int CTQRenderer::CreateSourceTexture(uint32_t width, uint32_t height) {
                                       &source_texture_, nullptr);
   if (hr < 0) {
     source_texture_ = nullptr;
-    ReportRendererError("Error creating source texture: hr=0x%x", static_cast<unsigned>(hr));
+    WriteErrorLine("Error creating source texture: hr=0x%x", static_cast<unsigned>(hr));
     return 1;
   }
   return CreateEyeTargets(width, height);
@@ -71,7 +71,7 @@ int CTQRenderer::LoadImageTexture(const char* path) {
                                             D3DX_FILTER_NONE, 0, nullptr, nullptr, &source_texture_);
   if (hr < 0) {
     source_texture_ = nullptr;
-    ReportRendererError("Failed to create image texture!");
+    WriteErrorLine("Failed to create image texture!");
     return 1;
   }
   D3DSURFACE_DESC desc = {};

@@ -4,7 +4,7 @@
 #include "renderer/com_release.h"
 #include "renderer/d3d9/d3dx9.h"
 #include "renderer/renderer.h"
-#include "renderer/renderer_errors.h"
+#include "common/error_line.h"
 
 // Keeps at most kShaderNameMax bytes of `name`, zero-filling the rest of the buffer. Copies through a
 // local buffer so that passing a renderer's own stored name back in is safe.
@@ -35,12 +35,12 @@ int CTQRenderer::LoadShaders(const char* decoderFile, const char* encoderFile) {
     HRESULT hr = D3DXCompileShaderFromFileA(files[i], nullptr, nullptr, "main", "ps_3_0", 0, &code, &messages,
                                             nullptr);
     if (hr < 0) {
-      ReportRendererError("Error compiling pixel shader! hr=0x%x", static_cast<unsigned>(hr));
+      WriteErrorLine("Error compiling pixel shader! hr=0x%x", static_cast<unsigned>(hr));
     } else {
       hr = device_->CreatePixelShader(static_cast<const DWORD*>(code->GetBufferPointer()), shaders[i]);
       if (hr < 0) {
         *shaders[i] = nullptr;
-        ReportRendererError("Error creating pixel shader: hr=0x%x\n", static_cast<unsigned>(hr));
+        WriteErrorLine("Error creating pixel shader: hr=0x%x\n", static_cast<unsigned>(hr));
       }
     }
     ReleaseAndClear(code);

@@ -1,7 +1,7 @@
 // Compiling the renderer's shaders ahead of time. Compiling HLSL takes a good part of the program's
 // start-up, and it needs only the settings: start-up begins it on a thread of its own as soon as the
 // settings are read, while the window and the device are made. The compiler keeps its results by source
-// (renderer/d3d9/hlsl_compile_cache.h), so the renderer's own compiles of the same files then take them,
+// (renderer/hlsl/hlsl_compile_cache.h), so the renderer's own compiles of the same files then take them,
 // or wait for a compile still under way, instead of compiling again. The warm-up prints nothing and
 // changes nothing that can be seen: an error is met again, and reported, by the renderer's own compile.
 #pragma once

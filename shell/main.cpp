@@ -1,7 +1,6 @@
 // Process entry point: brings the system up in a fixed order, runs the main loop, tears it down.
-#include <cstdio>
-
-#include "media/movie_player.h"
+#include "common/error_line.h"
+#include "player/movie_player.h"
 #include "renderer/renderer.h"
 #include "renderer/shader_warmup.h"
 #include "settings/settings.h"
@@ -9,12 +8,6 @@
 #include "shell/window.h"
 
 namespace {
-
-void ReportError(const char* message) {
-  printf("[TQ] Error: ");
-  printf("%s", message);
-  printf("\n");
-}
 
 // Releases whatever start-up brought up; safe on objects that were never initialised.
 void ShutdownAll() {
@@ -30,7 +23,7 @@ int main() {
   // followed while the player runs shows it at once, and a crash loses none.
   setvbuf(stdout, nullptr, _IOLBF, 0);
   if (g_settings.Load("settings.ini") != 0) {
-    ReportError("Failed to load configuration file (terminal failure)");
+    WriteErrorLine("Failed to load configuration file (terminal failure)");
     ShutdownAll();
     return 0;
   }
@@ -40,14 +33,14 @@ int main() {
   g_player.Prefetch(g_settings.GetActiveContent());
   if (g_window.Create(L"TQ2", static_cast<uint32_t>(g_settings.window_width),
                       static_cast<uint32_t>(g_settings.window_height)) != 0) {
-    ReportError("Failed to initialize primary window (terminal failure)");
+    WriteErrorLine("Failed to initialize primary window (terminal failure)");
     ShutdownAll();
     return 0;
   }
   if (g_renderer.Initialize(g_window.GetHandle(), static_cast<uint32_t>(g_settings.renderer_width),
                             static_cast<uint32_t>(g_settings.renderer_height), g_settings.GetActiveDecoder(),
                             g_settings.GetActiveEncoder(), 0) != 0) {
-    ReportError("Failed to initialize renderer (terminal failure)");
+    WriteErrorLine("Failed to initialize renderer (terminal failure)");
     ShutdownAll();
     return 0;
   }
@@ -55,12 +48,12 @@ int main() {
   // applied by Create): present the way the window is shown, without the status-bar margin.
   g_renderer.SetFullscreen(g_window.IsFullscreen());
   if (g_player.Initialize() < 0) {
-    ReportError("Failed to initialize media player (terminal failure)");
+    WriteErrorLine("Failed to initialize media player (terminal failure)");
     ShutdownAll();
     return 0;
   }
   if (g_player.Open(g_settings.GetActiveContent()) < 0) {
-    ReportError("Failed to load content");
+    WriteErrorLine("Failed to load content");
   }
   RunMainLoop();
   g_settings.Save("settings.ini");

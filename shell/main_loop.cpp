@@ -1,6 +1,6 @@
 #include "shell/main_loop.h"
 
-#include "media/movie_player.h"
+#include "player/movie_player.h"
 #include "renderer/renderer.h"
 #include "shell/window.h"
 

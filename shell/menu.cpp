@@ -1,6 +1,6 @@
 #include "shell/menu.h"
 
-#include "media/movie_player.h"
+#include "player/movie_player.h"
 #include "settings/settings.h"
 #include "shell/window.h"
 #include "toolwindows/settings_windows.h"
@@ -36,9 +36,9 @@ int CTQMenu::Create(HWND owner, int32_t resource_id) {
   SetCheck(ID_STEREOSCOPY_INTERLEAVETEMPORALLY, g_settings.temporal_interleave != 0);
   SetCheck(ID_VIEW_FULLSCREEN, g_settings.fullscreen != 0);
 
-  UpdateOpenEncoderItem();
-  UpdateOpenDecoderItem();
-  UpdateOpenFilmItem();
+  UpdateOpenEncoderItem(menu_);
+  UpdateOpenDecoderItem(menu_);
+  UpdateOpenFilmItem(menu_);
   return 0;
 }
 

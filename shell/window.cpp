@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cwchar>
 
-#include "media/movie_player.h"
+#include "player/movie_player.h"
 #include "renderer/renderer.h"
 #include "settings/settings.h"
 #include "shell/resources/resource.h"
@@ -74,6 +74,7 @@ int CTQWindow::Create(LPCWSTR class_name, uint32_t width, uint32_t height) {
   }
 
   menu_.Create(handle_, IDR_MAINMENU);
+  SetToolWindowsOwner(handle_, menu_.GetHandle());
 
   status_bar_.Create(handle_, 4, kStatusEdges);
   SetStatusText(3, L" Player Initialized Successfully");
@@ -95,6 +96,7 @@ int CTQWindow::Create(LPCWSTR class_name, uint32_t width, uint32_t height) {
 int CTQWindow::Destroy() {
   if (!created_) return WINDOW_FAILED;
   live_ = nullptr;
+  SetToolWindowsOwner(nullptr, nullptr);
   menu_.Destroy();
   status_bar_.Destroy();
   // The window goes with its class, so that a later Create can register the class again.
@@ -170,22 +172,27 @@ int CTQWindow::SetStatusText(int slot, LPCWSTR format, ...) {
   return 0;
 }
 
+void CTQWindow::SetToolWindowsOwner(HWND owner, HMENU owner_menu) {
+  CTQDialog* const tool_windows[] = {&general_settings_, &movie_player_settings_, &stereoscopic_settings_,
+                                     &tracker_settings_, &playlist_viewer_,       &encoder_viewer_,
+                                     &decoder_viewer_};
+  for (CTQDialog* tool_window : tool_windows) tool_window->SetOwner(owner, owner_menu);
+}
+
+// Escape leaves full screen through View > Fullscreen, and Space plays or pauses through the Movie
+// menu's commands, so that a key and its menu item always do the same.
 void CTQWindow::OnKeyDown(WPARAM key) {
   if (key == VK_ESCAPE) {
     if (fullscreen_) {
-      CheckMenuItem(menu_.GetHandle(), ID_VIEW_FULLSCREEN, MF_BYCOMMAND | MF_UNCHECKED);
-      g_settings.fullscreen = 0;
-      SetFullscreen(0);
+      // The command toggles the setting; while the window is full screen, that turns it off.
+      g_settings.fullscreen = 1;
+      SendMessageW(handle_, WM_COMMAND, ID_VIEW_FULLSCREEN, 0);
     } else {
       PostQuitMessage(0);
     }
   } else if (key == VK_SPACE) {
     if (g_player.IsLoaded()) {
-      if (g_player.IsPlaying()) {
-        g_player.Pause();
-      } else {
-        g_player.Play();
-      }
+      SendMessageW(handle_, WM_COMMAND, g_player.IsPlaying() ? ID_MOVIE_PAUSE : ID_MOVIE_PLAY, 0);
     }
   }
 }

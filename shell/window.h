@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "shell/menu.h"
-#include "shell/status_bar.h"
+#include "toolwindows/status_bar.h"
 #include "shell/win32/windows.h"
 #include "toolwindows/dialog.h"
 #include "toolwindows/selection_dialog.h"
@@ -64,6 +64,8 @@ class CTQWindow {
 
  private:
   void OnKeyDown(WPARAM key);
+  // Hands this window and its menu bar down to the tool windows it holds (null when it goes).
+  void SetToolWindowsOwner(HWND owner, HMENU owner_menu);
 
   HWND handle_;
   int32_t x_, y_, width_, height_;  // outer rectangle as last seen

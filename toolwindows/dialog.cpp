@@ -3,7 +3,6 @@
 #include <cwchar>
 
 #include "settings/settings_edits.h"
-#include "toolwindows/main_window_link.h"
 
 namespace {
 
@@ -73,7 +72,9 @@ CTQDialog::CTQDialog()
       m_windowClass(),
       m_window(nullptr),
       m_nameList(nullptr),
-      m_valueList(nullptr) {}
+      m_valueList(nullptr),
+      m_owner(nullptr),
+      m_ownerMenu(nullptr) {}
 
 CTQDialog::~CTQDialog() {}
 
@@ -95,7 +96,7 @@ int CTQDialog::Show(LPCWSTR title, WNDPROC window_proc) {
 
   // WM_CREATE runs inside this call and builds the lists.
   HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, title, title, WS_SYSMENU, CW_USEDEFAULT,
-                                CW_USEDEFAULT, kWindowWidth, kWindowHeight, MainWindowHandle(),
+                                CW_USEDEFAULT, kWindowWidth, kWindowHeight, m_owner,
                                 nullptr, GetModuleHandleW(nullptr), nullptr);
   if (window == nullptr) {
     // Leave the object as never opened, so that a later Show can try again.
@@ -128,12 +129,11 @@ int CTQDialog::SetStatusText(int slot, LPCWSTR text) {
   return 0;
 }
 
-void CTQDialog::CenterOverMainWindow(HWND window, const CREATESTRUCTW* create) {
-  HWND main_window = MainWindowHandle();
-  RECT main_rect = {};
-  if (main_window == nullptr || create == nullptr || !GetWindowRect(main_window, &main_rect)) return;
-  const LONG x = main_rect.left + (main_rect.right - main_rect.left) / 2 - create->cx / 2;
-  const LONG y = main_rect.top + (main_rect.bottom - main_rect.top) / 2 - create->cy / 2;
+void CTQDialog::CenterOverOwner(HWND window, const CREATESTRUCTW* create) const {
+  RECT owner_rect = {};
+  if (m_owner == nullptr || create == nullptr || !GetWindowRect(m_owner, &owner_rect)) return;
+  const LONG x = owner_rect.left + (owner_rect.right - owner_rect.left) / 2 - create->cx / 2;
+  const LONG y = owner_rect.top + (owner_rect.bottom - owner_rect.top) / 2 - create->cy / 2;
   SetWindowPos(window, nullptr, x, y, create->cx, create->cy, SWP_NOZORDER);
 }
 
@@ -162,7 +162,7 @@ void CTQDialog::OnSize(LPARAM lparam) {
 }
 
 LRESULT CTQDialog::OnCreate(HWND window, const CREATESTRUCTW* create) {
-  CenterOverMainWindow(window, create);
+  CenterOverOwner(window, create);
   m_nameList = CreateList(window, L"General Listview", WS_VSCROLL, 0, kNameListWidth, kListHeight,
                           L"PropertyName", kNameListWidth);
   m_valueList = CreateList(window, L"General Listview Variables", WS_VSCROLL | LVS_EDITLABELS,

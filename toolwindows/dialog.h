@@ -4,7 +4,7 @@
 // and list handles.
 #pragma once
 
-#include "shell/status_bar.h"
+#include "toolwindows/status_bar.h"
 #include "shell/win32/windows.h"
 
 // Results of Show.
@@ -26,6 +26,15 @@ class CTQDialog {
   int AddRow(int index, LPCWSTR name, LPCWSTR value);
   // Sets a part of the window's status bar; a null text leaves it unchanged. Returns 0.
   int SetStatusText(int slot, LPCWSTR text);
+  // The window that owns this one and is the reference it opens centred over, with that window's
+  // menu bar, whose items the viewers grey (handed on its own, since the owner drops it from view in
+  // full screen). The owner hands itself down before the first Show; null owns nothing.
+  void SetOwner(HWND owner, HMENU owner_menu) {
+    m_owner = owner;
+    m_ownerMenu = owner_menu;
+  }
+  HWND GetOwner() const { return m_owner; }
+  HMENU GetOwnerMenu() const { return m_ownerMenu; }
   LRESULT WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
   HWND GetWindow() const { return m_window; }
@@ -34,9 +43,9 @@ class CTQDialog {
   HWND GetStatusBar() const { return m_statusBar.GetHandle(); }
 
  protected:
-  // Moves the window so that its centre lies over the main window's centre, keeping its size. Runs
-  // inside WM_CREATE, whose creation record gives the window's size.
-  static void CenterOverMainWindow(HWND window, const CREATESTRUCTW* create);
+  // Moves the window so that its centre lies over the owner's centre, keeping its size. Runs inside
+  // WM_CREATE, whose creation record gives the window's size.
+  void CenterOverOwner(HWND window, const CREATESTRUCTW* create) const;
   // Creates a report-view list child without column headers at (x, 0) with one left-aligned column.
   static HWND CreateList(HWND parent, LPCWSTR name, DWORD extra_style, int x, int width, int height,
                          LPCWSTR column_text, int column_width);
@@ -51,6 +60,8 @@ class CTQDialog {
   HWND m_window;
   HWND m_nameList;
   HWND m_valueList;
+  HWND m_owner;
+  HMENU m_ownerMenu;
 
  private:
   LRESULT OnCreate(HWND window, const CREATESTRUCTW* create);

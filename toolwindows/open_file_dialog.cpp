@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "toolwindows/main_window_link.h"
-
 const WCHAR kShaderFilter[] =
     L"D3D9 Shader (*.fx; *.hlsl)\0*.fx;*.hlsl\0"
     L"All Files (*.*)\0*.*\0";
@@ -37,11 +35,11 @@ constexpr DWORD kPathChars = 4096;
 
 }  // namespace
 
-int OpenFileDialog(LPCWSTR title, LPCWSTR filter, char* output, int output_size) {
+int OpenFileDialog(HWND owner, LPCWSTR title, LPCWSTR filter, char* output, int output_size) {
   WCHAR path[kPathChars] = {};
   OPENFILENAMEW dialog = {};
   dialog.lStructSize = sizeof(OPENFILENAMEW);
-  dialog.hwndOwner = MainWindowHandle();
+  dialog.hwndOwner = owner;
   dialog.hInstance = GetModuleHandleW(nullptr);
   dialog.lpstrFilter = filter;
   dialog.nFilterIndex = 1;

@@ -15,7 +15,7 @@ enum {
   OPEN_FILE_TOO_LONG = 2,   // a path was chosen whose UTF-8 form does not fit; the buffer is empty
 };
 
-// Asks for an existing file, modal to the main window, leaving the current directory unchanged.
+// Asks for an existing file, modal to `owner`, leaving the current directory unchanged.
 // output_size is the number of bytes the name may take, its terminator included, so at most
 // output_size - 1 bytes of text; callers pass a zero-filled buffer of 260 bytes and 259.
-int OpenFileDialog(LPCWSTR title, LPCWSTR filter, char* output, int output_size);
+int OpenFileDialog(HWND owner, LPCWSTR title, LPCWSTR filter, char* output, int output_size);

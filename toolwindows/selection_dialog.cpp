@@ -63,7 +63,7 @@ LRESULT CTQSelectionDialog::OnCreate(HWND window, const CREATESTRUCTW* create) {
     DestroyWindow(m_statusList);
     DestroyWindow(m_actionList);
   } else {
-    CenterOverMainWindow(window, create);
+    CenterOverOwner(window, create);
   }
   m_nameList = CreateList(window, L"General Listview", 0, 0, 30, kListHeight, L"#", 30);
   m_valueList = CreateList(window, L"General Listview Variables", 0, 30, 240, kListHeight,

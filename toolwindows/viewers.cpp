@@ -1,13 +1,13 @@
 #include "toolwindows/viewers.h"
 
-#include <cstdio>
 #include <cstring>
 #include <cwchar>
 
-#include "media/movie_player.h"
+#include "common/error_line.h"
+#include "player/movie_player.h"
 #include "renderer/renderer.h"
 #include "settings/settings.h"
-#include "toolwindows/main_window_link.h"
+#include "shell/resources/resource.h"
 #include "toolwindows/open_file_dialog.h"
 #include "toolwindows/selection_dialog.h"
 
@@ -49,7 +49,7 @@ const ViewerList kPlaylist = {
     L"Content Filename",
     L"Open Media File",
     kMediaFilter,
-    40100,
+    ID_OPEN_FILM,
     &CTQSettings::content_count,
     &CTQSettings::default_content,
     &CTQSettings::GetContent,
@@ -64,7 +64,7 @@ const ViewerList kEncoders = {
     L"Encoder Filename",
     L"Open Encoder Shader",
     kShaderFilter,
-    40148,
+    ID_OPEN_ENCODER,
     &CTQSettings::encoder_count,
     &CTQSettings::default_encoder,
     &CTQSettings::GetEncoder,
@@ -79,7 +79,7 @@ const ViewerList kDecoders = {
     L"Decoder Filename",
     L"Open Decoder Shader",
     kShaderFilter,
-    40149,
+    ID_OPEN_DECODER,
     &CTQSettings::decoder_count,
     &CTQSettings::default_decoder,
     &CTQSettings::GetDecoder,
@@ -108,16 +108,19 @@ LRESULT CALLBACK DecoderViewerProc(HWND window, UINT message, WPARAM wparam, LPA
   return Forward(g_decoderViewer, window, message, wparam, lparam);
 }
 
-void UpdateOpenItem(const ViewerList& list) {
+void UpdateOpenItem(const ViewerList& list, HMENU menu) {
   const UINT state = (g_settings.*list.count >= kGreyedFromCount) ? MF_GRAYED : MF_ENABLED;
-  EnableMenuItem(MainMenuHandle(), list.open_command, MF_BYCOMMAND | state);
+  EnableMenuItem(menu, list.open_command, MF_BYCOMMAND | state);
+}
+
+HWND OwnerOf(const CTQSelectionDialog* viewer) { return viewer != nullptr ? viewer->GetOwner() : nullptr; }
+HMENU OwnerMenuOf(const CTQSelectionDialog* viewer) {
+  return viewer != nullptr ? viewer->GetOwnerMenu() : nullptr;
 }
 
 void ReportNotAdded(CTQSelectionDialog* viewer, LPCWSTR text, const char* message) {
   if (viewer != nullptr) viewer->SetStatusText(0, text);
-  printf("[TQ] Error: ");
-  printf("%s", message);
-  printf("\n");
+  WriteErrorLine("%s", message);
 }
 
 // Asks for a file and adds it to the list. A name that the list or settings.ini could not keep
@@ -126,7 +129,7 @@ void ReportNotAdded(CTQSelectionDialog* viewer, LPCWSTR text, const char* messag
 // Quotes are kept, since the reader drops only the first and the last byte of a quoted name.
 void AddThroughDialog(const ViewerList& list, CTQSelectionDialog* viewer) {
   char name[kListSlotSize] = {};
-  const int result = OpenFileDialog(list.dialog_title, list.filter, name, kListSlotSize - 1);
+  const int result = OpenFileDialog(OwnerOf(viewer), list.dialog_title, list.filter, name, kListSlotSize - 1);
   if (result == OPEN_FILE_TOO_LONG) {
     ReportNotAdded(viewer, kPathTooLong, "File not added: its path is longer than 258 bytes");
     return;
@@ -170,11 +173,11 @@ int32_t RunOwner(const ViewerList& list, CTQSelectionDialog* viewer, int32_t cod
       return 0;
     case SELECTION_CLOSE:
       (g_settings.*list.remove)(index);
-      UpdateOpenItem(list);
+      UpdateOpenItem(list, OwnerMenuOf(viewer));
       return 0;
     case SELECTION_ADD:
       AddThroughDialog(list, viewer);
-      UpdateOpenItem(list);
+      UpdateOpenItem(list, OwnerMenuOf(viewer));
       return 0;
     case SELECTION_FILL:
       Fill(list, viewer);
@@ -244,6 +247,6 @@ int OpenDecoderFile(CTQSelectionDialog* decoder_viewer) {
   return 0;
 }
 
-void UpdateOpenFilmItem() { UpdateOpenItem(kPlaylist); }
-void UpdateOpenEncoderItem() { UpdateOpenItem(kEncoders); }
-void UpdateOpenDecoderItem() { UpdateOpenItem(kDecoders); }
+void UpdateOpenFilmItem(HMENU menu) { UpdateOpenItem(kPlaylist, menu); }
+void UpdateOpenEncoderItem(HMENU menu) { UpdateOpenItem(kEncoders, menu); }
+void UpdateOpenDecoderItem(HMENU menu) { UpdateOpenItem(kDecoders, menu); }

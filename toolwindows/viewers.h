@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "shell/win32/windows.h"
+
 class CTQSelectionDialog;
 
 // Movie > Local Playlist Viewer, Stereoscopy > Encoder Viewer, Stereoscopy > Decoder Viewer.
@@ -25,7 +27,8 @@ int32_t PlaylistViewerCallback(int32_t code, uint32_t index, int32_t reserved);
 int32_t EncoderViewerCallback(int32_t code, uint32_t index, int32_t reserved);
 int32_t DecoderViewerCallback(int32_t code, uint32_t index, int32_t reserved);
 
-// Greys a list's File > Open item (Film, Encoder, Decoder) while the list holds 9 entries or more.
-void UpdateOpenFilmItem();
-void UpdateOpenEncoderItem();
-void UpdateOpenDecoderItem();
+// Greys a list's File > Open item (Film, Encoder, Decoder) of `menu` while the list holds 9 entries or
+// more. The viewers do the same in their owner's menu bar (CTQDialog::SetOwner) as entries come and go.
+void UpdateOpenFilmItem(HMENU menu);
+void UpdateOpenEncoderItem(HMENU menu);
+void UpdateOpenDecoderItem(HMENU menu);

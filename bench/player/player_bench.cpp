@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "media/movie_player.h"
+#include "player/movie_player.h"
 #include "media/movie_source.h"
 #include "renderer/renderer.h"
 #include "renderer/shader_warmup.h"

@@ -28,6 +28,7 @@
 // thread that created it (D3DCREATE_MULTITHREADED is accepted and adds no locking).
 #pragma once
 
+#include "renderer/hlsl/shader_model.h"
 #include "shell/win32/win32_types.h"
 
 // ---- Result codes ----------------------------------------------------------------------------------
@@ -166,7 +167,7 @@ enum D3DPRIMITIVETYPE : DWORD {
 // Shader versions and the end token of shader code.
 #define D3DVS_VERSION(major, minor) (0xFFFE0000 | ((major) << 8) | (minor))
 #define D3DPS_VERSION(major, minor) (0xFFFF0000 | ((major) << 8) | (minor))
-#define D3DSIO_END 0x0000FFFF
+#define D3DSIO_END kShaderCodeEndToken
 
 enum D3DRENDERSTATETYPE : DWORD {
   D3DRS_ZENABLE = 7,
@@ -259,10 +260,10 @@ enum D3DTEXTUREADDRESS : DWORD {
 };
 
 // Number of texture stages / samplers a pixel shader can use.
-#define D3D_MAX_SAMPLERS 16
+#define D3D_MAX_SAMPLERS kPixelSamplers
 // Float4 constant registers of the two shader kinds (shader model 3).
-#define D3D_VERTEX_CONSTANT_REGISTERS 256
-#define D3D_PIXEL_CONSTANT_REGISTERS 224
+#define D3D_VERTEX_CONSTANT_REGISTERS kVertexFloatRegisters
+#define D3D_PIXEL_CONSTANT_REGISTERS kPixelFloatRegisters
 
 // ---- Records ---------------------------------------------------------------------------------------
 struct D3DDISPLAYMODE {

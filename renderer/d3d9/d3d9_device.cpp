@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "renderer/d3d9/d3d9_formats.h"
-#include "renderer/d3d9/d3d9_log.h"
+#include "common/error_line.h"
 #include "shell/win32/win32_user.h"
 
 namespace {
@@ -14,7 +14,7 @@ namespace {
 #ifndef NDEBUG
 // Debug builds report GL errors as they happen, instead of asking glGetError after every call.
 void APIENTRY OnGLDebugMessage(GLenum, GLenum type, GLuint, GLenum, GLsizei, const GLchar* message, const void*) {
-  if (type == GL_DEBUG_TYPE_ERROR) D3D9LogError("OpenGL: %s", message);
+  if (type == GL_DEBUG_TYPE_ERROR) WriteErrorLine("OpenGL: %s", message);
 }
 
 void WatchGLErrors() {
@@ -51,38 +51,38 @@ HRESULT CTQD3DDevice::Initialize(HWND window, const D3DPRESENT_PARAMETERS& param
   parameters_ = parameters;
   window_ = window;
   if (parameters.MultiSampleType != D3DMULTISAMPLE_NONE) {
-    D3D9LogError("CreateDevice: multisampling is not implemented");
+    WriteErrorLine("CreateDevice: multisampling is not implemented");
     return D3DERR_NOTAVAILABLE;
   }
   if (parameters.PresentationInterval != D3DPRESENT_INTERVAL_DEFAULT &&
       parameters.PresentationInterval != D3DPRESENT_INTERVAL_ONE &&
       parameters.PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE) {
-    D3D9LogError("CreateDevice: presentation interval 0x%x is not implemented", parameters.PresentationInterval);
+    WriteErrorLine("CreateDevice: presentation interval 0x%x is not implemented", parameters.PresentationInterval);
     return D3DERR_INVALIDCALL;
   }
   D3DFORMAT format = parameters.BackBufferFormat;
   if (format == D3DFMT_UNKNOWN && parameters.Windowed) format = D3DFMT_X8R8G8B8;
   if (!D3D9IsColorFormat(format)) {
-    D3D9LogError("CreateDevice: back buffer format %u is not available", (UINT)format);
+    WriteErrorLine("CreateDevice: back buffer format %u is not available", (UINT)format);
     return D3DERR_NOTAVAILABLE;
   }
   const unsigned depthFormat =
       parameters.EnableAutoDepthStencil ? D3D9DepthInternalFormat(parameters.AutoDepthStencilFormat) : 0;
   if (parameters.EnableAutoDepthStencil && !depthFormat) {
-    D3D9LogError("CreateDevice: depth format %u is not available", (UINT)parameters.AutoDepthStencilFormat);
+    WriteErrorLine("CreateDevice: depth format %u is not available", (UINT)parameters.AutoDepthStencilFormat);
     return D3DERR_NOTAVAILABLE;
   }
 
   dc_ = GetDC(window);
   if (!dc_) {
-    D3D9LogError("CreateDevice: the window has no render surface");
+    WriteErrorLine("CreateDevice: the window has no render surface");
     return D3DERR_NOTAVAILABLE;
   }
   context_ = wglCreateContext(dc_);
   if (!context_) return D3DERR_NOTAVAILABLE;
   MakeCurrent();
   if (wglGetCurrentContext() != context_) {
-    D3D9LogError("CreateDevice: the OpenGL context cannot be made current");
+    WriteErrorLine("CreateDevice: the OpenGL context cannot be made current");
     return D3DERR_NOTAVAILABLE;
   }
 
@@ -105,7 +105,7 @@ HRESULT CTQD3DDevice::Initialize(HWND window, const D3DPRESENT_PARAMETERS& param
     }
   }
   if (parameters_.BackBufferWidth == 0 || parameters_.BackBufferHeight == 0) {
-    D3D9LogError("CreateDevice: the back buffer has no size");
+    WriteErrorLine("CreateDevice: the back buffer has no size");
     return D3DERR_INVALIDCALL;
   }
   parameters_.BackBufferFormat = format;
@@ -160,7 +160,7 @@ HRESULT CTQD3DDevice::Initialize(HWND window, const D3DPRESENT_PARAMETERS& param
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
   }
   if (glGetError() != GL_NO_ERROR) {
-    D3D9LogError("CreateDevice: OpenGL refused the device's buffers");
+    WriteErrorLine("CreateDevice: OpenGL refused the device's buffers");
     return D3DERR_OUTOFVIDEOMEMORY;
   }
   SetDefaultStates();
@@ -249,12 +249,12 @@ HRESULT CTQD3DDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD 
   if (!ppTexture) return D3DERR_INVALIDCALL;
   *ppTexture = nullptr;
   if (pSharedHandle) {
-    D3D9LogError("CreateTexture: shared handles are not implemented");
+    WriteErrorLine("CreateTexture: shared handles are not implemented");
     return D3DERR_INVALIDCALL;
   }
   if (Width == 0 || Height == 0) return D3DERR_INVALIDCALL;
   if (Levels > 1 || (Levels == 0 && (Width > 1 || Height > 1))) {
-    D3D9LogError("CreateTexture: textures with more than one level are not implemented");
+    WriteErrorLine("CreateTexture: textures with more than one level are not implemented");
     return D3DERR_INVALIDCALL;
   }
   MakeCurrent();
@@ -270,7 +270,7 @@ HRESULT CTQD3DDevice::CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFO
   if (!ppSurface) return D3DERR_INVALIDCALL;
   *ppSurface = nullptr;
   if (Pool != D3DPOOL_SYSTEMMEM || pSharedHandle) {
-    D3D9LogError("CreateOffscreenPlainSurface: only system-memory surfaces are implemented");
+    WriteErrorLine("CreateOffscreenPlainSurface: only system-memory surfaces are implemented");
     return D3DERR_INVALIDCALL;
   }
   CTQD3DSurface* surface = nullptr;
@@ -321,7 +321,7 @@ HRESULT CTQD3DDevice::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9
 
 HRESULT CTQD3DDevice::SetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9* pRenderTarget) {
   if (RenderTargetIndex > 1) {
-    D3D9LogError("SetRenderTarget: only render targets 0 and 1 are implemented");
+    WriteErrorLine("SetRenderTarget: only render targets 0 and 1 are implemented");
     return D3DERR_INVALIDCALL;
   }
   if (RenderTargetIndex == 0 && !pRenderTarget) return D3DERR_INVALIDCALL;

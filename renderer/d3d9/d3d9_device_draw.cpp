@@ -6,7 +6,7 @@
 
 #include "renderer/d3d9/d3d9_device.h"
 #include "renderer/d3d9/d3d9_formats.h"
-#include "renderer/d3d9/d3d9_log.h"
+#include "common/error_line.h"
 
 namespace {
 

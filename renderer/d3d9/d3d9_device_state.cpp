@@ -4,7 +4,7 @@
 
 #include "renderer/d3d9/d3d9_device.h"
 #include "renderer/d3d9/d3d9_formats.h"
-#include "renderer/d3d9/d3d9_log.h"
+#include "common/error_line.h"
 
 namespace {
 
@@ -123,11 +123,11 @@ UINT D3D9FvfVertexSize(DWORD fvf) {
 
 HRESULT CTQD3DDevice::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, DWORD Value) {
   if (Sampler >= D3D_MAX_SAMPLERS || Type < D3DSAMP_ADDRESSU || Type > D3DSAMP_DMAPOFFSET) {
-    D3D9LogError("SetSamplerState: sampler %u state %u is not implemented", Sampler, (UINT)Type);
+    WriteErrorLine("SetSamplerState: sampler %u state %u is not implemented", Sampler, (UINT)Type);
     return D3DERR_INVALIDCALL;
   }
   if (!SamplerStateValueSupported(Type, Value)) {
-    D3D9LogError("SetSamplerState: state %u value %u is not implemented", (UINT)Type, Value);
+    WriteErrorLine("SetSamplerState: state %u value %u is not implemented", (UINT)Type, Value);
     return D3DERR_INVALIDCALL;
   }
   samplerStates_[Sampler][Type] = Value;
@@ -136,7 +136,7 @@ HRESULT CTQD3DDevice::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, D
 
 HRESULT CTQD3DDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
   if (State >= 256 || !RenderStateValueSupported(State, Value)) {
-    D3D9LogError("SetRenderState: state %u value %u is not implemented", (UINT)State, Value);
+    WriteErrorLine("SetRenderState: state %u value %u is not implemented", (UINT)State, Value);
     return D3DERR_INVALIDCALL;
   }
   renderStates_[State] = Value;
@@ -145,7 +145,7 @@ HRESULT CTQD3DDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
 
 HRESULT CTQD3DDevice::SetIndices(IDirect3DIndexBuffer9* pIndexData) {
   if (pIndexData) {
-    D3D9LogError("SetIndices: index buffers are not implemented");
+    WriteErrorLine("SetIndices: index buffers are not implemented");
     return D3DERR_INVALIDCALL;
   }
   return D3D_OK;
@@ -153,7 +153,7 @@ HRESULT CTQD3DDevice::SetIndices(IDirect3DIndexBuffer9* pIndexData) {
 
 HRESULT CTQD3DDevice::SetFVF(DWORD FVF) {
   if (FVF != 0 && D3D9FvfVertexSize(FVF) == 0) {
-    D3D9LogError("SetFVF: vertex format 0x%x is not implemented", FVF);
+    WriteErrorLine("SetFVF: vertex format 0x%x is not implemented", FVF);
     return D3DERR_INVALIDCALL;
   }
   fvf_ = FVF;
@@ -178,7 +178,7 @@ HRESULT CTQD3DDevice::SetPixelShader(IDirect3DPixelShader9* pShader) {
 
 HRESULT CTQD3DDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) {
   if (Stage >= D3D_MAX_SAMPLERS) {
-    D3D9LogError("SetTexture: stage %u is not implemented", Stage);
+    WriteErrorLine("SetTexture: stage %u is not implemented", Stage);
     return D3DERR_INVALIDCALL;
   }
   if (pTexture && pTexture->GetType() != D3DRTYPE_TEXTURE) return D3DERR_INVALIDCALL;
@@ -250,7 +250,7 @@ HRESULT CTQD3DDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primi
     return D3DERR_INVALIDCALL;
   }
   if (!vertexShader_ || !pixelShader_) {
-    D3D9LogError("DrawPrimitiveUP: drawing without a vertex and a pixel shader is not implemented");
+    WriteErrorLine("DrawPrimitiveUP: drawing without a vertex and a pixel shader is not implemented");
     return D3DERR_INVALIDCALL;
   }
   const UINT vertexSize = D3D9FvfVertexSize(fvf_);

@@ -7,7 +7,7 @@
 
 #include "renderer/d3d9/d3d9_device.h"
 #include "renderer/d3d9/d3d9_formats.h"
-#include "renderer/d3d9/d3d9_log.h"
+#include "common/error_line.h"
 #include "shell/win32/win32_gl.h"
 
 unsigned long long D3D9NextObjectId() {
@@ -17,7 +17,7 @@ unsigned long long D3D9NextObjectId() {
 
 IDirect3D9* Direct3DCreate9(UINT SDKVersion) {
   if (SDKVersion != D3D_SDK_VERSION) {
-    D3D9LogError("Direct3DCreate9: SDK version %u is not %u", SDKVersion, (UINT)D3D_SDK_VERSION);
+    WriteErrorLine("Direct3DCreate9: SDK version %u is not %u", SDKVersion, (UINT)D3D_SDK_VERSION);
     return nullptr;
   }
   return CTQD3DDirect3D::Create();
@@ -41,7 +41,7 @@ CTQD3DDirect3D* CTQD3DDirect3D::Create() {
   wglDeleteContext(context);
   ReleaseDC(nullptr, dc);
   if (maxTextureSize <= 0 || maxDrawBuffers < 2) {
-    D3D9LogError("Direct3DCreate9: the OpenGL implementation lacks two draw buffers");
+    WriteErrorLine("Direct3DCreate9: the OpenGL implementation lacks two draw buffers");
     return nullptr;
   }
   CTQD3DDirect3D* direct3d = new CTQD3DDirect3D;
@@ -115,7 +115,7 @@ HRESULT CTQD3DDirect3D::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND h
   if (vertexProcessing != D3DCREATE_SOFTWARE_VERTEXPROCESSING &&
       vertexProcessing != D3DCREATE_HARDWARE_VERTEXPROCESSING &&
       vertexProcessing != D3DCREATE_MIXED_VERTEXPROCESSING) {
-    D3D9LogError("CreateDevice: exactly one vertex processing flag is needed");
+    WriteErrorLine("CreateDevice: exactly one vertex processing flag is needed");
     return D3DERR_INVALIDCALL;
   }
   const HWND window = pPresentationParameters->hDeviceWindow ? pPresentationParameters->hDeviceWindow : hFocusWindow;

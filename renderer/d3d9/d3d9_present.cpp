@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "renderer/d3d9/d3d9_device.h"
-#include "renderer/d3d9/d3d9_log.h"
+#include "common/error_line.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ bool SameRect(const RECT& a, const RECT& b) {
 HRESULT CTQD3DDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
                               const RGNDATA* pDirtyRegion) {
   if (hDestWindowOverride || pDirtyRegion) {
-    D3D9LogError("Present: window overrides and dirty regions are not implemented");
+    WriteErrorLine("Present: window overrides and dirty regions are not implemented");
     return D3DERR_INVALIDCALL;
   }
   if (inScene_) return D3DERR_INVALIDCALL;

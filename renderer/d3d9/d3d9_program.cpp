@@ -6,7 +6,7 @@
 #include <cctype>
 #include <string>
 
-#include "renderer/d3d9/d3d9_log.h"
+#include "common/error_line.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ const D3D9Program* CTQD3DProgramCache::Get(const D3D9ShaderCode& vertex, const D
   GLint linked = GL_FALSE;
   glGetProgramiv(program, GL_LINK_STATUS, &linked);
   if (!linked) {
-    D3D9LogError("DrawPrimitiveUP: the vertex and pixel shader do not link: %s", ProgramLog(program).c_str());
+    WriteErrorLine("DrawPrimitiveUP: the vertex and pixel shader do not link: %s", ProgramLog(program).c_str());
     glDeleteProgram(program);
     failed_[key] = true;
     return nullptr;

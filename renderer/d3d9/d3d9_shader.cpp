@@ -7,7 +7,7 @@
 #include <string>
 
 #include "renderer/d3d9/d3d9_device.h"
-#include "renderer/d3d9/d3d9_log.h"
+#include "common/error_line.h"
 
 namespace {
 
@@ -34,17 +34,17 @@ HRESULT D3D9CompileShaderCode(const DWORD* code, bool pixelShader, D3D9ShaderCod
   const char* kind = pixelShader ? "CreatePixelShader" : "CreateVertexShader";
   const size_t words = D3D9ShaderCodeWords(code);
   if (words == 0) {
-    D3D9LogError("%s: the code is not a compiled shader", kind);
+    WriteErrorLine("%s: the code is not a compiled shader", kind);
     return D3DERR_INVALIDCALL;
   }
   std::string log;
   HRESULT hr = TranslateSpirvToGlsl(code, words, &out->translated, &log);
   if (FAILED(hr)) {
-    D3D9LogError("%s: %s", kind, log.c_str());
+    WriteErrorLine("%s: %s", kind, log.c_str());
     return D3DERR_INVALIDCALL;
   }
   if (out->translated.isPixelShader != pixelShader) {
-    D3D9LogError("%s: the code is a %s shader", kind, out->translated.isPixelShader ? "pixel" : "vertex");
+    WriteErrorLine("%s: the code is a %s shader", kind, out->translated.isPixelShader ? "pixel" : "vertex");
     return D3DERR_INVALIDCALL;
   }
   const TranslatedShader& translated = out->translated;
@@ -66,7 +66,7 @@ HRESULT D3D9CompileShaderCode(const DWORD* code, bool pixelShader, D3D9ShaderCod
     glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
     std::string glLog(length > 0 ? static_cast<size_t>(length) : 0u, '\0');
     if (length > 0) glGetShaderInfoLog(shader, length, nullptr, &glLog[0]);
-    D3D9LogError("%s: the translated shader does not compile: %s", kind, glLog.c_str());
+    WriteErrorLine("%s: the translated shader does not compile: %s", kind, glLog.c_str());
     glDeleteShader(shader);
     return D3DERR_INVALIDCALL;
   }

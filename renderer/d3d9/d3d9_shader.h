@@ -3,7 +3,7 @@
 #pragma once
 
 #include "renderer/d3d9/d3d9_object.h"
-#include "renderer/d3d9/shader_translation.h"
+#include "renderer/hlsl/shader_translation.h"
 
 class CTQD3DDevice;
 

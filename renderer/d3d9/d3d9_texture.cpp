@@ -9,7 +9,7 @@
 
 #include "renderer/d3d9/d3d9_device.h"
 #include "renderer/d3d9/d3d9_formats.h"
-#include "renderer/d3d9/d3d9_log.h"
+#include "common/error_line.h"
 
 namespace {
 
@@ -22,11 +22,11 @@ HRESULT CTQD3DTexture::Create(CTQD3DDevice* device, UINT width, UINT height, DWO
   *texture = nullptr;
   if (width == 0 || height == 0) return D3DERR_INVALIDCALL;
   if ((usage & ~(DWORD)(D3DUSAGE_RENDERTARGET | D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY)) != 0) {
-    D3D9LogError("CreateTexture: usage 0x%x is not implemented", usage);
+    WriteErrorLine("CreateTexture: usage 0x%x is not implemented", usage);
     return D3DERR_INVALIDCALL;
   }
   if (!D3D9IsColorFormat(format)) {
-    D3D9LogError("CreateTexture: format %u is not implemented", (UINT)format);
+    WriteErrorLine("CreateTexture: format %u is not implemented", (UINT)format);
     return D3DERR_INVALIDCALL;
   }
   const bool renderTarget = (usage & D3DUSAGE_RENDERTARGET) != 0;
@@ -68,7 +68,7 @@ HRESULT CTQD3DTexture::Create(CTQD3DDevice* device, UINT width, UINT height, DWO
   const GLenum error = glGetError();
   if (error != GL_NO_ERROR) {
     glDeleteTextures(1, &name);
-    D3D9LogError("CreateTexture: OpenGL refused a %ux%u texture (0x%x)", width, height, error);
+    WriteErrorLine("CreateTexture: OpenGL refused a %ux%u texture (0x%x)", width, height, error);
     return error == GL_OUT_OF_MEMORY ? D3DERR_OUTOFVIDEOMEMORY : D3DERR_INVALIDCALL;
   }
 
@@ -124,7 +124,7 @@ HRESULT CTQD3DTexture::GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurface
 HRESULT CTQD3DTexture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) {
   if (Level != 0 || !pLockedRect || memory_.empty() || locked_) {
     if (pLockedRect && memory_.empty()) {
-      D3D9LogError("LockRect: only dynamic and managed textures can be locked");
+      WriteErrorLine("LockRect: only dynamic and managed textures can be locked");
     }
     return D3DERR_INVALIDCALL;
   }

@@ -16,7 +16,7 @@ extern "C" {
 }
 
 #include "renderer/d3d9/d3d9_device.h"
-#include "renderer/d3d9/d3d9_log.h"
+#include "common/error_line.h"
 #include "renderer/d3d9/d3d9_texture.h"
 #include "renderer/d3d9/d3dx9_tex.h"
 
@@ -158,20 +158,20 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile,
   if (!pDevice || !pSrcFile || !ppTexture) return D3DERR_INVALIDCALL;
   *ppTexture = nullptr;
   if (MipLevels != 1 && MipLevels != D3DX_FROM_FILE) {
-    D3D9LogError("D3DXCreateTextureFromFileExA: mipmap chains are not implemented");
+    WriteErrorLine("D3DXCreateTextureFromFileExA: mipmap chains are not implemented");
     return D3DERR_INVALIDCALL;
   }
   if (ColorKey != 0) {
-    D3D9LogError("D3DXCreateTextureFromFileExA: colour keys are not implemented");
+    WriteErrorLine("D3DXCreateTextureFromFileExA: colour keys are not implemented");
     return D3DERR_INVALIDCALL;
   }
   if ((Usage & ~(DWORD)D3DUSAGE_DYNAMIC) != 0 || (Pool != D3DPOOL_DEFAULT && Pool != D3DPOOL_MANAGED)) {
-    D3D9LogError("D3DXCreateTextureFromFileExA: usage 0x%x in pool %u is not implemented", Usage, (UINT)Pool);
+    WriteErrorLine("D3DXCreateTextureFromFileExA: usage 0x%x in pool %u is not implemented", Usage, (UINT)Pool);
     return D3DERR_INVALIDCALL;
   }
   if (Format != D3DFMT_FROM_FILE && Format != D3DFMT_UNKNOWN && Format != D3DFMT_A8R8G8B8 &&
       Format != D3DFMT_X8R8G8B8) {
-    D3D9LogError("D3DXCreateTextureFromFileExA: format %u is not implemented", (UINT)Format);
+    WriteErrorLine("D3DXCreateTextureFromFileExA: format %u is not implemented", (UINT)Format);
     return D3DERR_INVALIDCALL;
   }
   // No resizing happens, so the filters have nothing to do.
@@ -196,7 +196,7 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile,
   const UINT width = SUCCEEDED(hr) ? static_cast<UINT>(frame->width) : 0;
   const UINT height = SUCCEEDED(hr) ? static_cast<UINT>(frame->height) : 0;
   if (SUCCEEDED(hr) && ((!SizeIsTheImages(Width) && Width != width) || (!SizeIsTheImages(Height) && Height != height))) {
-    D3D9LogError("D3DXCreateTextureFromFileExA: resizing images is not implemented");
+    WriteErrorLine("D3DXCreateTextureFromFileExA: resizing images is not implemented");
     hr = D3DERR_INVALIDCALL;
   }
   D3DFORMAT fileFormat = D3DFMT_X8R8G8B8;

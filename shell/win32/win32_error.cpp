@@ -1,6 +1,5 @@
 // Last-error code of the layer's calls and the error line that a failing call writes.
-#include <cstdio>
-
+#include "common/error_line.h"
 #include "shell/win32/win32_internal.h"
 
 namespace {
@@ -13,14 +12,10 @@ void SetLastError(DWORD error) { g_last_error = error; }
 
 void Win32Fail(const char* call, DWORD error, const char* message) {
   g_last_error = error;
-  printf("[TQ] Error: ");
-  printf("%s: %s", call, message);
-  printf("\n");
+  WriteErrorLine("%s: %s", call, message);
 }
 
 void Win32NotImplemented(const char* call, const char* what) {
   g_last_error = ERROR_CALL_NOT_IMPLEMENTED;
-  printf("[TQ] Error: ");
-  printf("%s: not implemented: %s", call, what);
-  printf("\n");
+  WriteErrorLine("%s: not implemented: %s", call, what);
 }

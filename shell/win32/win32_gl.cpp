@@ -11,8 +11,8 @@
 #include <QSurfaceFormat>
 #include <QVariant>
 #include <QWindow>
-#include <cstdio>
 
+#include "common/error_line.h"
 #include "shell/win32/win32_qt.h"
 
 namespace {
@@ -22,12 +22,6 @@ QSurfaceFormat CoreFormat41(QSurfaceFormat format) {
   format.setVersion(4, 1);
   format.setProfile(QSurfaceFormat::CoreProfile);
   return format;
-}
-
-void LogError(const char* message) {
-  printf("[TQ] Error: ");
-  printf("%s", message);
-  printf("\n");
 }
 
 // Notes exposes and resizes of a window surface so that the graphics layer can draw the last picture
@@ -85,7 +79,7 @@ HDC GetDC(HWND hWnd) {
     dc->offscreen->setFormat(CoreFormat41(QSurfaceFormat::defaultFormat()));
     dc->offscreen->create();
     if (!dc->offscreen->isValid()) {
-      LogError("GetDC: no offscreen OpenGL surface available");
+      WriteErrorLine("GetDC: no offscreen OpenGL surface available");
       delete dc->offscreen;
       delete dc;
       return nullptr;
@@ -139,13 +133,13 @@ HGLRC wglCreateContext(HDC hDC) {
   context->setFormat(format);
   if (hDC->window) context->setScreen(hDC->window->screen());
   if (!context->create()) {
-    LogError("wglCreateContext: OpenGL context creation failed");
+    WriteErrorLine("wglCreateContext: OpenGL context creation failed");
     delete context;
     return nullptr;
   }
   const QSurfaceFormat actual = context->format();
   if (actual.version() < qMakePair(4, 1) || actual.profile() != QSurfaceFormat::CoreProfile) {
-    LogError("wglCreateContext: OpenGL 4.1 core profile not available");
+    WriteErrorLine("wglCreateContext: OpenGL 4.1 core profile not available");
     delete context;
     return nullptr;
   }

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "renderer/d3d9/d3dx9_shader.h"
-#include "renderer/d3d9/shader_translation.h"
+#include "renderer/hlsl/shader_translation.h"
 
 namespace {
 

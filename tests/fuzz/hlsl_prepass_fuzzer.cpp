@@ -8,12 +8,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "renderer/d3d9/hlsl_bracket_expressions.h"
-#include "renderer/d3d9/hlsl_dx9_bridges.h"
-#include "renderer/d3d9/hlsl_macro_limit.h"
-#include "renderer/d3d9/hlsl_nesting_limit.h"
-#include "renderer/d3d9/hlsl_source_text.h"
-#include "renderer/d3d9/hlsl_tokens.h"
+#include "renderer/hlsl/hlsl_bracket_expressions.h"
+#include "renderer/hlsl/hlsl_dx9_bridges.h"
+#include "renderer/hlsl/hlsl_macro_limit.h"
+#include "renderer/hlsl/hlsl_nesting_limit.h"
+#include "renderer/hlsl/hlsl_source_text.h"
+#include "renderer/hlsl/hlsl_tokens.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "media/media_kinds.h"
-#include "media/movie_player.h"
+#include "player/media_kinds.h"
+#include "player/movie_player.h"
 
 TEST(ClassifyFile, RecognisesTheTableExtensions) {
   EXPECT_EQ(ClassifyFile("clip.avi"), MEDIA_MOVIE);

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "media/movie_player.h"
+#include "player/movie_player.h"
 #include "renderer/renderer.h"
 #include "settings/settings.h"
 

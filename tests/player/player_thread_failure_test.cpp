@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "media/movie_player.h"
+#include "player/movie_player.h"
 
 namespace {
 

@@ -90,6 +90,7 @@ class SelectionWindowTest : public ::testing::Test {
     EnsureMainWindow();
     g_current = &g_dialog;
     g_dialog.SetCallback(RecordingOwner);
+    g_dialog.SetOwner(g_window.GetHandle(), g_window.GetMenuHandle());
     ASSERT_EQ(DIALOG_SHOWN, g_dialog.Show(L"Selection Test", ForwardToDialog));
   }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "media/movie_player.h"
+#include "player/movie_player.h"
 #include "renderer/renderer.h"
 #include "settings/settings.h"
 #include "shell/resources/resource.h"
@@ -162,7 +162,7 @@ TEST_F(ViewerTest, FillListsEveryEntryAndAnAddRowBelowNine) {
     SCOPED_TRACE(count);
     SetEncoders(Numbered("/shaders/encoders/encoder_number_", count), count > 3 ? 3 : 0);
     Show(OpenEncoderViewer, viewer);
-    UpdateOpenEncoderItem();
+    UpdateOpenEncoderItem(g_window.GetMenuHandle());
     const int rows = 1 + count + (count < 9 ? 1 : 0);
     ASSERT_EQ(rows, RowCount(viewer->GetNameList()));
     for (HWND list : {viewer->GetValueList(), viewer->GetStatusList(), viewer->GetActionList()}) {
@@ -189,7 +189,7 @@ TEST_F(ViewerTest, FillListsEveryEntryAndAnAddRowBelowNine) {
     EXPECT_EQ(count >= 9, IsMenuItemGrayed(ID_OPEN_ENCODER));
   }
   SetEncoders({Encoder("anaglyph-red-cyan-dubois.hlsl")}, 0);
-  UpdateOpenEncoderItem();
+  UpdateOpenEncoderItem(g_window.GetMenuHandle());
   EXPECT_FALSE(IsMenuItemGrayed(ID_OPEN_ENCODER));
 }
 
@@ -216,7 +216,7 @@ TEST_F(ViewerTest, AddingTheNinthEntryRemovesTheAddRowAndGreysFileOpen) {
 
 TEST_F(ViewerTest, ClosingAnEarlierEntryKeepsTheActiveFileAndBringsBackTheAddRow) {
   SetDecoders(Numbered("/nowhere/decoder_", 9), 5);
-  UpdateOpenDecoderItem();
+  UpdateOpenDecoderItem(g_window.GetMenuHandle());
   ASSERT_TRUE(IsMenuItemGrayed(ID_OPEN_DECODER));
   CTQSelectionDialog* viewer = g_window.GetDecoderViewer();
   Show(OpenDecoderViewer, viewer);
