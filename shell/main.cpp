@@ -1,4 +1,6 @@
 // Process entry point: brings the system up in a fixed order, runs the main loop, tears it down.
+#include <cstdio>
+
 #include "common/error_line.h"
 #include "player/movie_player.h"
 #include "renderer/renderer.h"
