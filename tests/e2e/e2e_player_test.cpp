@@ -5,6 +5,7 @@
 // standard output and the settings.ini written back.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -203,6 +204,34 @@ TEST_F(PlayerEndToEnd, AThousandSecondFramePeriodHoldsUpNeitherEscapeNorExit) {
   player.Key("Escape");
   EXPECT_EQ(0, player.WaitForExit(60));
   EXPECT_NE(std::string::npos, player.SavedSettings().find("refresh_rate = 0.00;")) << player.SavedSettings();
+}
+
+TEST_F(PlayerEndToEnd, ASlowEncoderHoldsUpNeitherTheWindowNorEscape) {
+  // Within the shader model's limits, but thousands of texture reads per pixel: on a software renderer
+  // each frame takes a second or more to draw.
+  const std::string slow =
+      "sampler2D eyes : register(s0);\n"
+      "float4 main(float2 uv : TEXCOORD0) : COLOR0 {\n"
+      "  float4 sum = 0;\n"
+      "  [loop] for (int i = 0; i < 2000; i++) sum += tex2D(eyes, uv + i * 0.00001);\n"
+      "  return sum / 2000;\n"
+      "}\n";
+  session_.reset(new PlayerSession("slow-encoder"));
+  PlayerSession& player = *session_;
+  std::ofstream(player.Folder() + "/slow.hlsl") << slow;
+  std::string settings = PlayerSettings({"stereo.mkv"}, 0);
+  const std::string shipped = "shaders/encoders/anaglyph-red-cyan-dubois.hlsl";
+  settings.replace(settings.find(shipped), shipped.size(), "slow.hlsl");
+  player.WriteSettings(settings);
+  ASSERT_TRUE(player.Start());
+  ASSERT_TRUE(player.WaitForWindow()) << player.Output();
+  // Frames are being drawn now, slowly. The main loop takes one key a pass: were each pass to wait for a
+  // frame to be drawn, these seven keys would take seven frames; the end waits for one at most.
+  player.Key("space space space space space space Escape");
+  EXPECT_EQ(0, player.WaitForExit(10)) << "Escape did not end the program within 10 s";
+  const std::string saved = player.SavedSettings();
+  EXPECT_NE(settings, saved);
+  EXPECT_NE(std::string::npos, saved.find("encoder += \"slow.hlsl\";")) << saved;
 }
 
 }  // namespace
