@@ -107,8 +107,9 @@ TEST(PlayerKeys, EscapeEndsTheProgramAfterTwoMenusWereOpenedAndLeft) {
 }
 
 TEST(PlayerKeys, EscapeEndsTheProgramAfterRandomKeySequences) {
-  // Seed 12 left Escape dead before the menu bar gave the keyboard back (found among seeds 1 to 30).
-  const std::vector<uint32_t> seeds = {1, 2, 3, 4, 5, 6, 12};
+  // Seeds 12, 31, 32, 37, 41, 42, 44 and 52 left Escape dead before the menu bar gave the keyboard back
+  // (found among seeds 1 to 60; the others passed then too).
+  const std::vector<uint32_t> seeds = {1, 2, 3, 12, 31, 32, 37, 41, 42, 44, 52};
   for (uint32_t seed : seeds) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     RunAndEndWithEscape("keys-seed-" + std::to_string(seed), Sequence(seed));
