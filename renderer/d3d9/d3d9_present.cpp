@@ -1,6 +1,7 @@
 // Present: executes the frame (or recognises it as the previous one), stretches the back buffer into the
-// window flipped to the window's bottom-up rows, swaps, and paces to the screen's refresh rate when the
-// swap does not wait for the retrace itself.
+// window flipped to the window's bottom-up rows once a fence says the frame is drawn, swaps, and paces to
+// the screen's refresh rate when the swap does not wait for the retrace itself. A frame that takes long to
+// draw is shown by a later Present; the frames presented until then are dropped.
 #include <GL/glcorearb.h>
 
 #include <cstring>
