@@ -69,6 +69,13 @@ bool VectorSwizzle(const std::string& swizzle, bool row, int n, std::string* out
   return !out->empty() && out->size() <= 4;
 }
 
+// A matrix of one row or one column, or a vector of one component (float1, int1): glslang cannot apply
+// the scalar promotions of HLSL to the latter, so it becomes a scalar, which swizzles like it.
+bool IsOneLine(const std::string& name, const std::string& base, int rows, int columns, bool matrix) {
+  if (matrix) return rows == 1 || columns == 1;
+  return rows * columns == 1 && name != base;
+}
+
 }  // namespace
 
 // The shape of a one-row / one-column matrix written as the whole of tokens first..last: a name declared
@@ -110,8 +117,8 @@ void Bridger::CollectOneLineNames() {
       if (IsIdentifier(name) && (kSamplerTypes.count(T(i)) || structNames_.count(T(i)))) otherTypes.insert(T(name));
       continue;
     }
-    if (!IsIdentifier(name)) continue;
-    if (!matrix || (rows != 1 && columns != 1) || rows < 1 || columns < 1) {
+    if (!IsIdentifier(name) || rows < 1 || rows > 4 || columns < 1 || columns > 4) continue;
+    if (!IsOneLine(T(i), base, rows, columns, matrix)) {
       otherTypes.insert(T(name));
       continue;
     }
@@ -199,8 +206,8 @@ std::string Bridger::RunMatrixShapes() {
     std::string base;
     int rows = 0, columns = 0;
     bool matrix = false;
-    if (SplitNumericType(T(i), &base, &rows, &columns, &matrix) && matrix && (rows == 1 || columns == 1)) {
-      Replace(i, base + std::to_string(rows * columns));
+    if (SplitNumericType(T(i), &base, &rows, &columns, &matrix) && IsOneLine(T(i), base, rows, columns, matrix)) {
+      Replace(i, rows * columns == 1 ? base : base + std::to_string(rows * columns));
     } else if (oneLineNames_.count(T(i)) && !declaredNames_.count(i)) {
       RewriteOneLineUse(i);
     }
