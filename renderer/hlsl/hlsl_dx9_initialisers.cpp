@@ -222,16 +222,13 @@ bool Bridger::InitialisedDeclaration(size_t equals, std::string* type, std::vect
   size_t typeToken = k - 1;
   if (Is(typeToken, ",")) {
     // `float a = 1, m = {...};`: the type stands after the qualifiers at the start of the statement.
-    size_t start = typeToken;
-    for (int nesting = 0; start > 0; --start) {
-      if (Is(start, ")") || Is(start, "]") || Is(start, "}")) ++nesting;
-      if (Is(start, "(") || Is(start, "[") || Is(start, "{")) {
-        if (nesting == 0) break;
-        --nesting;
-      }
-      if (nesting == 0 && Is(start, ";")) break;
+    typeToken = k;
+    for (int nesting = 0; typeToken > 0; --typeToken) {
+      const size_t before = typeToken - 1;
+      if (nesting == 0 && (Is(before, ";") || Is(before, "{") || Is(before, "(") || Is(before, "["))) break;
+      if (Is(before, ")") || Is(before, "]") || Is(before, "}")) ++nesting;
+      if (Is(before, "(") || Is(before, "[") || Is(before, "{")) --nesting;
     }
-    typeToken = start + 1;
     while (typeToken < k && kQualifiers.count(T(typeToken))) ++typeToken;
   }
   if (!IsIdentifier(typeToken)) return false;
