@@ -53,6 +53,17 @@ TEST(HlslCompile, GivesTheGlslWithItsRegisterMapAndTheModule) {
   EXPECT_GE(result.shader.floatConstantRegisters, 3u);
 }
 
+// The second compile of a source is answered from the compile cache: it must give the translation too.
+TEST(HlslCompile, ACachedCompileGivesTheSameTranslation) {
+  const HlslCompileResult first = CompileHlsl(PixelRequest(kPixelShader));
+  const HlslCompileResult again = CompileHlsl(PixelRequest(kPixelShader));
+  ASSERT_EQ(again.status, kHlslOk) << again.messages;
+  EXPECT_EQ(again.spirv, first.spirv);
+  EXPECT_FALSE(again.shader.glsl.empty());
+  EXPECT_EQ(again.shader.glsl, first.shader.glsl);
+  EXPECT_EQ(again.shader.samplers.size(), first.shader.samplers.size());
+}
+
 TEST(HlslCompile, RefusalsCarryTheirStatusAndText) {
   HlslCompileRequest profile = PixelRequest(kPixelShader);
   profile.profile = "ps_4_0";
