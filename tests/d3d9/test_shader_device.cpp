@@ -215,6 +215,8 @@ TEST_F(ShaderDeviceTest, BridgedStaticTablesAndIncludesGiveTheWrittenValues) {
   SetConstant(0, 10 / 255.f, 20 / 255.f, 30 / 255.f, 40 / 255.f);
   Draw(CompileFile("include_main.hlsl"), &pixels);  // Scaled(c0) from lib/common.hlsli: c0 * 2
   ExpectEverywhere(pixels, Argb(80, 20, 40, 60));
+  Draw(CompileFile("include_case.hlsl"), &pixels);  // the same file, named "LIB/Common.HLSLI"
+  ExpectEverywhere(pixels, Argb(80, 20, 40, 60));
 }
 
 TEST_F(ShaderDeviceTest, IntAndBoolConstantsReadTheFloatRegisters) {
