@@ -17,36 +17,6 @@ namespace dx9_bridge {
 
 namespace {
 
-const char* const kNumericBases[] = {"float",     "half",       "double",   "int",      "uint",     "bool",
-                                     "dword",     "min16float", "min10float", "min16int", "min12int", "min16uint"};
-
-}  // namespace
-
-bool SplitNumericType(const std::string& name, std::string* base, int* rows, int* columns, bool* matrix) {
-  for (const char* candidate : kNumericBases) {
-    const std::string b = candidate;
-    if (name.compare(0, b.size(), b) != 0) continue;
-    const std::string dims = name.substr(b.size());
-    *base = b;
-    *matrix = false;
-    if (dims.empty()) {
-      *rows = *columns = 1;
-      return true;
-    }
-    if (dims.size() == 1 && dims[0] >= '1' && dims[0] <= '4') {
-      *rows = 1, *columns = dims[0] - '0';
-      return true;
-    }
-    if (dims.size() == 3 && dims[1] == 'x' && dims[0] >= '1' && dims[0] <= '4' && dims[2] >= '1' && dims[2] <= '4') {
-      *rows = dims[0] - '0', *columns = dims[2] - '0', *matrix = true;
-      return true;
-    }
-  }
-  return false;
-}
-
-namespace {
-
 // `._m01_m02` / `._12_13` of a one-row (row == true) or one-column matrix of n components -> "yz".
 bool VectorSwizzle(const std::string& swizzle, bool row, int n, std::string* out) {
   static const char kLetters[] = "xyzw";
