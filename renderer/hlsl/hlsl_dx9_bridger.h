@@ -168,6 +168,7 @@ class Bridger {
   size_t entryItem_ = static_cast<size_t>(-1);
   size_t entryBody_ = 0;  // `{` of the entry function
   std::vector<Declaration> uniformParameters_;
+  std::string uniformParameterError_;  // a uniform parameter of the entry function that cannot be laid out
   // Names declared as one-row (shape +N) or one-column (shape -N) matrices, and the tokens that declare them.
   struct OneLineName {
     int shape = 0;

@@ -116,6 +116,14 @@ void Bridger::RecordUniformParameter(size_t first, size_t end) {
   d.typeToken = i;
   Declarator decl;
   decl.name = decl.nameEnd = i + 1;
+  const NumericType declared = TypeOf(d);
+  if (declared.known && declared.registers > 1 && declared.registers == declared.components &&
+      uniformParameterError_.empty()) {
+    // One component per register (a column_major 1xN, a row_major Nx1) has no parameter form here.
+    uniformParameterError_ = Where(i + 1) + ": error: uniform parameter '" + T(i + 1) + "' of type " + T(i) +
+                             " spans " + std::to_string(declared.registers) +
+                             " registers, one component each: declare it as a global\n";
+  }
   for (size_t k = i + 2; k < end; ++k) {
     if (!Is(k, "register")) continue;
     decl.hasRegister = true;
@@ -133,6 +141,10 @@ void Bridger::RecordUniformParameter(size_t first, size_t end) {
 }
 
 bool Bridger::BridgeUniformParameters() {
+  if (!uniformParameterError_.empty()) {
+    messages_ += uniformParameterError_;
+    return false;
+  }
   for (const Declaration& d : uniformParameters_) {
     NumericType type = TypeOf(d);
     if (!type.known) continue;

@@ -54,7 +54,14 @@ TEST(HlslDx9Forms, OneRowAndOneColumnMatricesCompileWhereverTheyStand) {
     HlslCompileResult result = CompileBody(globals, body);
     EXPECT_EQ(result.status, kHlslOk) << body << "\n" << result.messages;
   }
-  // spread: two arrays elements of four registers; nothing else of the file takes c3..c10.
+  // A uniform parameter of one component per register has no layout here: refused, not read wrongly.
+  HlslCompileResult parameter = Compile("float4 main(uniform float1x3 r) : COLOR0 { return r.xyzz; }\n");
+  EXPECT_EQ(parameter.status, kHlslFailed);
+  EXPECT_NE(parameter.messages.find("memory:1: error: uniform parameter 'r' of type float1x3 spans 3 registers"),
+            std::string::npos)
+      << parameter.messages;
+  EXPECT_EQ(Compile("float4 main(uniform row_major float1x3 r) : COLOR0 { return r.xyzz; }\n").status, kHlslOk);
+  // spread: two array elements of four registers; nothing else of the file takes c3..c10.
   HlslCompileResult result = CompileBody(globals, "return spread[1][0] + float4(mul(float1x3(uv, 1), m), 1);");
   ASSERT_EQ(result.status, kHlslOk) << result.messages;
   EXPECT_EQ(result.shader.floatConstantRegisters, 11u);

@@ -6,7 +6,7 @@ matrix<float, 1, 2> pair;
 struct Light { float1x3 dir; float3x1 colour; float1 gain; };
 Light light;
 float2 Twice(float1x2 v) { return v * 2; }
-float4 main(float2 uv : TEXCOORD0, uniform float1x3 extra) : COLOR0
+float4 main(float2 uv : TEXCOORD0, uniform row_major float1x3 extra) : COLOR0
 {
     float1x3 r = {1, 2, 3};
     float3x1 c = float3x1(uv, 1);
