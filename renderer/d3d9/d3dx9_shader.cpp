@@ -84,7 +84,9 @@ HRESULT CompileShader(const HlslCompileRequest& request, const D3DXMACRO* pDefin
     }
   } else {
     // The compiler crashed, hung or could not be started: the program goes on, and says why once.
-    WriteErrorLine("%s", reply.log.substr(0, reply.log.find('\n')).c_str());
+    std::string line = reply.log.substr(0, reply.log.find('\n'));
+    if (line.rfind("error: ", 0) == 0) line.erase(0, 7);
+    WriteErrorLine("%s", line.c_str());
   }
   if (ppErrorMsgs && !reply.log.empty()) *ppErrorMsgs = NewTextBuffer(reply.log);
   return hr;

@@ -18,6 +18,9 @@ namespace {
 
 // How long a child may take to exit by itself once its input is closed, before it is killed.
 constexpr int kExitGraceMs = 500;
+// How long a child whose output ended may take to end (a crashing one may be writing a core file), before
+// it is killed.
+constexpr int kReapGraceMs = 2000;
 
 void CloseFd(int* fd) {
   if (*fd >= 0) close(*fd);
@@ -126,6 +129,25 @@ void CTQHlslCompileProcess::StopLocked() {
   child_ = -1;
 }
 
+std::string CTQHlslCompileProcess::ReapLocked() {
+  CloseFd(&toChild_);
+  const int64_t deadline = MonotonicMilliseconds() + kReapGraceMs;
+  for (;;) {
+    int status = 0;
+    pid_t rc = waitpid(child_, &status, WNOHANG);
+    if (rc == child_) {
+      child_ = -1;
+      return DescribeExit(status);
+    }
+    if (rc < 0 && errno != EINTR) {
+      child_ = -1;  // no longer ours to wait for
+      return "it ended";
+    }
+    if (MonotonicMilliseconds() >= deadline) return "its output broke off and it was killed";
+    usleep(2000);
+  }
+}
+
 bool CTQHlslCompileProcess::ChildAliveLocked() {
   if (child_ <= 0) return false;
   int status = 0;
@@ -168,13 +190,7 @@ bool CTQHlslCompileProcess::StartLocked(std::string* reason) {
   } else if (status == kWireOk) {
     *reason = "it does not speak this protocol version";
   } else {
-    CloseFd(&toChild_);
-    int exitStatus = 0;
-    pid_t rc;
-    while ((rc = waitpid(child_, &exitStatus, 0)) < 0 && errno == EINTR) {
-    }
-    *reason = rc == child_ ? DescribeExit(exitStatus) : "it ended";
-    if (rc == child_) child_ = -1;
+    *reason = ReapLocked();
   }
   StopLocked();
   return false;
@@ -230,16 +246,7 @@ CTQHlslCompileProcess::Outcome CTQHlslCompileProcess::RunLocked(const std::strin
       snprintf(limit, sizeof(limit), "no answer within %.1f s", timeLimitMs_ / 1000.0);
       return StoppedLocked(name, limit, reply);
     }
-    if (status != kWireOk) {
-      CloseFd(&toChild_);
-      int exitStatus = 0;
-      pid_t rc;
-      while ((rc = waitpid(child_, &exitStatus, 0)) < 0 && errno == EINTR) {
-      }
-      std::string why = rc == child_ ? DescribeExit(exitStatus) : "it ended";
-      if (rc == child_) child_ = -1;
-      return StoppedLocked(name, why, reply);
-    }
+    if (status != kWireOk) return StoppedLocked(name, ReapLocked(), reply);
     if (HlslMessageKindOf(payload) == kHlslInclude) {
       HlslIncludeQuery query;
       if (!DecodeIncludeQuery(payload, &query)) return StoppedLocked(name, "its include request does not parse", reply);

@@ -62,6 +62,9 @@ class CTQHlslCompileProcess {
   bool StartLocked(std::string* reason);
   void StopLocked();
   bool ChildAliveLocked();
+  // After the child's output ended: closes its input, waits a moment for it to end and reaps it; why it
+  // ended. One that does not end is left to StopLocked, which kills it.
+  std::string ReapLocked();
   Outcome EnsureChildLocked(HlslCompileReply* reply);
   Outcome RunLocked(const std::string& frame, const std::string& name, CTQHlslIncludeResolver* includes,
                     HlslCompileReply* reply);

@@ -20,6 +20,11 @@ std::string FormatLine(const std::string& line, const std::string& mainName) {
   static const std::regex bareLine(R"(^(error|warning): (.*)$)");
   std::smatch m;
   if (std::regex_match(line, glslangCount)) return "";
+  // glslang tells the column of the point where parsing stopped, in a line of its own form.
+  static const std::regex parseStop(R"(^(.+?)\((\d+)\): error at column (\d+), (.*)$)");
+  if (std::regex_match(line, m, parseStop)) {
+    return m[1].str() + "(" + m[2].str() + "," + m[3].str() + "): error: " + m[4].str() + "\n";
+  }
   if (std::regex_match(line, m, glslangLine)) {
     return m[2].str() + "(" + m[3].str() + "): " + Lower(m[1].str()) + ": " + m[4].str() + "\n";
   }

@@ -168,9 +168,27 @@ TEST(ShaderCompile, AnUnrolledLoopBeyondTheShaderModelIsRefusedNamingTheLimit) {
       << c.messages;
 }
 
+// A real glslang crash: the compile process ends on it, the compile fails with a message naming the
+// file, this process runs on, and the next compile (in a new compile process) succeeds. If a later
+// glslang no longer crashes on the fixture, it needs replacing by one that does.
+TEST(ShaderCompile, ACompileThatCrashesTheCompilerFailsWithAMessageAndTheNextOneWorks) {
+  const std::string crasher = kShaders + "/glslang_crash.hlsl";
+  Compiled crashed = CompileFile(crasher);
+  EXPECT_EQ(crashed.hr, E_FAIL);
+  EXPECT_TRUE(crashed.code.empty());
+  // (ended on SIGSEGV; in a sanitizer build the sanitizer takes the signal and exits)
+  EXPECT_EQ(crashed.messages.rfind("error: the shader compiler stopped while compiling " + crasher + " (it ", 0), 0u)
+      << crashed.messages;
+  Compiled next = CompileFile(kShaders + "/truncation.hlsl");
+  EXPECT_EQ(next.hr, S_OK) << next.messages;
+  EXPECT_FALSE(Translate(next).glsl.empty());
+}
+
 // A compile process that answers nothing in time is a failed compile with a message, and this process
 // runs on: the next compile, with the time limit back, starts a new child and succeeds.
 TEST(ShaderCompile, ACompileProcessThatDoesNotAnswerInTimeIsAFailedCompile) {
+  // The child runs (the limit below is for a compile, not for a child's start).
+  ASSERT_EQ(CompileText(kSmallShader).hr, S_OK);
   CTQHlslCompileProcess* process = D3DXCompileProcess();
   process->SetTimeLimitMs(1);
   // Thousands of statements take glslang far longer than a millisecond.

@@ -2,12 +2,15 @@
 # The compile process end to end: the real tandemix in a fresh folder compiles its shaders in a child
 # process (tandemix-hlslc) and loads neither glslang nor SPIRV-Cross itself. The child is killed with
 # SIGKILL while the player runs; switching the encoder in the Stereo Encoder Viewer then still works (a
-# new child compiles it), and Escape ends the program with its settings written back.
-#   e2e_compile_child_test.sh <tandemix> <work folder> <shader folder>
+# new child compiles it). Then an encoder that crashes glslang is activated: the compile fails with the
+# compile process's message and the player runs on. Escape ends the program with its settings written
+# back.
+#   e2e_compile_child_test.sh <tandemix> <work folder> <shader folder> <glslang crash fixture>
 set -u
 TANDEMIX=$1
 WORK=$2
 SHADERS=$3
+CRASHER=$4
 failures=0
 
 fail() {
@@ -30,6 +33,7 @@ fullscreen = no;
 show_channel = CHANNEL_LEFT;
 encoder += "$SHADERS/encoders/mono.hlsl";
 encoder += "$SHADERS/encoders/side-by-side-half.hlsl";
+encoder += "$CRASHER";
 decoder += "$SHADERS/decoders/mono.hlsl";
 default_encoder = 0;
 default_decoder = 0;
@@ -132,6 +136,20 @@ fi
 NEW_CHILD=$(compile_child)
 [ -n "$NEW_CHILD" ] && [ "$NEW_CHILD" != "${CHILD:-}" ] || fail "no new compile child runs after the switch"
 
+# Row 3: the encoder that crashes glslang. The compile fails (the picture goes, as after any failed
+# compile), the player stays.
+if [ -n "$VIEWER" ] && [ "$H" -ge 8 ]; then
+  xdotool mousemove --sync $((VX + 80)) $((VY + 3 * H + H / 2)) click --repeat 2 --delay 60 1
+  for _ in $(seq 1 100); do
+    grep -q "the shader compiler stopped while compiling $CRASHER" out.txt && break
+    sleep 0.1
+  done
+  grep -q "the shader compiler stopped while compiling $CRASHER" out.txt ||
+    fail "no 'stopped while compiling' line after the crashing encoder"
+  kill -0 "$PID" 2>/dev/null || fail "the player ended after the crashing encoder"
+  NEW_CHILD=""  # that child crashed; the player starts none until its next compile
+fi
+
 # Escape in the main window ends the program, which writes its settings back.
 xdotool mousemove --sync $((MX + 60)) $((MY + MH / 2))
 xdotool windowfocus --sync "$MAIN" 2>/dev/null || true
@@ -148,7 +166,7 @@ fi
 wait "$PID"
 STATUS=$?
 [ $STATUS -eq 0 ] || fail "the player ended with status $STATUS"
-grep -qx 'default_encoder = 1;' settings.ini || fail "settings.ini holds no 'default_encoder = 1;'"
+grep -qx 'default_encoder = 2;' settings.ini || fail "settings.ini holds no 'default_encoder = 2;'"
 if [ -n "$NEW_CHILD" ]; then
   for _ in $(seq 1 20); do
     [ -d "/proc/$NEW_CHILD" ] || break

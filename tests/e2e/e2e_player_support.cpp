@@ -53,6 +53,24 @@ Screenshot ParsePpm(const std::string& data) {
   return shot;
 }
 
+// The outer geometry of an X window, by its id.
+WindowGeometry GeometryOf(const std::string& window) {
+  WindowGeometry geometry;
+  std::istringstream lines(Run("xdotool getwindowgeometry --shell " + window));
+  std::string line;
+  while (std::getline(lines, line)) {
+    size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    std::string key = line.substr(0, eq);
+    int value = atoi(line.c_str() + eq + 1);
+    if (key == "X") geometry.x = value;
+    if (key == "Y") geometry.y = value;
+    if (key == "WIDTH") geometry.width = value;
+    if (key == "HEIGHT") geometry.height = value;
+  }
+  return geometry;
+}
+
 // Heights of the menu bar and the status bar in the windowed main window, generously rounded up: the
 // picture centre is taken between them.
 constexpr int kMenuBarHeight = 24;
@@ -189,22 +207,7 @@ void PlayerSession::KeyDown(const std::string& key) const {
 
 void PlayerSession::KeyUp(const std::string& key) const { Run("xdotool keyup " + key); }
 
-WindowGeometry PlayerSession::Geometry() const {
-  WindowGeometry geometry;
-  std::istringstream lines(Run("xdotool getwindowgeometry --shell " + window_));
-  std::string line;
-  while (std::getline(lines, line)) {
-    size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    std::string key = line.substr(0, eq);
-    int value = atoi(line.c_str() + eq + 1);
-    if (key == "X") geometry.x = value;
-    if (key == "Y") geometry.y = value;
-    if (key == "WIDTH") geometry.width = value;
-    if (key == "HEIGHT") geometry.height = value;
-  }
-  return geometry;
-}
+WindowGeometry PlayerSession::Geometry() const { return GeometryOf(window_); }
 
 Screenshot PlayerSession::ShootWindow() const {
   WindowGeometry g = Geometry();
@@ -232,6 +235,44 @@ Screenshot ShootScreen(int x, int y, int width, int height) {
   snprintf(crop, sizeof(crop), "%dx%d+%d+%d", width, height, x, y);
   return ParsePpm(Run(std::string("import -silent -window root -crop ") + crop + " -depth 8 ppm:- 2>/dev/null"));
 }
+
+Screenshot ShootScreen(const WindowGeometry& area) { return ShootScreen(area.x, area.y, area.width, area.height); }
+
+WindowGeometry WaitForWindowTitled(const std::string& title) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string window = CommandLine("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
+    if (!window.empty()) {
+      SleepMs(500);  // let it draw its rows
+      return GeometryOf(window);
+    }
+    SleepMs(100);
+  }
+  return WindowGeometry();
+}
+
+namespace {
+
+// The xdotool command that puts the pointer at (x, y) and waits until it is there. It first goes one
+// pixel aside: a wait for a move to where the pointer already is would only end at xdotool's timeout.
+std::string MovePointer(int x, int y) {
+  return "xdotool mousemove " + std::to_string(x + 1) + " " + std::to_string(y + 1) + " mousemove --sync " +
+         std::to_string(x) + " " + std::to_string(y);
+}
+
+}  // namespace
+
+void ClickAt(int x, int y, int count, int delay_ms) {
+  Run(MovePointer(x, y) + " click --repeat " + std::to_string(count) + " --delay " + std::to_string(delay_ms) +
+      " 1");
+}
+
+void WheelAt(int x, int y, int notches) {
+  const char* button = notches > 0 ? "5" : "4";
+  const int count = notches > 0 ? notches : -notches;
+  Run(MovePointer(x, y) + " click --repeat " + std::to_string(count) + " --delay 80 " + button);
+}
+
+void PressKeys(const std::string& keys) { Run("xdotool key --delay 120 " + keys); }
 
 std::string CommandLine(const std::string& command) {
   std::string output = Run(command);

@@ -152,6 +152,7 @@ TEST(HlslcMessages, CompilerLinesTakeTheEditorForm) {
   const std::string log =
       "ERROR: enc.hlsl:4: 'x' : undeclared identifier \n"
       "WARNING: inc/common.hlsli:12: 'foo' : unused\n"
+      "enc.hlsl(4): error at column 11, HLSL parsing failed.\n"
       "ERROR: 1 compilation errors.  No code generated.\n"
       "enc.hlsl:7: error: '[' is not closed\n"
       "enc.hlsl: error: entry point 'main' not found\n"
@@ -160,6 +161,7 @@ TEST(HlslcMessages, CompilerLinesTakeTheEditorForm) {
   EXPECT_EQ(FormatHlslcMessages(log, "enc.hlsl"),
             "enc.hlsl(4): error: 'x' : undeclared identifier\n"
             "inc/common.hlsli(12): warning: 'foo' : unused\n"
+            "enc.hlsl(4,11): error: HLSL parsing failed.\n"
             "enc.hlsl(7): error: '[' is not closed\n"
             "enc.hlsl: error: entry point 'main' not found\n"
             "enc.hlsl: error: the shader compiler stopped while compiling enc.hlsl (it ended on signal 6)\n"

@@ -1,12 +1,14 @@
 #!/bin/bash
 # tandemix-hlslc as a shader author uses it: every shipped shader compiles (exit 0, nothing printed);
 # errors come as FILE(LINE): error: ... with exit 1; -o writes the GLSL with its register map; -I folders
-# serve includes; -T picks the stage; the shader-model limits are reported by name.
-#   hlslc_test.sh <tandemix-hlslc> <shader folder> <work folder>
+# serve includes; -T picks the stage; the shader-model limits are reported by name; a file that crashes
+# glslang is an error like any other.
+#   hlslc_test.sh <tandemix-hlslc> <shader folder> <work folder> <glslang crash fixture>
 set -u
 HLSLC=$1
 SHADERS=$2
 WORK=$3
+CRASHER=$4
 failures=0
 fail() {
   echo "FAIL: $*"
@@ -50,6 +52,12 @@ out=$("$HLSLC" -E Shade entry.hlsl 2>&1) || fail "-E Shade: $out"
 printf 'sampler2D src : register(s0); float4 main(float2 uv : TEXCOORD0) : COLOR0 { float4 a = 0; [unroll] for (int i = 0; i < 4096; i++) a += tex2D(src, uv + i * 0.0001); return a; }\n' > slow.hlsl
 out=$("$HLSLC" slow.hlsl 2>&1) && fail "4096 unrolled texture reads compile"
 echo "$out" | grep -q "ps_3_0 allows 512" || fail "the slot limit is not named: $out"
+
+out=$("$HLSLC" "$CRASHER" 2>&1)
+status=$?
+[ $status -eq 1 ] || fail "a file that crashes glslang exits with $status"
+echo "$out" | grep -q "^$CRASHER: error: the shader compiler stopped while compiling $CRASHER (it ended on signal 11" ||
+  fail "a file that crashes glslang: $out"
 
 out=$("$HLSLC" missing.hlsl 2>&1) && fail "a missing file exits 0"
 echo "$out" | grep -q "^missing.hlsl: error: cannot open" || fail "a missing file: $out"
