@@ -1,5 +1,7 @@
 #include "player/movie_player.h"
 
+#include <pthread.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -59,6 +61,8 @@ int FramePeriodMs(float refresh_rate) {
 }
 
 void* DecodeThreadProc(void*) {
+  // Named so that process listings and profiles tell it from the threads the libraries start.
+  pthread_setname_np(pthread_self(), "tq-decode");
   for (;;) {
     const int32_t command = g_playerCommand.load();
     switch (command) {
