@@ -1,20 +1,18 @@
 #include "renderer/d3d9/d3dx9_shader.h"
 
 #include <atomic>
-#include <cctype>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "common/error_line.h"
-#include "renderer/hlsl/hlsl_compiler.h"
-#include "renderer/hlsl/hlsl_source_text.h"
+#include "renderer/hlsl/hlsl_compile.h"
 
 namespace {
 
 static_assert(kHlslOk == S_OK && kHlslFailed == E_FAIL && kHlslOutOfMemory == E_OUTOFMEMORY &&
-                  kHlslInvalidCall == D3DERR_INVALIDCALL && kHlslInvalidPointer == E_POINTER,
+                  kHlslInvalidCall == D3DERR_INVALIDCALL && kHlslInvalidPointer == E_POINTER &&
+                  kHlslInvalidData == D3DXERR_INVALIDDATA,
               "the compiler's results are the HRESULTs handed on");
 
 // The caller's ID3DXInclude as the compiler's source of included files.
@@ -56,71 +54,28 @@ ID3DXBuffer* NewBuffer(const void* data, size_t size) {
 // The message buffer holds NUL-terminated text, as D3DX's does.
 ID3DXBuffer* NewTextBuffer(const std::string& text) { return NewBuffer(text.c_str(), text.size() + 1); }
 
-bool StageOfProfile(const char* profile, bool* vertexStage) {
-  static const char* const kVertex[] = {"vs_2_0", "vs_2_a", "vs_3_0"};
-  static const char* const kPixel[] = {"ps_2_0", "ps_2_a", "ps_2_b", "ps_3_0"};
-  for (const char* p : kVertex) {
-    if (std::strcmp(profile, p) == 0) return *vertexStage = true;
+// Compiles the request with the macros and include handler of the call, and hands out the module closed by
+// the end token, and the compiler's text.
+HRESULT CompileShader(HlslCompileRequest* request, const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude,
+                      LPD3DXBUFFER* ppShader, LPD3DXBUFFER* ppErrorMsgs) {
+  for (const D3DXMACRO* d = pDefines; d && d->Name; ++d) {
+    request->defines.push_back({d->Name, d->Definition ? d->Definition : ""});
   }
-  for (const char* p : kPixel) {
-    if (std::strcmp(profile, p) == 0) {
-      *vertexStage = false;
-      return true;
-    }
-  }
-  return false;
-}
-
-// "#define NAME VALUE" lines for the macros; false when a name is not an identifier (optionally with a
-// parameter list).
-bool DefineLines(const D3DXMACRO* defines, std::string* lines, std::string* error) {
-  for (const D3DXMACRO* d = defines; d && d->Name; ++d) {
-    std::string name = d->Name;
-    size_t identifierEnd = 0;
-    while (identifierEnd < name.size() && (std::isalnum(static_cast<unsigned char>(name[identifierEnd])) ||
-                                           name[identifierEnd] == '_'))
-      ++identifierEnd;
-    bool valid = identifierEnd > 0 && !std::isdigit(static_cast<unsigned char>(name[0])) &&
-                 (identifierEnd == name.size() || (name[identifierEnd] == '(' && name.back() == ')' &&
-                                                   name.find('\n') == std::string::npos));
-    if (!valid) {
-      *error = "invalid macro name '" + name + "'";
-      return false;
-    }
-    std::string value = d->Definition ? d->Definition : "";
-    for (char& c : value) {
-      if (c == '\n' || c == '\r') c = ' ';
-    }
-    *lines += "#define " + name + " " + value + "\n";
-  }
-  return true;
-}
-
-HRESULT CompileShader(HlslCompileInput* input, const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude,
-                      LPCSTR pFunctionName, LPD3DXBUFFER* ppShader, LPD3DXBUFFER* ppErrorMsgs) {
   CTQD3DXIncludeSource includes(pInclude);
-  if (pInclude) input->includeHandler = &includes;
-  std::string log;
-  HRESULT hr = S_OK;
-  if (!DefineLines(pDefines, &input->defines, &log)) {
-    hr = D3DERR_INVALIDCALL;
-  } else {
-    input->entryPoint = pFunctionName;
-    std::vector<uint32_t> spirv;
-    hr = CompileHlslToSpirv(*input, &spirv, &log);
-    if (SUCCEEDED(hr)) {
-      spirv.push_back(D3DSIO_END);
-      if (ppShader) *ppShader = NewBuffer(spirv.data(), spirv.size() * sizeof(uint32_t));
-    }
+  if (pInclude) request->includes = &includes;
+  HlslCompileResult result = CompileHlsl(*request);
+  if (SUCCEEDED(result.status) && ppShader) {
+    result.spirv.push_back(D3DSIO_END);
+    *ppShader = NewBuffer(result.spirv.data(), result.spirv.size() * sizeof(uint32_t));
   }
-  if (ppErrorMsgs && !log.empty()) *ppErrorMsgs = NewTextBuffer(log);
-  return hr;
+  if (ppErrorMsgs && !result.messages.empty()) *ppErrorMsgs = NewTextBuffer(result.messages);
+  return result.status;
 }
 
 // Checks the arguments both entry points share and clears the outputs. A non-null result is returned
 // at once.
 HRESULT CheckArguments(LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags, LPD3DXBUFFER* ppShader,
-                       LPD3DXBUFFER* ppErrorMsgs, LPD3DXCONSTANTTABLE* ppConstantTable, bool* vertexStage) {
+                       LPD3DXBUFFER* ppErrorMsgs, LPD3DXCONSTANTTABLE* ppConstantTable) {
   if (ppShader) *ppShader = nullptr;
   if (ppErrorMsgs) *ppErrorMsgs = nullptr;
   if (ppConstantTable) {
@@ -132,7 +87,8 @@ HRESULT CheckArguments(LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags, LPD3D
     WriteErrorLine("D3DXCompileShader: D3DXSHADER_PACKMATRIX_ROWMAJOR is not implemented");
     return E_NOTIMPL;
   }
-  if (!pFunctionName || !pProfile || !StageOfProfile(pProfile, vertexStage)) {
+  bool vertexStage = false;
+  if (!pFunctionName || !pProfile || !HlslStageOfProfile(pProfile, &vertexStage)) {
     if (ppErrorMsgs) {
       *ppErrorMsgs = NewTextBuffer(std::string("error: unsupported profile '") + (pProfile ? pProfile : "") +
                                    "' or missing entry point name\n");
@@ -147,34 +103,26 @@ HRESULT CheckArguments(LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags, LPD3D
 HRESULT D3DXCompileShader(LPCSTR pSrcData, UINT SrcDataLen, const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude,
                           LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags, LPD3DXBUFFER* ppShader,
                           LPD3DXBUFFER* ppErrorMsgs, LPD3DXCONSTANTTABLE* ppConstantTable) {
-  HlslCompileInput input;
-  HRESULT hr = CheckArguments(pFunctionName, pProfile, Flags, ppShader, ppErrorMsgs, ppConstantTable,
-                              &input.vertexStage);
+  HRESULT hr = CheckArguments(pFunctionName, pProfile, Flags, ppShader, ppErrorMsgs, ppConstantTable);
   if (FAILED(hr)) return hr;
   if (!pSrcData && SrcDataLen > 0) return D3DERR_INVALIDCALL;
-  std::string error;
-  if (!DecodeHlslSourceText(pSrcData, SrcDataLen, &input.text, &error)) {
-    if (ppErrorMsgs) *ppErrorMsgs = NewTextBuffer("memory: error: " + error + "\n");
-    return D3DXERR_INVALIDDATA;
-  }
-  input.mainName = "memory";
-  return CompileShader(&input, pDefines, pInclude, pFunctionName, ppShader, ppErrorMsgs);
+  HlslCompileRequest request;
+  if (SrcDataLen > 0) request.source.assign(pSrcData, SrcDataLen);
+  request.entryPoint = pFunctionName;
+  request.profile = pProfile;
+  return CompileShader(&request, pDefines, pInclude, ppShader, ppErrorMsgs);
 }
 
 HRESULT D3DXCompileShaderFromFileA(LPCSTR pSrcFile, const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude,
                                    LPCSTR pFunctionName, LPCSTR pProfile, DWORD Flags, LPD3DXBUFFER* ppShader,
                                    LPD3DXBUFFER* ppErrorMsgs, LPD3DXCONSTANTTABLE* ppConstantTable) {
-  HlslCompileInput input;
-  HRESULT hr = CheckArguments(pFunctionName, pProfile, Flags, ppShader, ppErrorMsgs, ppConstantTable,
-                              &input.vertexStage);
+  HRESULT hr = CheckArguments(pFunctionName, pProfile, Flags, ppShader, ppErrorMsgs, ppConstantTable);
   if (FAILED(hr)) return hr;
   if (!pSrcFile) return D3DERR_INVALIDCALL;
-  std::string error;
-  if (!ReadHlslSourceFile(pSrcFile, &input.text, &error)) {
-    if (ppErrorMsgs) *ppErrorMsgs = NewTextBuffer(std::string(pSrcFile) + ": error: " + error + "\n");
-    return D3DXERR_INVALIDDATA;
-  }
-  input.mainName = pSrcFile;
-  input.mainDirectory = std::filesystem::path(pSrcFile).parent_path().string();
-  return CompileShader(&input, pDefines, pInclude, pFunctionName, ppShader, ppErrorMsgs);
+  HlslCompileRequest request;
+  request.fromFile = true;
+  request.sourceFile = pSrcFile;
+  request.entryPoint = pFunctionName;
+  request.profile = pProfile;
+  return CompileShader(&request, pDefines, pInclude, ppShader, ppErrorMsgs);
 }

@@ -10,8 +10,9 @@ namespace {
 struct CachedModule {
   std::string key;
   std::vector<uint32_t> spirv;
+  TranslatedShader shader;
   std::string log;
-  size_t Bytes() const { return key.size() + spirv.size() * 4 + log.size(); }
+  size_t Bytes() const { return key.size() + spirv.size() * 4 + shader.glsl.size() + log.size(); }
 };
 
 std::mutex g_cacheMutex;
@@ -22,13 +23,15 @@ std::condition_variable g_compiled;
 
 }  // namespace
 
-bool FindCompiledHlsl(const std::string& key, std::vector<uint32_t>* spirv, std::string* log) {
+bool FindCompiledHlsl(const std::string& key, std::vector<uint32_t>* spirv, TranslatedShader* shader,
+                      std::string* log) {
   std::unique_lock<std::mutex> lock(g_cacheMutex);
   g_compiled.wait(lock, [&key] { return g_compiling.count(key) == 0; });
   for (auto it = g_cache.begin(); it != g_cache.end(); ++it) {
     if (it->key == key) {
       g_cache.splice(g_cache.begin(), g_cache, it);
       *spirv = g_cache.front().spirv;
+      *shader = g_cache.front().shader;
       *log = g_cache.front().log;
       return true;
     }
@@ -45,8 +48,9 @@ void FinishCompilingHlsl(const std::string& key) {
   g_compiled.notify_all();
 }
 
-void StoreCompiledHlsl(const std::string& key, const std::vector<uint32_t>& spirv, const std::string& log) {
-  CachedModule entry{key, spirv, log};
+void StoreCompiledHlsl(const std::string& key, const std::vector<uint32_t>& spirv, const TranslatedShader& shader,
+                       const std::string& log) {
+  CachedModule entry{key, spirv, shader, log};
   if (entry.Bytes() > kHlslCacheBytes) return;
   std::lock_guard<std::mutex> lock(g_cacheMutex);
   for (auto it = g_cache.begin(); it != g_cache.end(); ++it) {

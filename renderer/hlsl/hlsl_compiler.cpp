@@ -91,7 +91,7 @@ bool RunOnLargeStack(const std::function<void()>& work) {
 // 3. Parse, link, generate SPIR-V from the bridged source. *compileLog receives what the compiler said
 // (kept with a cached module); *log receives it too, with the reason of a failure.
 HlslStatus ParseAndGenerate(const HlslCompileInput& input, const std::string& bridged, std::vector<uint32_t>* spirv,
-                         std::string* compileLog, std::string* log) {
+                            TranslatedShader* translated, std::string* compileLog, std::string* log) {
   const EShLanguage stage = input.vertexStage ? EShLangVertex : EShLangFragment;
   const char* name = input.mainName.c_str();
   glslang::TShader shader(stage);
@@ -129,9 +129,8 @@ HlslStatus ParseAndGenerate(const HlslCompileInput& input, const std::string& br
   }
   // What the device cannot take (overlapping or out-of-range registers, unknown semantics...) the
   // Direct3D 9 compiler refuses already, so it fails here rather than later in Create*Shader.
-  TranslatedShader translated;
   std::string translationLog;
-  if (!HlslSucceeded(TranslateSpirvToGlsl(spirv->data(), spirv->size(), &translated, &translationLog))) {
+  if (!HlslSucceeded(TranslateSpirvToGlsl(spirv->data(), spirv->size(), translated, &translationLog))) {
     *log += *compileLog;
     size_t start = 0;
     while (start < translationLog.size()) {
@@ -147,7 +146,8 @@ HlslStatus ParseAndGenerate(const HlslCompileInput& input, const std::string& br
   return kHlslOk;
 }
 
-HlslStatus Compile(const HlslCompileInput& input, std::vector<uint32_t>* spirv, std::string* log) {
+HlslStatus Compile(const HlslCompileInput& input, std::vector<uint32_t>* spirv, TranslatedShader* translated,
+                   std::string* log) {
   const EShLanguage stage = input.vertexStage ? EShLangVertex : EShLangFragment;
   const char* name = input.mainName.c_str();
 
@@ -189,13 +189,13 @@ HlslStatus Compile(const HlslCompileInput& input, std::vector<uint32_t>* spirv, 
 
   std::string key = (input.vertexStage ? "vs\n" : "ps\n") + input.entryPoint + "\n" + bridged;
   std::string cachedLog;
-  if (FindCompiledHlsl(key, spirv, &cachedLog)) {
+  if (FindCompiledHlsl(key, spirv, translated, &cachedLog)) {
     *log += cachedLog;
     return kHlslOk;
   }
   std::string compileLog;
-  HlslStatus hr = ParseAndGenerate(input, bridged, spirv, &compileLog, log);
-  if (HlslSucceeded(hr)) StoreCompiledHlsl(key, *spirv, compileLog);
+  HlslStatus hr = ParseAndGenerate(input, bridged, spirv, translated, &compileLog, log);
+  if (HlslSucceeded(hr)) StoreCompiledHlsl(key, *spirv, *translated, compileLog);
   // Other threads waiting for this source go on, with the result or to compile it themselves.
   FinishCompilingHlsl(key);
   return hr;
@@ -203,12 +203,14 @@ HlslStatus Compile(const HlslCompileInput& input, std::vector<uint32_t>* spirv, 
 
 }  // namespace
 
-HlslStatus CompileHlslToSpirv(const HlslCompileInput& input, std::vector<uint32_t>* spirv, std::string* log) {
+HlslStatus CompileHlslModule(const HlslCompileInput& input, std::vector<uint32_t>* spirv, TranslatedShader* shader,
+                             std::string* log) {
   static std::once_flag initialized;
   std::call_once(initialized, [] { glslang::InitializeProcess(); });
   spirv->clear();
+  *shader = TranslatedShader();
   HlslStatus hr = kHlslOutOfMemory;
-  if (!RunOnLargeStack([&] { hr = Compile(input, spirv, log); })) {
+  if (!RunOnLargeStack([&] { hr = Compile(input, spirv, shader, log); })) {
     *log += input.mainName + ": error: the compiler thread could not be started\n";
     return kHlslOutOfMemory;
   }

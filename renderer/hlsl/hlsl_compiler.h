@@ -1,6 +1,7 @@
-// HLSL source -> SPIR-V through glslang's HLSL front end in DX9-compatible mode: preprocess (with the
+// HLSL source -> SPIR-V -> GLSL through glslang's HLSL front end in DX9-compatible mode: preprocess (with the
 // includes), check nesting, apply the Direct3D 9 bridges (hlsl_dx9_bridges.h), parse, link, generate
-// SPIR-V and give `fmod` / `%` HLSL's sign (hlsl_spirv_modulo.h). glslang runs on a thread of its own
+// SPIR-V, give `fmod` / `%` HLSL's sign (hlsl_spirv_modulo.h) and translate it to GLSL
+// (shader_translation.h). glslang runs on a thread of its own
 // with a large stack; results are cached by the bridged source text.
 #pragma once
 
@@ -10,6 +11,7 @@
 
 #include "renderer/hlsl/hlsl_include_source.h"
 #include "renderer/hlsl/hlsl_status.h"
+#include "renderer/hlsl/shader_translation.h"
 
 struct HlslCompileInput {
   std::string mainName;       // the file name, or "memory" for a source given in memory
@@ -21,7 +23,8 @@ struct HlslCompileInput {
   bool vertexStage = false;
 };
 
-// kHlslOk with the module in *spirv, or kHlslFailed (kHlslOutOfMemory when no compiler thread can be
-// started).
+// kHlslOk with the module in *spirv and its translation in *shader, or kHlslFailed (kHlslOutOfMemory
+// when no compiler thread can be started).
 // *log receives the compiler's errors and warnings in both cases.
-HlslStatus CompileHlslToSpirv(const HlslCompileInput& input, std::vector<uint32_t>* spirv, std::string* log);
+HlslStatus CompileHlslModule(const HlslCompileInput& input, std::vector<uint32_t>* spirv, TranslatedShader* shader,
+                             std::string* log);

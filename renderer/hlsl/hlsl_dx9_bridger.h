@@ -110,6 +110,7 @@ class Bridger {
   void BridgeStatic(const Declaration& d, const Item& item);
   void GroupScalarInitialiser(const Declaration& d);
   int Allocate(std::vector<bool>* used, int count) const;
+  bool AssignRegister(const Declarator& decl, std::vector<bool>* used, int count, char kind, const char* what);
   void NameUnnamedParameter(size_t first, size_t end);
   void RecordUniformParameter(size_t first, size_t end);
   bool BridgeUniformParameters();

@@ -21,6 +21,24 @@ int Bridger::Allocate(std::vector<bool>* used, int count) const {
   return -1;
 }
 
+// Gives `decl` the first `count` free registers of `used`, written as `register(<kind>N)` in place of the
+// clause it has or after its name. False, with a message naming the `what` register, when none are free.
+bool Bridger::AssignRegister(const Declarator& decl, std::vector<bool>* used, int count, char kind,
+                             const char* what) {
+  const int reg = Allocate(used, count);
+  if (reg < 0) {
+    messages_ += Where(decl.name) + ": error: no free " + what + " register for '" + T(decl.name) + "'\n";
+    return false;
+  }
+  const std::string clause = std::string("register(") + kind + std::to_string(reg) + ")";
+  if (decl.hasRegister) {
+    edits_.push_back({t_[decl.registerFirst].begin, t_[decl.registerLast].end, clause});
+  } else {
+    InsertAfter(decl.nameEnd, " : " + clause);
+  }
+  return true;
+}
+
 // `struct NAME { members };`: the members, for the register layout of constants of that type.
 bool Bridger::ParseStruct(const Item& item) {
   size_t open = item.first + 2;
@@ -142,18 +160,8 @@ bool Bridger::BridgeSamplers(const Declaration& d) {
   }
   for (const Declarator& decl : d.declarators) {
     if (decl.hasRegister && decl.registerKind == 's') continue;
-    int count = decl.arraySize > 0 ? decl.arraySize : 1;
-    int reg = Allocate(&samplerUsed_, count);
-    if (reg < 0) {
-      messages_ += Where(decl.name) + ": error: no free sampler register for '" + T(decl.name) + "'\n";
-      return false;
-    }
-    std::string clause = "register(s" + std::to_string(reg) + ")";
-    if (decl.hasRegister) {
-      edits_.push_back({t_[decl.registerFirst].begin, t_[decl.registerLast].end, clause});
-    } else {
-      InsertAfter(decl.nameEnd, " : " + clause);
-    }
+    const int count = decl.arraySize > 0 ? decl.arraySize : 1;
+    if (!AssignRegister(decl, &samplerUsed_, count, 's', "sampler")) return false;
   }
   return true;
 }
@@ -183,18 +191,7 @@ bool Bridger::BridgeConstants(const Declaration& d, const Item& item) {
   for (const Declarator& decl : d.declarators) {
     if (decl.hasRegister && decl.registerKind == 'c') continue;
     if (!type.known || decl.arraySize < 1) continue;  // forms not covered: left to glslang's packing
-    int count = type.registers * decl.arraySize;
-    int reg = Allocate(&floatUsed_, count);
-    if (reg < 0) {
-      messages_ += Where(decl.name) + ": error: no free constant register for '" + T(decl.name) + "'\n";
-      return false;
-    }
-    std::string clause = "register(c" + std::to_string(reg) + ")";
-    if (decl.hasRegister) {
-      edits_.push_back({t_[decl.registerFirst].begin, t_[decl.registerLast].end, clause});
-    } else {
-      InsertAfter(decl.nameEnd, " : " + clause);
-    }
+    if (!AssignRegister(decl, &floatUsed_, type.registers * decl.arraySize, 'c', "constant")) return false;
   }
   return true;
 }

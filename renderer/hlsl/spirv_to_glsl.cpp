@@ -383,8 +383,6 @@ bool Translation::FinishGlsl(std::string glsl) {
     glsl.insert(close,
                 "    gl_Position.xy += tq_PixelOffset * gl_Position.w;\n"
                 "    gl_Position.y = -gl_Position.y;\n");
-    size_t firstFunctionOrDecl = glsl.find('\n', glsl.find("#version")) + 1;
-    glsl.insert(firstFunctionOrDecl, "\nuniform vec2 tq_PixelOffset;\n");
     out_->usesPixelOffset = true;
   }
   out_->glsl = std::move(glsl);
@@ -431,6 +429,11 @@ HlslStatus Translation::Run(const uint32_t* words, size_t wordCount) {
                                    SPVC_TRUE);
   }
   spvc_compiler_install_compiler_options(compiler_, options);
+  // The vertex stage's pixel-centre offset, set by the device at each draw; SPIRV-Cross writes it below
+  // the version line.
+  if (!out_->isPixelShader && spvc_compiler_add_header_line(compiler_, "uniform vec2 tq_PixelOffset;") != SPVC_SUCCESS) {
+    return kHlslOutOfMemory;
+  }
   const char* source = nullptr;
   if (spvc_compiler_compile(compiler_, &source) != SPVC_SUCCESS || !source) return kHlslInvalidCall;
   if (!FinishGlsl(source)) return kHlslInvalidCall;
