@@ -149,8 +149,7 @@ HRESULT CTQD3DDevice::Initialize(HWND window, const D3DPRESENT_PARAMETERS& param
     glGenTextures(1, &windowTexture_);
     glActiveTexture(GL_TEXTURE0 + kD3D9UploadTextureUnit);
     glBindTexture(GL_TEXTURE_2D, windowTexture_);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, parameters_.BackBufferWidth, parameters_.BackBufferHeight, 0, GL_BGRA,
-                 GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+    D3D9AllocateColorLevel(parameters_.BackBufferWidth, parameters_.BackBufferHeight);
     glBindTexture(GL_TEXTURE_2D, 0);
     glGenFramebuffers(1, &windowFramebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, windowFramebuffer_);
