@@ -226,6 +226,7 @@ void CTQD3DDevice::Destroy() {
   glDeleteFramebuffers(1, &readFramebuffer_);
   if (windowFramebuffer_) glDeleteFramebuffers(1, &windowFramebuffer_);
   if (windowTexture_) glDeleteTextures(1, &windowTexture_);
+  if (depthFramebuffer_) glDeleteFramebuffers(1, &depthFramebuffer_);
   if (depthBuffer_) glDeleteRenderbuffers(1, &depthBuffer_);
   wglMakeCurrent(nullptr, nullptr);
   wglDeleteContext(context_);
