@@ -1,5 +1,7 @@
 #include "player/movie_player.h"
 
+#include <pthread.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -10,6 +12,7 @@
 #include "common/error_line.h"
 #include "media/movie_prefetch.h"
 #include "media/movie_source.h"
+#include "player/decode_priority.h"
 #include "renderer/renderer.h"
 #include "settings/settings.h"
 
@@ -23,6 +26,9 @@ namespace {
 // A movie is open in the source. Changed only while the decoding thread is held paused or gone, so a
 // play command on a still image or a failed movie idles instead of spinning on a closed source.
 std::atomic<bool> g_sourceOpen{false};
+
+// The screen's refresh rate, taken from the renderer on the main thread when a decoding thread starts.
+std::atomic<uint32_t> g_screenRefreshRate{0};
 
 // Longest wait after a picture; a tiny refresh rate would otherwise overflow the millisecond count.
 constexpr int kLongestFramePeriodMs = std::numeric_limits<int>::max();
@@ -59,6 +65,9 @@ int FramePeriodMs(float refresh_rate) {
 }
 
 void* DecodeThreadProc(void*) {
+  // Named so that process listings and profiles tell it from the threads the libraries start.
+  pthread_setname_np(pthread_self(), "tq-decode");
+  CTQDecodePriority priority;
   for (;;) {
     const int32_t command = g_playerCommand.load();
     switch (command) {
@@ -67,7 +76,9 @@ void* DecodeThreadProc(void*) {
         // wait, and Open must not wait through it to learn that the movie plays.
         g_decoderStatus.store(STATUS_PLAYING);
         if (g_sourceOpen.load()) {
-          MovieReadFrame(FramePeriodMs(g_settings.LoadRefreshRate()));
+          const float refresh_rate = g_settings.LoadRefreshRate();
+          priority.Follow(refresh_rate, g_screenRefreshRate.load());
+          MovieReadFrame(FramePeriodMs(refresh_rate));
         } else {
           WaitWhileCommandIs(CMD_PLAY);
         }
@@ -102,6 +113,7 @@ HRESULT CTQMoviePlayer::Initialize() {
   MovieRegisterFormats();
   SendCommand(CMD_PAUSE);
   g_decoderStatus.store(STATUS_PAUSED);
+  g_screenRefreshRate.store(g_renderer.GetDisplayRefreshRate());
   if (pthread_create(&thread_, nullptr, DecodeThreadProc, nullptr) != 0) {
     WriteErrorLine("Error spawning video decoding thread.\n");
     MovieClose();

@@ -61,6 +61,8 @@ class CTQRenderer {
   uint32_t GetContentHeight() const { return content_height_; }
 
   bool IsInitialized() const { return initialized_ != 0; }
+  // The screen's refresh rate in hertz as read at Initialize; 0 before.
+  uint32_t GetDisplayRefreshRate() const { return display_mode_.RefreshRate; }
   uint32_t GetRenderWidth() const { return render_width_; }
   uint32_t GetRenderHeight() const { return render_height_; }
   const char* GetDecoderFile() const { return decoder_file_; }

@@ -149,8 +149,7 @@ HRESULT CTQD3DDevice::Initialize(HWND window, const D3DPRESENT_PARAMETERS& param
     glGenTextures(1, &windowTexture_);
     glActiveTexture(GL_TEXTURE0 + kD3D9UploadTextureUnit);
     glBindTexture(GL_TEXTURE_2D, windowTexture_);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, parameters_.BackBufferWidth, parameters_.BackBufferHeight, 0, GL_BGRA,
-                 GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+    D3D9AllocateColorLevel(parameters_.BackBufferWidth, parameters_.BackBufferHeight);
     glBindTexture(GL_TEXTURE_2D, 0);
     glGenFramebuffers(1, &windowFramebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, windowFramebuffer_);
@@ -227,6 +226,7 @@ void CTQD3DDevice::Destroy() {
   glDeleteFramebuffers(1, &readFramebuffer_);
   if (windowFramebuffer_) glDeleteFramebuffers(1, &windowFramebuffer_);
   if (windowTexture_) glDeleteTextures(1, &windowTexture_);
+  if (depthFramebuffer_) glDeleteFramebuffers(1, &depthFramebuffer_);
   if (depthBuffer_) glDeleteRenderbuffers(1, &depthBuffer_);
   if (frameFence_) glDeleteSync(frameFence_);
   frameFence_ = nullptr;

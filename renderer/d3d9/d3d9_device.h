@@ -83,7 +83,17 @@ class CTQD3DDevice final : public CTQD3DObject<IDirect3DDevice9> {
   void Execute(D3D9Command& command);
   void ExecuteClear(const D3D9Command& command);
   void ExecuteDraw(D3D9Command& command);
-  void BindTargets(CTQD3DTexture* const targets[2]);
+  // Binds the targets to the draw framebuffer, with the depth buffer attached when `withDepth` and it
+  // serves them.
+  void BindTargets(CTQD3DTexture* const targets[2], bool withDepth);
+  // The depth buffer serves targets that fit in it, as a Direct3D 9 depth surface must be at least as
+  // large as the render target.
+  bool DepthServes(const CTQD3DTexture* target) const;
+  unsigned DepthAttachment() const;
+  // Clears of the whole depth buffer are held back until a draw tests depth or a part of the buffer is
+  // cleared (d3d9_depth_clear.cpp).
+  void DeferDepthClear(DWORD flags, float z, DWORD stencil);
+  void ApplyPendingDepthClear();
   void ApplyRenderStates(const D3D9RenderStates& states);
   void ApplySampler(UINT unit, CTQD3DTexture* texture, const D3D9SamplerStates& states);
   void ReleaseCommand(D3D9Command& command);
@@ -117,6 +127,10 @@ class CTQD3DDevice final : public CTQD3DObject<IDirect3DDevice9> {
   unsigned depthBuffer_ = 0;
   UINT depthWidth_ = 0;
   UINT depthHeight_ = 0;
+  unsigned depthFramebuffer_ = 0;  // the depth buffer alone, for the held-back clears
+  DWORD pendingDepthClear_ = 0;    // D3DCLEAR_ZBUFFER / D3DCLEAR_STENCIL of the held-back clear
+  float pendingDepthValue_ = 1.0f;
+  DWORD pendingStencilValue_ = 0;
   unsigned drawFramebuffer_ = 0;
   unsigned readFramebuffer_ = 0;
   unsigned windowFramebuffer_ = 0;  // the picture of a device without a window

@@ -166,30 +166,38 @@ void CTQD3DDevice::Execute(D3D9Command& command) {
   }
 }
 
-void CTQD3DDevice::BindTargets(CTQD3DTexture* const targets[2]) {
+void CTQD3DDevice::BindTargets(CTQD3DTexture* const targets[2], bool withDepth) {
   const unsigned names[2] = {targets[0] ? targets[0]->GLTexture() : 0u, targets[1] ? targets[1]->GLTexture() : 0u};
-  // The depth buffer serves targets that fit in it, as a Direct3D 9 depth surface must be at least as
-  // large as the render target.
-  const BOOL depth = depthBuffer_ && targets[0] && targets[0]->Width() <= depthWidth_ &&
-                     targets[0]->Height() <= depthHeight_;
+  const BOOL depth = withDepth && DepthServes(targets[0]);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, drawFramebuffer_);
   if (names[0] == appliedTargets_[0] && names[1] == appliedTargets_[1] && depth == appliedDepthAttached_) return;
   for (int i = 0; i < 2; ++i) {
     glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + i, GL_TEXTURE_2D, names[i], 0);
   }
-  const GLenum attachment = parameters_.AutoDepthStencilFormat == D3DFMT_D24S8 ? GL_DEPTH_STENCIL_ATTACHMENT
-                                                                               : GL_DEPTH_ATTACHMENT;
-  glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, attachment, GL_RENDERBUFFER, depth ? depthBuffer_ : 0);
+  glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, DepthAttachment(), GL_RENDERBUFFER, depth ? depthBuffer_ : 0);
   const GLenum buffers[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
   glDrawBuffers(names[1] ? 2 : 1, buffers);
   appliedTargets_[0] = names[0];
   appliedTargets_[1] = names[1];
+  // Whether depth testing is on follows the attachment as well as the states.
+  if (depth != appliedDepthAttached_) appliedRenderStatesValid_ = FALSE;
   appliedDepthAttached_ = depth;
 }
 
 void CTQD3DDevice::ExecuteClear(const D3D9Command& command) {
-  BindTargets(command.targets);
   CTQD3DTexture* target = command.targets[0];
+  const DWORD depthFlags = command.clearFlags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL);
+  const bool depthReached = depthFlags != 0 && DepthServes(target);
+  // Only draws that test depth read the depth buffer: a clear of all of it waits for the first of them,
+  // and costs nothing in a frame that never tests depth.
+  const bool deferred = depthReached && command.clearRects.empty() && target->Width() == depthWidth_ &&
+                        target->Height() == depthHeight_;
+  if (deferred) {
+    DeferDepthClear(depthFlags, command.clearZ, command.clearStencil);
+  } else if (depthReached) {
+    ApplyPendingDepthClear();
+  }
+  BindTargets(command.targets, depthReached && !deferred);
   glViewport(0, 0, target->Width(), target->Height());
   // A clear writes every channel and ignores the depth write state; the draw states are applied again
   // by the next draw.
@@ -299,8 +307,11 @@ void CTQD3DDevice::ApplySampler(UINT unit, CTQD3DTexture* texture, const D3D9Sam
 void CTQD3DDevice::ExecuteDraw(D3D9Command& c) {
   const D3D9Program* program = programs_.Get(c.vertexShader->Code(), c.pixelShader->Code());
   if (!program) return;
-  BindTargets(c.targets);
   CTQD3DTexture* target = c.targets[0];
+  // Depth writes happen only with the depth test on, in Direct3D 9 as in GL.
+  const bool testsDepth = c.renderStates.zEnable != D3DZB_FALSE && DepthServes(target);
+  if (testsDepth) ApplyPendingDepthClear();
+  BindTargets(c.targets, testsDepth);
   glViewport(0, 0, target->Width(), target->Height());
   ApplyRenderStates(c.renderStates);
   if (appliedProgram_ != program->program) {

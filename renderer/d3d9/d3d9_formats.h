@@ -8,6 +8,12 @@
 BOOL D3D9IsColorFormat(D3DFORMAT format);
 // D3DFMT_A8R8G8B8 keeps its alpha; D3DFMT_X8R8G8B8 reads alpha as 1.
 BOOL D3D9FormatHasAlpha(D3DFORMAT format);
+// Gives the texture bound to GL_TEXTURE_2D of the active unit a width x height level 0 of 8-bit RGBA,
+// undefined contents. The level is asked for as unsized RGBA with the B, G, R, A byte order as the hint,
+// which lets the driver store it in the order that uploads and read-backs use (Mesa's software renderer
+// then copies rows as they are instead of swapping bytes in every pixel); a driver that would give it
+// fewer than 8 bits a channel gets GL_RGBA8 instead. GL errors are left for the caller to read.
+void D3D9AllocateColorLevel(unsigned width, unsigned height);
 // Depth-stencil formats for the automatic depth buffer; 0 when not one.
 unsigned D3D9DepthInternalFormat(D3DFORMAT format);
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "renderer/d3d9/d3d9_device.h"
+#include "renderer/d3d9/d3d9_formats.h"
 #include "common/error_line.h"
 
 namespace {
@@ -228,7 +229,7 @@ HRESULT CTQD3DDevice::GetFrontBufferData(UINT iSwapChain, IDirect3DSurface9* pDe
     glGenTextures(1, &picture);
     glActiveTexture(GL_TEXTURE0 + kD3D9UploadTextureUnit);
     glBindTexture(GL_TEXTURE_2D, picture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+    D3D9AllocateColorLevel(static_cast<unsigned>(width), static_cast<unsigned>(height));
     glBindTexture(GL_TEXTURE_2D, 0);
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);

@@ -60,9 +60,9 @@ HRESULT CTQD3DTexture::Create(CTQD3DDevice* device, UINT width, UINT height, DWO
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  // Stored as the bytes B, G, R, A come, so that uploads and read-backs need no conversion.
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_BGRA,
-               GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+  // Stored as the bytes B, G, R, A come where the driver allows, so that uploads and read-backs need no
+  // conversion.
+  D3D9AllocateColorLevel(width, height);
   if (!D3D9FormatHasAlpha(format)) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
   glBindTexture(GL_TEXTURE_2D, 0);
   const GLenum error = glGetError();

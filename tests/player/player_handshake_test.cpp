@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "player/movie_player.h"
+#include "tests/player/thread_nice.h"
 #include "renderer/renderer.h"
 #include "settings/settings.h"
 
@@ -223,6 +224,21 @@ TEST_F(PlayerTest, HandEditedRefreshRatesStillPlay) {
     EXPECT_TRUE(g_player.IsPlaying());
     g_player.Update();
   }
+  EXPECT_EQ(S_OK, g_player.Shutdown());
+}
+
+// Pictures beyond the screen's refresh rate are not worth the renderer's time: the decoding thread runs
+// lower then, and at its starting priority at or below the screen rate (a fresh thread per movie).
+TEST_F(PlayerTest, TheDecodingThreadYieldsOnlyWhilePicturesOutpaceTheScreen) {
+  const uint32_t screen = g_renderer.GetDisplayRefreshRate();
+  const int normal = ThreadNiceValue(ThreadNamed("tq-decode"));
+  g_settings.StoreRefreshRate(static_cast<float>(screen ? screen : 60) * 4.0f);
+  ASSERT_EQ(S_OK, g_player.Open(Media("second.avi").c_str()));
+  EXPECT_TRUE(Eventually([&] { return ThreadNiceValue(ThreadNamed("tq-decode")) > normal; }));
+  g_settings.StoreRefreshRate(25.0f);
+  ASSERT_EQ(S_OK, g_player.Open(Media("second.avi").c_str()));
+  for (int pass = 0; pass < 20; ++pass) g_player.Update();
+  EXPECT_EQ(normal, ThreadNiceValue(ThreadNamed("tq-decode")));
   EXPECT_EQ(S_OK, g_player.Shutdown());
 }
 
