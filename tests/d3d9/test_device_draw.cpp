@@ -11,46 +11,6 @@ uint32_t Distinct(UINT x, UINT y) { return 0xFF000000u | (x * 16u) << 16 | (y * 
 
 }  // namespace
 
-TEST_F(DeviceTest, DecoderWritesBothTargetsAndReadsTheConstantsThatWereSet) {
-  IDirect3DPixelShader9* decoder = CompilePixelShader(R"(
-float4 counter : register(c0);
-float4 parity : register(c1);
-float4 sizes : register(c8);
-void main(float2 uv : TEXCOORD0, out float4 left : COLOR0, out float4 right : COLOR1) {
-  left = float4(counter.x, parity.x, sizes.x, 255.0) / 255.0;
-  right = float4(sizes.y, sizes.z, sizes.w, 128.0) / 255.0;
-})");
-  ASSERT_NE(decoder, nullptr);
-  IDirect3DTexture9* eyes[2] = {MakeTarget(8, 6), MakeTarget(8, 6)};
-  IDirect3DSurface9* surfaces[2] = {};
-  for (int i = 0; i < 2; ++i) ASSERT_EQ(eyes[i]->GetSurfaceLevel(0, &surfaces[i]), D3D_OK);
-
-  const float c0[4] = {7, 0, 0, 0}, c1[4] = {1, 0, 0, 0}, c8[4] = {8, 6, 7, 1};
-  device_->SetPixelShaderConstantF(0, c0, 1);
-  device_->SetPixelShaderConstantF(1, c1, 1);
-  device_->SetPixelShaderConstantF(8, c8, 1);
-  device_->BeginScene();
-  device_->SetRenderTarget(0, surfaces[0]);
-  device_->SetRenderTarget(1, surfaces[1]);
-  device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFFF0000, 1.0f, 0);
-  device_->SetVertexShader(vertexShader_);
-  device_->SetPixelShader(decoder);
-  DrawQuad();
-  device_->EndScene();
-
-  for (uint32_t pixel : ReadTarget(surfaces[0])) ASSERT_EQ(pixel, 0xFF070108u);
-  for (uint32_t pixel : ReadTarget(surfaces[1])) ASSERT_EQ(pixel, 0x80060701u);
-
-  device_->SetRenderTarget(0, backBuffer_);
-  device_->SetRenderTarget(1, nullptr);
-  device_->SetPixelShader(nullptr);
-  for (int i = 0; i < 2; ++i) {
-    surfaces[i]->Release();
-    EXPECT_EQ(eyes[i]->Release(), 0u);
-  }
-  EXPECT_EQ(decoder->Release(), 0u);
-}
-
 TEST_F(DeviceTest, ConstantsPersistAcrossDrawsAndShaderChanges) {
   // c9 is set before the first draw only; the second draw, with another shader, still reads it.
   IDirect3DPixelShader9* first = CompilePixelShader(R"(
@@ -164,28 +124,6 @@ float4 main(float2 uv : TEXCOORD0) : COLOR0 { return uv.x < 0.5 ? tex2D(leftEye,
   left->Release();
   right->Release();
   encoder->Release();
-}
-
-TEST_F(DeviceTest, VposCountsPixelsFromTheTopLeft) {
-  IDirect3DPixelShader9* parity = CompilePixelShader(R"(
-float4 main(float2 vpos : VPOS) : COLOR0 {
-  return float4(fmod(vpos.x, 2.0), fmod(vpos.y, 2.0), vpos.y / 255.0, 1.0);
-})");
-  ASSERT_NE(parity, nullptr);
-  device_->BeginScene();
-  device_->SetVertexShader(vertexShader_);
-  device_->SetPixelShader(parity);
-  DrawQuad();
-  device_->EndScene();
-  const std::vector<uint32_t> back = ReadTarget(backBuffer_);
-  for (UINT y = 0; y < kBackHeight; ++y) {
-    for (UINT x = 0; x < kBackWidth; ++x) {
-      const uint32_t expected = ((x & 1) ? 0xFF0000u : 0) | ((y & 1) ? 0x00FF00u : 0) | y;
-      ASSERT_EQ(back[y * kBackWidth + x] & 0xFFFFFFu, expected) << "at " << x << "," << y;
-    }
-  }
-  device_->SetPixelShader(nullptr);
-  parity->Release();
 }
 
 TEST_F(DeviceTest, PresentFillsExactlyTheDestinationRectangle) {

@@ -53,6 +53,24 @@ Screenshot ParsePpm(const std::string& data) {
   return shot;
 }
 
+// The geometry of an X window by its id, as xdotool reports it.
+WindowGeometry GeometryOfWindow(const std::string& id) {
+  WindowGeometry geometry;
+  std::istringstream lines(Run("xdotool getwindowgeometry --shell " + id));
+  std::string line;
+  while (std::getline(lines, line)) {
+    size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    std::string key = line.substr(0, eq);
+    int value = atoi(line.c_str() + eq + 1);
+    if (key == "X") geometry.x = value;
+    if (key == "Y") geometry.y = value;
+    if (key == "WIDTH") geometry.width = value;
+    if (key == "HEIGHT") geometry.height = value;
+  }
+  return geometry;
+}
+
 // Heights of the menu bar and the status bar in the windowed main window, generously rounded up: the
 // picture centre is taken between them.
 constexpr int kMenuBarHeight = 24;
@@ -111,7 +129,7 @@ PlayerSession::PlayerSession(const std::string& name) {
   fs::remove_all(folder_, error);
   fs::create_directories(folder_ + "/shaders", error);
   fs::copy(TQ_SHADER_DIR, folder_ + "/shaders", fs::copy_options::recursive, error);
-  for (const char* media : {"stereo.mkv", "stereo.png", "broken.avi"}) {
+  for (const char* media : {"stereo.mkv", "stereo.png", "broken.avi", "pair.png"}) {
     fs::copy_file(std::string(TQ_E2E_MEDIA_DIR) + "/" + media, folder_ + "/" + media, error);
   }
 }
@@ -189,22 +207,7 @@ void PlayerSession::KeyDown(const std::string& key) const {
 
 void PlayerSession::KeyUp(const std::string& key) const { Run("xdotool keyup " + key); }
 
-WindowGeometry PlayerSession::Geometry() const {
-  WindowGeometry geometry;
-  std::istringstream lines(Run("xdotool getwindowgeometry --shell " + window_));
-  std::string line;
-  while (std::getline(lines, line)) {
-    size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    std::string key = line.substr(0, eq);
-    int value = atoi(line.c_str() + eq + 1);
-    if (key == "X") geometry.x = value;
-    if (key == "Y") geometry.y = value;
-    if (key == "WIDTH") geometry.width = value;
-    if (key == "HEIGHT") geometry.height = value;
-  }
-  return geometry;
-}
+WindowGeometry PlayerSession::Geometry() const { return GeometryOfWindow(window_); }
 
 Screenshot PlayerSession::ShootWindow() const {
   WindowGeometry g = Geometry();
@@ -231,6 +234,22 @@ Screenshot ShootScreen(int x, int y, int width, int height) {
   char crop[128];
   snprintf(crop, sizeof(crop), "%dx%d+%d+%d", width, height, x, y);
   return ParsePpm(Run(std::string("import -silent -window root -crop ") + crop + " -depth 8 ppm:- 2>/dev/null"));
+}
+
+Rgb ScreenPixel(int x, int y) { return ShootScreen(x, y, 1, 1).At(0, 0); }
+
+WindowGeometry ShownWindowGeometry(const std::string& title) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string id = CommandLine("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
+    if (!id.empty()) return GeometryOfWindow(id);
+    SleepMs(100);
+  }
+  return WindowGeometry();
+}
+
+void ClickAt(int x, int y, int clicks) {
+  Run("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click --repeat " +
+      std::to_string(clicks) + " --delay 60 1");
 }
 
 std::string CommandLine(const std::string& command) {

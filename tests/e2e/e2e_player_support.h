@@ -79,6 +79,12 @@ class PlayerSession {
 
 // The whole screen, or a part of it; empty on failure.
 Screenshot ShootScreen(int x, int y, int width, int height);
+// The colour of one pixel of the screen.
+Rgb ScreenPixel(int x, int y);
+// The geometry of the shown window titled `title`, waiting up to 10 s for it; width 0 when it never shows.
+WindowGeometry ShownWindowGeometry(const std::string& title);
+// Real X input at a screen position: the pointer moved there, then `clicks` clicks of the left button.
+void ClickAt(int x, int y, int clicks = 1);
 // The first line of a command's standard output.
 std::string CommandLine(const std::string& command);
 // Sleeps for `ms` milliseconds.
