@@ -1,5 +1,5 @@
 // Dynamic textures: the locked memory's layout and byte order, and what a draw sees of it.
-#include "tests/d3d9/test_device_fixture.h"
+#include "tests/d3d9/device_test_support.h"
 
 TEST_F(DeviceTest, LockedRowsArePitchApartInBlueGreenRedAlphaOrder) {
   IDirect3DPixelShader9* copy = CompilePixelShader(kCopyPixelShader);

@@ -1,6 +1,6 @@
 // The Direct3D object, device creation, reference counts and the results of refused calls.
 #include "renderer/d3d9/d3d9_device.h"
-#include "tests/d3d9/test_device_fixture.h"
+#include "tests/d3d9/device_test_support.h"
 
 TEST(Direct3DTest, AdapterModeCapsAndFormatsDescribeTheScreenAndTheLayer) {
   EXPECT_EQ(Direct3DCreate9(31), nullptr);

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "tests/d3d9/test_device_fixture.h"
+#include "tests/d3d9/device_test_support.h"
 
 namespace {
 

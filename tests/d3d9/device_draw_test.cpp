@@ -1,6 +1,6 @@
 // Drawing through the device the way the stereo pipeline does: HLSL compiled by D3DXCompileShader, a
 // decoder pass into two render targets and an encoder pass into the back buffer, read back as pixels.
-#include "tests/d3d9/test_device_fixture.h"
+#include "tests/d3d9/device_test_support.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Frames that repeat the previous one are not drawn again; any change makes the next frame drawn.
 #include "renderer/d3d9/d3d9_device.h"
-#include "tests/d3d9/test_device_fixture.h"
+#include "tests/d3d9/device_test_support.h"
 
 class FrameTest : public DeviceTest {
  protected:

@@ -3,7 +3,7 @@
 // constructs must give the values Direct3D 9 gives.
 #include <string>
 
-#include "tests/d3d9/test_device_fixture.h"
+#include "tests/d3d9/device_test_support.h"
 
 namespace {
 
