@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   mpv qt6-qpa-plugins fonts-dejavu-core
   locales
+  dpkg-dev desktop-file-utils lintian man-db groff-base
 )
 
 missing=()

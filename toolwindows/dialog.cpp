@@ -195,7 +195,7 @@ LRESULT CTQDialog::OnNotify(const NMHDR* header) {
   if (header == nullptr) return 0;
   switch (header->code) {
     case NM_CLICK:
-      OnClick(header->hwndFrom);
+      OnClick();
       return 0;
     case LVN_BEGINLABELEDITW: {
       g_editControl = reinterpret_cast<HWND>(SendMessageW(m_valueList, LVM_GETEDITCONTROL, 0, 0));
@@ -228,20 +228,9 @@ LRESULT CTQDialog::OnNotify(const NMHDR* header) {
   }
 }
 
-void CTQDialog::OnClick(HWND sender) {
-  // A click on a name first gives that name's value cell the focus, so that the edit and the
-  // description below are about the row clicked, not about a value row clicked earlier.
-  if (sender == m_nameList) {
-    const int clicked = ListGetFocusedRow(m_nameList);
-    if (clicked >= 0) {
-      LVITEMW item = {};
-      item.state = LVIS_FOCUSED;
-      item.stateMask = LVIS_FOCUSED;
-      SendMessageW(m_valueList, LVM_SETITEMSTATE, static_cast<WPARAM>(clicked),
-                   reinterpret_cast<LPARAM>(&item));
-    }
-  }
-  // The value list's focused row is edited; without one, the name list's focused row is only
+void CTQDialog::OnClick() {
+  // The value list's focused row is edited, also when the click was in the name list: the edit
+  // stays with the value row the user last chose. Without one, the name list's focused row is only
   // described.
   int row = ListGetFocusedRow(m_valueList);
   if (row >= 0) {

@@ -66,7 +66,7 @@ class CTQDialog {
  private:
   LRESULT OnCreate(HWND window, const CREATESTRUCTW* create);
   LRESULT OnNotify(const NMHDR* header);
-  void OnClick(HWND sender);
+  void OnClick();
   void OnEndLabelEdit();
 };
 

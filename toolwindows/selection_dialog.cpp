@@ -140,8 +140,12 @@ int CTQSelectionDialog::SetActive(uint32_t index, int notify) {
 }
 
 void CTQSelectionDialog::RebuildAndFill() {
+  // A close or an add rebuilds the lists; the table stays scrolled where the user left it, so the rows
+  // around the changed one do not jump away. Scrolling the name list brings the other three along.
+  const LRESULT top = m_nameList != nullptr ? SendMessageW(m_nameList, LVM_GETTOPINDEX, 0, 0) : 0;
   if (m_window != nullptr) SendMessageW(m_window, WM_CREATE, 0, 0);
   if (m_callback != nullptr) m_callback(SELECTION_FILL, 0, 0);
+  if (top > 0 && m_nameList != nullptr) ScrollToRow(m_nameList, top);
 }
 
 int CTQSelectionDialog::Refresh() {
@@ -181,6 +185,9 @@ LRESULT CTQSelectionDialog::OnNotify(const NMHDR* header) {
       if (row >= 0) SetActive(static_cast<uint32_t>(row - 1), 1);
       return 0;
     }
+    case LVN_ENDSCROLL:
+      ScrollInStep(header->hwndFrom);
+      return 0;
     default:
       return 0;
   }
@@ -218,6 +225,25 @@ LRESULT CTQSelectionDialog::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
     draw->clrTextBk = (row % 2 == 0) ? kEvenBackground : kWhite;
   }
   return CDRF_NEWFONT;
+}
+
+void CTQSelectionDialog::ScrollInStep(HWND sender) {
+  // The four lists show one table: whichever list scrolled, the others follow to the same first row,
+  // so that the cells of a row always stand side by side.
+  const LRESULT top = SendMessageW(sender, LVM_GETTOPINDEX, 0, 0);
+  HWND lists[4] = {m_nameList, m_valueList, m_statusList, m_actionList};
+  for (HWND list : lists) {
+    if (list != nullptr && list != sender) ScrollToRow(list, top);
+  }
+}
+
+void CTQSelectionDialog::ScrollToRow(HWND list, LRESULT top) {
+  RECT row = {};
+  row.left = LVIR_BOUNDS;
+  if (SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(top), reinterpret_cast<LPARAM>(&row)) &&
+      row.top != 0) {
+    SendMessageW(list, LVM_SCROLL, 0, row.top);
+  }
 }
 
 void CTQSelectionDialog::OnClick(HWND sender) {

@@ -44,6 +44,10 @@ class CTQSelectionDialog : public CTQDialog {
   LRESULT OnNotify(const NMHDR* header);
   LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw);
   void OnClick(HWND sender);
+  // Scrolls the other three lists to the first row that `sender` now shows.
+  void ScrollInStep(HWND sender);
+  // Scrolls one list so that row `top` is its first shown row (as far as the list can scroll).
+  void ScrollToRow(HWND list, LRESULT top);
   void RebuildAndFill();
   bool IsEntry(uint32_t index) const;
   void RepaintRow(int row);

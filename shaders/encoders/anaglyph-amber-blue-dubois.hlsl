@@ -1,5 +1,8 @@
-// Encoder: anaglyph for amber-blue glasses, Dubois.
-// Eric Dubois' least-squares matrices for amber-blue glasses (amber filter on the left eye).
+// Encoder: anaglyph for amber-blue glasses, Dubois, in linear light.
+// Eric Dubois' least-squares matrices for amber-blue glasses (amber filter on the left eye), applied to
+// linear light as they were fitted: the eye colours are decoded from sRGB, mixed, clamped and encoded
+// again. Colours and mid-tones come out as the fit intends, with less ghosting than when the encoded
+// values are mixed (anaglyph-amber-blue-dubois-gamma.hlsl, the older look).
 
 sampler2D leftEye : register(s0);    // the image for the left eye (Show Channel and Swap Eyes choose it)
 sampler2D rightEye : register(s1);   // the image for the right eye
@@ -31,23 +34,34 @@ float3 RightView(float2 pos)
     return tex2D(rightEye, float2(u, pos.y)).rgb * shown;
 }
 
-// Output = clamp(ML * left + MR * right), on gamma-encoded colour, in units of 1/65536 (the integer
-// tables that FFmpeg documents for its stereo3d filter). The left eye always drives the first-named
-// colour of the glasses.
-static const float3 kLeftToRed = float3(69599.0, -13435.0, 19595.0);
-static const float3 kLeftToGreen = float3(-1704.0, 59507.0, 4456.0);
-static const float3 kLeftToBlue = float3(-2490.0, -11338.0, 1442.0);
-static const float3 kRightToRed = float3(-1048.0, -8061.0, -1114.0);
-static const float3 kRightToGreen = float3(393.0, 4063.0, -1114.0);
-static const float3 kRightToBlue = float3(6160.0, 12124.0, 59703.0);
+// The sRGB transfer curve in its exact piecewise form (IEC 61966-2-1): a straight segment near black and
+// a 2.4 power above it. Eye images hold sRGB-encoded colour; the back buffer takes sRGB-encoded colour.
+float3 SrgbToLinear(float3 c)
+{
+    return c <= 0.04045 ? c / 12.92 : pow((c + 0.055) / 1.055, 2.4);
+}
+
+float3 LinearToSrgb(float3 c)
+{
+    return c <= 0.0031308 ? c * 12.92 : 1.055 * pow(c, 1.0 / 2.4) - 0.055;
+}
+
+// Output = clamp(ML * left + MR * right) in linear light, with the matrices as Dubois publishes them (three
+// decimals). The left eye always drives the first-named colour of the glasses.
+static const float3 kLeftToRed = float3(1.062, -0.205, 0.299);
+static const float3 kLeftToGreen = float3(-0.026, 0.908, 0.068);
+static const float3 kLeftToBlue = float3(-0.038, -0.173, 0.022);
+static const float3 kRightToRed = float3(-0.016, -0.123, -0.017);
+static const float3 kRightToGreen = float3(0.006, 0.062, -0.017);
+static const float3 kRightToBlue = float3(0.094, 0.185, 0.911);
 
 float4 main(float2 uv : TEXCOORD0) : COLOR0
 {
     float2 pos = PixelCentre(uv);
-    float3 l = LeftView(pos);
-    float3 r = RightView(pos);
+    float3 l = SrgbToLinear(LeftView(pos));
+    float3 r = SrgbToLinear(RightView(pos));
     float3 colour = float3(dot(kLeftToRed, l) + dot(kRightToRed, r),
                            dot(kLeftToGreen, l) + dot(kRightToGreen, r),
-                           dot(kLeftToBlue, l) + dot(kRightToBlue, r)) / 65536.0;
-    return float4(saturate(colour), 1.0);
+                           dot(kLeftToBlue, l) + dot(kRightToBlue, r));
+    return float4(LinearToSrgb(saturate(colour)), 1.0);
 }

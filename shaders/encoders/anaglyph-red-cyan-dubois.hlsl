@@ -1,6 +1,9 @@
-// Encoder: anaglyph for red-cyan glasses, Dubois.
-// Eric Dubois' least-squares matrices for red-cyan glasses: colours kept as well as the filters allow,
-// with little ghosting. The usual choice for red-cyan glasses.
+// Encoder: anaglyph for red-cyan glasses, Dubois, in linear light.
+// Eric Dubois' least-squares matrices for red-cyan glasses (red filter on the left eye), applied to
+// linear light as they were fitted: the eye colours are decoded from sRGB, mixed, clamped and encoded
+// again. Colours and mid-tones come out as the fit intends, with less ghosting than when the encoded
+// values are mixed (anaglyph-red-cyan-dubois-gamma.hlsl, the older look).
+// The usual choice for red-cyan glasses.
 
 sampler2D leftEye : register(s0);    // the image for the left eye (Show Channel and Swap Eyes choose it)
 sampler2D rightEye : register(s1);   // the image for the right eye
@@ -32,23 +35,34 @@ float3 RightView(float2 pos)
     return tex2D(rightEye, float2(u, pos.y)).rgb * shown;
 }
 
-// Output = clamp(ML * left + MR * right), on gamma-encoded colour, in units of 1/65536 (the integer
-// tables that FFmpeg documents for its stereo3d filter). The left eye always drives the first-named
-// colour of the glasses.
-static const float3 kLeftToRed = float3(29884.0, 32768.0, 11534.0);
-static const float3 kLeftToGreen = float3(-2621.0, -2490.0, -1049.0);
-static const float3 kLeftToBlue = float3(-983.0, -1376.0, -328.0);
-static const float3 kRightToRed = float3(-2818.0, -5767.0, -131.0);
-static const float3 kRightToGreen = float3(24773.0, 48103.0, -1180.0);
-static const float3 kRightToBlue = float3(-4719.0, -7406.0, 80347.0);
+// The sRGB transfer curve in its exact piecewise form (IEC 61966-2-1): a straight segment near black and
+// a 2.4 power above it. Eye images hold sRGB-encoded colour; the back buffer takes sRGB-encoded colour.
+float3 SrgbToLinear(float3 c)
+{
+    return c <= 0.04045 ? c / 12.92 : pow((c + 0.055) / 1.055, 2.4);
+}
+
+float3 LinearToSrgb(float3 c)
+{
+    return c <= 0.0031308 ? c * 12.92 : 1.055 * pow(c, 1.0 / 2.4) - 0.055;
+}
+
+// Output = clamp(ML * left + MR * right) in linear light, with the matrices as Dubois publishes them (three
+// decimals). The left eye always drives the first-named colour of the glasses.
+static const float3 kLeftToRed = float3(0.456, 0.500, 0.176);
+static const float3 kLeftToGreen = float3(-0.040, -0.038, -0.016);
+static const float3 kLeftToBlue = float3(-0.015, -0.021, -0.005);
+static const float3 kRightToRed = float3(-0.043, -0.088, -0.002);
+static const float3 kRightToGreen = float3(0.378, 0.734, -0.018);
+static const float3 kRightToBlue = float3(-0.072, -0.113, 1.226);
 
 float4 main(float2 uv : TEXCOORD0) : COLOR0
 {
     float2 pos = PixelCentre(uv);
-    float3 l = LeftView(pos);
-    float3 r = RightView(pos);
+    float3 l = SrgbToLinear(LeftView(pos));
+    float3 r = SrgbToLinear(RightView(pos));
     float3 colour = float3(dot(kLeftToRed, l) + dot(kRightToRed, r),
                            dot(kLeftToGreen, l) + dot(kRightToGreen, r),
-                           dot(kLeftToBlue, l) + dot(kRightToBlue, r)) / 65536.0;
-    return float4(saturate(colour), 1.0);
+                           dot(kLeftToBlue, l) + dot(kRightToBlue, r));
+    return float4(LinearToSrgb(saturate(colour)), 1.0);
 }

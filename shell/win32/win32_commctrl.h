@@ -10,12 +10,17 @@
 // LVM_DELETEALLITEMS, LVM_GETITEMCOUNT, LVM_SETITEMSTATE, LVM_GETITEMSTATE, LVM_GETNEXTITEM
 // (LVNI_ALL, LVNI_FOCUSED, LVNI_SELECTED), LVM_GETITEMRECT (LVIR_BOUNDS, LVIR_LABEL),
 // LVM_SETEXTENDEDLISTVIEWSTYLE, LVM_GETEXTENDEDLISTVIEWSTYLE, LVM_EDITLABELW, LVM_GETEDITCONTROL,
-// LVM_CANCELEDITLABEL; notifications NM_CLICK and NM_DBLCLK (NMITEMACTIVATE, from the left mouse
-// button), NM_CUSTOMDRAW (NMLVCUSTOMDRAW: CDDS_PREPAINT, CDDS_ITEMPREPAINT; clrText and clrTextBk
-// per item; CDRF_NOTIFYITEMDRAW, CDRF_NEWFONT, CDRF_SKIPDEFAULT), LVN_BEGINLABELEDITW and
-// LVN_ENDLABELEDITW (NMLVDISPINFOW) around an in-place edit box of class "Edit" that is a window of
+// LVM_CANCELEDITLABEL, LVM_GETTOPINDEX, LVM_SCROLL (vertical, in whole rows); notifications NM_CLICK
+// and NM_DBLCLK (NMITEMACTIVATE, from the left mouse button: a click is reported when the button is
+// released, the second press of a double click as NM_DBLCLK only), LVN_ENDSCROLL (NMLVSCROLL, after
+// the rows moved by wheel, keys, a click on a partly shown row or LVM_SCROLL), NM_CUSTOMDRAW
+// (NMLVCUSTOMDRAW: CDDS_PREPAINT, CDDS_ITEMPREPAINT; clrText and clrTextBk per item;
+// CDRF_NOTIFYITEMDRAW, CDRF_NEWFONT, CDRF_SKIPDEFAULT), LVN_BEGINLABELEDITW and LVN_ENDLABELEDITW
+// (NMLVDISPINFOW) around an in-place edit box of class "Edit" that is a window of
 // its own (WM_GETTEXT, WM_SETTEXT); Enter ends the edit with its text, Escape cancels it (a null
-// pszText), losing the focus ends it with its text.
+// pszText), losing the focus ends it with its text. Unlike Win32, a list view shows a scroll bar only
+// in the directions its style asks for (WS_VSCROLL, WS_HSCROLL); without one it still scrolls by wheel
+// and keys.
 #pragma once
 
 #include "shell/win32/win32_user.h"
@@ -136,7 +141,9 @@ typedef NMLVCUSTOMDRAW* LPNMLVCUSTOMDRAW;
 #define LVM_DELETEALLITEMS (LVM_FIRST + 9)
 #define LVM_GETNEXTITEM (LVM_FIRST + 12)
 #define LVM_GETITEMRECT (LVM_FIRST + 14)
+#define LVM_SCROLL (LVM_FIRST + 20)
 #define LVM_GETEDITCONTROL (LVM_FIRST + 24)
+#define LVM_GETTOPINDEX (LVM_FIRST + 39)
 #define LVM_SETITEMSTATE (LVM_FIRST + 43)
 #define LVM_GETITEMSTATE (LVM_FIRST + 44)
 #define LVM_SETEXTENDEDLISTVIEWSTYLE (LVM_FIRST + 54)
@@ -153,6 +160,7 @@ typedef NMLVCUSTOMDRAW* LPNMLVCUSTOMDRAW;
 #define LVN_FIRST (0U - 100U)
 #define LVN_BEGINLABELEDITW (LVN_FIRST - 75)
 #define LVN_ENDLABELEDITW (LVN_FIRST - 76)
+#define LVN_ENDSCROLL (LVN_FIRST - 81)
 
 struct LVITEMW {
   UINT mask;
@@ -205,6 +213,13 @@ struct NMITEMACTIVATE {
   UINT uKeyFlags;
 };
 typedef NMITEMACTIVATE* LPNMITEMACTIVATE;
+
+struct NMLVSCROLL {
+  NMHDR hdr;
+  int dx;
+  int dy;
+};
+typedef NMLVSCROLL* LPNMLVSCROLL;
 
 // ---- Edit box
 #define EM_SETSEL 0x00B1

@@ -1,9 +1,11 @@
 // The list-view control "SysListView32" in report view: columns, items with a text per column, an
 // lParam and the focused / selected states, custom-drawn rows (NM_CUSTOMDRAW colours), clicks as
-// NM_CLICK / NM_DBLCLK, and in-place label editing through an "Edit" window.
+// NM_CLICK / NM_DBLCLK, scrolling by whole rows (LVN_ENDSCROLL), and in-place label editing through an
+// "Edit" window.
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTreeWidget>
 
 #include "shell/win32/win32_internal.h"
@@ -35,11 +37,30 @@ class ListViewWidget : public QTreeWidget {
     header()->setSectionsMovable(false);
     if (style & LVS_NOCOLUMNHEADER) header()->hide();
     show_selection_always_ = (style & LVS_SHOWSELALWAYS) != 0;
+    // Report view scrolls by whole rows; a scroll bar shows only where the style asks for one.
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setVerticalScrollBarPolicy((style & WS_VSCROLL) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy((style & WS_HSCROLL) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    top_row_ = verticalScrollBar()->value();
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int top_row) {
+      Win32Post(hwnd_, kWin32ListScrolled, 0, static_cast<LPARAM>(top_row - top_row_) * RowHeight());
+      top_row_ = top_row;
+    });
   }
+
+  ~ListViewWidget() override { verticalScrollBar()->disconnect(this); }
+
+  int RowHeight() const {
+    QTreeWidgetItem* item = topLevelItem(0);
+    return item ? qMax(1, visualItemRect(item).height()) : 1;
+  }
+  int TopRow() const { return verticalScrollBar()->value(); }
 
   HWND edit = nullptr;    // the label editor while an edit is in progress
   int edit_item = -1;
   bool ending_edit = false;  // LVN_ENDLABELEDITW is being sent; the editor still exists
+  bool click_pending = false;  // the left button went down on the list and no click was reported yet
+  LPARAM click_point = 0;      // where it went down
   DWORD extended_style = 0;
   std::vector<int> column_formats;
 
@@ -90,9 +111,20 @@ class ListViewWidget : public QTreeWidget {
     QTreeWidget::mousePressEvent(event);
     if (event->button() == Qt::LeftButton) PostMouse(WM_LBUTTONDOWN, event);
   }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    QTreeWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton) PostMouse(WM_LBUTTONUP, event);
+  }
   void mouseDoubleClickEvent(QMouseEvent* event) override {
-    QTreeWidget::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton) PostMouse(WM_LBUTTONDBLCLK, event);
+    if (event->button() != Qt::LeftButton) {
+      QTreeWidget::mouseDoubleClickEvent(event);
+      return;
+    }
+    // The second press of a double click is a double click only, as in Win32. Qt's item view would
+    // turn it into a plain press when it did not see the first press on the same row, for example
+    // when the list was created between the two presses, and that press would be a second click.
+    event->accept();
+    PostMouse(WM_LBUTTONDBLCLK, event);
   }
 
  private:
@@ -118,6 +150,7 @@ class ListViewWidget : public QTreeWidget {
   HWND hwnd_;
   bool show_selection_always_ = false;
   LRESULT prepaint_result_ = CDRF_DODEFAULT;
+  int top_row_ = 0;  // the first shown row, as last reported
 };
 
 ListViewWidget* ListOf(HWND hwnd) {
@@ -331,6 +364,19 @@ LRESULT ClickNotify(HWND hwnd, ListViewWidget* list, UINT code, LPARAM lparam) {
   return 0;
 }
 
+// Scrolls by dy pixels, rounded to whole rows as a report view does.
+BOOL Scroll(ListViewWidget* list, int dx, int dy) {
+  if (dx != 0) {
+    Win32NotImplemented("LVM_SCROLL", "horizontal scrolling");
+    return FALSE;
+  }
+  const int height = list->RowHeight();
+  const int rows = (dy >= 0 ? dy + height / 2 : dy - height / 2) / height;
+  QScrollBar* bar = list->verticalScrollBar();
+  bar->setValue(bar->value() + rows);
+  return TRUE;
+}
+
 }  // namespace
 
 QWidget* Win32CreateListView(Win32Window* window, QWidget* parent) {
@@ -436,9 +482,28 @@ LRESULT Win32ListViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case kWin32ListEndLabelEdit:
       EndLabelEdit(hwnd, list, wParam != 0);
       return 0;
+    case LVM_GETTOPINDEX:
+      return list->TopRow();
+    case LVM_SCROLL:
+      return Scroll(list, static_cast<int>(wParam), static_cast<int>(lParam));
+    case kWin32ListScrolled: {
+      NMLVSCROLL scroll = {};
+      scroll.dy = static_cast<int>(lParam);
+      NotifyParent(hwnd, &scroll.hdr, LVN_ENDSCROLL);
+      return 0;
+    }
+    // A click is reported when the button comes up again on the list it went down on, a double
+    // click at its second press; the release that ends a double click reports nothing.
     case WM_LBUTTONDOWN:
-      return ClickNotify(hwnd, list, NM_CLICK, lParam);
+      list->click_pending = true;
+      list->click_point = lParam;
+      return 0;
+    case WM_LBUTTONUP:
+      if (!list->click_pending) return 0;
+      list->click_pending = false;
+      return ClickNotify(hwnd, list, NM_CLICK, list->click_point);
     case WM_LBUTTONDBLCLK:
+      list->click_pending = false;
       return ClickNotify(hwnd, list, NM_DBLCLK, lParam);
     default:
       return DefWindowProcW(hwnd, message, wParam, lParam);

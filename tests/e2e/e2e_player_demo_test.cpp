@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -30,6 +31,20 @@ TEST(PlayerDemo, DemoFolderIsMadeOnceAndItsClipPlays) {
   ASSERT_EQ(0, MakeDemo(folder));
   for (const char* file : {"settings.ini", "stereo.mkv", "stereo.png"}) {
     EXPECT_TRUE(std::filesystem::exists(folder + "/" + file)) << file;
+  }
+  // Every file the three lists name is in the folder, and no list is over its 15 entries.
+  std::istringstream settings(ReadText(folder + "/settings.ini"));
+  std::map<std::string, int> listed;
+  for (std::string line; std::getline(settings, line);) {
+    const size_t plus = line.find(" += \"");
+    if (plus == std::string::npos) continue;
+    ++listed[line.substr(0, plus)];
+    const std::string file = line.substr(plus + 5, line.rfind('"') - plus - 5);
+    EXPECT_TRUE(std::filesystem::exists(folder + "/" + file)) << file;
+  }
+  for (const char* list : {"content", "encoder", "decoder"}) {
+    EXPECT_GE(listed[list], 2) << list;
+    EXPECT_LE(listed[list], 15) << list;
   }
 
   PlayerSession player("demo-run");

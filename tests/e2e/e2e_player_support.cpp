@@ -53,10 +53,10 @@ Screenshot ParsePpm(const std::string& data) {
   return shot;
 }
 
-// The geometry of an X window by its id, as xdotool reports it.
-WindowGeometry GeometryOfWindow(const std::string& id) {
+// The outer geometry of an X window, by its id.
+WindowGeometry GeometryOf(const std::string& window) {
   WindowGeometry geometry;
-  std::istringstream lines(Run("xdotool getwindowgeometry --shell " + id));
+  std::istringstream lines(Run("xdotool getwindowgeometry --shell " + window));
   std::string line;
   while (std::getline(lines, line)) {
     size_t eq = line.find('=');
@@ -207,7 +207,7 @@ void PlayerSession::KeyDown(const std::string& key) const {
 
 void PlayerSession::KeyUp(const std::string& key) const { Run("xdotool keyup " + key); }
 
-WindowGeometry PlayerSession::Geometry() const { return GeometryOfWindow(window_); }
+WindowGeometry PlayerSession::Geometry() const { return GeometryOf(window_); }
 
 Screenshot PlayerSession::ShootWindow() const {
   WindowGeometry g = Geometry();
@@ -236,21 +236,45 @@ Screenshot ShootScreen(int x, int y, int width, int height) {
   return ParsePpm(Run(std::string("import -silent -window root -crop ") + crop + " -depth 8 ppm:- 2>/dev/null"));
 }
 
+Screenshot ShootScreen(const WindowGeometry& area) { return ShootScreen(area.x, area.y, area.width, area.height); }
+
 Rgb ScreenPixel(int x, int y) { return ShootScreen(x, y, 1, 1).At(0, 0); }
 
-WindowGeometry ShownWindowGeometry(const std::string& title) {
+WindowGeometry WaitForWindowTitled(const std::string& title) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string id = CommandLine("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
-    if (!id.empty()) return GeometryOfWindow(id);
+    const std::string window = CommandLine("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
+    if (!window.empty()) {
+      SleepMs(500);  // let it draw its rows
+      return GeometryOf(window);
+    }
     SleepMs(100);
   }
   return WindowGeometry();
 }
 
-void ClickAt(int x, int y, int clicks) {
-  Run("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click --repeat " +
-      std::to_string(clicks) + " --delay 60 1");
+namespace {
+
+// The xdotool command that puts the pointer at (x, y) and waits until it is there. It first goes one
+// pixel aside: a wait for a move to where the pointer already is would only end at xdotool's timeout.
+std::string MovePointer(int x, int y) {
+  return "xdotool mousemove " + std::to_string(x + 1) + " " + std::to_string(y + 1) + " mousemove --sync " +
+         std::to_string(x) + " " + std::to_string(y);
 }
+
+}  // namespace
+
+void ClickAt(int x, int y, int count, int delay_ms) {
+  Run(MovePointer(x, y) + " click --repeat " + std::to_string(count) + " --delay " + std::to_string(delay_ms) +
+      " 1");
+}
+
+void WheelAt(int x, int y, int notches) {
+  const char* button = notches > 0 ? "5" : "4";
+  const int count = notches > 0 ? notches : -notches;
+  Run(MovePointer(x, y) + " click --repeat " + std::to_string(count) + " --delay 80 " + button);
+}
+
+void PressKeys(const std::string& keys) { Run("xdotool key --delay 120 " + keys); }
 
 std::string CommandLine(const std::string& command) {
   std::string output = Run(command);

@@ -13,6 +13,8 @@
 struct Rgb {
   int r = 0, g = 0, b = 0;
 };
+inline bool operator==(const Rgb& a, const Rgb& b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
+inline bool operator!=(const Rgb& a, const Rgb& b) { return !(a == b); }
 
 struct Screenshot {
   int width = 0;
@@ -79,12 +81,18 @@ class PlayerSession {
 
 // The whole screen, or a part of it; empty on failure.
 Screenshot ShootScreen(int x, int y, int width, int height);
+Screenshot ShootScreen(const WindowGeometry& area);
 // The colour of one pixel of the screen.
 Rgb ScreenPixel(int x, int y);
-// The geometry of the shown window titled `title`, waiting up to 10 s for it; width 0 when it never shows.
-WindowGeometry ShownWindowGeometry(const std::string& title);
-// Real X input at a screen position: the pointer moved there, then `clicks` clicks of the left button.
-void ClickAt(int x, int y, int clicks = 1);
+// Waits up to 10 s for a visible window titled exactly `title` (a tool window of the player); its
+// geometry, or a width of 0 when none showed.
+WindowGeometry WaitForWindowTitled(const std::string& title);
+// Real X pointer input at a screen position: `count` presses of the left button, `delay_ms` apart.
+void ClickAt(int x, int y, int count = 1, int delay_ms = 100);
+// Turns the mouse wheel over a screen position by `notches`; positive scrolls down.
+void WheelAt(int x, int y, int notches);
+// Real X key presses to the window that has the focus.
+void PressKeys(const std::string& keys);
 // The first line of a command's standard output.
 std::string CommandLine(const std::string& command);
 // Sleeps for `ms` milliseconds.

@@ -61,12 +61,11 @@ TEST(ToolWindowsEndToEnd, ViewerSwitchesTheDecoderAndSettingsShiftTheEyesLiveAnd
 
   // Stereoscopy > Decoder Viewer... (the second item from the end); row 2 is the second decoder.
   player.Key("alt+s Up Up Return");
-  const WindowGeometry viewer = ShownWindowGeometry("Stereo Decoder Viewer");
+  const WindowGeometry viewer = WaitForWindowTitled("Stereo Decoder Viewer");
   ASSERT_NE(0, viewer.width) << "Stereoscopy > Decoder Viewer... opened no viewer";
-  SleepMs(500);
   int row = RowHeight(viewer.x + 32, viewer.y, Rgb{100, 100, 100});
   ASSERT_GE(row, 8) << "no header row in the viewer";
-  ClickAt(viewer.x + 80, viewer.y + 2 * row + row / 2, 2);
+  ClickAt(viewer.x + 80, viewer.y + 2 * row + row / 2, 2, 60);
   EXPECT_TRUE(PixelBecomes(probe_x, probe_y, red)) << "side-by-side decoder after the double click: "
                                                    << Text(ScreenPixel(probe_x, probe_y));
   EXPECT_TRUE(Same(Rgb{160, 230, 160}, ScreenPixel(viewer.x + 32, viewer.y + 2 * row + row / 2)))
@@ -79,15 +78,13 @@ TEST(ToolWindowsEndToEnd, ViewerSwitchesTheDecoderAndSettingsShiftTheEyesLiveAnd
   EXPECT_TRUE(PixelBecomes(edge_x, probe_y, red)) << "right edge before the separation";
   PointAt(main.x + 60, probe_y);
   player.Key("alt+s s");
-  const WindowGeometry settings = ShownWindowGeometry("Stereoscopic Settings");
+  const WindowGeometry settings = WaitForWindowTitled("Stereoscopic Settings");
   ASSERT_NE(0, settings.width) << "Stereoscopy > Settings... opened no window";
-  SleepMs(500);
   row = RowHeight(settings.x + 2, settings.y, Rgb{230, 230, 230});
   ASSERT_GE(row, 8) << "no grey first row in the settings window";
   ClickAt(settings.x + 170, settings.y + 7 * row + row / 2);
   SleepMs(500);
-  CommandLine("xdotool key ctrl+a type --delay 30 20");
-  CommandLine("xdotool key Return");
+  PressKeys("ctrl+a 2 0 Return");
   EXPECT_TRUE(PixelBecomes(edge_x, probe_y, black)) << "right edge after a separation of 20: "
                                                     << Text(ScreenPixel(edge_x, probe_y));
 

@@ -104,32 +104,54 @@ TEST_F(PropertyWindowTest, OpensCentredOverTheMainWindow) {
   EXPECT_EQ(main_rect.top + (main_rect.bottom - main_rect.top) / 2 - 110, own.top);
 }
 
-TEST_F(PropertyWindowTest, ClickShowsTheDescriptionOfTheClickedRow) {
+// A click in the name list edits the value row the user last chose, not the clicked one: before any
+// value row was chosen it only describes the clicked name; afterwards it edits and describes that
+// value row, and the highlight stays on it.
+TEST_F(PropertyWindowTest, ClickOnANameEditsTheFocusedValueRowOnly) {
   CTQDialog* dialog = g_window.GetMoviePlayerSettings();
   OpenMoviePlayerSettings(dialog);
   PumpFor(100);
-  ClickRow(dialog->GetNameList(), 2);
-  EXPECT_TRUE(PumpUntil([&] {
-    return StatusText(dialog->GetStatusBar()) ==
-           L" Specifies the refresh rate (in hz) used to render content";
-  }));
-  PressKey("Return");  // ends the edit the click began
+  HWND names = dialog->GetNameList();
+  HWND values = dialog->GetValueList();
+  auto edit_box = [&] { return reinterpret_cast<HWND>(SendMessageW(values, LVM_GETEDITCONTROL, 0, 0)); };
+  ASSERT_EQ(-1, ListGetFocusedRow(values));  // no value row chosen yet
 
-  // After a value row had the focus, a click on another name still describes that name.
-  ClickRow(dialog->GetNameList(), 0);
+  ClickRow(names, 1);  // render height
   EXPECT_TRUE(PumpUntil([&] {
-    return StatusText(dialog->GetStatusBar()) ==
-           L" The horizontal resolution of the renderer (pre window scaling)";
+    return StatusText(dialog->GetStatusBar()) == L" The vertical resolution of the renderer (pre window scaling)";
   }));
-  PressKey("Return");
-
-  // A row without a setting behind it has no description: the text stays.
-  ClickRow(dialog->GetNameList(), 3);
   PumpFor(200);
+  EXPECT_EQ(nullptr, edit_box());
+  EXPECT_EQ(-1, ListGetFocusedRow(values));
+
+  ClickRow(values, 0);  // render width
+  ASSERT_TRUE(PumpUntil([&] { return edit_box() != nullptr; }));
+  PressKey("Return");
+  ASSERT_TRUE(PumpUntil([&] { return edit_box() == nullptr; }));
+
+  ClickRow(names, 2);  // refresh rate
+  ASSERT_TRUE(PumpUntil([&] { return edit_box() != nullptr; }));
+  EXPECT_EQ(L" The horizontal resolution of the renderer (pre window scaling)",
+            StatusText(dialog->GetStatusBar()));
+  PressKey("ctrl+a");
+  TypeText("1300");
+  PressKey("Return");
+  EXPECT_TRUE(PumpUntil([&] { return RowText(values, 0) == L"1300"; }));
+  EXPECT_EQ(1300, g_settings.renderer_width);
+  EXPECT_EQ(L"29.97", RowText(values, 2));
+  EXPECT_EQ(0, ListGetFocusedRow(values));
+  EXPECT_EQ(0, SendMessageW(values, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
+
+  // A name without a description leaves the status text; the edit is still of row 0.
+  ClickRow(names, 3);
+  ASSERT_TRUE(PumpUntil([&] { return edit_box() != nullptr; }));
   EXPECT_EQ(L" The horizontal resolution of the renderer (pre window scaling)",
             StatusText(dialog->GetStatusBar()));
   PressKey("Escape");
-  EXPECT_EQ(L"disabled", RowText(dialog->GetValueList(), 3));
+  EXPECT_TRUE(EditEnds(values));
+  EXPECT_EQ(L"disabled", RowText(values, 3));
+  EXPECT_EQ(L"1300", RowText(values, 0));
+  g_settings.renderer_width = 1280;
 }
 
 // A click notification while no value cell has the focus (the name row was reached from the

@@ -2,8 +2,11 @@
 // painted, and in-place label editing.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
+#include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 #include <QTreeWidget>
 #include <QWidget>
 
@@ -64,11 +67,31 @@ class ControlsTest : public ::testing::Test {
     return QPoint((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
   }
   QWidget* Viewport(HWND list) { return static_cast<QTreeWidget*>(WidgetOf(list))->viewport(); }
-  // Notification codes other than custom draw, collected while they are sent.
-  void CollectNotifyCodes(std::vector<UINT>* codes) {
-    SetTestHandler([codes](HWND, UINT message, WPARAM, LPARAM lparam, LRESULT*) {
-      if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lparam)->code != NM_CUSTOMDRAW) {
-        codes->push_back(reinterpret_cast<const NMHDR*>(lparam)->code);
+  // Left-button input as the window system hands it to Qt: through the top-level window, with
+  // timestamps `after_ms` apart, so that Qt itself decides which press is a double click.
+  void Button(HWND list, int row, QEvent::Type type, int after_ms) {
+    static int time = 1000000;
+    time += after_ms;
+    QWidget* viewport = Viewport(list);
+    QWidget* top = viewport->window();
+    const QPoint local = viewport->mapTo(top, RowCentre(list, row));
+    const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+    qt_handleMouseEvent(top->windowHandle(), local, top->mapToGlobal(local), held, Qt::LeftButton, type,
+                        Qt::NoModifier, time);
+  }
+  struct Notified {
+    UINT code;
+    HWND from;
+    UINT_PTR id;
+    int item;
+  };
+  void CollectClicks(std::vector<Notified>* seen) {
+    SetTestHandler([seen](HWND, UINT message, WPARAM, LPARAM lparam, LRESULT*) {
+      if (message != WM_NOTIFY) return false;
+      const NMHDR* header = reinterpret_cast<const NMHDR*>(lparam);
+      if (header->code == NM_CLICK || header->code == NM_DBLCLK) {
+        seen->push_back(Notified{header->code, header->hwndFrom, header->idFrom,
+                                 reinterpret_cast<const NMITEMACTIVATE*>(lparam)->iItem});
       }
       return false;
     });
@@ -207,37 +230,139 @@ TEST_F(ControlsTest, ListItemsInsertGetSetAndFocusState) {
   EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), LVS_EX_FULLROWSELECT);
 }
 
-TEST_F(ControlsTest, MouseClicksArriveAsClickAndDoubleClickNotifications) {
+TEST_F(ControlsTest, ClickIsReportedOnReleaseAndDoubleClickAsClickThenDoubleClick) {
   HWND list = CreateList();
   for (int i = 0; i < 3; ++i) Insert(list, i, L"row");
   PumpFor(30);
-  std::vector<UINT> codes;
-  CollectNotifyCodes(&codes);
-  QTest::mouseClick(Viewport(list), Qt::LeftButton, Qt::NoModifier, RowCentre(list, 1));
-  EXPECT_TRUE(codes.empty());  // notifications come from the message queue, not from Qt's handler
+  std::vector<Notified> seen;
+  CollectClicks(&seen);
+
+  Button(list, 1, QEvent::MouseButtonPress, 0);
   PumpFor(30);
-  EXPECT_EQ(codes, std::vector<UINT>{NM_CLICK});
+  EXPECT_TRUE(seen.empty());  // a press alone is no click yet
+  Button(list, 1, QEvent::MouseButtonRelease, 20);
+  EXPECT_TRUE(seen.empty());  // notifications come from the message queue, not from Qt's handler
+  PumpFor(30);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].code, NM_CLICK);
+  EXPECT_EQ(seen[0].item, 1);
   EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 1);
 
-  codes.clear();
-  int clicked_item = -2;
+  // Two clicks within the double-click time: the first press and release are a click, the second
+  // press is a double click, the last release reports nothing.
+  seen.clear();
+  Button(list, 2, QEvent::MouseButtonPress, 1000);
+  Button(list, 2, QEvent::MouseButtonRelease, 20);
+  Button(list, 2, QEvent::MouseButtonPress, 80);
+  Button(list, 2, QEvent::MouseButtonRelease, 20);
+  PumpFor(30);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].code, NM_CLICK);
+  EXPECT_EQ(seen[1].code, NM_DBLCLK);
+  EXPECT_EQ(seen[1].item, 2);
+  EXPECT_EQ(seen[1].from, list);
+  EXPECT_EQ(seen[1].id, 7u);
+}
+
+// The first click of a double click makes the parent replace the list by a new one in the same
+// place (as a selection window rebuilds its lists after closing an entry). The second press reaches
+// the new list as a double click, never as another click.
+TEST_F(ControlsTest, SecondPressOnAListCreatedAfterTheFirstIsNoClick) {
+  HWND first = CreateList();
+  for (int i = 0; i < 3; ++i) Insert(first, i, L"row");
+  PumpFor(30);
+  HWND replacement = nullptr;
+  std::vector<Notified> seen;
   SetTestHandler([&](HWND, UINT message, WPARAM, LPARAM lparam, LRESULT*) {
-    if (message == WM_NOTIFY) {
-      const NMHDR* header = reinterpret_cast<const NMHDR*>(lparam);
-      if (header->code != NM_CUSTOMDRAW) codes.push_back(header->code);
-      if (header->code == NM_DBLCLK) {
-        clicked_item = reinterpret_cast<const NMITEMACTIVATE*>(lparam)->iItem;
-        EXPECT_EQ(header->hwndFrom, list);
-        EXPECT_EQ(header->idFrom, 7u);
-      }
+    if (message != WM_NOTIFY) return false;
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lparam);
+    if (header->code != NM_CLICK && header->code != NM_DBLCLK) return false;
+    seen.push_back(Notified{header->code, header->hwndFrom, header->idFrom,
+                            reinterpret_cast<const NMITEMACTIVATE*>(lparam)->iItem});
+    if (header->code == NM_CLICK && replacement == nullptr) {
+      DestroyWindow(header->hwndFrom);
+      replacement = CreateList();
+      for (int i = 0; i < 3; ++i) Insert(replacement, i, L"row");
     }
     return false;
   });
-  QTest::mouseDClick(Viewport(list), Qt::LeftButton, Qt::NoModifier, RowCentre(list, 2));
+
+  Button(first, 1, QEvent::MouseButtonPress, 1000);
+  Button(first, 1, QEvent::MouseButtonRelease, 20);
+  PumpFor(50);
+  ASSERT_NE(replacement, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return Viewport(replacement)->isVisible(); }));
+  Button(replacement, 1, QEvent::MouseButtonPress, 80);
+  Button(replacement, 1, QEvent::MouseButtonRelease, 20);
+  PumpFor(50);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].code, NM_CLICK);
+  EXPECT_EQ(seen[0].from, first);
+  EXPECT_EQ(seen[1].code, NM_DBLCLK);
+  EXPECT_EQ(seen[1].from, replacement);
+  // The new list saw no click, so no row of it has the focus.
+  EXPECT_EQ(SendMessageW(replacement, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
+}
+
+TEST_F(ControlsTest, ListScrollsByWholeRowsAndReportsEachScroll) {
+  HWND bare = CreateList();
+  HWND barred = CreateList(WS_VSCROLL);
+  for (int i = 0; i < 40; ++i) {
+    Insert(bare, i, L"row");
+    Insert(barred, i, L"row");
+  }
+  PumpFor(50);
+  auto* bare_view = static_cast<QTreeWidget*>(WidgetOf(bare));
+  EXPECT_FALSE(bare_view->verticalScrollBar()->isVisible());
+  EXPECT_FALSE(bare_view->horizontalScrollBar()->isVisible());
+  EXPECT_TRUE(static_cast<QTreeWidget*>(WidgetOf(barred))->verticalScrollBar()->isVisible());
+
+  std::vector<int> scrolls;
+  SetTestHandler([&](HWND hwnd, UINT message, WPARAM, LPARAM lparam, LRESULT*) {
+    if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lparam)->code == LVN_ENDSCROLL) {
+      EXPECT_EQ(reinterpret_cast<const NMHDR*>(lparam)->hwndFrom, bare);
+      scrolls.push_back(reinterpret_cast<const NMLVSCROLL*>(lparam)->dy);
+    }
+    return false;
+  });
+  RECT row = {LVIR_BOUNDS, 0, 0, 0};
+  SendMessageW(bare, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+  const int height = row.bottom - row.top;
+  ASSERT_GT(height, 0);
+  EXPECT_EQ(SendMessageW(bare, LVM_GETTOPINDEX, 0, 0), 0);
+
+  // The wheel scrolls a list without a scroll bar all the same.
+  QWidget* viewport = Viewport(bare);
+  const QPointF at = RowCentre(bare, 1);
+  QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(viewport, &wheel);
   PumpFor(30);
-  EXPECT_EQ(clicked_item, 2);
-  ASSERT_FALSE(codes.empty());
-  EXPECT_EQ(codes.back(), NM_DBLCLK);
+  const LRESULT after_wheel = SendMessageW(bare, LVM_GETTOPINDEX, 0, 0);
+  EXPECT_GT(after_wheel, 0);
+  ASSERT_EQ(scrolls.size(), 1u);
+  EXPECT_EQ(scrolls[0], after_wheel * height);
+
+  // LVM_SCROLL rounds to whole rows, both ways.
+  scrolls.clear();
+  EXPECT_TRUE(SendMessageW(bare, LVM_SCROLL, 0, 2 * height + height / 3));
+  EXPECT_EQ(SendMessageW(bare, LVM_GETTOPINDEX, 0, 0), after_wheel + 2);
+  EXPECT_TRUE(SendMessageW(bare, LVM_SCROLL, 0, -(height - height / 3)));
+  EXPECT_EQ(SendMessageW(bare, LVM_GETTOPINDEX, 0, 0), after_wheel + 1);
+  PumpFor(30);
+  EXPECT_EQ(scrolls, (std::vector<int>{2 * height, -height}));
+  SendMessageW(bare, LVM_GETITEMRECT, static_cast<WPARAM>(after_wheel + 1), reinterpret_cast<LPARAM>(&row));
+  EXPECT_EQ(row.top, 0);  // the top row starts at the top edge
+
+  // Keys scroll too: End shows the last row whole.
+  scrolls.clear();
+  bare_view->setFocus();
+  QTest::keyClick(bare_view, Qt::Key_End);
+  PumpFor(30);
+  ASSERT_FALSE(scrolls.empty());
+  SendMessageW(bare, LVM_GETITEMRECT, 39, reinterpret_cast<LPARAM>(&row));
+  EXPECT_LE(row.bottom, viewport->height());
+  EXPECT_GE(row.top, 0);
 }
 
 TEST_F(ControlsTest, CustomDrawColoursArePaintedPerRow) {

@@ -1,0 +1,75 @@
+// Encoder: side by side, half width, with ghost reduction.
+// The left eye squeezed into the left half of the picture, the right eye into the right half, for 3D
+// displays that take half-width side-by-side input, each corrected for what the display leaks of the
+// other eye at the same place of the picture.
+
+// ---- Display settings: type your display's values here ----------------------------------------------
+// Leak of the other eye's picture into each eye, per channel (red, green, blue), as a fraction of full
+// intensity in linear light, measured with the crosstalk calibration pictures (see shaders/README.md).
+static const float3 kLeak = float3(0.03, 0.03, 0.03);
+// How much of the leak to cancel, 0 to 1: 0 gives the plain encoder's picture, 1 cancels all of it.
+static const float kStrength = 1.0;
+// -------------------------------------------------------------------------------------------------------
+
+sampler2D leftEye : register(s0);    // the image for the left eye (Show Channel and Swap Eyes choose it)
+sampler2D rightEye : register(s1);   // the image for the right eye
+float4 content : register(c8);       // eye image width, eye image height, frame counter, frame parity
+float4 stereoWindow : register(c9);  // proscenium, separation: fractions of the picture width
+
+// Centre of this back-buffer pixel in picture coordinates: texture coordinates arrive at pixel corners
+// (no half-texel offset), and one pixel spans fwidth(uv).
+float2 PixelCentre(float2 uv)
+{
+    return uv + 0.5 * fwidth(uv);
+}
+
+// The eye pictures as shown, at a position (0,0) top-left to (1,1) bottom-right of an eye's picture.
+// The floating window blacks out a band of width proscenium at the left edge of the left eye and at the
+// right edge of the right eye. The separation moves the left eye left and the right eye right by half of
+// it each; an eye shows black where it has no picture after the move.
+float3 LeftView(float2 pos)
+{
+    float u = pos.x + 0.5 * stereoWindow.y;
+    float shown = (pos.x >= stereoWindow.x && u >= 0.0 && u < 1.0) ? 1.0 : 0.0;
+    return tex2D(leftEye, float2(u, pos.y)).rgb * shown;
+}
+
+float3 RightView(float2 pos)
+{
+    float u = pos.x - 0.5 * stereoWindow.y;
+    float shown = (pos.x <= 1.0 - stereoWindow.x && u >= 0.0 && u < 1.0) ? 1.0 : 0.0;
+    return tex2D(rightEye, float2(u, pos.y)).rgb * shown;
+}
+
+// The sRGB transfer curve in its exact piecewise form (IEC 61966-2-1): a straight segment near black and
+// a 2.4 power above it. Eye images hold sRGB-encoded colour; the back buffer takes sRGB-encoded colour.
+float3 SrgbToLinear(float3 c)
+{
+    return c <= 0.04045 ? c / 12.92 : pow((c + 0.055) / 1.055, 2.4);
+}
+
+float3 LinearToSrgb(float3 c)
+{
+    return c <= 0.0031308 ? c * 12.92 : 1.055 * pow(c, 1.0 / 2.4) - 0.055;
+}
+
+// Ghost reduction, in linear light and per channel, with c = leak * strength:
+//   out = eye * (1 - c) + c * (1 - other)
+// The display adds about c * other to what each eye sees; the second term adds c * (1 - other), so the
+// eye sees eye * (1 - c) + c wherever the other eye is bright or dark, and the ghost is gone. Black comes
+// up to c, which is the price of the cancelling.
+float3 ReduceGhost(float3 eye, float3 other)
+{
+    float3 c = kLeak * kStrength;
+    float3 corrected = SrgbToLinear(eye) * (1.0 - c) + c * (1.0 - SrgbToLinear(other));
+    return LinearToSrgb(saturate(corrected));
+}
+
+float4 main(float2 uv : TEXCOORD0) : COLOR0
+{
+    float2 pos = PixelCentre(uv);
+    float2 inEye = float2(frac(pos.x * 2.0), pos.y);  // position inside the eye's own picture
+    float3 l = LeftView(inEye);
+    float3 r = RightView(inEye);
+    return float4(pos.x < 0.5 ? ReduceGhost(l, r) : ReduceGhost(r, l), 1.0);
+}
