@@ -9,7 +9,7 @@ packages=(
   glslang-dev glslang-tools spirv-tools libspirv-cross-c-shared-dev spirv-cross
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
   libgtest-dev zlib1g-dev
-  xvfb xauth xdotool x11-apps x11-utils imagemagick
+  xvfb xauth xdotool x11-apps x11-utils imagemagick libx11-dev
   clang libclang-rt-14-dev
   mpv qt6-qpa-plugins fonts-dejavu-core
   locales

@@ -25,7 +25,7 @@ cmake -S . -B build-tsan -DTQ_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug >/dev/nul
 cmake --build build-tsan --target tsan_suite -j"$(nproc)"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" xvfb ctest --test-dir build-tsan -L tsan --output-on-failure -j"$(nproc)"
 
-echo "== fuzzers (${TQ_FUZZ_SECONDS:-60} s each; the whole-compile fuzzer replays its seeds)"
+echo "== fuzzers (${TQ_FUZZ_SECONDS:-60} s each)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DTQ_FUZZ=ON -DCMAKE_BUILD_TYPE=Debug \
   -DTQ_FUZZ_SECONDS="${TQ_FUZZ_SECONDS:-60}" >/dev/null
 cmake --build build-fuzz --target fuzz_suite -j"$(nproc)"

@@ -1,4 +1,6 @@
 // Process entry point: brings the system up in a fixed order, runs the main loop, tears it down.
+#include <cstdio>
+
 #include "common/error_line.h"
 #include "player/movie_player.h"
 #include "renderer/renderer.h"
@@ -19,6 +21,9 @@ void ShutdownAll() {
 }  // namespace
 
 int main() {
+  // Each line reaches standard output as it is written, also when that is a file or a pipe: a log
+  // followed while the player runs shows it at once, and a crash loses none.
+  setvbuf(stdout, nullptr, _IOLBF, 0);
   if (g_settings.Load("settings.ini") != 0) {
     WriteErrorLine("Failed to load configuration file (terminal failure)");
     ShutdownAll();

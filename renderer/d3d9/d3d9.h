@@ -15,9 +15,9 @@
 //    IDirect3DPixelShader9. Every object is reference counted (AddRef/Release).
 // Anything else fails loudly: D3DERR_INVALIDCALL / D3DERR_NOTAVAILABLE / E_NOTIMPL and one error line.
 //
-// Shader code handed to CreateVertexShader/CreatePixelShader is what D3DXCompileShader produces: a SPIR-V
-// module followed by the end token D3DSIO_END (0x0000FFFF), which marks its length the way the end token
-// does in Direct3D 9 byte code (no SPIR-V instruction has a word count of 0).
+// Shader code handed to CreateVertexShader/CreatePixelShader is what D3DXCompileShader produces: the
+// translated shader (GLSL 4.10 and its register map) packed in DWORDs and closed by the end token
+// D3DSIO_END (0x0000FFFF), which marks its length the way the end token does in Direct3D 9 byte code.
 //
 // Conventions kept from Direct3D 9: texture row 0 is the top row everywhere (render targets, back buffer
 // and textures alike); texture coordinate (0,0) is the top-left texel; pixel centres sit on integer

@@ -228,6 +228,9 @@ void CTQD3DDevice::Destroy() {
   if (windowFramebuffer_) glDeleteFramebuffers(1, &windowFramebuffer_);
   if (windowTexture_) glDeleteTextures(1, &windowTexture_);
   if (depthBuffer_) glDeleteRenderbuffers(1, &depthBuffer_);
+  if (frameFence_) glDeleteSync(frameFence_);
+  frameFence_ = nullptr;
+  showPending_ = FALSE;
   wglMakeCurrent(nullptr, nullptr);
   wglDeleteContext(context_);
   context_ = nullptr;

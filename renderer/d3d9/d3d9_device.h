@@ -94,6 +94,13 @@ class CTQD3DDevice final : public CTQD3DObject<IDirect3DDevice9> {
   void BlitToWindow(unsigned framebuffer, const RECT& source, const RECT& dest, LONG surfaceWidth,
                     LONG surfaceHeight);
   void PaceToRefresh(std::chrono::steady_clock::duration swapTime);
+  // Waits up to `timeout` for the drawing of the frame waiting to be shown; true when it is drawn (or
+  // when no frame waits).
+  bool FrameDrawn(std::chrono::nanoseconds timeout);
+  // Copies the drawn frame into the window and swaps; how long the swap took.
+  std::chrono::steady_clock::duration ShowDrawnFrame();
+  // Present while the previous frame is still being drawn: this frame is dropped undrawn.
+  void DropFrame();
   // The window surface was exposed: shows at once what it showed last, stretched to its size now, or
   // black when nothing was presented or the back buffer no longer holds that picture.
   void PaintWindow();
@@ -159,4 +166,9 @@ class CTQD3DDevice final : public CTQD3DObject<IDirect3DDevice9> {
   LONG lastSurfaceHeight_ = 0;
   unsigned long long presentedBackVersion_ = 0;
   std::chrono::steady_clock::time_point lastPresent_ = {};
+  // The fence after the last frame sent to GL, while the frame waits to be drawn before it is shown. A
+  // frame that takes long to draw (a slow shader on a software renderer) is shown by a later Present,
+  // and the frames presented meanwhile are dropped, so that Present never holds the caller for long.
+  struct __GLsync* frameFence_ = nullptr;
+  BOOL showPending_ = FALSE;
 };

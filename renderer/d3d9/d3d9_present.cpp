@@ -1,6 +1,7 @@
 // Present: executes the frame (or recognises it as the previous one), stretches the back buffer into the
-// window flipped to the window's bottom-up rows, swaps, and paces to the screen's refresh rate when the
-// swap does not wait for the retrace itself.
+// window flipped to the window's bottom-up rows once a fence says the frame is drawn, swaps, and paces to
+// the screen's refresh rate when the swap does not wait for the retrace itself. A frame that takes long to
+// draw is shown by a later Present; the frames presented until then are dropped.
 #include <GL/glcorearb.h>
 
 #include <cstring>
@@ -11,6 +12,10 @@
 #include "common/error_line.h"
 
 namespace {
+
+// How long Present waits for a new frame to be drawn before it returns and leaves the swap to a later
+// Present: far more than an ordinary frame needs, short enough that the window keeps answering.
+constexpr std::chrono::milliseconds kFrameDrawWait{200};
 
 bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
@@ -36,6 +41,14 @@ HRESULT CTQD3DDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HW
     }
   }
   MakeCurrent();
+  const auto period = std::chrono::nanoseconds(1000000000LL / (refreshRate_ ? refreshRate_ : 60));
+  if (showPending_) {
+    // No new frame is started while the previous one is still being drawn; waiting up to a period for
+    // it paces the caller as a swap would.
+    DropFrame();
+    if (FrameDrawn(period)) PaceToRefresh(ShowDrawnFrame());
+    return D3D_OK;
+  }
 
   // The frame: drawn again only when its commands differ from the previous frame's.
   const BOOL sameFrame = lastFrameValid_ && !frameExecuted_ && frameDigest_ == lastFrameDigest_;
@@ -70,20 +83,53 @@ HRESULT CTQD3DDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HW
                       surfaceHeight != lastSurfaceHeight_;
   std::chrono::steady_clock::duration swapTime{};
   if (redraw && surfaceWidth > 0 && surfaceHeight > 0) {
-    BlitToWindow(windowFramebuffer_, source, dest, surfaceWidth, surfaceHeight);
-    const auto before = std::chrono::steady_clock::now();
-    // A window that is not exposed (minimised, not yet mapped) shows nothing; the first Present after it
-    // is exposed draws again.
-    presentedOnce_ = SwapBuffers(dc_);
-    swapTime = std::chrono::steady_clock::now() - before;
     lastSource_ = source;
     lastDest_ = dest;
     lastSurfaceWidth_ = surfaceWidth;
     lastSurfaceHeight_ = surfaceHeight;
-    presentedBackVersion_ = backBuffer_->renderVersion;
+    // Copying the back buffer into the window, and the swap, would wait for the whole frame to be
+    // drawn: they happen once a fence says it is.
+    frameFence_ = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    glFlush();
+    showPending_ = TRUE;
+    if (!FrameDrawn(kFrameDrawWait)) return D3D_OK;
+    swapTime = ShowDrawnFrame();
   }
-  if (parameters_.PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE) PaceToRefresh(swapTime);
+  PaceToRefresh(swapTime);
   return D3D_OK;
+}
+
+bool CTQD3DDevice::FrameDrawn(std::chrono::nanoseconds timeout) {
+  if (!frameFence_) return true;
+  const GLenum result = glClientWaitSync(frameFence_, 0, static_cast<GLuint64>(timeout.count()));
+  if (result == GL_TIMEOUT_EXPIRED) return false;
+  // Signalled, or a failed wait, which would fail again: never wait for it forever.
+  glDeleteSync(frameFence_);
+  frameFence_ = nullptr;
+  return true;
+}
+
+std::chrono::steady_clock::duration CTQD3DDevice::ShowDrawnFrame() {
+  MakeCurrent();
+  BlitToWindow(windowFramebuffer_, lastSource_, lastDest_, lastSurfaceWidth_, lastSurfaceHeight_);
+  const auto before = std::chrono::steady_clock::now();
+  // A window that is not exposed (minimised, not yet mapped) shows nothing; the first Present after it
+  // is exposed draws again.
+  presentedOnce_ = SwapBuffers(dc_);
+  showPending_ = FALSE;
+  presentedBackVersion_ = backBuffer_->renderVersion;
+  return std::chrono::steady_clock::now() - before;
+}
+
+void CTQD3DDevice::DropFrame() {
+  for (D3D9Command& command : pending_) ReleaseCommand(command);
+  pending_.clear();
+  // Part of a dropped frame may have been drawn into its targets already: the next frame is drawn in
+  // full even when it equals the last frame drawn.
+  if (frameExecuted_) lastFrameValid_ = FALSE;
+  frameDigest_ = kD3D9DigestSeed;
+  frameExecuted_ = FALSE;
+  ++frameNumber_;
 }
 
 void CTQD3DDevice::BlitToWindow(unsigned framebuffer, const RECT& source, const RECT& dest, LONG surfaceWidth,
@@ -117,6 +163,8 @@ void CTQD3DDevice::BlitToWindow(unsigned framebuffer, const RECT& source, const 
 }
 
 void CTQD3DDevice::PaintWindow() {
+  // A frame still being drawn is shown by a later Present, whole.
+  if (showPending_) return;
   MakeCurrent();
   GLSurfaceState surface = {};
   GLTakeSurfaceState(dc_, &surface);
@@ -143,6 +191,7 @@ void CTQD3DDevice::PaintWindow() {
 }
 
 void CTQD3DDevice::PaceToRefresh(std::chrono::steady_clock::duration swapTime) {
+  if (parameters_.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE) return;
   const auto period = std::chrono::nanoseconds(1000000000LL / (refreshRate_ ? refreshRate_ : 60));
   const auto now = std::chrono::steady_clock::now();
   // A swap that took a good part of a period waited for the retrace itself.

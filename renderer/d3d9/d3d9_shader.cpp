@@ -1,4 +1,5 @@
-// Shader objects: SPIR-V code -> GLSL 4.10 (shader_translation.h) -> GL shader object.
+// Shader objects: the translated shader in the code (GLSL 4.10 and register map, shader_translation.h)
+// -> GL shader object.
 #include "renderer/d3d9/d3d9_shader.h"
 
 #include <GL/glcorearb.h>
@@ -8,39 +9,14 @@
 
 #include "renderer/d3d9/d3d9_device.h"
 #include "common/error_line.h"
-
-namespace {
-
-constexpr DWORD kSpirvMagic = 0x07230203;
-// Far beyond any shader the compiler makes; stops the walk over code without an end token.
-constexpr size_t kMaxShaderWords = 16u << 20;
-
-}  // namespace
-
-size_t D3D9ShaderCodeWords(const DWORD* code) {
-  if (!code || code[0] != kSpirvMagic) return 0;
-  size_t at = 5;  // the SPIR-V header
-  while (at < kMaxShaderWords) {
-    const DWORD word = code[at];
-    if (word == D3DSIO_END) return at;
-    const DWORD count = word >> 16;
-    if (count == 0) return 0;
-    at += count;
-  }
-  return 0;
-}
+#include "renderer/d3d9/d3d9_shader_code.h"
+#include "renderer/hlsl/hlsl_translated_shader_wire.h"
 
 HRESULT D3D9CompileShaderCode(const DWORD* code, bool pixelShader, D3D9ShaderCode* out) {
   const char* kind = pixelShader ? "CreatePixelShader" : "CreateVertexShader";
-  const size_t words = D3D9ShaderCodeWords(code);
-  if (words == 0) {
+  std::string bytes;
+  if (!UnpackShaderCode(code, &bytes) || !DecodeTranslatedShader(bytes, &out->translated)) {
     WriteErrorLine("%s: the code is not a compiled shader", kind);
-    return D3DERR_INVALIDCALL;
-  }
-  std::string log;
-  HRESULT hr = TranslateSpirvToGlsl(code, words, &out->translated, &log);
-  if (FAILED(hr)) {
-    WriteErrorLine("%s: %s", kind, log.c_str());
     return D3DERR_INVALIDCALL;
   }
   if (out->translated.isPixelShader != pixelShader) {

@@ -1,5 +1,5 @@
-// Vertex and pixel shader objects: SPIR-V from D3DXCompileShader, translated to GLSL 4.10 and compiled
-// into a GL shader object when created.
+// Vertex and pixel shader objects: the GLSL 4.10 that D3DXCompileShader's code carries, compiled into a GL
+// shader object when created.
 #pragma once
 
 #include "renderer/d3d9/d3d9_object.h"
@@ -16,10 +16,7 @@ struct D3D9ShaderCode {
   UINT registersUsed = 0;
 };
 
-// Length in words of shader code that ends with D3DSIO_END; 0 when the code is not such a SPIR-V module.
-size_t D3D9ShaderCodeWords(const DWORD* code);
-
-// Translates and compiles; needs the device's context current.
+// Unpacks the translated shader and compiles it; needs the device's context current.
 HRESULT D3D9CompileShaderCode(const DWORD* code, bool pixelShader, D3D9ShaderCode* out);
 
 class CTQD3DVertexShader final : public CTQD3DObject<IDirect3DVertexShader9> {

@@ -2,11 +2,17 @@
 
 #include <atomic>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "common/error_line.h"
+#include "renderer/d3d9/d3d9_shader_code.h"
+#include "renderer/d3d9/d3dx9_compile_process.h"
+#include "renderer/d3d9/d3dx9_include_resolver.h"
 #include "renderer/hlsl/hlsl_compile.h"
+#include "renderer/hlsl/hlsl_file_includes.h"
+#include "renderer/hlsl/hlsl_source_text.h"
 
 namespace {
 
@@ -14,19 +20,6 @@ static_assert(kHlslOk == S_OK && kHlslFailed == E_FAIL && kHlslOutOfMemory == E_
                   kHlslInvalidCall == D3DERR_INVALIDCALL && kHlslInvalidPointer == E_POINTER &&
                   kHlslInvalidData == D3DXERR_INVALIDDATA,
               "the compiler's results are the HRESULTs handed on");
-
-// The caller's ID3DXInclude as the compiler's source of included files.
-class CTQD3DXIncludeSource : public CTQHlslIncludeSource {
- public:
-  explicit CTQD3DXIncludeSource(ID3DXInclude* include) : include_(include) {}
-  bool Open(bool system, const char* name, const void* parent, const void** data, uint32_t* bytes) override {
-    return SUCCEEDED(include_->Open(system ? D3DXINC_SYSTEM : D3DXINC_LOCAL, name, parent, data, bytes));
-  }
-  void Close(const void* data) override { include_->Close(data); }
-
- private:
-  ID3DXInclude* include_;
-};
 
 class CTQD3DXBuffer : public ID3DXBuffer {
  public:
@@ -54,22 +47,49 @@ ID3DXBuffer* NewBuffer(const void* data, size_t size) {
 // The message buffer holds NUL-terminated text, as D3DX's does.
 ID3DXBuffer* NewTextBuffer(const std::string& text) { return NewBuffer(text.c_str(), text.size() + 1); }
 
-// Compiles the request with the macros and include handler of the call, and hands out the module closed by
-// the end token, and the compiler's text.
-HRESULT CompileShader(HlslCompileRequest* request, const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude,
+// Runs the compile in the compile process. A file is read here, and includes are resolved here: through
+// the caller's handler, or as files relative to the including file. The code buffer carries the
+// translated shader closed by the end token.
+HRESULT CompileShader(const HlslCompileRequest& request, const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude,
                       LPD3DXBUFFER* ppShader, LPD3DXBUFFER* ppErrorMsgs) {
+  HlslCompileJob job;
+  std::string mainDirectory;
+  if (request.fromFile) {
+    std::string error;
+    if (!ReadHlslSourceFile(request.sourceFile, &job.text, &error)) {
+      if (ppErrorMsgs) *ppErrorMsgs = NewTextBuffer(request.sourceFile + ": error: " + error + "\n");
+      return D3DXERR_INVALIDDATA;
+    }
+    job.mainName = request.sourceFile;
+    mainDirectory = std::filesystem::path(request.sourceFile).parent_path().string();
+  } else {
+    job.text = request.source;
+  }
   for (const D3DXMACRO* d = pDefines; d && d->Name; ++d) {
-    request->defines.push_back({d->Name, d->Definition ? d->Definition : ""});
+    job.defines.push_back({d->Name, d->Definition ? d->Definition : ""});
   }
-  CTQD3DXIncludeSource includes(pInclude);
-  if (pInclude) request->includes = &includes;
-  HlslCompileResult result = CompileHlsl(*request);
-  if (SUCCEEDED(result.status) && ppShader) {
-    result.spirv.push_back(D3DSIO_END);
-    *ppShader = NewBuffer(result.spirv.data(), result.spirv.size() * sizeof(uint32_t));
+  job.entryPoint = request.entryPoint;
+  job.profile = request.profile;
+  CTQHlslFileIncludes files;
+  files.Initialize(job.mainName.empty() ? "memory" : job.mainName, mainDirectory);
+  CTQD3DXIncludeResolver handled(pInclude);
+  CTQHlslIncludeResolver* includes = pInclude ? static_cast<CTQHlslIncludeResolver*>(&handled) : &files;
+  HlslCompileReply reply;
+  HRESULT hr = E_FAIL;
+  if (D3DXCompileProcess()->Compile(job, includes, &reply) == CTQHlslCompileProcess::kAnswered) {
+    hr = reply.status;
+    if (SUCCEEDED(hr) && ppShader) {
+      std::vector<DWORD> code = PackShaderCode(reply.code);
+      *ppShader = NewBuffer(code.data(), code.size() * sizeof(DWORD));
+    }
+  } else {
+    // The compiler crashed, hung or could not be started: the program goes on, and says why once.
+    std::string line = reply.log.substr(0, reply.log.find('\n'));
+    if (line.rfind("error: ", 0) == 0) line.erase(0, 7);
+    WriteErrorLine("%s", line.c_str());
   }
-  if (ppErrorMsgs && !result.messages.empty()) *ppErrorMsgs = NewTextBuffer(result.messages);
-  return result.status;
+  if (ppErrorMsgs && !reply.log.empty()) *ppErrorMsgs = NewTextBuffer(reply.log);
+  return hr;
 }
 
 // Checks the arguments both entry points share and clears the outputs. A non-null result is returned
@@ -110,7 +130,7 @@ HRESULT D3DXCompileShader(LPCSTR pSrcData, UINT SrcDataLen, const D3DXMACRO* pDe
   if (SrcDataLen > 0) request.source.assign(pSrcData, SrcDataLen);
   request.entryPoint = pFunctionName;
   request.profile = pProfile;
-  return CompileShader(&request, pDefines, pInclude, ppShader, ppErrorMsgs);
+  return CompileShader(request, pDefines, pInclude, ppShader, ppErrorMsgs);
 }
 
 HRESULT D3DXCompileShaderFromFileA(LPCSTR pSrcFile, const D3DXMACRO* pDefines, LPD3DXINCLUDE pInclude,
@@ -124,5 +144,5 @@ HRESULT D3DXCompileShaderFromFileA(LPCSTR pSrcFile, const D3DXMACRO* pDefines, L
   request.sourceFile = pSrcFile;
   request.entryPoint = pFunctionName;
   request.profile = pProfile;
-  return CompileShader(&request, pDefines, pInclude, ppShader, ppErrorMsgs);
+  return CompileShader(request, pDefines, pInclude, ppShader, ppErrorMsgs);
 }

@@ -1,4 +1,6 @@
-// D3DX 9-shaped HLSL compiler: DX9 HLSL (vs_3_0 / ps_3_0) through glslang's HLSL front end to SPIR-V.
+// D3DX 9-shaped HLSL compiler: DX9 HLSL (vs_3_0 / ps_3_0) compiled by the shader compiler
+// (renderer/hlsl) in its own process, the compile process (d3dx9_compile_process.h), so that a compiler
+// crash or hang is a failed compile and never takes this program down.
 //
 // Implements, with D3DX 9's names, argument orders and results:
 //  - ID3DXBuffer (GetBufferPointer, GetBufferSize, reference counted).
@@ -7,15 +9,21 @@
 //    resolved relative to the including file). Profiles vs_2_0, vs_2_a, vs_3_0 (vertex) and ps_2_0,
 //    ps_2_a, ps_2_b, ps_3_0 (pixel), all compiled with the shader model 3 rules; any entry function name.
 //
-// The code buffer holds a SPIR-V module followed by the end token D3DSIO_END (0x0000FFFF), which is what
-// IDirect3DDevice9::CreateVertexShader / CreatePixelShader take. The message buffer holds the compiler's
-// text (errors and warnings, "file:line: ..."), also on success when there are warnings.
+// The code buffer holds the translated shader closed by the end token D3DSIO_END (0x0000FFFF)
+// (d3d9_shader_code.h), which is what IDirect3DDevice9::CreateVertexShader / CreatePixelShader take. The
+// message buffer holds the compiler's text (errors and warnings, "file:line: ..."), also on success when
+// there are warnings.
 //
 // Results: D3D_OK; E_FAIL when the source does not compile (text in the message buffer), also when it
 // uses registers or semantics that shader model 3 does not have (overlapping or out-of-range registers);
 // D3DXERR_INVALIDDATA when the file cannot be read or is not shader text (binary, undecodable, too large);
 // D3DERR_INVALIDCALL for missing arguments or an unknown profile; E_NOTIMPL for a constant table output
-// and for the flag D3DXSHADER_PACKMATRIX_ROWMAJOR (both also write one error line).
+// and for the flag D3DXSHADER_PACKMATRIX_ROWMAJOR (both also write one error line). Code beyond what
+// shader model 3 holds (more than 512 instruction slots after unrolling, more than 65535 executed
+// instructions) is E_FAIL with a message that names the limit. When the compile process crashes, answers
+// nothing within its time limit (10 s) or sends a reply that does not parse, the result is E_FAIL with
+// "error: the shader compiler stopped while compiling FILE (...)" in the message buffer and on standard
+// output; the next compile starts a new compile process.
 #pragma once
 
 #include "renderer/d3d9/d3d9.h"

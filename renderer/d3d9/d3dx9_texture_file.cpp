@@ -18,6 +18,7 @@ extern "C" {
 #include "renderer/d3d9/d3d9_device.h"
 #include "common/error_line.h"
 #include "renderer/d3d9/d3d9_texture.h"
+#include "renderer/d3d9/d3dx9_png_chunks.h"
 #include "renderer/d3d9/d3dx9_tex.h"
 
 namespace {
@@ -184,6 +185,14 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile,
   if (FAILED(hr)) return hr;
   ImageKind kind;
   if (!DetectImageKind(data, pSrcFile, &kind)) return D3DXERR_INVALIDDATA;
+  if (kind.codec == AV_CODEC_ID_PNG) {
+    StripPngTextChunks(&data);
+    // The bytes after the shortened file are the decoder's padding again: zeroed (growing a vector
+    // value-initialises, and the capacity already holds them).
+    const size_t size = data.size();
+    data.resize(size + AV_INPUT_BUFFER_PADDING_SIZE);
+    data.resize(size);
+  }
 
   CTQD3DDevice* device = static_cast<CTQD3DDevice*>(pDevice);
   const int64_t maxSide = device->MaxTextureSize();

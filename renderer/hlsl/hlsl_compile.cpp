@@ -36,21 +36,6 @@ bool DefineLines(const std::vector<HlslDefine>& defines, std::string* lines, std
 
 }  // namespace
 
-bool HlslStageOfProfile(const char* profile, bool* vertexStage) {
-  static const char* const kVertex[] = {"vs_2_0", "vs_2_a", "vs_3_0"};
-  static const char* const kPixel[] = {"ps_2_0", "ps_2_a", "ps_2_b", "ps_3_0"};
-  for (const char* p : kVertex) {
-    if (std::strcmp(profile, p) == 0) return *vertexStage = true;
-  }
-  for (const char* p : kPixel) {
-    if (std::strcmp(profile, p) == 0) {
-      *vertexStage = false;
-      return true;
-    }
-  }
-  return false;
-}
-
 HlslCompileResult CompileHlsl(const HlslCompileRequest& request) {
   HlslCompileResult result;
   HlslCompileInput input;
@@ -61,9 +46,9 @@ HlslCompileResult CompileHlsl(const HlslCompileRequest& request) {
   }
   std::string error;
   if (!request.fromFile) {
-    input.mainName = "memory";
+    input.mainName = request.sourceName.empty() ? "memory" : request.sourceName;
     if (!DecodeHlslSourceText(request.source.data(), request.source.size(), &input.text, &error)) {
-      result.messages = "memory: error: " + error + "\n";
+      result.messages = input.mainName + ": error: " + error + "\n";
       result.status = kHlslInvalidData;
       return result;
     }
@@ -82,6 +67,7 @@ HlslCompileResult CompileHlsl(const HlslCompileRequest& request) {
   }
   input.includeHandler = request.includes;
   input.entryPoint = request.entryPoint;
+  input.profile = request.profile;
   result.status = CompileHlslModule(input, &result.spirv, &result.shader, &result.messages);
   return result;
 }

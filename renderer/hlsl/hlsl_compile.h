@@ -27,6 +27,8 @@ struct HlslCompileRequest {
   bool fromFile = false;   // true: compile the file named `sourceFile`; false: the text `source`
   std::string sourceFile;
   std::string source;      // the text in memory, in any encoding the source reader takes
+  std::string sourceName;  // names the text in memory in messages and to the include source ("memory"
+                           // when empty); the compile process names a file's text that it was handed
   std::vector<HlslDefine> defines;
   std::string entryPoint;
   std::string profile;

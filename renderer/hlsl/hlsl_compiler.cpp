@@ -13,6 +13,7 @@
 #include "renderer/hlsl/hlsl_compile_cache.h"
 #include "renderer/hlsl/hlsl_dx9_bridges.h"
 #include "renderer/hlsl/hlsl_include_files.h"
+#include "renderer/hlsl/hlsl_instruction_limits.h"
 #include "renderer/hlsl/hlsl_nesting_limit.h"
 #include "renderer/hlsl/hlsl_spirv_modulo.h"
 #include "renderer/hlsl/hlsl_tokens.h"
@@ -116,6 +117,12 @@ HlslStatus ParseAndGenerate(const HlslCompileInput& input, const std::string& br
   *compileLog += linkLog;
   if (!ok || !program.mapIO()) {
     *log += *compileLog;
+    return kHlslFailed;
+  }
+  std::string limitError;
+  if (!CheckHlslInstructionLimits(CountHlslInstructions(*program.getIntermediate(stage)), input.profile,
+                                  input.mainName, &limitError)) {
+    *log += *compileLog + limitError + "\n";
     return kHlslFailed;
   }
   spv::SpvBuildLogger spvLogger;

@@ -1,7 +1,8 @@
 // HLSL source -> SPIR-V -> GLSL through glslang's HLSL front end in DX9-compatible mode: preprocess (with the
 // includes), check nesting, apply the Direct3D 9 bridges (hlsl_dx9_bridges.h), parse, link, generate
 // SPIR-V, give `fmod` / `%` HLSL's sign (hlsl_spirv_modulo.h) and translate it to GLSL
-// (shader_translation.h). glslang runs on a thread of its own
+// (shader_translation.h). Code that the shader model cannot hold is refused (hlsl_instruction_limits.h).
+// glslang runs on a thread of its own
 // with a large stack; results are cached by the bridged source text.
 #pragma once
 
@@ -20,6 +21,7 @@ struct HlslCompileInput {
   std::string defines;        // "#define NAME VALUE" lines
   CTQHlslIncludeSource* includeHandler = nullptr;
   std::string entryPoint;
+  std::string profile;        // named in the messages of the shader-model limits
   bool vertexStage = false;
 };
 

@@ -65,12 +65,14 @@ bool CTQHlslIncludes::Open(const std::string& name, bool system, const std::stri
     uint32_t size = 0;
     const bool opened = handler_->Open(system, name.c_str(), parent, &data, &size);
     if (!opened || (!data && size > 0)) {
-      *error = "the include handler could not open '" + name + "'";
+      *error = opened ? std::string() : handler_->FailureReason();
+      if (error->empty()) *error = "the include handler could not open '" + name + "'";
       return false;
     }
     handlerData_.push_back(data);
-    *resolvedName = name;
-    parentData_[name] = data;
+    *resolvedName = handler_->ResolvedName(data);
+    if (resolvedName->empty()) *resolvedName = name;
+    parentData_[*resolvedName] = data;
     if (!DecodeHlslSourceText(static_cast<const char*>(data), size, text, error)) {
       *error = "'" + name + "': " + *error;
       return false;

@@ -139,6 +139,8 @@ int Win32VirtualKey(const QKeyEvent* event);
 void Win32InstallKeyTracker();
 
 // ---- Menus
+// A menu bar that holds the keyboard only while in menu mode, as a Windows menu bar does.
+QMenuBar* Win32CreateMenuBar();
 // Forgets hwnd as the window of any menu bar (the window is going away).
 void Win32MenuDetachedFrom(HWND hwnd);
 

@@ -99,7 +99,7 @@ HMENU CreateFromTemplate(const std::vector<Win32MenuTemplateItem>& items, bool p
 
 QMenuBar* EnsureBar(Win32Menu* menu) {
   if (!menu->bar) {
-    menu->bar = new QMenuBar;
+    menu->bar = Win32CreateMenuBar();
     for (size_t i = 0; i < menu->items.size(); ++i) BuildAction(menu->bar, menu->handle, i);
   }
   return menu->bar;

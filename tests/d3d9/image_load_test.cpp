@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <zlib.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -89,26 +90,20 @@ std::string PngChunk(const char* type, const std::string& data) {
   return chunk;
 }
 
-// A grey PNG of the declared size whose image data inflates to `rows` rows of zeros.
-std::string GreyPng(uint32_t width, uint32_t height, uint32_t rows) {
-  std::string header;
-  for (uint32_t value : {width, height}) {
-    for (int i = 3; i >= 0; --i) header += static_cast<char>(value >> (8 * i));
-  }
-  header += std::string("\x08\x00\x00\x00\x00", 5);  // 8-bit grey, deflate, no filter, no interlace
-  const size_t raw = static_cast<size_t>(rows) * (width + 1);
+// `bytes` bytes of `filler`, deflated (zlib stream), made piece by piece.
+std::string Deflated(size_t bytes, char filler) {
   z_stream stream = {};
-  deflateInit(&stream, 9);
+  deflateInit(&stream, 1);
   std::string compressed;
-  std::vector<Bytef> zeros(1 << 20, 0);
+  std::vector<Bytef> input(1 << 20, static_cast<Bytef>(filler));
   std::vector<Bytef> out(1 << 16);
-  size_t left = raw;
+  size_t left = bytes;
   int flush = Z_NO_FLUSH;
   do {
-    const size_t take = left < zeros.size() ? left : zeros.size();
+    const size_t take = left < input.size() ? left : input.size();
     left -= take;
     flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
-    stream.next_in = zeros.data();
+    stream.next_in = input.data();
     stream.avail_in = static_cast<uInt>(take);
     do {
       stream.next_out = out.data();
@@ -118,7 +113,19 @@ std::string GreyPng(uint32_t width, uint32_t height, uint32_t rows) {
     } while (stream.avail_out == 0);
   } while (flush != Z_FINISH);
   deflateEnd(&stream);
-  return std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) + PngChunk("IDAT", compressed) +
+  return compressed;
+}
+
+// A grey PNG of the declared size whose image data inflates to `rows` rows of zeros, with `extra`
+// chunks between the header and the image data.
+std::string GreyPng(uint32_t width, uint32_t height, uint32_t rows, const std::string& extra = "") {
+  std::string header;
+  for (uint32_t value : {width, height}) {
+    for (int i = 3; i >= 0; --i) header += static_cast<char>(value >> (8 * i));
+  }
+  header += std::string("\x08\x00\x00\x00\x00", 5);  // 8-bit grey, deflate, no filter, no interlace
+  const std::string compressed = Deflated(static_cast<size_t>(rows) * (width + 1), 0);
+  return std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) + extra + PngChunk("IDAT", compressed) +
          PngChunk("IEND", "");
 }
 
@@ -300,4 +307,40 @@ TEST_F(ImageTest, OversizedImagesAndDecompressionBombsAreRefusedWithinTheMemoryB
   EXPECT_EQ(Load(dir + "/bomb.png", &texture), D3DXERR_INVALIDDATA);
   EXPECT_LT(MaxResidentKilobytes() - before, 64 * 1024) << "kilobytes more at the peak";
   EXPECT_EQ(texture, nullptr);
+}
+
+// Text and colour-profile chunks that inflate to hundreds of megabytes around a 16x16 picture: each
+// file loads as the picture, and the load raises the peak resident memory of a fresh process by less
+// than 64 MB (measured in a process of its own, so that what earlier tests used does not hide it).
+TEST(ImageMemory, TextAndProfileBombsLoadAsTheirSmallPictureWithinTheMemoryBudget) {
+  const std::string dir = MediaDir();
+  constexpr size_t kMegabyte = 1 << 20;
+  const std::string text = Deflated(256 * kMegabyte, 'a');
+  const std::string profile = Deflated(128 * kMegabyte, 0);
+  struct Bomb {
+    const char* name;
+    std::string chunk;
+  };
+  const Bomb bombs[] = {
+      {"text.png", PngChunk("tEXt", std::string("Comment\0", 8) + std::string(24 * kMegabyte, 'a'))},
+      {"compressed-text.png", PngChunk("zTXt", std::string("Comment\0\0", 9) + text)},
+      {"international-text.png", PngChunk("iTXt", std::string("Comment\0\1\0\0\0", 12) + text)},
+      {"profile.png", PngChunk("iCCP", std::string("icc\0\0", 5) + profile)},
+  };
+  WriteBytes(dir + "/plain.png", GreyPng(16, 16, 16));
+  for (const Bomb& bomb : bombs) {
+    WriteBytes(dir + "/" + bomb.name, GreyPng(16, 16, 16, bomb.chunk));
+    // A fresh process for each bomb: its peak is its own. The plain picture warms the decoder up first.
+    const std::string command = std::string(TQ_IMAGE_MEMORY_PROBE) + " " + dir + "/plain.png " + dir + "/" + bomb.name;
+    FILE* probe = popen(command.c_str(), "r");
+    ASSERT_NE(probe, nullptr);
+    unsigned width = 0, height = 0;
+    long kilobytes = 0;
+    EXPECT_EQ(fscanf(probe, "%u %u %ld", &width, &height, &kilobytes), 3) << "the plain picture did not load";
+    EXPECT_EQ(fscanf(probe, "%u %u %ld", &width, &height, &kilobytes), 3) << bomb.name << " did not load";
+    EXPECT_EQ(pclose(probe), 0) << bomb.name;
+    EXPECT_EQ(width, 16u) << bomb.name;
+    EXPECT_EQ(height, 16u) << bomb.name;
+    EXPECT_LT(kilobytes, 64 * 1024) << bomb.name << ": kilobytes more at the peak";
+  }
 }

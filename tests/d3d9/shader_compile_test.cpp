@@ -1,4 +1,4 @@
-// D3DXCompileShader / D3DXCompileShaderFromFileA and TranslateSpirvToGlsl without a device: results,
+// D3DXCompileShader / D3DXCompileShaderFromFileA without a device, through the compile process: results,
 // message buffers, includes, hostile files, and the GLSL contract the device relies on.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -13,7 +13,10 @@
 #include <thread>
 #include <vector>
 
+#include "renderer/d3d9/d3d9_shader_code.h"
+#include "renderer/d3d9/d3dx9_compile_process.h"
 #include "renderer/d3d9/d3dx9_shader.h"
+#include "renderer/hlsl/hlsl_translated_shader_wire.h"
 #include "renderer/hlsl/shader_translation.h"
 
 namespace {
@@ -59,11 +62,12 @@ Compiled CompileText(const std::string& text, const char* profile = "ps_3_0", ID
   return Collect(hr, code, messages);
 }
 
-TranslatedShader Translate(const Compiled& c, std::string* log = nullptr) {
+// The translated shader that the code buffer carries.
+TranslatedShader Translate(const Compiled& c) {
   TranslatedShader out;
-  std::string ignored;
-  EXPECT_EQ(TranslateSpirvToGlsl(c.code.data(), c.code.size(), &out, log ? log : &ignored), S_OK)
-      << (log ? *log : ignored);
+  std::string bytes;
+  EXPECT_TRUE(!c.code.empty() && UnpackShaderCode(c.code.data(), &bytes));
+  EXPECT_TRUE(DecodeTranslatedShader(bytes, &out));
   return out;
 }
 
@@ -99,12 +103,12 @@ std::string Utf16(const std::string& ascii, bool bigEndian) {
 
 }  // namespace
 
-TEST(ShaderCompile, CodeIsSpirvClosedByTheEndTokenAndWarningsDoNotFail) {
+TEST(ShaderCompile, CodeIsClosedByTheEndTokenAndWarningsDoNotFail) {
   Compiled c = CompileFile(kShaders + "/truncation.hlsl");
   ASSERT_EQ(c.hr, S_OK) << c.messages;
-  ASSERT_GT(c.code.size(), 5u);
-  EXPECT_EQ(c.code.front(), 0x07230203u);
+  ASSERT_GT(c.code.size(), 3u);
   EXPECT_EQ(c.code.back(), 0x0000FFFFu);
+  EXPECT_FALSE(Translate(c).glsl.empty());
 }
 
 // The checks that keep malformed brackets away from glslang must let every ordinary index, cast and
@@ -150,6 +154,55 @@ TEST(ShaderCompile, FailuresReturnAFailingResultWithTheCompilerText) {
 
   Compiled emptyName = CompileFile("");
   EXPECT_EQ(emptyName.hr, D3DXERR_INVALIDDATA);
+}
+
+// Code that shader model 3 cannot hold is refused as Direct3D 9's compiler refuses it: 4096 texture reads
+// in an unrolled loop need far more than ps_3_0's 512 instruction slots.
+TEST(ShaderCompile, AnUnrolledLoopBeyondTheShaderModelIsRefusedNamingTheLimit) {
+  Compiled c = CompileText(
+      "sampler2D src : register(s0); float4 main(float2 uv : TEXCOORD0) : COLOR0 { float4 a = 0; [unroll] for "
+      "(int i = 0; i < 4096; i++) a += tex2D(src, uv + i * 0.0001); return a; }");
+  EXPECT_EQ(c.hr, E_FAIL);
+  EXPECT_TRUE(c.code.empty());
+  EXPECT_NE(c.messages.find("instruction slots after unrolling its loops; ps_3_0 allows 512"), std::string::npos)
+      << c.messages;
+}
+
+// A real glslang crash: the compile process ends on it, the compile fails with a message naming the
+// file, this process runs on, and the next compile (in a new compile process) succeeds. If a later
+// glslang no longer crashes on the fixture, it needs replacing by one that does.
+TEST(ShaderCompile, ACompileThatCrashesTheCompilerFailsWithAMessageAndTheNextOneWorks) {
+  const std::string crasher = kShaders + "/glslang_crash.hlsl";
+  Compiled crashed = CompileFile(crasher);
+  EXPECT_EQ(crashed.hr, E_FAIL);
+  EXPECT_TRUE(crashed.code.empty());
+  // (ended on SIGSEGV; in a sanitizer build the sanitizer takes the signal and exits)
+  EXPECT_EQ(crashed.messages.rfind("error: the shader compiler stopped while compiling " + crasher + " (it ", 0), 0u)
+      << crashed.messages;
+  Compiled next = CompileFile(kShaders + "/truncation.hlsl");
+  EXPECT_EQ(next.hr, S_OK) << next.messages;
+  EXPECT_FALSE(Translate(next).glsl.empty());
+}
+
+// A compile process that answers nothing in time is a failed compile with a message, and this process
+// runs on: the next compile, with the time limit back, starts a new child and succeeds.
+TEST(ShaderCompile, ACompileProcessThatDoesNotAnswerInTimeIsAFailedCompile) {
+  // The child runs (the limit below is for a compile, not for a child's start).
+  ASSERT_EQ(CompileText(kSmallShader).hr, S_OK);
+  CTQHlslCompileProcess* process = D3DXCompileProcess();
+  process->SetTimeLimitMs(1);
+  // Thousands of statements take glslang far longer than a millisecond.
+  std::string text = "float4 main(float2 uv : TEXCOORD0) : COLOR0 {\n  float4 a = uv.xyxy;\n";
+  for (int i = 0; i < 3000; ++i) text += "  a = a * 1.0001 + " + std::to_string(i) + ".5;\n";
+  text += "  return a;\n}\n";
+  Compiled late = CompileText(text);
+  process->SetTimeLimitMs(kDefaultHlslCompileTimeLimitMs);
+  EXPECT_EQ(late.hr, E_FAIL);
+  EXPECT_TRUE(late.code.empty());
+  EXPECT_EQ(late.messages, "error: the shader compiler stopped while compiling memory (no answer within 0.0 s)\n");
+  Compiled next = CompileText(std::string(kSmallShader) + "static const float unseen = 1;\n");
+  EXPECT_EQ(next.hr, S_OK) << next.messages;
+  EXPECT_FALSE(Translate(next).glsl.empty());
 }
 
 // Threads compiling the same source at once (start-up compiles the user's shaders ahead while the renderer
@@ -453,15 +506,9 @@ TEST(ShaderTranslation, RegisterLayoutsThatCannotWorkAreRefused) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.source);
     Compiled compiled = CompileText(c.source);
-    std::string log = compiled.messages;
-    HRESULT hr = compiled.hr;
-    if (SUCCEEDED(hr)) {
-      TranslatedShader out;
-      hr = TranslateSpirvToGlsl(compiled.code.data(), compiled.code.size(), &out, &log);
-      EXPECT_TRUE(out.glsl.empty());
-    }
-    EXPECT_TRUE(FAILED(hr));
-    EXPECT_NE(log.find(c.message), std::string::npos) << log;
+    EXPECT_TRUE(FAILED(compiled.hr));
+    EXPECT_TRUE(compiled.code.empty());
+    EXPECT_NE(compiled.messages.find(c.message), std::string::npos) << compiled.messages;
   }
 }
 
@@ -486,14 +533,21 @@ TEST(ShaderTranslation, UniformParametersOfMainTakeFreeRegistersAfterTheGlobals)
 }
 
 TEST(ShaderTranslation, CodeThatIsNotFromTheCompilerIsRefused) {
+  std::string bytes;
   TranslatedShader out;
-  std::string log;
-  const DWORD garbage[] = {1, 2, 3, 4, 5, 6, 0x0000FFFF};
-  EXPECT_EQ(TranslateSpirvToGlsl(garbage, 7, &out, &log), D3DERR_INVALIDCALL);
-  EXPECT_FALSE(log.empty());
-  EXPECT_EQ(TranslateSpirvToGlsl(nullptr, 0, &out, &log), D3DERR_INVALIDCALL);
-  // A truncated module: the header is right, the instructions are cut.
+  const DWORD spirvHeader[] = {0x07230203, 0x00010000, 0, 1, 0, 0x0000FFFF};
+  EXPECT_FALSE(UnpackShaderCode(spirvHeader, &bytes));
+  EXPECT_FALSE(UnpackShaderCode(nullptr, &bytes));
   Compiled ps = CompileText(kSmallShader);
   ASSERT_EQ(ps.hr, S_OK);
-  EXPECT_TRUE(FAILED(TranslateSpirvToGlsl(ps.code.data(), ps.code.size() / 2, &out, &log)));
+  // A length that does not end at the end token, and a translated shader cut short.
+  std::vector<DWORD> longer = ps.code;
+  longer[1] += 4;
+  longer.push_back(0);
+  EXPECT_FALSE(UnpackShaderCode(longer.data(), &bytes));
+  ASSERT_TRUE(UnpackShaderCode(ps.code.data(), &bytes));
+  EXPECT_FALSE(DecodeTranslatedShader(bytes.substr(0, bytes.size() - 1), &out));
+  std::vector<DWORD> cut = PackShaderCode(bytes.substr(0, bytes.size() / 2));
+  ASSERT_TRUE(UnpackShaderCode(cut.data(), &bytes));
+  EXPECT_FALSE(DecodeTranslatedShader(bytes, &out));
 }

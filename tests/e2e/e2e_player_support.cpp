@@ -13,6 +13,9 @@
 #include <sstream>
 #include <thread>
 
+// Xlib last: its macros (None, Status, Bool) would clash with the headers above.
+#include <X11/Xlib.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -170,23 +173,25 @@ bool PlayerSession::WaitForWindow() {
 
 bool PlayerSession::Running() {
   if (pid_ <= 0) return false;
-  return waitpid(pid_, nullptr, WNOHANG) == 0;
+  int status = 0;
+  const pid_t done = waitpid(pid_, &status, WNOHANG);
+  if (done == pid_) {
+    exit_code_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    pid_ = -1;
+  }
+  return done == 0;
 }
 
 int PlayerSession::WaitForExit(int seconds) {
-  if (pid_ <= 0) return -1;
   auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  int status = 0;
-  while (std::chrono::steady_clock::now() < limit) {
-    pid_t done = waitpid(pid_, &status, WNOHANG);
-    if (done == pid_) {
-      pid_ = -1;
-      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  while (Running()) {
+    if (std::chrono::steady_clock::now() >= limit) {
+      Stop();
+      return -1;
     }
     SleepMs(50);
   }
-  Stop();
-  return -1;
+  return exit_code_;
 }
 
 void PlayerSession::Stop() {
@@ -224,6 +229,30 @@ Rgb PlayerSession::PictureCentre(bool fullscreen) const {
 
 bool PlayerSession::WindowShown(const std::string& title) const {
   return !CommandLine("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null").empty();
+}
+
+bool PlayerSession::CloseWindow(const std::string& title) const {
+  std::string id = CommandLine("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
+  if (id.empty()) return false;
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return false;
+  XEvent event = {};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = std::stoul(id);
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  const bool sent = XSendEvent(display, event.xclient.window, False, NoEventMask, &event) != 0;
+  XCloseDisplay(display);  // flushes the request
+  return sent;
+}
+
+int PlayerSession::OpenMenus() const {
+  if (pid_ <= 0) return 0;
+  std::string count = CommandLine("for w in $(xdotool search --onlyvisible --pid " + std::to_string(pid_) +
+                                  " 2>/dev/null); do xprop -id $w _NET_WM_WINDOW_TYPE; done | grep -c POPUP_MENU");
+  return atoi(count.c_str());
 }
 
 std::string PlayerSession::Output() const { return ReadFile(folder_ + "/stdout.txt"); }

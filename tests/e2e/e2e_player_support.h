@@ -54,6 +54,7 @@ class PlayerSession {
   int WaitForExit(int seconds);
   // Kills the process if it still runs. Safe to repeat.
   void Stop();
+  // Whether the process still runs; once it ended, its exit code is kept for WaitForExit.
   bool Running();
 
   // Real X input: the main window takes the focus, then the keys.
@@ -69,6 +70,11 @@ class PlayerSession {
   Rgb PictureCentre(bool fullscreen = false) const;
   // Whether another window titled `title` is shown.
   bool WindowShown(const std::string& title) const;
+  // Asks the shown window titled `title` to close, as its close box does (the window manager's
+  // WM_DELETE_WINDOW request); false when no such window is shown.
+  bool CloseWindow(const std::string& title) const;
+  // How many popup menus of the player are shown (a menu and each submenu open under it).
+  int OpenMenus() const;
 
   std::string Output() const;
   std::string SavedSettings() const;
@@ -77,6 +83,7 @@ class PlayerSession {
   std::string folder_;
   std::string window_;
   pid_t pid_ = -1;
+  int exit_code_ = -1;  // of the ended process; -1 when killed or not started
 };
 
 // The whole screen, or a part of it; empty on failure.

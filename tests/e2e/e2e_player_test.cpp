@@ -5,6 +5,7 @@
 // standard output and the settings.ini written back.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -84,9 +85,11 @@ TEST_F(PlayerEndToEnd, ClipPlaysPausesAndShowsOneEyeWhileAnArrowIsHeld) {
   player.KeyUp("Right");
   EXPECT_TRUE(CentreBecomes(player, IsRed)) << Text(player.PictureCentre());
 
+  // Standard output is a file: the line is there while the player still runs.
+  EXPECT_TRUE(player.Running());
+  EXPECT_NE(std::string::npos, player.Output().find("Format: 0, width: 640, height: 180\n")) << player.Output();
   player.Key("Escape");
   EXPECT_EQ(0, player.WaitForExit(60));
-  EXPECT_NE(std::string::npos, player.Output().find("Format: 0, width: 640, height: 180\n")) << player.Output();
   std::string saved = player.SavedSettings();
   EXPECT_NE(std::string::npos, saved.find("show_channel = CHANNEL_BOTH;")) << saved;
   EXPECT_NE(std::string::npos, saved.find("content += \"stereo.mkv\";")) << saved;
@@ -189,9 +192,10 @@ TEST_F(PlayerEndToEnd, BadActiveEntryIsReportedAndThePlayerRunsOn) {
   EXPECT_TRUE(IsBlack(player.PictureCentre())) << Text(player.PictureCentre());
   player.Key("space");  // nothing loaded: nothing to play
   EXPECT_TRUE(player.Running());
+  // The error line reaches the output file at once, not when the player ends.
+  EXPECT_NE(std::string::npos, player.Output().find("[TQ] Error: Failed to load content\n")) << player.Output();
   player.Key("Escape");
   EXPECT_EQ(0, player.WaitForExit(60));
-  EXPECT_NE(std::string::npos, player.Output().find("[TQ] Error: Failed to load content\n")) << player.Output();
   EXPECT_NE(std::string::npos, player.SavedSettings().find("content += \"broken.avi\";"));
 }
 
@@ -205,6 +209,37 @@ TEST_F(PlayerEndToEnd, AThousandSecondFramePeriodHoldsUpNeitherEscapeNorExit) {
   player.Key("Escape");
   EXPECT_EQ(0, player.WaitForExit(60));
   EXPECT_NE(std::string::npos, player.SavedSettings().find("refresh_rate = 0.00;")) << player.SavedSettings();
+}
+
+TEST_F(PlayerEndToEnd, ASlowEncoderHoldsUpNeitherTheWindowNorEscape) {
+  // Within the shader model's limits (loops of fewer than 256 rounds, some 25000 instructions run), but
+  // 6000 texture reads per pixel: on a software renderer each frame takes seconds to draw.
+  const std::string slow =
+      "sampler2D eyes : register(s0);\n"
+      "float4 main(float2 uv : TEXCOORD0) : COLOR0 {\n"
+      "  float4 sum = 0;\n"
+      "  [loop] for (int i = 0; i < 40; i++)\n"
+      "    [loop] for (int j = 0; j < 150; j++) sum += tex2D(eyes, uv + (i * 150 + j) * 0.000004);\n"
+      "  return sum / 6000;\n"
+      "}\n";
+  session_.reset(new PlayerSession("slow-encoder"));
+  PlayerSession& player = *session_;
+  std::ofstream(player.Folder() + "/slow.hlsl") << slow;
+  std::string settings = PlayerSettings({"stereo.mkv"}, 0);
+  const std::string shipped = "shaders/encoders/anaglyph-red-cyan-dubois.hlsl";
+  settings.replace(settings.find(shipped), shipped.size(), "slow.hlsl");
+  player.WriteSettings(settings);
+  ASSERT_TRUE(player.Start());
+  ASSERT_TRUE(player.WaitForWindow()) << player.Output();
+  // Frames are being drawn now, slowly. The main loop takes one key a pass: were each pass to wait for a
+  // frame to be drawn, these seven keys would take seven frames; the end waits for one at most.
+  player.Key("space space space space space space Escape");
+  EXPECT_EQ(0, player.WaitForExit(10)) << "Escape did not end the program within 10 s";
+  // The shader compiled and ran: a failed compile would have shut the renderer down and left nothing slow.
+  EXPECT_EQ(std::string::npos, player.Output().find("[TQ] Error")) << player.Output();
+  const std::string saved = player.SavedSettings();
+  EXPECT_NE(settings, saved);
+  EXPECT_NE(std::string::npos, saved.find("encoder += \"slow.hlsl\";")) << saved;
 }
 
 }  // namespace

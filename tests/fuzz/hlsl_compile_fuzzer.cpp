@@ -1,15 +1,19 @@
 // libFuzzer target for the whole shader compile as a user's file reaches it: D3DXCompileShader with
-// entry "main" and ps_3_0, so the pre-pass, glslang's preprocessor and parser, the SPIR-V step and the
-// GLSL translation all see the bytes. The text after a line "//@include" is what every #include of the
-// input reads (through an include handler), so include handling and nesting are fuzzed too.
-// Any input must give either code or a failure with an error message; a crash or hang inside glslang
-// that a file can reach is a fault of ours, to be refused before glslang.
+// entry "main" and ps_3_0, which runs the compile in the compile process, so the pre-pass, glslang's
+// preprocessor and parser, the SPIR-V step and the GLSL translation all see the bytes there. The text
+// after a line "//@include" is what every #include of the input reads (through an include handler, over
+// the pipes), so include handling and nesting are fuzzed too.
+// Any input must give either code or a failure with an error message, in this process. A crash or hang of
+// the compiler is such a failure ("the shader compiler stopped while compiling ..."): it is counted, and
+// the count is printed when the run ends.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "renderer/d3d9/d3dx9_compile_process.h"
 #include "renderer/d3d9/d3dx9_shader.h"
 
 namespace {
@@ -38,7 +42,18 @@ class FuzzIncludes : public ID3DXInclude {
   int open_ = 0;
 };
 
+void PrintStops() {
+  std::fprintf(stderr, "hlsl_compile_fuzzer: the compile process stopped (crashed or hung) on %d inputs\n",
+               D3DXCompileProcess()->StoppedCount());
+}
+
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  D3DXCompileProcess();  // made first, so that the count is printed before it ends at exit
+  std::atexit(PrintStops);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);

@@ -1,0 +1,217 @@
+// The player's side of the compile process against the real tandemix-hlslc: a child that aborts, hangs,
+// answers garbage, is killed while idle or cannot be started is a failed compile (or none at all), never
+// the end of this process, and the next compile of a good shader succeeds in a new child.
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "renderer/hlsl/hlsl_compile_process.h"
+#include "renderer/hlsl/hlsl_translated_shader_wire.h"
+
+namespace {
+
+const char kGoodShader[] =
+    "sampler2D src : register(s0);\n"
+    "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(src, uv); }\n";
+
+HlslCompileJob Job(const std::string& name, const std::string& text) {
+  HlslCompileJob job;
+  job.mainName = name;
+  job.text = text;
+  job.entryPoint = "main";
+  job.profile = "ps_3_0";
+  return job;
+}
+
+// A process that ended and was reaped is gone from the process table.
+bool Gone(pid_t pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
+
+class CompileProcess : public ::testing::Test {
+ protected:
+  void SetUp() override { process_.Initialize(TQ_HLSLC); }
+  void TearDown() override { process_.Shutdown(); }
+
+  // Compiles the good shader and checks that the code is a pixel shader.
+  void ExpectGoodCompile(const std::string& name = "good.hlsl") {
+    HlslCompileReply reply;
+    ASSERT_EQ(process_.Compile(Job(name, kGoodShader), nullptr, &reply), CTQHlslCompileProcess::kAnswered)
+        << reply.log;
+    ASSERT_EQ(reply.status, 0) << reply.log;
+    TranslatedShader shader;
+    ASSERT_TRUE(DecodeTranslatedShader(reply.code, &shader));
+    EXPECT_TRUE(shader.isPixelShader);
+    ASSERT_EQ(shader.samplers.size(), 1u);
+    EXPECT_EQ(shader.samplers[0].unit, 0u);
+  }
+
+  CTQHlslCompileProcess process_;
+};
+
+TEST_F(CompileProcess, AChildThatAbortsHangsOrAnswersGarbageIsAFailedCompileAndTheNextOneWorks) {
+  struct Case {
+    HlslTestFault fault;
+    std::string why;
+  };
+  const Case cases[] = {
+      {kHlslFaultAbort, "(it ended on signal 6"},
+      {kHlslFaultHang, "(no answer within 0.5 s)"},
+      {kHlslFaultGarbage, "(its reply does not parse)"},
+  };
+  process_.SetTimeLimitMs(500);
+  int stopped = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    ExpectGoodCompile();
+    const pid_t child = process_.ChildId();
+    ASSERT_GT(child, 0);
+    HlslCompileReply reply;
+    EXPECT_EQ(process_.SendTestFault(c.fault, "dir/enc.hlsl", &reply), CTQHlslCompileProcess::kStopped);
+    EXPECT_EQ(reply.log.rfind("error: the shader compiler stopped while compiling dir/enc.hlsl " + c.why, 0), 0u)
+        << reply.log;
+    EXPECT_TRUE(reply.code.empty());
+    EXPECT_EQ(process_.StoppedCount(), ++stopped);
+    // The old child is killed (when it still ran) and reaped; a new one does the next compile.
+    EXPECT_TRUE(Gone(child));
+    ExpectGoodCompile();
+    EXPECT_NE(process_.ChildId(), child);
+  }
+}
+
+TEST_F(CompileProcess, AChildKilledWhileIdleIsReplacedWithoutAFailedCompile) {
+  ExpectGoodCompile();
+  const pid_t child = process_.ChildId();
+  ASSERT_EQ(kill(child, SIGKILL), 0);
+  // Wait until the kernel has ended it (it stays a zombie until the next compile reaps it).
+  siginfo_t info{};
+  ASSERT_EQ(waitid(P_PID, child, &info, WEXITED | WNOWAIT), 0);
+  ExpectGoodCompile();
+  EXPECT_EQ(process_.StoppedCount(), 0);
+  EXPECT_TRUE(Gone(child));
+}
+
+TEST_F(CompileProcess, TheCompilerMessagesAndStatusComeBackUnchanged) {
+  HlslCompileReply reply;
+  ASSERT_EQ(process_.Compile(Job("bad.hlsl", "float4 main() : COLOR {\n  return x;\n}\n"), nullptr, &reply),
+            CTQHlslCompileProcess::kAnswered);
+  EXPECT_LT(reply.status, 0);
+  EXPECT_NE(reply.log.find("bad.hlsl:2:"), std::string::npos) << reply.log;
+  EXPECT_TRUE(reply.code.empty());
+  HlslCompileJob job = Job("p.hlsl", kGoodShader);
+  job.profile = "gs_4_0";
+  ASSERT_EQ(process_.Compile(job, nullptr, &reply), CTQHlslCompileProcess::kAnswered);
+  EXPECT_LT(reply.status, 0);
+  EXPECT_NE(reply.log.find("unsupported profile 'gs_4_0'"), std::string::npos) << reply.log;
+  // A file's messages name the file; a source given in memory is "memory".
+  ASSERT_EQ(process_.Compile(Job("", "float4 main() : COLOR {\n  return y;\n}\n"), nullptr, &reply),
+            CTQHlslCompileProcess::kAnswered);
+  EXPECT_NE(reply.log.find("memory:2:"), std::string::npos) << reply.log;
+}
+
+// Serves includes from a table, and records what the child asked for.
+class TableIncludes : public CTQHlslIncludeResolver {
+ public:
+  HlslIncludeAnswer Resolve(const HlslIncludeQuery& query) override {
+    asked.push_back(query.name + " from " + query.includerName);
+    HlslIncludeAnswer answer;
+    auto found = files.find(query.name);
+    if (found == files.end()) {
+      answer.text = "no file '" + query.name + "' here";
+      return answer;
+    }
+    answer.found = true;
+    answer.resolvedName = "inc/" + query.name;
+    answer.text = found->second;
+    return answer;
+  }
+  std::map<std::string, std::string> files;
+  std::vector<std::string> asked;
+};
+
+TEST_F(CompileProcess, TheChildAsksThePlayerForEveryIncludeWithTheIncludingFileResolved) {
+  TableIncludes includes;
+  includes.files["a.hlsli"] = "#include \"b.hlsli\"\nfloat4 A() { return B(); }\n";
+  includes.files["b.hlsli"] = "float4 B() { return float4(1, 0, 0, 1); }\n";
+  HlslCompileReply reply;
+  ASSERT_EQ(process_.Compile(Job("main.hlsl", "#include \"a.hlsli\"\nfloat4 main() : COLOR0 { return A(); }\n"),
+                             &includes, &reply),
+            CTQHlslCompileProcess::kAnswered);
+  EXPECT_EQ(reply.status, 0) << reply.log;
+  EXPECT_EQ(includes.asked, (std::vector<std::string>{"a.hlsli from main.hlsl", "b.hlsli from inc/a.hlsli"}));
+
+  // A missing include fails the compile with the player's reason.
+  ASSERT_EQ(process_.Compile(Job("main.hlsl", "#include \"none.hlsli\"\nfloat4 main() : COLOR0 { return 0; }\n"),
+                             &includes, &reply),
+            CTQHlslCompileProcess::kAnswered);
+  EXPECT_LT(reply.status, 0);
+  EXPECT_NE(reply.log.find("no file 'none.hlsli' here"), std::string::npos) << reply.log;
+}
+
+TEST_F(CompileProcess, CompilesFromSeveralThreadsAllSucceed) {
+  std::vector<std::thread> threads;
+  std::vector<int> status(4, -1);
+  for (int i = 0; i < 4; ++i) {
+    threads.emplace_back([this, i, &status] {
+      HlslCompileReply reply;
+      std::string text = std::string(kGoodShader) + "static const float unused" + std::to_string(i) + " = 1;\n";
+      if (process_.Compile(Job("t.hlsl", text), nullptr, &reply) == CTQHlslCompileProcess::kAnswered)
+        status[i] = reply.status;
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(status, std::vector<int>(4, 0));
+}
+
+// An executable that counts its starts in a file and exits at once, as a broken compiler would.
+class FailingCompiler : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::path(::testing::TempDir()) / ("tq_failing_hlslc_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir_);
+    script_ = (dir_ / "hlslc.sh").string();
+    std::ofstream(script_) << "#!/bin/sh\necho started >> '" << (dir_ / "starts").string() << "'\nexit 3\n";
+    chmod(script_.c_str(), 0755);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  int Starts() {
+    std::ifstream in(dir_ / "starts");
+    int lines = 0;
+    for (std::string line; std::getline(in, line);) ++lines;
+    return lines;
+  }
+  std::filesystem::path dir_;
+  std::string script_;
+};
+
+TEST_F(FailingCompiler, IsStartedAFewTimesAndThenNoMore) {
+  CTQHlslCompileProcess process;
+  process.Initialize(script_);
+  HlslCompileReply reply;
+  for (int i = 0; i < kMaxHlslStartFailures; ++i) {
+    ASSERT_EQ(process.Compile(Job("e.hlsl", kGoodShader), nullptr, &reply), CTQHlslCompileProcess::kUnavailable);
+    EXPECT_NE(reply.log.find("could not be started: it exited with status 3"), std::string::npos) << reply.log;
+  }
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_EQ(process.Compile(Job("e.hlsl", kGoodShader), nullptr, &reply), CTQHlslCompileProcess::kUnavailable);
+  }
+  EXPECT_NE(reply.log.find("failed to start 3 times in a row and is not started again"), std::string::npos)
+      << reply.log;
+  EXPECT_EQ(Starts(), kMaxHlslStartFailures);
+  process.Shutdown();
+
+  process.Initialize((dir_ / "missing").string());
+  ASSERT_EQ(process.Compile(Job("e.hlsl", kGoodShader), nullptr, &reply), CTQHlslCompileProcess::kUnavailable);
+  EXPECT_NE(reply.log.find("could not be started: No such file or directory"), std::string::npos) << reply.log;
+}
+
+}  // namespace
