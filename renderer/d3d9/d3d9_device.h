@@ -15,6 +15,7 @@
 
 #include "renderer/d3d9/d3d9_command.h"
 #include "renderer/d3d9/d3d9_direct3d.h"
+#include "renderer/d3d9/d3d9_frame_repeat.h"
 #include "renderer/d3d9/d3d9_program.h"
 #include "renderer/d3d9/d3d9_shader.h"
 #include "renderer/d3d9/d3d9_texture.h"
@@ -68,7 +69,7 @@ class CTQD3DDevice final : public CTQD3DObject<IDirect3DDevice9> {
   // A GL texture is going away: forget where it was bound.
   void ForgetTexture(unsigned glTexture);
   // Frames Present did not draw again because nothing had changed, since the device was created.
-  unsigned long long SkippedFrames() const { return skippedFrames_; }
+  unsigned long long SkippedFrames() const { return frameRepeat_.SkippedFrames(); }
 
  private:
   CTQD3DDevice() = default;
@@ -79,7 +80,6 @@ class CTQD3DDevice final : public CTQD3DObject<IDirect3DDevice9> {
 
   // Recording and execution (d3d9_device_draw.cpp).
   void Record(D3D9Command&& command);
-  unsigned long long CommandDigest(const D3D9Command& command) const;
   void Execute(D3D9Command& command);
   void ExecuteClear(const D3D9Command& command);
   void ExecuteDraw(D3D9Command& command);
@@ -141,12 +141,7 @@ class CTQD3DDevice final : public CTQD3DObject<IDirect3DDevice9> {
 
   // The frame being recorded.
   std::vector<D3D9Command> pending_;
-  unsigned long long frameNumber_ = 1;
-  unsigned long long frameDigest_ = kD3D9DigestSeed;
-  BOOL frameExecuted_ = FALSE;  // part of this frame was executed already
-  unsigned long long lastFrameDigest_ = 0;
-  BOOL lastFrameValid_ = FALSE;
-  unsigned long long skippedFrames_ = 0;
+  CTQD3DFrameRepeat frameRepeat_;
 
   // What GL has applied, so that execution changes only what differs.
   unsigned appliedTargets_[2] = {};

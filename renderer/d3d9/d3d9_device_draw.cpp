@@ -1,4 +1,4 @@
-// Recording commands with their digest, and executing them in OpenGL.
+// Recording commands, and executing them in OpenGL.
 #include <GL/glcorearb.h>
 
 #include <algorithm>
@@ -39,54 +39,12 @@ void ColorToFloats(D3DCOLOR color, GLfloat rgba[4]) {
 
 }  // namespace
 
-unsigned long long CTQD3DDevice::CommandDigest(const D3D9Command& c) const {
-  unsigned long long d = kD3D9DigestSeed;
-  d = D3D9Digest(d, &c.kind, sizeof(c.kind));
-  for (const CTQD3DTexture* target : c.targets) {
-    const unsigned long long id = target ? target->Id() : 0;
-    d = D3D9Digest(d, &id, sizeof(id));
-  }
-  if (c.kind == D3D9Command::kClear) {
-    d = D3D9Digest(d, &c.clearFlags, sizeof(c.clearFlags));
-    d = D3D9Digest(d, &c.clearColor, sizeof(c.clearColor));
-    d = D3D9Digest(d, &c.clearZ, sizeof(c.clearZ));
-    d = D3D9Digest(d, &c.clearStencil, sizeof(c.clearStencil));
-    if (!c.clearRects.empty()) d = D3D9Digest(d, c.clearRects.data(), c.clearRects.size() * sizeof(D3DRECT));
-    return d;
-  }
-  const unsigned long long shaders[2] = {c.vertexShader->Code().id, c.pixelShader->Code().id};
-  d = D3D9Digest(d, shaders, sizeof(shaders));
-  for (UINT unit = 0; unit < D3D_MAX_SAMPLERS; ++unit) {
-    const CTQD3DTexture* texture = c.textures[unit];
-    if (!texture) continue;
-    // A texture drawn earlier in this frame holds what this frame's own commands make of it; any other
-    // texture holds what the processor and earlier frames left in it.
-    unsigned long long identity[4] = {unit, texture->Id(), 0, 0};
-    if (texture->lastTargetFrame != frameNumber_) {
-      identity[2] = texture->contentVersion;
-      identity[3] = texture->renderVersion;
-    }
-    d = D3D9Digest(d, identity, sizeof(identity));
-    d = D3D9Digest(d, &c.samplers[unit], sizeof(D3D9SamplerStates));
-  }
-  d = D3D9Digest(d, &c.renderStates, sizeof(c.renderStates));
-  if (!c.vertexConstants.empty()) d = D3D9Digest(d, c.vertexConstants.data(), c.vertexConstants.size() * 4);
-  if (!c.pixelConstants.empty()) d = D3D9Digest(d, c.pixelConstants.data(), c.pixelConstants.size() * 4);
-  d = D3D9Digest(d, &c.fvf, sizeof(c.fvf));
-  d = D3D9Digest(d, &c.primitiveType, sizeof(c.primitiveType));
-  d = D3D9Digest(d, &c.stride, sizeof(c.stride));
-  d = D3D9Digest(d, c.vertices.data(), c.vertices.size());
-  return d;
-}
-
 void CTQD3DDevice::Record(D3D9Command&& command) {
-  const unsigned long long digest = CommandDigest(command);
-  frameDigest_ = D3D9Digest(frameDigest_, &digest, sizeof(digest));
+  frameRepeat_.Record(command);
   for (CTQD3DTexture* target : command.targets) {
     if (!target) continue;
     target->AddRefInternal();
     ++target->pendingUses;
-    target->lastTargetFrame = frameNumber_;
   }
   for (CTQD3DTexture* texture : command.textures) {
     if (!texture) continue;
@@ -127,7 +85,7 @@ void CTQD3DDevice::Flush() {
   commands.swap(pending_);
   for (D3D9Command& command : commands) Execute(command);
   for (D3D9Command& command : commands) ReleaseCommand(command);
-  frameExecuted_ = TRUE;
+  frameRepeat_.MarkExecuted();
 }
 
 void CTQD3DDevice::BeforeTextureChange(CTQD3DTexture* texture) {

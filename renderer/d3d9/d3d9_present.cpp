@@ -51,19 +51,14 @@ HRESULT CTQD3DDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HW
   }
 
   // The frame: drawn again only when its commands differ from the previous frame's.
-  const BOOL sameFrame = lastFrameValid_ && !frameExecuted_ && frameDigest_ == lastFrameDigest_;
+  const bool sameFrame = frameRepeat_.RepeatsPrevious();
   if (sameFrame) {
     for (D3D9Command& command : pending_) ReleaseCommand(command);
     pending_.clear();
-    ++skippedFrames_;
   } else {
     Flush();
   }
-  lastFrameDigest_ = frameDigest_;
-  lastFrameValid_ = TRUE;
-  frameDigest_ = kD3D9DigestSeed;
-  frameExecuted_ = FALSE;
-  ++frameNumber_;
+  frameRepeat_.EndFrame(sameFrame);
 
   GLSurfaceState surface = {};
   GLTakeSurfaceState(dc_, &surface);
@@ -124,12 +119,7 @@ std::chrono::steady_clock::duration CTQD3DDevice::ShowDrawnFrame() {
 void CTQD3DDevice::DropFrame() {
   for (D3D9Command& command : pending_) ReleaseCommand(command);
   pending_.clear();
-  // Part of a dropped frame may have been drawn into its targets already: the next frame is drawn in
-  // full even when it equals the last frame drawn.
-  if (frameExecuted_) lastFrameValid_ = FALSE;
-  frameDigest_ = kD3D9DigestSeed;
-  frameExecuted_ = FALSE;
-  ++frameNumber_;
+  frameRepeat_.DropFrame();
 }
 
 void CTQD3DDevice::BlitToWindow(unsigned framebuffer, const RECT& source, const RECT& dest, LONG surfaceWidth,

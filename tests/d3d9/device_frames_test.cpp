@@ -1,6 +1,61 @@
 // Frames that repeat the previous one are not drawn again; any change makes the next frame drawn.
 #include "renderer/d3d9/d3d9_device.h"
+#include "renderer/d3d9/d3d9_frame_repeat.h"
 #include "tests/d3d9/device_test_support.h"
+
+namespace {
+
+D3D9Command ClearTo(D3DCOLOR color) {
+  D3D9Command clear;
+  clear.clearFlags = D3DCLEAR_TARGET;
+  clear.clearColor = color;
+  return clear;
+}
+
+// Records the clears as one frame; whether it repeats the frame before. The frame is then ended.
+bool RecordFrame(CTQD3DFrameRepeat& frames, std::initializer_list<D3DCOLOR> colors, bool executeEarly = false) {
+  for (D3DCOLOR color : colors) frames.Record(ClearTo(color));
+  if (executeEarly) frames.MarkExecuted();
+  const bool repeats = frames.RepeatsPrevious();
+  frames.EndFrame(repeats);
+  return repeats;
+}
+
+}  // namespace
+
+TEST(FrameRepeat, OnlyAFrameEqualToThePreviousOneInEveryCommandAndOrderRepeats) {
+  CTQD3DFrameRepeat frames;
+  EXPECT_FALSE(RecordFrame(frames, {1, 2}));  // nothing to repeat yet
+  EXPECT_TRUE(RecordFrame(frames, {1, 2}));
+  EXPECT_FALSE(RecordFrame(frames, {2, 1}));    // the same commands in another order
+  EXPECT_FALSE(RecordFrame(frames, {2, 1, 1}));  // one command more
+  EXPECT_FALSE(RecordFrame(frames, {2, 1, 3}));  // one value changed
+  EXPECT_TRUE(RecordFrame(frames, {2, 1, 3}));
+  EXPECT_FALSE(RecordFrame(frames, {}));
+  EXPECT_TRUE(RecordFrame(frames, {}));
+  EXPECT_EQ(frames.SkippedFrames(), 3u);
+}
+
+TEST(FrameRepeat, AFrameExecutedBeforePresentIsDrawnAndTheNextOneMayRepeatIt) {
+  CTQD3DFrameRepeat frames;
+  RecordFrame(frames, {7});
+  EXPECT_FALSE(RecordFrame(frames, {7}, true));
+  EXPECT_TRUE(RecordFrame(frames, {7}));
+  EXPECT_EQ(frames.SkippedFrames(), 1u);
+}
+
+TEST(FrameRepeat, AfterADroppedFrameTheNextOneMayRepeatTheFrameBeforeUnlessTheDroppedOneWasPartlyDrawn) {
+  CTQD3DFrameRepeat frames;
+  RecordFrame(frames, {7});
+  frames.Record(ClearTo(8));
+  frames.DropFrame();
+  EXPECT_TRUE(RecordFrame(frames, {7}));
+
+  frames.Record(ClearTo(8));
+  frames.MarkExecuted();
+  frames.DropFrame();
+  EXPECT_FALSE(RecordFrame(frames, {7}));
+}
 
 class FrameTest : public DeviceTest {
  protected:
