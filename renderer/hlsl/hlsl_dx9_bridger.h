@@ -26,6 +26,9 @@ extern const std::set<std::string> kSamplerTypes;
 extern const std::set<std::string> kEffectObjectTypes;
 extern const std::set<std::string> kTechniqueWords;
 
+// "float1x3" -> ("float", 1, 3, matrix); "float3" -> ("float", 1, 3, not a matrix); "int" -> ("int", 1, 1).
+bool SplitNumericType(const std::string& name, std::string* base, int* rows, int* columns, bool* matrix);
+
 // Top-level item: a declaration, a function, a technique... as a range of token indices.
 struct Item {
   size_t first;
@@ -69,6 +72,10 @@ class Bridger {
   }
 
   bool Run(std::string* bridged, std::string* messages);
+  // The second pass, over the text Run produced: one-row and one-column matrices (hlsl_dx9_shapes.cpp).
+  std::string RunMatrixShapes();
+  // The third pass: initialiser lists in braces (hlsl_dx9_initialisers.cpp).
+  std::string RunInitialiserLists();
 
  private:
   const std::string& T(size_t i) const { return t_[i].text; }
@@ -100,13 +107,36 @@ class Bridger {
   bool NeedsFloatCopy(const Declaration& d) const;
   bool FlattenConstant(const Declaration& d, const Declarator& decl, const std::string& path,
                        const std::string& leaf, int* reg, std::string* declarations, std::string* copies) const;
+  bool FlattenOneComponentEach(const Declaration& d, const Declarator& decl, const NumericType& type,
+                               const std::string& path, const std::string& leaf, int* reg, std::string* declarations,
+                               std::string* copies) const;
   bool BridgeCopiedConstant(const Declaration& d, const Item& item, bool* ok);
   bool RejectUnavailableIntrinsics();
   bool RejectUnfinishedEnd();
   bool RejectEmptyNestedInitialisers();
   bool RejectRedeclaredGlobals(const std::vector<Item>& items, const std::vector<Declaration>& declarations,
                                const std::vector<bool>& parsed);
+  void CollectEntryReach(const std::vector<Item>& items, const std::vector<Declaration>& declarations,
+                         const std::vector<bool>& parsed);
   bool Unreferenced(const Declaration& d) const;
+  void KeepUnusedSampler(const Declaration& d);
+  int OneLineShapeOf(size_t first, size_t last) const;
+  void CollectOneLineNames();
+  void RewriteOneLineUse(size_t i);
+  void RewriteOuterProduct(size_t mul);
+  struct ListEntry {
+    size_t first, last;  // tokens of one entry of an initialiser list
+    int width;           // its components
+    int used;            // how many of them are placed
+    bool matrix;         // may be a matrix: cannot be split by a swizzle
+  };
+  int ComponentsOfType(const std::string& name, bool* matrix) const;
+  int WidthOf(size_t first, size_t last, bool* matrix, int depth) const;
+  bool DimensionsOf(const Declarator& decl, std::vector<int>* dims) const;
+  bool InitialisedDeclaration(size_t equals, std::string* type, std::vector<int>* dims) const;
+  bool EmitInitialiser(const std::string& type, const std::vector<int>& dims, size_t dim,
+                       std::vector<ListEntry>* entries, size_t* cursor, std::string* out, int depth) const;
+  void CollectNameTypes();
   void BridgeStatic(const Declaration& d, const Item& item);
   void GroupScalarInitialiser(const Declaration& d);
   int Allocate(std::vector<bool>* used, int count) const;
@@ -131,9 +161,29 @@ class Bridger {
   std::map<std::string, std::vector<Declaration>> structs_;  // structure name -> member declarations
   std::string constantCopies_;  // statements that fill the static copies of struct and int/bool constants
   std::map<std::string, int> identifierCounts_;  // occurrences of each identifier in the text
+  // Identifiers that the entry function reads, directly, through the functions it calls or through the
+  // initial values of the globals it reads; empty when the entry function was not found.
+  std::set<std::string> entryReach_;
+  bool entryReachKnown_ = false;
   size_t entryItem_ = static_cast<size_t>(-1);
   size_t entryBody_ = 0;  // `{` of the entry function
-  std::vector<Declaration> uniformParameters_;  // `uniform` parameters of the entry function
+  std::vector<Declaration> uniformParameters_;
+  std::string uniformParameterError_;  // a uniform parameter of the entry function that cannot be laid out
+  // Names declared as one-row (shape +N) or one-column (shape -N) matrices, and the tokens that declare them.
+  struct OneLineName {
+    int shape = 0;
+    bool isArray = false;
+  };
+  std::map<std::string, OneLineName> oneLineNames_;
+  std::set<size_t> declaredNames_;
+  std::set<std::string> structNames_;
+  std::set<std::string> outerHelpers_;
+  // Numeric type of each name declared with one type only (any scope), for the sizes of list entries.
+  struct NameType {
+    std::string type;
+    bool isArray = false;
+  };
+  std::map<std::string, NameType> nameTypes_;  // `uniform` parameters of the entry function
 };
 
 }  // namespace dx9_bridge

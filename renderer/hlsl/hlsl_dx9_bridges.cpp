@@ -26,7 +26,11 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
     }
     if (ParseStruct(items[k])) continue;
     parsed[k] = ParseDeclaration(items[k], &declarations[k]);
-    if (parsed[k]) CollectExplicitRegisters(declarations[k]);
+  }
+  // Registers written in the file count as taken only for what the entry function reads.
+  CollectEntryReach(items, declarations, parsed);
+  for (size_t k = 0; k < items.size(); ++k) {
+    if (parsed[k] && !Unreferenced(declarations[k])) CollectExplicitRegisters(declarations[k]);
   }
   // Second pass: rewrite declarations in order, so registers are handed out in declaration order.
   bool ok = RejectUnfinishedEnd() && RejectUnavailableIntrinsics() && RejectEmptyNestedInitialisers() &&
@@ -45,14 +49,24 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
     if (kEffectObjectTypes.count(type)) {
       Remove(item.first, item.last);
     } else if (Unreferenced(d)) {
-      // The Direct3D 9 compiler gives a constant or sampler that the shader never reads no register, so
-      // it does not push the ones after it to higher registers: a sampler goes, a constant stays as a
-      // static global without a register.
+      // The Direct3D 9 compiler gives a constant or sampler that the entry function never reads no
+      // register, so it neither pushes the ones after it to higher registers nor collides with them: a
+      // sampler goes (or stays without a register for the other functions that read it), a constant
+      // stays as a static global without a register.
       if (kSamplerTypes.count(type)) {
-        Remove(item.first, item.last);
+        bool usedElsewhere = false;
+        for (const Declarator& decl : d.declarators) usedElsewhere = usedElsewhere || identifierCounts_[T(decl.name)] > 1;
+        if (usedElsewhere) {
+          KeepUnusedSampler(d);
+        } else {
+          Remove(item.first, item.last);
+        }
       } else if (!isStatic) {
         for (size_t q : d.qualifiers) {
           if (T(q) == "uniform" || T(q) == "extern" || T(q) == "shared" || T(q) == "const") Remove(q, q);
+        }
+        for (const Declarator& decl : d.declarators) {
+          if (decl.hasRegister && Is(decl.registerFirst - 1, ":")) Remove(decl.registerFirst - 1, decl.registerLast);
         }
         InsertBefore(item.first, "static ");
       }
@@ -81,5 +95,13 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
 bool BridgeDx9Hlsl(const std::string& text, const HlslTokenList& tokens, bool vertexStage,
                    const std::string& entryPoint, std::string* bridged, std::string* messages) {
   dx9_bridge::Bridger bridger(text, tokens, vertexStage, entryPoint);
-  return bridger.Run(bridged, messages);
+  std::string first;
+  if (!bridger.Run(&first, messages)) return false;
+  const HlslTokenList firstTokens = TokenizeHlsl(first, tokens.files.empty() ? std::string() : tokens.files[0]);
+  dx9_bridge::Bridger shapes(first, firstTokens, vertexStage, entryPoint);
+  const std::string second = shapes.RunMatrixShapes();
+  const HlslTokenList secondTokens = TokenizeHlsl(second, firstTokens.files[0]);
+  dx9_bridge::Bridger lists(second, secondTokens, vertexStage, entryPoint);
+  *bridged = lists.RunInitialiserLists();
+  return true;
 }

@@ -20,6 +20,32 @@ const std::set<std::string> kEffectObjectTypes = {"texture",     "texture1D",   
                                                   "PixelShader", "vertexshader", "pixelshader", "string"};
 const std::set<std::string> kTechniqueWords = {"technique", "technique10", "technique11"};
 
+bool SplitNumericType(const std::string& name, std::string* base, int* rows, int* columns, bool* matrix) {
+  static const char* const kBases[] = {"float",    "half",     "double",   "int",        "uint",
+                                       "bool",     "dword",    "min16float", "min10float", "min16int",
+                                       "min12int", "min16uint"};
+  for (const char* candidate : kBases) {
+    const std::string b = candidate;
+    if (name.compare(0, b.size(), b) != 0) continue;
+    const std::string dims = name.substr(b.size());
+    *base = b;
+    *matrix = false;
+    if (dims.empty()) {
+      *rows = *columns = 1;
+      return true;
+    }
+    if (dims.size() == 1 && dims[0] >= '1' && dims[0] <= '4') {
+      *rows = 1, *columns = dims[0] - '0';
+      return true;
+    }
+    if (dims.size() == 3 && dims[1] == 'x' && dims[0] >= '1' && dims[0] <= '4' && dims[2] >= '1' && dims[2] <= '4') {
+      *rows = dims[0] - '0', *columns = dims[2] - '0', *matrix = true;
+      return true;
+    }
+  }
+  return false;
+}
+
 size_t Bridger::Matching(size_t open) const {
   int depth = 0;
   for (size_t i = open; i < t_.size(); ++i) {
@@ -228,27 +254,12 @@ NumericType Bridger::TypeOf(const Declaration& d) const {
   } else if (name == "matrix") {
     rows = 4, columns = 4, type.base = 'f';
   } else {
-    static const char* const kBases[] = {"float",      "half",       "double",    "int",      "uint",
-                                         "bool",       "dword",      "min16float", "min10float", "min16int",
-                                         "min12int",   "min16uint"};
-    for (const char* base : kBases) {
-      std::string b = base;
-      if (name.compare(0, b.size(), b) != 0) continue;
-      type.base = b == "bool" ? 'b' : (b == "uint" || b == "dword" || b == "min16uint") ? 'u'
-                  : b.find("int") != std::string::npos ? 'i' : 'f';
-      std::string dims = name.substr(b.size());
-      if (dims.empty()) {
-        rows = columns = 1;
-      } else if (dims.size() == 1 && dims[0] >= '1' && dims[0] <= '4') {
-        rows = 1, columns = dims[0] - '0';
-      } else if (dims.size() == 3 && dims[1] == 'x' && dims[0] >= '1' && dims[0] <= '4' && dims[2] >= '1' &&
-                 dims[2] <= '4') {
-        rows = dims[0] - '0', columns = dims[2] - '0';
-        type.registers = rowMajor ? rows : columns;
-      } else {
-        continue;
-      }
-      break;
+    std::string base;
+    bool matrix = false;
+    if (SplitNumericType(name, &base, &rows, &columns, &matrix)) {
+      type.base = base == "bool" ? 'b' : (base == "uint" || base == "dword" || base == "min16uint") ? 'u'
+                  : base.find("int") != std::string::npos ? 'i' : 'f';
+      if (matrix) type.registers = rowMajor ? rows : columns;
     }
   }
   if (rows < 1 || rows > 4 || columns < 1 || columns > 4) return type;

@@ -116,6 +116,14 @@ void Bridger::RecordUniformParameter(size_t first, size_t end) {
   d.typeToken = i;
   Declarator decl;
   decl.name = decl.nameEnd = i + 1;
+  const NumericType declared = TypeOf(d);
+  if (declared.known && declared.registers > 1 && declared.registers == declared.components &&
+      uniformParameterError_.empty()) {
+    // One component per register (a column_major 1xN, a row_major Nx1) has no parameter form here.
+    uniformParameterError_ = Where(i + 1) + ": error: uniform parameter '" + T(i + 1) + "' of type " + T(i) +
+                             " spans " + std::to_string(declared.registers) +
+                             " registers, one component each: declare it as a global\n";
+  }
   for (size_t k = i + 2; k < end; ++k) {
     if (!Is(k, "register")) continue;
     decl.hasRegister = true;
@@ -133,6 +141,10 @@ void Bridger::RecordUniformParameter(size_t first, size_t end) {
 }
 
 bool Bridger::BridgeUniformParameters() {
+  if (!uniformParameterError_.empty()) {
+    messages_ += uniformParameterError_;
+    return false;
+  }
   for (const Declaration& d : uniformParameters_) {
     NumericType type = TypeOf(d);
     if (!type.known) continue;
@@ -196,12 +208,14 @@ bool Bridger::BridgeConstants(const Declaration& d, const Item& item) {
   return true;
 }
 
-// Structures and int/bool types cannot share the float register file that the device feeds: such a
-// constant is declared as the float constants it is made of, one per register range, and the name the
-// shader uses becomes a static copy, filled from them at the start of the entry function.
+// Structures and int/bool types cannot share the float register file that the device feeds, and a matrix
+// of one component per register has no layout glslang gives: such a constant is declared as the float
+// constants it is made of, one per register range, and the name the shader uses becomes a static copy,
+// filled from them at the start of the entry function.
 bool Bridger::NeedsFloatCopy(const Declaration& d) const {
   if (structs_.count(T(d.typeToken))) return true;
   NumericType type = TypeOf(d);
+  if (type.known && type.registers > 1 && type.registers == type.components) return true;
   return type.known && type.rows == 1 && (type.base == 'i' || type.base == 'u' || type.base == 'b');
 }
 
@@ -231,6 +245,9 @@ bool Bridger::FlattenConstant(const Declaration& d, const Declarator& decl, cons
   }
   NumericType type = TypeOf(d);
   if (!type.known || d.templated) return false;
+  if (type.registers > 1 && type.registers == type.components) {
+    return FlattenOneComponentEach(d, decl, type, path, leaf, reg, declarations, copies);
+  }
   std::string floatType = T(d.typeToken);
   if (type.base != 'f') {
     if (type.rows != 1) return false;
@@ -255,6 +272,29 @@ bool Bridger::FlattenConstant(const Declaration& d, const Declarator& decl, cons
     if (Matching(decl.name + 1) != decl.nameEnd) return false;  // one dimension only
     *copies += " for (int tq_k = 0; tq_k < " + std::to_string(elements) + "; ++tq_k) " + path + "[tq_k] = " +
                converted(leaf + "[tq_k]") + ";";
+  }
+  return true;
+}
+
+// A column_major 1xN or a row_major Nx1 matrix spans N registers with one component in each (.x): it is
+// declared as an array of floats, one register each, and its copy built from them.
+bool Bridger::FlattenOneComponentEach(const Declaration& d, const Declarator& decl, const NumericType& type,
+                                      const std::string& path, const std::string& leaf, int* reg,
+                                      std::string* declarations, std::string* copies) const {
+  const int elements = decl.isArray ? decl.arraySize : 1;
+  if (decl.isArray && Matching(decl.name + 1) != decl.nameEnd) return false;  // one dimension only
+  const std::string count = std::to_string(type.registers);
+  *declarations += "float " + leaf + "[" + std::to_string(type.registers * elements) + "] : register(c" +
+                   std::to_string(*reg) + "); ";
+  *reg += type.registers * elements;
+  const std::string first = decl.isArray ? "tq_k * " + count + " + " : "";
+  std::string value = T(d.typeToken) + "(";
+  for (int k = 0; k < type.registers; ++k) value += (k ? ", " : "") + leaf + "[" + first + std::to_string(k) + "]";
+  value += ")";
+  if (!decl.isArray) {
+    *copies += " " + path + " = " + value + ";";
+  } else {
+    *copies += " for (int tq_k = 0; tq_k < " + std::to_string(elements) + "; ++tq_k) " + path + "[tq_k] = " + value + ";";
   }
   return true;
 }
@@ -294,14 +334,67 @@ bool Bridger::BridgeCopiedConstant(const Declaration& d, const Item& item, bool*
   return true;
 }
 
-// A global declaration none of whose names is used anywhere else in the shader, and that names no
-// register of its own.
+// Follows the entry function: the identifiers of its text, of every user function it calls (by name,
+// all overloads) and of the initial values of the globals it reads, until nothing new is found. The
+// Direct3D 9 compiler gives registers only to what this reaches, so an effect file can declare, for
+// each of its pixel shader functions, constants and samplers on the same registers.
+void Bridger::CollectEntryReach(const std::vector<Item>& items, const std::vector<Declaration>& declarations,
+                                const std::vector<bool>& parsed) {
+  struct Range {
+    size_t first, last;
+  };
+  std::map<std::string, std::vector<Range>> functions;  // name -> its items (definitions, prototypes)
+  std::map<std::string, std::vector<Range>> initialisers;  // global name -> its initial value
+  for (size_t k = 0; k < items.size(); ++k) {
+    size_t name = 0, paren = 0;
+    if (kTechniqueWords.count(T(items[k].first))) continue;
+    if (IsFunction(items[k], &name, &paren)) {
+      functions[T(name)].push_back({items[k].first, items[k].last});
+    } else if (parsed[k]) {
+      for (const Declarator& decl : declarations[k].declarators) {
+        if (decl.hasInit) initialisers[T(decl.name)].push_back({decl.initFirst, decl.initLast});
+      }
+    }
+  }
+  auto entry = functions.find(entry_);
+  if (entry == functions.end()) return;
+  entryReachKnown_ = true;
+  std::vector<Range> pending = entry->second;
+  entryReach_.insert(entry_);
+  while (!pending.empty()) {
+    const Range range = pending.back();
+    pending.pop_back();
+    for (size_t i = range.first; i <= range.last; ++i) {
+      if (!IsIdentifier(i) || !entryReach_.insert(T(i)).second) continue;
+      for (const auto* found : {&functions, &initialisers}) {
+        auto ranges = found->find(T(i));
+        if (ranges != found->end()) pending.insert(pending.end(), ranges->second.begin(), ranges->second.end());
+      }
+    }
+  }
+}
+
+// A global declaration none of whose names the entry function reads (CollectEntryReach). Without an
+// entry function: none of whose names is used anywhere else in the shader and that names no register.
 bool Bridger::Unreferenced(const Declaration& d) const {
   for (const Declarator& decl : d.declarators) {
+    if (entryReachKnown_) {
+      if (entryReach_.count(T(decl.name))) return false;
+      continue;
+    }
     auto found = identifierCounts_.find(T(decl.name));
     if (decl.hasRegister || (found != identifierCounts_.end() && found->second > 1)) return false;
   }
   return !d.declarators.empty();
+}
+
+// A sampler that only functions other than the entry read: it stays declared for them, without effect
+// states and without a register, so that it cannot collide with the entry's samplers.
+void Bridger::KeepUnusedSampler(const Declaration& d) {
+  for (const Declarator& decl : d.declarators) {
+    if (decl.hasRegister && Is(decl.registerFirst - 1, ":")) Remove(decl.registerFirst - 1, decl.registerLast);
+    if (decl.hasInit && Is(decl.initFirst, "sampler_state")) Remove(decl.equals, decl.initLast);
+  }
 }
 
 }  // namespace dx9_bridge

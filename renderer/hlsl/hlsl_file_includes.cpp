@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "renderer/hlsl/hlsl_include_case.h"
 #include "renderer/hlsl/hlsl_source_text.h"
 
 void CTQHlslFileIncludes::Initialize(const std::string& mainName, const std::string& mainDirectory,
@@ -18,24 +19,39 @@ std::string CTQHlslFileIncludes::DirectoryOf(const std::string& includerName) co
 }
 
 HlslIncludeAnswer CTQHlslFileIncludes::Resolve(const HlslIncludeQuery& query) {
+  namespace fs = std::filesystem;
   HlslIncludeAnswer answer;
-  std::filesystem::path name(query.name);
-  std::vector<std::string> candidates;
+  const fs::path name(query.name);
+  struct Place {
+    std::string folder;  // "" = the working folder
+    std::string below;   // the name below it
+  };
+  std::vector<Place> places;
   if (name.is_relative()) {
-    std::string dir = DirectoryOf(query.includerName);
-    candidates.push_back((dir.empty() ? name : std::filesystem::path(dir) / name).lexically_normal().string());
-    for (const std::string& search : searchDirectories_) {
-      candidates.push_back((std::filesystem::path(search) / name).lexically_normal().string());
-    }
+    places.push_back({DirectoryOf(query.includerName), query.name});
+    for (const std::string& search : searchDirectories_) places.push_back({search, query.name});
   } else {
-    candidates.push_back(name.lexically_normal().string());
+    places.push_back({name.root_path().string(), name.relative_path().string()});
   }
   std::string firstError;
-  for (const std::string& path : candidates) {
+  for (const Place& place : places) {
+    std::string path = (place.folder.empty() ? fs::path(place.below) : fs::path(place.folder) / place.below)
+                           .lexically_normal()
+                           .string();
     std::error_code ignored;
+    if (!fs::exists(path, ignored)) {
+      // Written for a system whose file names ignore letter case?
+      std::string ambiguity;
+      const std::string found = FindHlslIncludeIgnoringCase(place.folder, place.below, &ambiguity);
+      if (!ambiguity.empty()) {
+        answer.text = ambiguity;
+        return answer;
+      }
+      if (!found.empty()) path = found;
+    }
     // Beside the including file the reason it could not be read is the one to tell; the search folders
     // are tried only for a name that is not there.
-    if (!firstError.empty() && !std::filesystem::exists(path, ignored)) continue;
+    if (!firstError.empty() && !fs::exists(path, ignored)) continue;
     std::string error;
     if (ReadHlslSourceFile(path, &answer.text, &error)) {
       answer.found = true;

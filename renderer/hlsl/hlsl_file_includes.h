@@ -1,7 +1,8 @@
 // Include look-up from files, as Direct3D 9's compiler does when compiling a file without an include
 // handler: an #include names a file relative to the file that includes it (the main source's folder for
 // its own includes); an absolute name is taken as it is. The command-line tool adds its -I folders,
-// searched in order when the name is not found beside the including file.
+// searched in order when the name is not found beside the including file. In each place a name that does
+// not exist as written is looked for letter case aside (hlsl_include_case.h).
 #pragma once
 
 #include <string>

@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <sstream>
+#include <system_error>
 
+#include "renderer/hlsl/hlsl_include_case.h"
 #include "renderer/hlsl/hlsl_source_text.h"
 
 namespace {
@@ -79,11 +81,21 @@ bool CTQHlslIncludes::Open(const std::string& name, bool system, const std::stri
     }
   } else {
     std::filesystem::path path(name);
+    std::string dir = path.root_path().string();
+    std::string below = path.relative_path().string();
     if (path.is_relative()) {
-      std::string dir = DirectoryOf(includerName);
+      dir = DirectoryOf(includerName);
+      below = name;
       if (!dir.empty()) path = std::filesystem::path(dir) / path;
     }
     *resolvedName = path.lexically_normal().string();
+    std::error_code ec;
+    if (!std::filesystem::exists(*resolvedName, ec)) {
+      // Written for a system whose file names ignore letter case?
+      const std::string found = FindHlslIncludeIgnoringCase(dir, below, error);
+      if (!error->empty()) return false;
+      if (!found.empty()) *resolvedName = found;
+    }
     if (!ReadHlslSourceFile(*resolvedName, text, error)) return false;
   }
   bytes_ += text->size();

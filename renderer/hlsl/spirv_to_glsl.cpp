@@ -411,7 +411,14 @@ HlslStatus Translation::Run(const uint32_t* words, size_t wordCount) {
     return kHlslInvalidCall;
   }
   out_->isPixelShader = model == SpvExecutionModelFragment;
-  if (spvc_compiler_create_shader_resources(compiler_, &resources_) != SPVC_SUCCESS) return kHlslInvalidCall;
+  // Only what the entry point reads: a module can hold samplers of functions it never calls (glslang
+  // keeps them), which then take no texture unit, as on Direct3D 9.
+  spvc_set active = nullptr;
+  if (spvc_compiler_get_active_interface_variables(compiler_, &active) != SPVC_SUCCESS ||
+      spvc_compiler_set_enabled_interface_variables(compiler_, active) != SPVC_SUCCESS ||
+      spvc_compiler_create_shader_resources_for_active_variables(compiler_, &resources_, active) != SPVC_SUCCESS) {
+    return kHlslInvalidCall;
+  }
   if (!RejectUnsupportedResources() || !MapInputs() || !MapOutputs() || !MapConstants() || !MapSamplers()) {
     return kHlslInvalidCall;
   }

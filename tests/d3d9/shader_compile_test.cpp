@@ -391,6 +391,34 @@ TEST_F(ShaderFiles, IncludesResolveRelativeToTheIncludingFileAndEditsAreSeen) {
   EXPECT_NE(edited.code, first.code);
 }
 
+TEST_F(ShaderFiles, IncludesNamedInAnotherLetterCaseFindTheirOneFile) {
+  // Folder and file names in another case, also in the included file's own include.
+  std::string main = Write("main.hlsl", "#include \"Lib/Common.HLSLI\"\nfloat4 main() : COLOR { return A; }\n");
+  Write("lib/common.hlsli", "#include \"../Shared/B.inc\"\n#define A float4(B, 0, 0, 1)\n");
+  Write("shared/b.inc", "#define B 0.25\n");
+  Compiled folded = CompileFile(main);
+  ASSERT_EQ(folded.hr, S_OK) << folded.messages;
+
+  // The exact name wins; two names that differ only in case are an error that names both.
+  Write("lib/Twin.inc", "#define B 0.5\n");
+  Write("lib/twin.inc", "#define B 0.75\n");
+  std::string exact = Write("exact.hlsl", "#include \"lib/twin.inc\"\nfloat4 main() : COLOR { return B; }\n");
+  EXPECT_EQ(CompileFile(exact).hr, S_OK);
+  std::string twins = Write("twins.hlsl", "#include \"lib/TWIN.inc\"\nfloat4 main() : COLOR { return B; }\n");
+  Compiled ambiguous = CompileFile(twins);
+  EXPECT_TRUE(FAILED(ambiguous.hr));
+  EXPECT_NE(ambiguous.messages.find("'lib/TWIN.inc' matches both '" + (dir_ / "lib/Twin.inc").string() + "' and '" +
+                                    (dir_ / "lib/twin.inc").string() + "'"),
+            std::string::npos)
+      << ambiguous.messages;
+
+  // A name that no file has in any case still fails as a missing file.
+  std::string missing = Write("missing.hlsl", "#include \"lib/absent.inc\"\nfloat4 main() : COLOR { return 1; }\n");
+  Compiled absent = CompileFile(missing);
+  EXPECT_TRUE(FAILED(absent.hr));
+  EXPECT_NE(absent.messages.find("absent.inc"), std::string::npos) << absent.messages;
+}
+
 namespace {
 
 // Serves files from a map; records what it was asked for and checks that everything is closed.

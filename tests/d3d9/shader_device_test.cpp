@@ -215,6 +215,8 @@ TEST_F(ShaderDeviceTest, BridgedStaticTablesAndIncludesGiveTheWrittenValues) {
   SetConstant(0, 10 / 255.f, 20 / 255.f, 30 / 255.f, 40 / 255.f);
   Draw(CompileFile("include_main.hlsl"), &pixels);  // Scaled(c0) from lib/common.hlsli: c0 * 2
   ExpectEverywhere(pixels, Argb(80, 20, 40, 60));
+  Draw(CompileFile("include_case.hlsl"), &pixels);  // the same file, named "LIB/Common.HLSLI"
+  ExpectEverywhere(pixels, Argb(80, 20, 40, 60));
 }
 
 TEST_F(ShaderDeviceTest, IntAndBoolConstantsReadTheFloatRegisters) {
@@ -307,4 +309,47 @@ TEST_F(ShaderDeviceTest, EveryLookupFormAndInputSemanticCompilesAndLinks) {
     Draw(CompileFile(file), &pixels);
     EXPECT_EQ(pixels.size(), static_cast<size_t>(kWidth) * kHeight);
   }
+}
+
+TEST_F(ShaderDeviceTest, OneRowAndOneColumnMatricesFollowTheirShapes) {
+  // m: one column per register (column_major); spread: one component per register.
+  SetConstant(0, 10, 20, 5);
+  SetConstant(1, 1, 1, 1);
+  SetConstant(2, 0, 10, 0);
+  SetConstant(4, 30, 99, 99, 99);
+  SetConstant(5, 40, 99, 99, 99);
+  SetConstant(6, 50, 99, 99, 99);
+  SetConstant(7, 3, 5);
+  std::vector<uint32_t> first, second;
+  Draw(CompileFile("one_line_matrices.hlsl"), &first, &second);
+  // (1, 2, 4) times m = (10 + 40 + 20, 1 + 2 + 4, 0 + 20 + 0); (1, 2, 4) . (1, 2, 4) = 21.
+  ExpectEverywhere(first, Argb(21, 70, 7, 20));
+  // m times (1, 2, 4): row 1 = (20, 1, 10) -> 62; outer product (2, 3)x(3, 5): [1][0] = 9, [0][1] = 10;
+  // spread = (30, 40, 50); 7 + 2 + 4 + 4 + 2.
+  ExpectEverywhere(second, Argb(19, 62, 100, 90));
+}
+
+TEST_F(ShaderDeviceTest, InitialiserListsFillComponentsInOrderHoweverGrouped) {
+  SetConstant(0, 10, 20, 30, 40);
+  SetConstant(1, 50, 60, 70, 80);
+  std::vector<uint32_t> first, second;
+  Draw(CompileFile("mixed_initialisers.hlsl"), &first, &second);
+  // m = rows (10, 20, 30), (1, 1, 1), (50, 60, 70); v = (10, 20, 2, 3).
+  ExpectEverywhere(first, Argb(25, 21, 50, 71));
+  // taps = {(1, 2), 3}, {(4, 5), 6}; pairs = [[1, 2], [3, 4]], [[5, 6], [7, 8]].
+  ExpectEverywhere(second, Argb(8, 8, 8, 36));
+}
+
+TEST_F(ShaderDeviceTest, EffectPassesShareRegistersAndTheCompiledOneTakesThem) {
+  IDirect3DTexture9* white = MakeTexture(2, 2, [](UINT, UINT) { return 0xFFFFFFFFu; });
+  device_->SetTexture(0, white);
+  SetConstant(0, 1);                                    // flagB: the first free register
+  SetConstant(1, 2);                                    // countB: the next one
+  SetConstant(2, 10 / 255.f, 20 / 255.f, 30 / 255.f, 40 / 255.f);  // tintB
+  SetConstant(3, 1 / 255.f, 2 / 255.f, 3 / 255.f, 4 / 255.f);      // offsetB: after c2, which tintB holds
+  std::vector<uint32_t> pixels;
+  Draw(CompileFile("two_passes_one_file.fx"), &pixels);
+  device_->SetTexture(0, nullptr);
+  white->Release();
+  ExpectEverywhere(pixels, Argb(84, 21, 42, 63));
 }
