@@ -30,7 +30,7 @@ float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(c9v.x, c8v.x, c9v.y,
   const float c8[4] = {50, 0, 0, 0};
   device_->BeginScene();
   device_->SetRenderTarget(0, surface);
-  device_->SetVertexShader(vertexShader_);
+  device_->SetVertexShader(vertex_shader_);
   device_->SetPixelShaderConstantF(9, c9, 1);
   device_->SetPixelShader(first);
   DrawQuad();
@@ -48,7 +48,7 @@ float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(c9v.x, c8v.x, c9v.y,
   EXPECT_EQ(device_->SetPixelShaderConstantF(223, c9, 2), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->SetVertexShaderConstantF(255, c9, 1), D3D_OK);
 
-  device_->SetRenderTarget(0, backBuffer_);
+  device_->SetRenderTarget(0, back_buffer_);
   device_->SetPixelShader(nullptr);
   surface->Release();
   target->Release();
@@ -68,12 +68,12 @@ TEST_F(DeviceTest, TopLeftTexelStaysTopLeftThroughEveryPathWithPointSampling) {
     middle->GetSurfaceLevel(0, &middleSurface);
 
     device_->BeginScene();
-    device_->SetVertexShader(vertexShader_);
+    device_->SetVertexShader(vertex_shader_);
     device_->SetPixelShader(copy);
     device_->SetRenderTarget(0, middleSurface);
     device_->SetTexture(0, source);
     DrawQuad();
-    device_->SetRenderTarget(0, backBuffer_);
+    device_->SetRenderTarget(0, back_buffer_);
     device_->SetTexture(0, middle);
     DrawQuad();
     device_->EndScene();
@@ -84,7 +84,7 @@ TEST_F(DeviceTest, TopLeftTexelStaysTopLeftThroughEveryPathWithPointSampling) {
       for (UINT x = 0; x < kBackWidth; ++x) expected[y * kBackWidth + x] = pattern(x, y);
     }
     EXPECT_TRUE(SamePixels(ReadTarget(middleSurface), expected, kBackWidth));
-    std::vector<uint32_t> back = ReadTarget(backBuffer_);
+    std::vector<uint32_t> back = ReadTarget(back_buffer_);
     for (uint32_t& pixel : back) pixel |= 0xFF000000u;  // the back buffer is X8R8G8B8
     EXPECT_TRUE(SamePixels(back, expected, kBackWidth));
     ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
@@ -107,13 +107,13 @@ float4 main(float2 uv : TEXCOORD0) : COLOR0 { return uv.x < 0.5 ? tex2D(leftEye,
   IDirect3DTexture9* left = MakeTexture(4, 4, [](UINT, UINT) { return 0xFF112233u; });
   IDirect3DTexture9* right = MakeTexture(4, 4, [](UINT, UINT) { return 0xFF445566u; });
   device_->BeginScene();
-  device_->SetVertexShader(vertexShader_);
+  device_->SetVertexShader(vertex_shader_);
   device_->SetPixelShader(encoder);
   device_->SetTexture(0, left);
   device_->SetTexture(1, right);
   DrawQuad();
   device_->EndScene();
-  const std::vector<uint32_t> back = ReadTarget(backBuffer_);
+  const std::vector<uint32_t> back = ReadTarget(back_buffer_);
   EXPECT_EQ(back[0] & 0xFFFFFFu, 0x112233u);
   EXPECT_EQ(back[kBackWidth - 1] & 0xFFFFFFu, 0x445566u);
   EXPECT_EQ(back[(kBackHeight - 1) * kBackWidth + kBackWidth / 2 - 1] & 0xFFFFFFu, 0x112233u);
@@ -130,7 +130,7 @@ TEST_F(DeviceTest, PresentFillsExactlyTheDestinationRectangle) {
   IDirect3DPixelShader9* copy = CompilePixelShader(kCopyPixelShader);
   IDirect3DTexture9* source = MakeTexture(4, 4, [](UINT, UINT) { return 0xFF20C040u; });
   device_->BeginScene();
-  device_->SetVertexShader(vertexShader_);
+  device_->SetVertexShader(vertex_shader_);
   device_->SetPixelShader(copy);
   device_->SetTexture(0, source);
   DrawQuad();

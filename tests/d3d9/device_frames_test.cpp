@@ -80,7 +80,7 @@ float4 main(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(source, uv) + tint; }
     const float constant[4] = {tint, 0, 0, 0};
     device_->BeginScene();
     device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
-    device_->SetVertexShader(vertexShader_);
+    device_->SetVertexShader(vertex_shader_);
     device_->SetPixelShader(shader_);
     device_->SetPixelShaderConstantF(0, constant, 1);
     device_->SetTexture(0, source_);
@@ -126,13 +126,13 @@ TEST_F(FrameTest, AFrameThatReadsRenderTargetsOfItsOwnIsStillRecognised) {
   for (int frame = 0; frame < 3; ++frame) {
     const float zero[4] = {0, 0, 0, 0};
     device_->BeginScene();
-    device_->SetVertexShader(vertexShader_);
+    device_->SetVertexShader(vertex_shader_);
     device_->SetPixelShader(shader_);
     device_->SetPixelShaderConstantF(0, zero, 1);
     device_->SetRenderTarget(0, eyeSurface);
     device_->SetTexture(0, source_);
     DrawQuad();
-    device_->SetRenderTarget(0, backBuffer_);
+    device_->SetRenderTarget(0, back_buffer_);
     device_->SetTexture(0, eye);
     DrawQuad();
     device_->EndScene();

@@ -66,7 +66,7 @@ TEST_F(DeviceTest, LockedRowsArePitchApartInBlueGreenRedAlphaOrder) {
   EXPECT_EQ(texture->LockRect(0, &locked, &outside, 0), D3DERR_INVALIDCALL);
 
   device_->SetTexture(0, nullptr);
-  device_->SetRenderTarget(0, backBuffer_);
+  device_->SetRenderTarget(0, back_buffer_);
   device_->SetPixelShader(nullptr);
   surface->Release();
   target->Release();
