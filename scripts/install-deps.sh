@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ make pkg-config git
+  cmake g++ make pkg-config git clang-format-14
   qt6-base-dev libqt6opengl6-dev libgl-dev libgl1-mesa-dri libegl-mesa0
   glslang-dev glslang-tools spirv-tools libspirv-cross-c-shared-dev spirv-cross
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg

@@ -66,72 +66,72 @@ void ListClearState(HWND list, int row, UINT state) {
 }
 
 CTQDialog::CTQDialog()
-    : m_clientWidth(0),
-      m_clientHeight(0),
-      m_created(0),
-      m_windowClass(),
-      m_window(nullptr),
-      m_nameList(nullptr),
-      m_valueList(nullptr),
-      m_owner(nullptr),
-      m_ownerMenu(nullptr) {}
+    : client_width_(0),
+      client_height_(0),
+      created_(0),
+      window_class_(),
+      window_(nullptr),
+      name_list_(nullptr),
+      value_list_(nullptr),
+      owner_(nullptr),
+      owner_menu_(nullptr) {}
 
 CTQDialog::~CTQDialog() {}
 
 int CTQDialog::Show(LPCWSTR title, WNDPROC window_proc) {
-  if (m_created || m_window != nullptr) {
-    SetActiveWindow(m_window);
-    ShowWindow(m_window, SW_SHOW);
+  if (created_ || window_ != nullptr) {
+    SetActiveWindow(window_);
+    ShowWindow(window_, SW_SHOW);
     return DIALOG_SHOWN_AGAIN;
   }
 
-  m_windowClass = WNDCLASSEXW();
-  m_windowClass.cbSize = sizeof(WNDCLASSEXW);
-  m_windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  m_windowClass.lpfnWndProc = window_proc;
-  m_windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  m_windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  m_windowClass.lpszClassName = title;
-  if (RegisterClassExW(&m_windowClass) == 0) return DIALOG_NOT_CREATED;
+  window_class_ = WNDCLASSEXW();
+  window_class_.cbSize = sizeof(WNDCLASSEXW);
+  window_class_.style = CS_HREDRAW | CS_VREDRAW;
+  window_class_.lpfnWndProc = window_proc;
+  window_class_.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  window_class_.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  window_class_.lpszClassName = title;
+  if (RegisterClassExW(&window_class_) == 0) return DIALOG_NOT_CREATED;
 
   // WM_CREATE runs inside this call and builds the lists.
   HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, title, title, WS_SYSMENU, CW_USEDEFAULT,
-                                CW_USEDEFAULT, kWindowWidth, kWindowHeight, m_owner,
+                                CW_USEDEFAULT, kWindowWidth, kWindowHeight, owner_,
                                 nullptr, GetModuleHandleW(nullptr), nullptr);
   if (window == nullptr) {
     // Leave the object as never opened, so that a later Show can try again.
     UnregisterClassW(title, nullptr);
-    m_nameList = nullptr;
-    m_valueList = nullptr;
+    name_list_ = nullptr;
+    value_list_ = nullptr;
     return DIALOG_NOT_CREATED;
   }
-  m_window = window;
+  window_ = window;
 
   const int edges[1] = {-1};
-  m_statusBar.Create(m_window, 1, edges);
-  m_statusBar.SetText(0, kClickHint);
+  status_bar_.Create(window_, 1, edges);
+  status_bar_.SetText(0, kClickHint);
 
-  m_created = 1;
-  UpdateWindow(m_window);
-  ShowWindow(m_window, SW_SHOW);
+  created_ = 1;
+  UpdateWindow(window_);
+  ShowWindow(window_, SW_SHOW);
   return DIALOG_SHOWN;
 }
 
 int CTQDialog::AddRow(int index, LPCWSTR name, LPCWSTR value) {
-  if (m_nameList == nullptr || m_valueList == nullptr) return 0;
-  ListInsertText(m_nameList, index, name);
-  ListInsertText(m_valueList, index, value);
+  if (name_list_ == nullptr || value_list_ == nullptr) return 0;
+  ListInsertText(name_list_, index, name);
+  ListInsertText(value_list_, index, value);
   return 0;
 }
 
 int CTQDialog::SetStatusText(int slot, LPCWSTR text) {
-  m_statusBar.SetText(slot, text);
+  status_bar_.SetText(slot, text);
   return 0;
 }
 
 void CTQDialog::CenterOverOwner(HWND window, const CREATESTRUCTW* create) const {
   RECT owner_rect = {};
-  if (m_owner == nullptr || create == nullptr || !GetWindowRect(m_owner, &owner_rect)) return;
+  if (owner_ == nullptr || create == nullptr || !GetWindowRect(owner_, &owner_rect)) return;
   const LONG x = owner_rect.left + (owner_rect.right - owner_rect.left) / 2 - create->cx / 2;
   const LONG y = owner_rect.top + (owner_rect.bottom - owner_rect.top) / 2 - create->cy / 2;
   SetWindowPos(window, nullptr, x, y, create->cx, create->cy, SWP_NOZORDER);
@@ -156,19 +156,19 @@ HWND CTQDialog::CreateList(HWND parent, LPCWSTR name, DWORD extra_style, int x, 
 }
 
 void CTQDialog::OnSize(LPARAM lparam) {
-  m_clientWidth = LOWORD(lparam);
-  m_clientHeight = HIWORD(lparam);
-  m_statusBar.Resize();
+  client_width_ = LOWORD(lparam);
+  client_height_ = HIWORD(lparam);
+  status_bar_.Resize();
 }
 
 LRESULT CTQDialog::OnCreate(HWND window, const CREATESTRUCTW* create) {
   CenterOverOwner(window, create);
-  m_nameList = CreateList(window, L"General Listview", WS_VSCROLL, 0, kNameListWidth, kListHeight,
+  name_list_ = CreateList(window, L"General Listview", WS_VSCROLL, 0, kNameListWidth, kListHeight,
                           L"PropertyName", kNameListWidth);
-  m_valueList = CreateList(window, L"General Listview Variables", WS_VSCROLL | LVS_EDITLABELS,
+  value_list_ = CreateList(window, L"General Listview Variables", WS_VSCROLL | LVS_EDITLABELS,
                            kNameListWidth, kValueListWidth, kListHeight, L"PropertyValue", 350);
-  UpdateWindow(m_nameList);
-  ShowWindow(m_nameList, SW_SHOW);
+  UpdateWindow(name_list_);
+  ShowWindow(name_list_, SW_SHOW);
   return 0;
 }
 
@@ -198,7 +198,7 @@ LRESULT CTQDialog::OnNotify(const NMHDR* header) {
       OnClick();
       return 0;
     case LVN_BEGINLABELEDITW: {
-      g_editControl = reinterpret_cast<HWND>(SendMessageW(m_valueList, LVM_GETEDITCONTROL, 0, 0));
+      g_editControl = reinterpret_cast<HWND>(SendMessageW(value_list_, LVM_GETEDITCONTROL, 0, 0));
       if (g_editControl != nullptr) {
         // The list view sizes the box to the text; make it as wide as the value column.
         RECT rect = {};
@@ -232,29 +232,29 @@ void CTQDialog::OnClick() {
   // The value list's focused row is edited, also when the click was in the name list: the edit
   // stays with the value row the user last chose. Without one, the name list's focused row is only
   // described.
-  int row = ListGetFocusedRow(m_valueList);
+  int row = ListGetFocusedRow(value_list_);
   if (row >= 0) {
-    SendMessageW(m_valueList, LVM_EDITLABELW, static_cast<WPARAM>(row), 0);
+    SendMessageW(value_list_, LVM_EDITLABELW, static_cast<WPARAM>(row), 0);
   } else {
-    row = ListGetFocusedRow(m_nameList);
+    row = ListGetFocusedRow(name_list_);
     if (row < 0) return;
   }
 
   WCHAR name[kTextChars] = {};
-  ListGetText(m_nameList, row, name, kTextChars - 1);
+  ListGetText(name_list_, row, name, kTextChars - 1);
   SetStatusText(0, GetDescription(name));
 }
 
 void CTQDialog::OnEndLabelEdit() {
   HWND edit = g_editControl;
   g_editControl = nullptr;
-  const int row = ListGetFocusedRow(m_valueList);
+  const int row = ListGetFocusedRow(value_list_);
   if (row < 0 || edit == nullptr) return;
 
   // The edit box's text is submitted whichever way the edit ended, Escape included.
   WCHAR text[kTextChars] = {};
   GetWindowTextW(edit, text, kTextChars - 1);
   WCHAR name[kTextChars] = {};
-  ListGetText(m_nameList, row, name, kTextChars - 1);
-  if (ApplyEdit(name, text) == 0) ListSetText(m_valueList, row, text);
+  ListGetText(name_list_, row, name, kTextChars - 1);
+  if (ApplyEdit(name, text) == 0) ListSetText(value_list_, row, text);
 }

@@ -30,17 +30,17 @@ class CTQDialog {
   // menu bar, whose items the viewers grey (handed on its own, since the owner drops it from view in
   // full screen). The owner hands itself down before the first Show; null owns nothing.
   void SetOwner(HWND owner, HMENU owner_menu) {
-    m_owner = owner;
-    m_ownerMenu = owner_menu;
+    owner_ = owner;
+    owner_menu_ = owner_menu;
   }
-  HWND GetOwner() const { return m_owner; }
-  HMENU GetOwnerMenu() const { return m_ownerMenu; }
+  HWND GetOwner() const { return owner_; }
+  HMENU GetOwnerMenu() const { return owner_menu_; }
   LRESULT WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-  HWND GetWindow() const { return m_window; }
-  HWND GetNameList() const { return m_nameList; }
-  HWND GetValueList() const { return m_valueList; }
-  HWND GetStatusBar() const { return m_statusBar.GetHandle(); }
+  HWND GetWindow() const { return window_; }
+  HWND GetNameList() const { return name_list_; }
+  HWND GetValueList() const { return value_list_; }
+  HWND GetStatusBar() const { return status_bar_.GetHandle(); }
 
  protected:
   // Moves the window so that its centre lies over the owner's centre, keeping its size. Runs inside
@@ -52,16 +52,16 @@ class CTQDialog {
   // Keeps the client size of a WM_SIZE and lays the status bar out again.
   void OnSize(LPARAM lparam);
 
-  CTQStatusBar m_statusBar;
-  UINT m_clientWidth;
-  UINT m_clientHeight;
-  int m_created;
-  WNDCLASSEXW m_windowClass;
-  HWND m_window;
-  HWND m_nameList;
-  HWND m_valueList;
-  HWND m_owner;
-  HMENU m_ownerMenu;
+  CTQStatusBar status_bar_;
+  UINT client_width_;
+  UINT client_height_;
+  int created_;
+  WNDCLASSEXW window_class_;
+  HWND window_;
+  HWND name_list_;
+  HWND value_list_;
+  HWND owner_;
+  HMENU owner_menu_;
 
  private:
   LRESULT OnCreate(HWND window, const CREATESTRUCTW* create);

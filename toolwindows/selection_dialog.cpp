@@ -41,55 +41,55 @@ void ShortenFileName(LPCWSTR name, WCHAR* out, int out_chars) {
 }
 
 CTQSelectionDialog::CTQSelectionDialog()
-    : m_activeIndex(0),
-      m_previousActiveIndex(0),
-      m_statusList(nullptr),
-      m_actionList(nullptr),
-      m_callback(nullptr) {}
+    : active_index_(0),
+      previous_active_index_(0),
+      status_list_(nullptr),
+      action_list_(nullptr),
+      callback_(nullptr) {}
 
 CTQSelectionDialog::~CTQSelectionDialog() {}
 
 bool CTQSelectionDialog::IsEntry(uint32_t index) const {
-  return m_callback != nullptr && m_callback(SELECTION_IS_ENTRY, index, 0) != 0;
+  return callback_ != nullptr && callback_(SELECTION_IS_ENTRY, index, 0) != 0;
 }
 
 LRESULT CTQSelectionDialog::OnCreate(HWND window, const CREATESTRUCTW* create) {
-  m_activeIndex = 0;
-  m_previousActiveIndex = 0;
-  if (m_nameList || m_valueList || m_statusList || m_actionList) {
+  active_index_ = 0;
+  previous_active_index_ = 0;
+  if (name_list_ || value_list_ || status_list_ || action_list_) {
     // A rebuild: the window stays where the user put it.
-    DestroyWindow(m_nameList);
-    DestroyWindow(m_valueList);
-    DestroyWindow(m_statusList);
-    DestroyWindow(m_actionList);
+    DestroyWindow(name_list_);
+    DestroyWindow(value_list_);
+    DestroyWindow(status_list_);
+    DestroyWindow(action_list_);
   } else {
     CenterOverOwner(window, create);
   }
-  m_nameList = CreateList(window, L"General Listview", 0, 0, 30, kListHeight, L"#", 30);
-  m_valueList = CreateList(window, L"General Listview Variables", 0, 30, 240, kListHeight,
+  name_list_ = CreateList(window, L"General Listview", 0, 0, 30, kListHeight, L"#", 30);
+  value_list_ = CreateList(window, L"General Listview Variables", 0, 30, 240, kListHeight,
                            L"Content", 240);
-  m_statusList = CreateList(window, L"General Activate Variables", 0, 270, 65, kListHeight,
+  status_list_ = CreateList(window, L"General Activate Variables", 0, 270, 65, kListHeight,
                             L"Status", 65);
-  m_actionList = CreateList(window, L"General Activate Variables", 0, 335, 65, kListHeight,
+  action_list_ = CreateList(window, L"General Activate Variables", 0, 335, 65, kListHeight,
                             L"Action", 65);
-  ListInsertText(m_statusList, 0, L"Status");
-  ListInsertText(m_actionList, 0, L"Action");
+  ListInsertText(status_list_, 0, L"Status");
+  ListInsertText(action_list_, 0, L"Action");
   return 0;
 }
 
 int CTQSelectionDialog::AddRow(int row, LPCWSTR number, LPCWSTR name) {
-  if (m_nameList == nullptr) return 0;
-  ListInsertText(m_nameList, row, number);
+  if (name_list_ == nullptr) return 0;
+  ListInsertText(name_list_, row, number);
   WCHAR shown[kTextChars];
   ShortenFileName(name, shown, kTextChars);
-  ListInsertText(m_valueList, row, shown);
+  ListInsertText(value_list_, row, shown);
   if (row == 0) return 0;
   if (wcslen(shown) > 3) {
-    ListInsertText(m_actionList, row, L"close");
-    ListInsertText(m_statusList, row, L"inactive");
+    ListInsertText(action_list_, row, L"close");
+    ListInsertText(status_list_, row, L"inactive");
   } else {
-    ListInsertText(m_actionList, row, L"add");
-    ListInsertText(m_statusList, row, L" ");
+    ListInsertText(action_list_, row, L"add");
+    ListInsertText(status_list_, row, L" ");
   }
   return 0;
 }
@@ -98,7 +98,7 @@ void CTQSelectionDialog::RepaintRow(int row) {
   // Setting a cell's text makes the list draw the row again, with the colours of the new active
   // row. The cell is emptied first so that the list sees a change even where it would skip
   // setting a text equal to the one it shows.
-  HWND lists[3] = {m_valueList, m_nameList, m_actionList};
+  HWND lists[3] = {value_list_, name_list_, action_list_};
   for (HWND list : lists) {
     WCHAR text[kTextChars];
     ListGetText(list, row, text, kTextChars - 1);
@@ -108,44 +108,44 @@ void CTQSelectionDialog::RepaintRow(int row) {
 }
 
 int CTQSelectionDialog::SetActive(uint32_t index, int notify) {
-  if (m_callback != nullptr && m_callback(SELECTION_IS_ENTRY, index, 0) == 0) return 0;
-  if (m_statusList == nullptr) return 0;
+  if (callback_ != nullptr && callback_(SELECTION_IS_ENTRY, index, 0) == 0) return 0;
+  if (status_list_ == nullptr) return 0;
 
   // Every entry row becomes inactive; the add row keeps its blank Status. Without an owner the
   // last row is taken for the add row.
-  const int rows = static_cast<int>(SendMessageW(m_statusList, LVM_GETITEMCOUNT, 0, 0));
+  const int rows = static_cast<int>(SendMessageW(status_list_, LVM_GETITEMCOUNT, 0, 0));
   for (int row = 1; row < rows; ++row) {
-    const bool entry = m_callback != nullptr ? IsEntry(static_cast<uint32_t>(row - 1)) : row < rows - 1;
-    if (entry) ListSetText(m_statusList, row, L"inactive");
+    const bool entry = callback_ != nullptr ? IsEntry(static_cast<uint32_t>(row - 1)) : row < rows - 1;
+    if (entry) ListSetText(status_list_, row, L"inactive");
   }
 
-  m_previousActiveIndex = m_activeIndex;
-  m_activeIndex = index;
+  previous_active_index_ = active_index_;
+  active_index_ = index;
   const int active_row = static_cast<int>(index + 1);
-  const int previous_row = static_cast<int>(m_previousActiveIndex + 1);
-  ListSetText(m_statusList, active_row, L"active");
-  ListSetText(m_actionList, active_row, L"-");
-  if (m_previousActiveIndex != m_activeIndex) ListSetText(m_actionList, previous_row, L"close");
-  ListClearState(m_valueList, active_row, LVIS_FOCUSED);
+  const int previous_row = static_cast<int>(previous_active_index_ + 1);
+  ListSetText(status_list_, active_row, L"active");
+  ListSetText(action_list_, active_row, L"-");
+  if (previous_active_index_ != active_index_) ListSetText(action_list_, previous_row, L"close");
+  ListClearState(value_list_, active_row, LVIS_FOCUSED);
 
   RepaintRow(previous_row);
   RepaintRow(active_row);
-  UpdateWindow(m_statusList);
-  UpdateWindow(m_nameList);
-  UpdateWindow(m_valueList);
-  UpdateWindow(m_actionList);
+  UpdateWindow(status_list_);
+  UpdateWindow(name_list_);
+  UpdateWindow(value_list_);
+  UpdateWindow(action_list_);
 
-  if (m_callback != nullptr && notify != 0) m_callback(SELECTION_ACTIVATE, m_activeIndex, 0);
+  if (callback_ != nullptr && notify != 0) callback_(SELECTION_ACTIVATE, active_index_, 0);
   return 0;
 }
 
 void CTQSelectionDialog::RebuildAndFill() {
   // A close or an add rebuilds the lists; the table stays scrolled where the user left it, so the rows
   // around the changed one do not jump away. Scrolling the name list brings the other three along.
-  const LRESULT top = m_nameList != nullptr ? SendMessageW(m_nameList, LVM_GETTOPINDEX, 0, 0) : 0;
-  if (m_window != nullptr) SendMessageW(m_window, WM_CREATE, 0, 0);
-  if (m_callback != nullptr) m_callback(SELECTION_FILL, 0, 0);
-  if (top > 0 && m_nameList != nullptr) ScrollToRow(m_nameList, top);
+  const LRESULT top = name_list_ != nullptr ? SendMessageW(name_list_, LVM_GETTOPINDEX, 0, 0) : 0;
+  if (window_ != nullptr) SendMessageW(window_, WM_CREATE, 0, 0);
+  if (callback_ != nullptr) callback_(SELECTION_FILL, 0, 0);
+  if (top > 0 && name_list_ != nullptr) ScrollToRow(name_list_, top);
 }
 
 int CTQSelectionDialog::Refresh() {
@@ -198,7 +198,7 @@ LRESULT CTQSelectionDialog::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
   if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return 0;
 
   // The header row never shows as selected.
-  HWND lists[4] = {m_nameList, m_valueList, m_statusList, m_actionList};
+  HWND lists[4] = {name_list_, value_list_, status_list_, action_list_};
   for (HWND list : lists) {
     if (list != nullptr && SendMessageW(list, LVM_GETITEMSTATE, 0, LVIS_SELECTED) != 0) {
       ListClearState(list, 0, LVIS_SELECTED);
@@ -212,14 +212,14 @@ LRESULT CTQSelectionDialog::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
     draw->clrTextBk = kHeaderBackground;
     return CDRF_NEWFONT;
   }
-  const bool active = row == static_cast<DWORD_PTR>(m_activeIndex) + 1;
+  const bool active = row == static_cast<DWORD_PTR>(active_index_) + 1;
   draw->clrText = kBlack;
-  if (list == m_actionList) {
+  if (list == action_list_) {
     draw->clrText = kActionText;
-  } else if (list == m_statusList && !active) {
+  } else if (list == status_list_ && !active) {
     draw->clrText = kInactiveStatusText;
   }
-  if (active && list != m_actionList) {
+  if (active && list != action_list_) {
     draw->clrTextBk = kActiveBackground;
   } else {
     draw->clrTextBk = (row % 2 == 0) ? kEvenBackground : kWhite;
@@ -231,7 +231,7 @@ void CTQSelectionDialog::ScrollInStep(HWND sender) {
   // The four lists show one table: whichever list scrolled, the others follow to the same first row,
   // so that the cells of a row always stand side by side.
   const LRESULT top = SendMessageW(sender, LVM_GETTOPINDEX, 0, 0);
-  HWND lists[4] = {m_nameList, m_valueList, m_statusList, m_actionList};
+  HWND lists[4] = {name_list_, value_list_, status_list_, action_list_};
   for (HWND list : lists) {
     if (list != nullptr && list != sender) ScrollToRow(list, top);
   }
@@ -251,22 +251,22 @@ void CTQSelectionDialog::OnClick(HWND sender) {
   if (row < 0) return;
   // A click leaves no selection highlight; the only highlight is the active row's green.
   ListClearState(sender, row, LVIS_SELECTED);
-  if (sender != m_actionList || m_callback == nullptr) return;
+  if (sender != action_list_ || callback_ == nullptr) return;
 
   const uint32_t index = static_cast<uint32_t>(row - 1);
   if (IsEntry(index)) {
-    if (index == m_activeIndex) {
+    if (index == active_index_) {
       SetStatusText(0, kRefusal);
-      UpdateWindow(m_actionList);
+      UpdateWindow(action_list_);
       return;
     }
-    m_callback(SELECTION_CLOSE, index, 0);
+    callback_(SELECTION_CLOSE, index, 0);
     RebuildAndFill();
     return;
   }
   // The add row is the row just after the last entry.
   if (row == 1 || IsEntry(static_cast<uint32_t>(row - 2))) {
-    m_callback(SELECTION_ADD, 0, 0);
+    callback_(SELECTION_ADD, 0, 0);
     RebuildAndFill();
   }
 }

@@ -29,15 +29,15 @@ class CTQSelectionDialog : public CTQDialog {
   // characters or fewer (the empty add row among them) gets the Action "add". Returns 0.
   virtual int AddRow(int row, LPCWSTR number, LPCWSTR name);
 
-  void SetCallback(SelectionCallback callback) { m_callback = callback; }
+  void SetCallback(SelectionCallback callback) { callback_ = callback; }
   // Makes entry index the active one (green row); with notify set, tells the owner. Returns 0.
   int SetActive(uint32_t index, int notify);
   // Rebuilds the lists and has the owner fill them again; works while the window is hidden.
   int Refresh();
 
-  uint32_t GetActiveIndex() const { return m_activeIndex; }
-  HWND GetStatusList() const { return m_statusList; }
-  HWND GetActionList() const { return m_actionList; }
+  uint32_t GetActiveIndex() const { return active_index_; }
+  HWND GetStatusList() const { return status_list_; }
+  HWND GetActionList() const { return action_list_; }
 
  private:
   LRESULT OnCreate(HWND window, const CREATESTRUCTW* create);
@@ -52,11 +52,11 @@ class CTQSelectionDialog : public CTQDialog {
   bool IsEntry(uint32_t index) const;
   void RepaintRow(int row);
 
-  uint32_t m_activeIndex;
-  uint32_t m_previousActiveIndex;
-  HWND m_statusList;
-  HWND m_actionList;
-  SelectionCallback m_callback;
+  uint32_t active_index_;
+  uint32_t previous_active_index_;
+  HWND status_list_;
+  HWND action_list_;
+  SelectionCallback callback_;
 };
 
 // The text shown for a file name: a name of more than 30 characters is shown as its last path

@@ -61,16 +61,5 @@ struct D3D9Command {
   std::vector<BYTE> vertices;
 };
 
-// 64-bit FNV-1a, the digest of commands and frames.
-inline unsigned long long D3D9Digest(unsigned long long digest, const void* data, size_t size) {
-  const BYTE* bytes = static_cast<const BYTE*>(data);
-  for (size_t i = 0; i < size; ++i) {
-    digest ^= bytes[i];
-    digest *= 1099511628211ull;
-  }
-  return digest;
-}
-constexpr unsigned long long kD3D9DigestSeed = 14695981039346656037ull;
-
 // Bytes of one vertex of a flexible vertex format this layer can feed; 0 when it cannot.
 UINT D3D9FvfVertexSize(DWORD fvf);

@@ -7,7 +7,7 @@
 #include "renderer/d3d9/d3d9_device.h"
 
 bool CTQD3DDevice::DepthServes(const CTQD3DTexture* target) const {
-  return depthBuffer_ && target && target->Width() <= depthWidth_ && target->Height() <= depthHeight_;
+  return depth_buffer_ && target && target->Width() <= depth_width_ && target->Height() <= depth_height_;
 }
 
 unsigned CTQD3DDevice::DepthAttachment() const {
@@ -17,34 +17,34 @@ unsigned CTQD3DDevice::DepthAttachment() const {
 void CTQD3DDevice::DeferDepthClear(DWORD flags, float z, DWORD stencil) {
   // Stencil exists only in a D24S8 buffer.
   if (parameters_.AutoDepthStencilFormat != D3DFMT_D24S8) flags &= ~static_cast<DWORD>(D3DCLEAR_STENCIL);
-  if (flags & D3DCLEAR_ZBUFFER) pendingDepthValue_ = z;
-  if (flags & D3DCLEAR_STENCIL) pendingStencilValue_ = stencil;
-  pendingDepthClear_ |= flags;
+  if (flags & D3DCLEAR_ZBUFFER) pending_depth_value_ = z;
+  if (flags & D3DCLEAR_STENCIL) pending_stencil_value_ = stencil;
+  pending_depth_clear_ |= flags;
 }
 
 void CTQD3DDevice::ApplyPendingDepthClear() {
-  if (!pendingDepthClear_) return;
-  if (!depthFramebuffer_) {
-    glGenFramebuffers(1, &depthFramebuffer_);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, depthFramebuffer_);
-    glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, DepthAttachment(), GL_RENDERBUFFER, depthBuffer_);
+  if (!pending_depth_clear_) return;
+  if (!depth_framebuffer_) {
+    glGenFramebuffers(1, &depth_framebuffer_);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, depth_framebuffer_);
+    glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, DepthAttachment(), GL_RENDERBUFFER, depth_buffer_);
     glDrawBuffer(GL_NONE);
   }
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, depthFramebuffer_);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, depth_framebuffer_);
   glDisable(GL_SCISSOR_TEST);
   glDepthMask(GL_TRUE);
   // The draw states are applied again by the next draw.
-  appliedRenderStatesValid_ = FALSE;
-  const bool depth = (pendingDepthClear_ & D3DCLEAR_ZBUFFER) != 0;
-  const bool stencil = (pendingDepthClear_ & D3DCLEAR_STENCIL) != 0;
-  const GLint stencilValue = static_cast<GLint>(pendingStencilValue_);
+  applied_render_states_valid_ = FALSE;
+  const bool depth = (pending_depth_clear_ & D3DCLEAR_ZBUFFER) != 0;
+  const bool stencil = (pending_depth_clear_ & D3DCLEAR_STENCIL) != 0;
+  const GLint stencilValue = static_cast<GLint>(pending_stencil_value_);
   if (depth && stencil) {
-    glClearBufferfi(GL_DEPTH_STENCIL, 0, pendingDepthValue_, stencilValue);
+    glClearBufferfi(GL_DEPTH_STENCIL, 0, pending_depth_value_, stencilValue);
   } else if (depth) {
-    glClearBufferfv(GL_DEPTH, 0, &pendingDepthValue_);
+    glClearBufferfv(GL_DEPTH, 0, &pending_depth_value_);
   } else {
     glClearBufferiv(GL_STENCIL, 0, &stencilValue);
   }
-  pendingDepthClear_ = 0;
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, drawFramebuffer_);
+  pending_depth_clear_ = 0;
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, draw_framebuffer_);
 }

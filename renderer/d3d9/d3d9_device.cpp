@@ -112,48 +112,48 @@ HRESULT CTQD3DDevice::Initialize(HWND window, const D3DPRESENT_PARAMETERS& param
   if (parameters_.BackBufferCount == 0) parameters_.BackBufferCount = 1;
 
   UINT screenWidth = 0, screenHeight = 0;
-  GLGetPrimaryScreenMode(&screenWidth, &screenHeight, &refreshRate_);
+  GLGetPrimaryScreenMode(&screenWidth, &screenHeight, &refresh_rate_);
   if (!surface.offscreen) {
     wglSwapIntervalEXT(parameters_.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
     GLSetSurfacePaintHandler(dc_, [](void* device) { static_cast<CTQD3DDevice*>(device)->PaintWindow(); }, this);
   }
 
-  glGenFramebuffers(1, &drawFramebuffer_);
-  glGenFramebuffers(1, &readFramebuffer_);
-  glGenVertexArrays(1, &vertexArray_);
-  glGenBuffers(1, &vertexBuffer_);
+  glGenFramebuffers(1, &draw_framebuffer_);
+  glGenFramebuffers(1, &read_framebuffer_);
+  glGenVertexArrays(1, &vertex_array_);
+  glGenBuffers(1, &vertex_buffer_);
   glGenSamplers(D3D_MAX_SAMPLERS, samplers_);
-  glBindVertexArray(vertexArray_);
-  glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+  glBindVertexArray(vertex_array_);
+  glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer_);
   for (UINT unit = 0; unit < D3D_MAX_SAMPLERS; ++unit) glBindSampler(unit, samplers_[unit]);
 
   const HRESULT hr = CTQD3DTexture::Create(this, parameters_.BackBufferWidth, parameters_.BackBufferHeight,
-                                           D3DUSAGE_RENDERTARGET, format, D3DPOOL_DEFAULT, &backBuffer_);
+                                           D3DUSAGE_RENDERTARGET, format, D3DPOOL_DEFAULT, &back_buffer_);
   if (FAILED(hr)) return hr;
   // The device keeps the back buffer through an internal reference only, so that it does not count on the
   // device itself; GetRenderTarget hands out public references.
-  backBuffer_->AddRefInternal();
-  backBuffer_->Release();
-  targets_[0] = backBuffer_;
-  backBuffer_->AddRefInternal();
+  back_buffer_->AddRefInternal();
+  back_buffer_->Release();
+  targets_[0] = back_buffer_;
+  back_buffer_->AddRefInternal();
 
   if (depthFormat) {
-    glGenRenderbuffers(1, &depthBuffer_);
-    glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer_);
+    glGenRenderbuffers(1, &depth_buffer_);
+    glBindRenderbuffer(GL_RENDERBUFFER, depth_buffer_);
     glRenderbufferStorage(GL_RENDERBUFFER, depthFormat, parameters_.BackBufferWidth, parameters_.BackBufferHeight);
-    depthWidth_ = parameters_.BackBufferWidth;
-    depthHeight_ = parameters_.BackBufferHeight;
+    depth_width_ = parameters_.BackBufferWidth;
+    depth_height_ = parameters_.BackBufferHeight;
   }
   if (surface.offscreen) {
     // A device without a window presents into this picture of the back buffer's size.
-    glGenTextures(1, &windowTexture_);
+    glGenTextures(1, &window_texture_);
     glActiveTexture(GL_TEXTURE0 + kD3D9UploadTextureUnit);
-    glBindTexture(GL_TEXTURE_2D, windowTexture_);
+    glBindTexture(GL_TEXTURE_2D, window_texture_);
     D3D9AllocateColorLevel(parameters_.BackBufferWidth, parameters_.BackBufferHeight);
     glBindTexture(GL_TEXTURE_2D, 0);
-    glGenFramebuffers(1, &windowFramebuffer_);
-    glBindFramebuffer(GL_FRAMEBUFFER, windowFramebuffer_);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, windowTexture_, 0);
+    glGenFramebuffers(1, &window_framebuffer_);
+    glBindFramebuffer(GL_FRAMEBUFFER, window_framebuffer_);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, window_texture_, 0);
     const GLfloat black[4] = {0, 0, 0, 1};
     glClearBufferfv(GL_COLOR, 0, black);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -167,24 +167,24 @@ HRESULT CTQD3DDevice::Initialize(HWND window, const D3DPRESENT_PARAMETERS& param
 }
 
 void CTQD3DDevice::SetDefaultStates() {
-  renderStates_[D3DRS_ZENABLE] = parameters_.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE;
-  renderStates_[D3DRS_FILLMODE] = 3;  // D3DFILL_SOLID
-  renderStates_[D3DRS_SHADEMODE] = 2;  // D3DSHADE_GOURAUD
-  renderStates_[D3DRS_ZWRITEENABLE] = TRUE;
-  renderStates_[D3DRS_LASTPIXEL] = TRUE;
-  renderStates_[D3DRS_SRCBLEND] = D3DBLEND_ONE;
-  renderStates_[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
-  renderStates_[D3DRS_CULLMODE] = D3DCULL_CCW;
-  renderStates_[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
-  renderStates_[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
-  renderStates_[D3DRS_LIGHTING] = TRUE;
-  renderStates_[D3DRS_COLORWRITEENABLE] = 0xF;
-  renderStates_[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
-  renderStates_[D3DRS_SRCBLENDALPHA] = D3DBLEND_ONE;
-  renderStates_[D3DRS_DESTBLENDALPHA] = D3DBLEND_ZERO;
-  renderStates_[D3DRS_BLENDOPALPHA] = D3DBLENDOP_ADD;
+  render_states_[D3DRS_ZENABLE] = parameters_.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE;
+  render_states_[D3DRS_FILLMODE] = 3;  // D3DFILL_SOLID
+  render_states_[D3DRS_SHADEMODE] = 2;  // D3DSHADE_GOURAUD
+  render_states_[D3DRS_ZWRITEENABLE] = TRUE;
+  render_states_[D3DRS_LASTPIXEL] = TRUE;
+  render_states_[D3DRS_SRCBLEND] = D3DBLEND_ONE;
+  render_states_[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
+  render_states_[D3DRS_CULLMODE] = D3DCULL_CCW;
+  render_states_[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
+  render_states_[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
+  render_states_[D3DRS_LIGHTING] = TRUE;
+  render_states_[D3DRS_COLORWRITEENABLE] = 0xF;
+  render_states_[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
+  render_states_[D3DRS_SRCBLENDALPHA] = D3DBLEND_ONE;
+  render_states_[D3DRS_DESTBLENDALPHA] = D3DBLEND_ZERO;
+  render_states_[D3DRS_BLENDOPALPHA] = D3DBLENDOP_ADD;
   for (UINT stage = 0; stage < D3D_MAX_SAMPLERS; ++stage) {
-    DWORD* states = samplerStates_[stage];
+    DWORD* states = sampler_states_[stage];
     states[D3DSAMP_ADDRESSU] = D3DTADDRESS_WRAP;
     states[D3DSAMP_ADDRESSV] = D3DTADDRESS_WRAP;
     states[D3DSAMP_ADDRESSW] = D3DTADDRESS_WRAP;
@@ -212,25 +212,25 @@ void CTQD3DDevice::Destroy() {
     if (target) target->ReleaseInternal();
     target = nullptr;
   }
-  if (vertexShader_) vertexShader_->ReleaseInternal();
-  if (pixelShader_) pixelShader_->ReleaseInternal();
-  vertexShader_ = nullptr;
-  pixelShader_ = nullptr;
-  if (backBuffer_) backBuffer_->ReleaseInternal();
-  backBuffer_ = nullptr;
+  if (vertex_shader_) vertex_shader_->ReleaseInternal();
+  if (pixel_shader_) pixel_shader_->ReleaseInternal();
+  vertex_shader_ = nullptr;
+  pixel_shader_ = nullptr;
+  if (back_buffer_) back_buffer_->ReleaseInternal();
+  back_buffer_ = nullptr;
   programs_.Destroy();
   glDeleteSamplers(D3D_MAX_SAMPLERS, samplers_);
-  glDeleteBuffers(1, &vertexBuffer_);
-  glDeleteVertexArrays(1, &vertexArray_);
-  glDeleteFramebuffers(1, &drawFramebuffer_);
-  glDeleteFramebuffers(1, &readFramebuffer_);
-  if (windowFramebuffer_) glDeleteFramebuffers(1, &windowFramebuffer_);
-  if (windowTexture_) glDeleteTextures(1, &windowTexture_);
-  if (depthFramebuffer_) glDeleteFramebuffers(1, &depthFramebuffer_);
-  if (depthBuffer_) glDeleteRenderbuffers(1, &depthBuffer_);
-  if (frameFence_) glDeleteSync(frameFence_);
-  frameFence_ = nullptr;
-  showPending_ = FALSE;
+  glDeleteBuffers(1, &vertex_buffer_);
+  glDeleteVertexArrays(1, &vertex_array_);
+  glDeleteFramebuffers(1, &draw_framebuffer_);
+  glDeleteFramebuffers(1, &read_framebuffer_);
+  if (window_framebuffer_) glDeleteFramebuffers(1, &window_framebuffer_);
+  if (window_texture_) glDeleteTextures(1, &window_texture_);
+  if (depth_framebuffer_) glDeleteFramebuffers(1, &depth_framebuffer_);
+  if (depth_buffer_) glDeleteRenderbuffers(1, &depth_buffer_);
+  if (frame_fence_) glDeleteSync(frame_fence_);
+  frame_fence_ = nullptr;
+  show_pending_ = FALSE;
   wglMakeCurrent(nullptr, nullptr);
   wglDeleteContext(context_);
   context_ = nullptr;
@@ -308,7 +308,7 @@ HRESULT CTQD3DDevice::CreatePixelShader(const DWORD* pFunction, IDirect3DPixelSh
 void CTQD3DDevice::ForgetShader(unsigned long long shaderId) {
   MakeCurrent();
   programs_.ForgetShader(shaderId);
-  appliedProgram_ = 0;
+  applied_program_ = 0;
 }
 
 HRESULT CTQD3DDevice::GetRenderTarget(DWORD RenderTargetIndex, IDirect3DSurface9** ppRenderTarget) {
@@ -349,7 +349,7 @@ HRESULT CTQD3DDevice::GetRenderTargetData(IDirect3DSurface9* pRenderTarget, IDir
   }
   MakeCurrent();
   Flush();
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer_);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, read_framebuffer_);
   glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, source->GLTexture(), 0);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -361,13 +361,13 @@ HRESULT CTQD3DDevice::GetRenderTargetData(IDirect3DSurface9* pRenderTarget, IDir
 }
 
 HRESULT CTQD3DDevice::BeginScene() {
-  if (inScene_) return D3DERR_INVALIDCALL;
-  inScene_ = TRUE;
+  if (in_scene_) return D3DERR_INVALIDCALL;
+  in_scene_ = TRUE;
   return D3D_OK;
 }
 
 HRESULT CTQD3DDevice::EndScene() {
-  if (!inScene_) return D3DERR_INVALIDCALL;
-  inScene_ = FALSE;
+  if (!in_scene_) return D3DERR_INVALIDCALL;
+  in_scene_ = FALSE;
   return D3D_OK;
 }

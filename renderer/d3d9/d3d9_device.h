@@ -15,6 +15,7 @@
 
 #include "renderer/d3d9/d3d9_command.h"
 #include "renderer/d3d9/d3d9_direct3d.h"
+#include "renderer/d3d9/d3d9_frame_repeat.h"
 #include "renderer/d3d9/d3d9_program.h"
 #include "renderer/d3d9/d3d9_shader.h"
 #include "renderer/d3d9/d3d9_texture.h"
@@ -68,7 +69,7 @@ class CTQD3DDevice final : public CTQD3DObject<IDirect3DDevice9> {
   // A GL texture is going away: forget where it was bound.
   void ForgetTexture(unsigned glTexture);
   // Frames Present did not draw again because nothing had changed, since the device was created.
-  unsigned long long SkippedFrames() const { return skippedFrames_; }
+  unsigned long long SkippedFrames() const { return frame_repeat_.SkippedFrames(); }
 
  private:
   CTQD3DDevice() = default;
@@ -79,7 +80,6 @@ class CTQD3DDevice final : public CTQD3DObject<IDirect3DDevice9> {
 
   // Recording and execution (d3d9_device_draw.cpp).
   void Record(D3D9Command&& command);
-  unsigned long long CommandDigest(const D3D9Command& command) const;
   void Execute(D3D9Command& command);
   void ExecuteClear(const D3D9Command& command);
   void ExecuteDraw(D3D9Command& command);
@@ -120,69 +120,64 @@ class CTQD3DDevice final : public CTQD3DObject<IDirect3DDevice9> {
   HDC dc_ = nullptr;
   HGLRC context_ = nullptr;
   D3DPRESENT_PARAMETERS parameters_ = {};
-  UINT refreshRate_ = 60;
+  UINT refresh_rate_ = 60;
 
   // GL objects.
-  CTQD3DTexture* backBuffer_ = nullptr;  // internal reference
-  unsigned depthBuffer_ = 0;
-  UINT depthWidth_ = 0;
-  UINT depthHeight_ = 0;
-  unsigned depthFramebuffer_ = 0;  // the depth buffer alone, for the held-back clears
-  DWORD pendingDepthClear_ = 0;    // D3DCLEAR_ZBUFFER / D3DCLEAR_STENCIL of the held-back clear
-  float pendingDepthValue_ = 1.0f;
-  DWORD pendingStencilValue_ = 0;
-  unsigned drawFramebuffer_ = 0;
-  unsigned readFramebuffer_ = 0;
-  unsigned windowFramebuffer_ = 0;  // the picture of a device without a window
-  unsigned windowTexture_ = 0;
-  unsigned vertexArray_ = 0;
-  unsigned vertexBuffer_ = 0;
-  size_t vertexBufferSize_ = 0;
+  CTQD3DTexture* back_buffer_ = nullptr;  // internal reference
+  unsigned depth_buffer_ = 0;
+  UINT depth_width_ = 0;
+  UINT depth_height_ = 0;
+  unsigned depth_framebuffer_ = 0;  // the depth buffer alone, for the held-back clears
+  DWORD pending_depth_clear_ = 0;    // D3DCLEAR_ZBUFFER / D3DCLEAR_STENCIL of the held-back clear
+  float pending_depth_value_ = 1.0f;
+  DWORD pending_stencil_value_ = 0;
+  unsigned draw_framebuffer_ = 0;
+  unsigned read_framebuffer_ = 0;
+  unsigned window_framebuffer_ = 0;  // the picture of a device without a window
+  unsigned window_texture_ = 0;
+  unsigned vertex_array_ = 0;
+  unsigned vertex_buffer_ = 0;
+  size_t vertex_buffer_size_ = 0;
   unsigned samplers_[D3D_MAX_SAMPLERS] = {};
   CTQD3DProgramCache programs_;
 
   // Shadow state.
-  DWORD renderStates_[256] = {};
-  DWORD samplerStates_[D3D_MAX_SAMPLERS][14] = {};
+  DWORD render_states_[256] = {};
+  DWORD sampler_states_[D3D_MAX_SAMPLERS][14] = {};
   CTQD3DTexture* textures_[D3D_MAX_SAMPLERS] = {};  // internal references
-  CTQD3DVertexShader* vertexShader_ = nullptr;      // internal reference
-  CTQD3DPixelShader* pixelShader_ = nullptr;        // internal reference
+  CTQD3DVertexShader* vertex_shader_ = nullptr;      // internal reference
+  CTQD3DPixelShader* pixel_shader_ = nullptr;        // internal reference
   CTQD3DTexture* targets_[2] = {};                  // internal references
-  float vertexConstants_[D3D_VERTEX_CONSTANT_REGISTERS * 4] = {};
-  float pixelConstants_[D3D_PIXEL_CONSTANT_REGISTERS * 4] = {};
+  float vertex_constants_[D3D_VERTEX_CONSTANT_REGISTERS * 4] = {};
+  float pixel_constants_[D3D_PIXEL_CONSTANT_REGISTERS * 4] = {};
   DWORD fvf_ = 0;
-  BOOL inScene_ = FALSE;
+  BOOL in_scene_ = FALSE;
 
   // The frame being recorded.
   std::vector<D3D9Command> pending_;
-  unsigned long long frameNumber_ = 1;
-  unsigned long long frameDigest_ = kD3D9DigestSeed;
-  BOOL frameExecuted_ = FALSE;  // part of this frame was executed already
-  unsigned long long lastFrameDigest_ = 0;
-  BOOL lastFrameValid_ = FALSE;
-  unsigned long long skippedFrames_ = 0;
+  CTQD3DFrameRepeat frame_repeat_;
 
   // What GL has applied, so that execution changes only what differs.
-  unsigned appliedTargets_[2] = {};
-  BOOL appliedDepthAttached_ = FALSE;
-  unsigned appliedProgram_ = 0;
-  unsigned appliedTextures_[D3D_MAX_SAMPLERS] = {};
-  D3D9SamplerStates appliedSamplers_[D3D_MAX_SAMPLERS] = {};
-  BOOL appliedSamplerValid_[D3D_MAX_SAMPLERS] = {};
-  D3D9RenderStates appliedRenderStates_ = {};
-  BOOL appliedRenderStatesValid_ = FALSE;
+  unsigned applied_targets_[2] = {};
+  BOOL applied_depth_attached_ = FALSE;
+  unsigned applied_program_ = 0;
+  unsigned applied_textures_[D3D_MAX_SAMPLERS] = {};
+  D3D9SamplerStates applied_samplers_[D3D_MAX_SAMPLERS] = {};
+  BOOL applied_sampler_valid_[D3D_MAX_SAMPLERS] = {};
+  D3D9RenderStates applied_render_states_ = {};
+  BOOL applied_render_states_valid_ = FALSE;
 
   // Presentation.
-  BOOL presentedOnce_ = FALSE;
-  RECT lastSource_ = {};
-  RECT lastDest_ = {};
-  LONG lastSurfaceWidth_ = 0;
-  LONG lastSurfaceHeight_ = 0;
-  unsigned long long presentedBackVersion_ = 0;
-  std::chrono::steady_clock::time_point lastPresent_ = {};
+  BOOL presented_once_ = FALSE;
+  RECT last_source_ = {};
+  RECT last_dest_ = {};
+  LONG last_surface_width_ = 0;
+  LONG last_surface_height_ = 0;
+  unsigned long long presented_back_version_ = 0;
+  std::chrono::steady_clock::time_point last_present_ = {};
   // The fence after the last frame sent to GL, while the frame waits to be drawn before it is shown. A
   // frame that takes long to draw (a slow shader on a software renderer) is shown by a later Present,
   // and the frames presented meanwhile are dropped, so that Present never holds the caller for long.
-  struct __GLsync* frameFence_ = nullptr;
-  BOOL showPending_ = FALSE;
+  struct __GLsync* frame_fence_ = nullptr;
+  BOOL show_pending_ = FALSE;
 };

@@ -1,4 +1,4 @@
-// Recording commands with their digest, and executing them in OpenGL.
+// Recording commands, and executing them in OpenGL.
 #include <GL/glcorearb.h>
 
 #include <algorithm>
@@ -39,54 +39,12 @@ void ColorToFloats(D3DCOLOR color, GLfloat rgba[4]) {
 
 }  // namespace
 
-unsigned long long CTQD3DDevice::CommandDigest(const D3D9Command& c) const {
-  unsigned long long d = kD3D9DigestSeed;
-  d = D3D9Digest(d, &c.kind, sizeof(c.kind));
-  for (const CTQD3DTexture* target : c.targets) {
-    const unsigned long long id = target ? target->Id() : 0;
-    d = D3D9Digest(d, &id, sizeof(id));
-  }
-  if (c.kind == D3D9Command::kClear) {
-    d = D3D9Digest(d, &c.clearFlags, sizeof(c.clearFlags));
-    d = D3D9Digest(d, &c.clearColor, sizeof(c.clearColor));
-    d = D3D9Digest(d, &c.clearZ, sizeof(c.clearZ));
-    d = D3D9Digest(d, &c.clearStencil, sizeof(c.clearStencil));
-    if (!c.clearRects.empty()) d = D3D9Digest(d, c.clearRects.data(), c.clearRects.size() * sizeof(D3DRECT));
-    return d;
-  }
-  const unsigned long long shaders[2] = {c.vertexShader->Code().id, c.pixelShader->Code().id};
-  d = D3D9Digest(d, shaders, sizeof(shaders));
-  for (UINT unit = 0; unit < D3D_MAX_SAMPLERS; ++unit) {
-    const CTQD3DTexture* texture = c.textures[unit];
-    if (!texture) continue;
-    // A texture drawn earlier in this frame holds what this frame's own commands make of it; any other
-    // texture holds what the processor and earlier frames left in it.
-    unsigned long long identity[4] = {unit, texture->Id(), 0, 0};
-    if (texture->lastTargetFrame != frameNumber_) {
-      identity[2] = texture->contentVersion;
-      identity[3] = texture->renderVersion;
-    }
-    d = D3D9Digest(d, identity, sizeof(identity));
-    d = D3D9Digest(d, &c.samplers[unit], sizeof(D3D9SamplerStates));
-  }
-  d = D3D9Digest(d, &c.renderStates, sizeof(c.renderStates));
-  if (!c.vertexConstants.empty()) d = D3D9Digest(d, c.vertexConstants.data(), c.vertexConstants.size() * 4);
-  if (!c.pixelConstants.empty()) d = D3D9Digest(d, c.pixelConstants.data(), c.pixelConstants.size() * 4);
-  d = D3D9Digest(d, &c.fvf, sizeof(c.fvf));
-  d = D3D9Digest(d, &c.primitiveType, sizeof(c.primitiveType));
-  d = D3D9Digest(d, &c.stride, sizeof(c.stride));
-  d = D3D9Digest(d, c.vertices.data(), c.vertices.size());
-  return d;
-}
-
 void CTQD3DDevice::Record(D3D9Command&& command) {
-  const unsigned long long digest = CommandDigest(command);
-  frameDigest_ = D3D9Digest(frameDigest_, &digest, sizeof(digest));
+  frame_repeat_.Record(command);
   for (CTQD3DTexture* target : command.targets) {
     if (!target) continue;
     target->AddRefInternal();
     ++target->pendingUses;
-    target->lastTargetFrame = frameNumber_;
   }
   for (CTQD3DTexture* texture : command.textures) {
     if (!texture) continue;
@@ -127,7 +85,7 @@ void CTQD3DDevice::Flush() {
   commands.swap(pending_);
   for (D3D9Command& command : commands) Execute(command);
   for (D3D9Command& command : commands) ReleaseCommand(command);
-  frameExecuted_ = TRUE;
+  frame_repeat_.MarkExecuted();
 }
 
 void CTQD3DDevice::BeforeTextureChange(CTQD3DTexture* texture) {
@@ -138,19 +96,19 @@ void CTQD3DDevice::BeforeTextureChange(CTQD3DTexture* texture) {
 constexpr unsigned kUnknownBinding = ~0u;
 
 void CTQD3DDevice::ResetAppliedState() {
-  appliedTargets_[0] = appliedTargets_[1] = kUnknownBinding;
-  appliedDepthAttached_ = FALSE;
-  appliedProgram_ = 0;
-  for (unsigned& name : appliedTextures_) name = kUnknownBinding;
-  memset(appliedSamplerValid_, 0, sizeof(appliedSamplerValid_));
-  appliedRenderStatesValid_ = FALSE;
+  applied_targets_[0] = applied_targets_[1] = kUnknownBinding;
+  applied_depth_attached_ = FALSE;
+  applied_program_ = 0;
+  for (unsigned& name : applied_textures_) name = kUnknownBinding;
+  memset(applied_sampler_valid_, 0, sizeof(applied_sampler_valid_));
+  applied_render_states_valid_ = FALSE;
 }
 
 void CTQD3DDevice::ForgetTexture(unsigned glTexture) {
-  for (unsigned& name : appliedTextures_) {
+  for (unsigned& name : applied_textures_) {
     if (name == glTexture) name = kUnknownBinding;
   }
-  for (unsigned& name : appliedTargets_) {
+  for (unsigned& name : applied_targets_) {
     if (name == glTexture) name = kUnknownBinding;
   }
 }
@@ -169,19 +127,19 @@ void CTQD3DDevice::Execute(D3D9Command& command) {
 void CTQD3DDevice::BindTargets(CTQD3DTexture* const targets[2], bool withDepth) {
   const unsigned names[2] = {targets[0] ? targets[0]->GLTexture() : 0u, targets[1] ? targets[1]->GLTexture() : 0u};
   const BOOL depth = withDepth && DepthServes(targets[0]);
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, drawFramebuffer_);
-  if (names[0] == appliedTargets_[0] && names[1] == appliedTargets_[1] && depth == appliedDepthAttached_) return;
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, draw_framebuffer_);
+  if (names[0] == applied_targets_[0] && names[1] == applied_targets_[1] && depth == applied_depth_attached_) return;
   for (int i = 0; i < 2; ++i) {
     glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + i, GL_TEXTURE_2D, names[i], 0);
   }
-  glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, DepthAttachment(), GL_RENDERBUFFER, depth ? depthBuffer_ : 0);
+  glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, DepthAttachment(), GL_RENDERBUFFER, depth ? depth_buffer_ : 0);
   const GLenum buffers[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
   glDrawBuffers(names[1] ? 2 : 1, buffers);
-  appliedTargets_[0] = names[0];
-  appliedTargets_[1] = names[1];
+  applied_targets_[0] = names[0];
+  applied_targets_[1] = names[1];
   // Whether depth testing is on follows the attachment as well as the states.
-  if (depth != appliedDepthAttached_) appliedRenderStatesValid_ = FALSE;
-  appliedDepthAttached_ = depth;
+  if (depth != applied_depth_attached_) applied_render_states_valid_ = FALSE;
+  applied_depth_attached_ = depth;
 }
 
 void CTQD3DDevice::ExecuteClear(const D3D9Command& command) {
@@ -190,8 +148,8 @@ void CTQD3DDevice::ExecuteClear(const D3D9Command& command) {
   const bool depthReached = depthFlags != 0 && DepthServes(target);
   // Only draws that test depth read the depth buffer: a clear of all of it waits for the first of them,
   // and costs nothing in a frame that never tests depth.
-  const bool deferred = depthReached && command.clearRects.empty() && target->Width() == depthWidth_ &&
-                        target->Height() == depthHeight_;
+  const bool deferred = depthReached && command.clearRects.empty() && target->Width() == depth_width_ &&
+                        target->Height() == depth_height_;
   if (deferred) {
     DeferDepthClear(depthFlags, command.clearZ, command.clearStencil);
   } else if (depthReached) {
@@ -203,7 +161,7 @@ void CTQD3DDevice::ExecuteClear(const D3D9Command& command) {
   // by the next draw.
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glDepthMask(GL_TRUE);
-  appliedRenderStatesValid_ = FALSE;
+  applied_render_states_valid_ = FALSE;
   GLfloat color[4];
   ColorToFloats(command.clearColor, color);
   const size_t rects = command.clearRects.empty() ? 1 : command.clearRects.size();
@@ -221,7 +179,7 @@ void CTQD3DDevice::ExecuteClear(const D3D9Command& command) {
       glClearBufferfv(GL_COLOR, 0, color);
       if (command.targets[1]) glClearBufferfv(GL_COLOR, 1, color);
     }
-    if (appliedDepthAttached_) {
+    if (applied_depth_attached_) {
       const bool depth = (command.clearFlags & D3DCLEAR_ZBUFFER) != 0;
       const bool stencil = (command.clearFlags & D3DCLEAR_STENCIL) != 0 &&
                            parameters_.AutoDepthStencilFormat == D3DFMT_D24S8;
@@ -239,9 +197,9 @@ void CTQD3DDevice::ExecuteClear(const D3D9Command& command) {
 }
 
 void CTQD3DDevice::ApplyRenderStates(const D3D9RenderStates& s) {
-  const D3D9RenderStates& a = appliedRenderStates_;
-  const bool all = !appliedRenderStatesValid_;
-  const bool depthTest = s.zEnable != D3DZB_FALSE && appliedDepthAttached_;
+  const D3D9RenderStates& a = applied_render_states_;
+  const bool all = !applied_render_states_valid_;
+  const bool depthTest = s.zEnable != D3DZB_FALSE && applied_depth_attached_;
   if (all || s.zEnable != a.zEnable || s.zFunc != a.zFunc || s.zWriteEnable != a.zWriteEnable) {
     if (depthTest) {
       glEnable(GL_DEPTH_TEST);
@@ -279,19 +237,19 @@ void CTQD3DDevice::ApplyRenderStates(const D3D9RenderStates& s) {
   }
   // The scissor rectangle is always the whole target (SetScissorRect is not offered), so the scissor
   // test changes nothing and stays off.
-  appliedRenderStates_ = s;
-  appliedRenderStatesValid_ = TRUE;
+  applied_render_states_ = s;
+  applied_render_states_valid_ = TRUE;
 }
 
 void CTQD3DDevice::ApplySampler(UINT unit, CTQD3DTexture* texture, const D3D9SamplerStates& s) {
   const unsigned name = texture ? texture->GLTexture() : 0u;
   if (texture) texture->UploadPendingRows();
-  if (appliedTextures_[unit] != name) {
+  if (applied_textures_[unit] != name) {
     glActiveTexture(GL_TEXTURE0 + unit);
     glBindTexture(GL_TEXTURE_2D, name);
-    appliedTextures_[unit] = name;
+    applied_textures_[unit] = name;
   }
-  if (appliedSamplerValid_[unit] && memcmp(&appliedSamplers_[unit], &s, sizeof(s)) == 0) return;
+  if (applied_sampler_valid_[unit] && memcmp(&applied_samplers_[unit], &s, sizeof(s)) == 0) return;
   const GLuint sampler = samplers_[unit];
   glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, D3D9GLAddressMode(s.addressU));
   glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, D3D9GLAddressMode(s.addressV));
@@ -300,8 +258,8 @@ void CTQD3DDevice::ApplySampler(UINT unit, CTQD3DTexture* texture, const D3D9Sam
   GLfloat border[4];
   ColorToFloats(s.borderColor, border);
   glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
-  appliedSamplers_[unit] = s;
-  appliedSamplerValid_[unit] = TRUE;
+  applied_samplers_[unit] = s;
+  applied_sampler_valid_[unit] = TRUE;
 }
 
 void CTQD3DDevice::ExecuteDraw(D3D9Command& c) {
@@ -314,9 +272,9 @@ void CTQD3DDevice::ExecuteDraw(D3D9Command& c) {
   BindTargets(c.targets, testsDepth);
   glViewport(0, 0, target->Width(), target->Height());
   ApplyRenderStates(c.renderStates);
-  if (appliedProgram_ != program->program) {
+  if (applied_program_ != program->program) {
     glUseProgram(program->program);
-    appliedProgram_ = program->program;
+    applied_program_ = program->program;
   }
 
   // Constants: the register files are uploaded as they are, one float4 per register.
@@ -349,11 +307,11 @@ void CTQD3DDevice::ExecuteDraw(D3D9Command& c) {
 
   // Vertices: the recorded copy goes into the stream buffer, fed to the inputs by semantic.
   const size_t bytes = c.vertices.size();
-  if (bytes > vertexBufferSize_) {
+  if (bytes > vertex_buffer_size_) {
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), c.vertices.data(), GL_STREAM_DRAW);
-    vertexBufferSize_ = bytes;
+    vertex_buffer_size_ = bytes;
   } else {
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexBufferSize_), nullptr, GL_STREAM_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertex_buffer_size_), nullptr, GL_STREAM_DRAW);
     glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), c.vertices.data());
   }
   for (GLuint location = 0; location < 16; ++location) glDisableVertexAttribArray(location);

@@ -130,7 +130,7 @@ HRESULT CTQD3DDevice::SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type, D
     WriteErrorLine("SetSamplerState: state %u value %u is not implemented", (UINT)Type, Value);
     return D3DERR_INVALIDCALL;
   }
-  samplerStates_[Sampler][Type] = Value;
+  sampler_states_[Sampler][Type] = Value;
   return D3D_OK;
 }
 
@@ -139,7 +139,7 @@ HRESULT CTQD3DDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
     WriteErrorLine("SetRenderState: state %u value %u is not implemented", (UINT)State, Value);
     return D3DERR_INVALIDCALL;
   }
-  renderStates_[State] = Value;
+  render_states_[State] = Value;
   return D3D_OK;
 }
 
@@ -163,16 +163,16 @@ HRESULT CTQD3DDevice::SetFVF(DWORD FVF) {
 HRESULT CTQD3DDevice::SetVertexShader(IDirect3DVertexShader9* pShader) {
   CTQD3DVertexShader* shader = static_cast<CTQD3DVertexShader*>(pShader);
   if (shader) shader->AddRefInternal();
-  if (vertexShader_) vertexShader_->ReleaseInternal();
-  vertexShader_ = shader;
+  if (vertex_shader_) vertex_shader_->ReleaseInternal();
+  vertex_shader_ = shader;
   return D3D_OK;
 }
 
 HRESULT CTQD3DDevice::SetPixelShader(IDirect3DPixelShader9* pShader) {
   CTQD3DPixelShader* shader = static_cast<CTQD3DPixelShader*>(pShader);
   if (shader) shader->AddRefInternal();
-  if (pixelShader_) pixelShader_->ReleaseInternal();
-  pixelShader_ = shader;
+  if (pixel_shader_) pixel_shader_->ReleaseInternal();
+  pixel_shader_ = shader;
   return D3D_OK;
 }
 
@@ -207,19 +207,19 @@ HRESULT GetConstants(const float* registers, UINT registerCount, UINT start, flo
 
 HRESULT CTQD3DDevice::SetVertexShaderConstantF(UINT StartRegister, const float* pConstantData,
                                                UINT Vector4fCount) {
-  return SetConstants(vertexConstants_, D3D_VERTEX_CONSTANT_REGISTERS, StartRegister, pConstantData, Vector4fCount);
+  return SetConstants(vertex_constants_, D3D_VERTEX_CONSTANT_REGISTERS, StartRegister, pConstantData, Vector4fCount);
 }
 
 HRESULT CTQD3DDevice::GetVertexShaderConstantF(UINT StartRegister, float* pConstantData, UINT Vector4fCount) {
-  return GetConstants(vertexConstants_, D3D_VERTEX_CONSTANT_REGISTERS, StartRegister, pConstantData, Vector4fCount);
+  return GetConstants(vertex_constants_, D3D_VERTEX_CONSTANT_REGISTERS, StartRegister, pConstantData, Vector4fCount);
 }
 
 HRESULT CTQD3DDevice::SetPixelShaderConstantF(UINT StartRegister, const float* pConstantData, UINT Vector4fCount) {
-  return SetConstants(pixelConstants_, D3D_PIXEL_CONSTANT_REGISTERS, StartRegister, pConstantData, Vector4fCount);
+  return SetConstants(pixel_constants_, D3D_PIXEL_CONSTANT_REGISTERS, StartRegister, pConstantData, Vector4fCount);
 }
 
 HRESULT CTQD3DDevice::GetPixelShaderConstantF(UINT StartRegister, float* pConstantData, UINT Vector4fCount) {
-  return GetConstants(pixelConstants_, D3D_PIXEL_CONSTANT_REGISTERS, StartRegister, pConstantData, Vector4fCount);
+  return GetConstants(pixel_constants_, D3D_PIXEL_CONSTANT_REGISTERS, StartRegister, pConstantData, Vector4fCount);
 }
 
 HRESULT CTQD3DDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
@@ -228,7 +228,7 @@ HRESULT CTQD3DDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3D
       (Flags & ~(DWORD)(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0) {
     return D3DERR_INVALIDCALL;
   }
-  if ((Flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !depthBuffer_) return D3DERR_INVALIDCALL;
+  if ((Flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !depth_buffer_) return D3DERR_INVALIDCALL;
   if ((Flags & D3DCLEAR_STENCIL) && parameters_.AutoDepthStencilFormat != D3DFMT_D24S8) return D3DERR_INVALIDCALL;
   if (!targets_[0]) return D3DERR_INVALIDCALL;
   D3D9Command command;
@@ -246,10 +246,10 @@ HRESULT CTQD3DDevice::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3D
 HRESULT CTQD3DDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
                                       const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) {
   const UINT vertexCount = VerticesFor(PrimitiveType, PrimitiveCount);
-  if (!inScene_ || !pVertexStreamZeroData || PrimitiveCount == 0 || vertexCount == 0 || !targets_[0]) {
+  if (!in_scene_ || !pVertexStreamZeroData || PrimitiveCount == 0 || vertexCount == 0 || !targets_[0]) {
     return D3DERR_INVALIDCALL;
   }
-  if (!vertexShader_ || !pixelShader_) {
+  if (!vertex_shader_ || !pixel_shader_) {
     WriteErrorLine("DrawPrimitiveUP: drawing without a vertex and a pixel shader is not implemented");
     return D3DERR_INVALIDCALL;
   }
@@ -259,12 +259,12 @@ HRESULT CTQD3DDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primi
   D3D9Command command;
   command.kind = D3D9Command::kDraw;
   for (UINT i = 0; i < 2; ++i) command.targets[i] = targets_[i];
-  command.vertexShader = vertexShader_;
-  command.pixelShader = pixelShader_;
-  for (const TranslatedSampler& sampler : pixelShader_->Code().translated.samplers) {
+  command.vertexShader = vertex_shader_;
+  command.pixelShader = pixel_shader_;
+  for (const TranslatedSampler& sampler : pixel_shader_->Code().translated.samplers) {
     for (UINT unit = sampler.unit; unit < sampler.unit + sampler.count && unit < D3D_MAX_SAMPLERS; ++unit) {
       command.textures[unit] = textures_[unit];
-      const DWORD* states = samplerStates_[unit];
+      const DWORD* states = sampler_states_[unit];
       D3D9SamplerStates& copy = command.samplers[unit];
       copy.addressU = states[D3DSAMP_ADDRESSU];
       copy.addressV = states[D3DSAMP_ADDRESSV];
@@ -275,20 +275,20 @@ HRESULT CTQD3DDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primi
     }
   }
   D3D9RenderStates& rs = command.renderStates;
-  rs.zEnable = renderStates_[D3DRS_ZENABLE];
-  rs.zWriteEnable = renderStates_[D3DRS_ZWRITEENABLE];
-  rs.zFunc = renderStates_[D3DRS_ZFUNC];
-  rs.cullMode = renderStates_[D3DRS_CULLMODE];
-  rs.alphaBlendEnable = renderStates_[D3DRS_ALPHABLENDENABLE];
-  rs.srcBlend = renderStates_[D3DRS_SRCBLEND];
-  rs.destBlend = renderStates_[D3DRS_DESTBLEND];
-  rs.blendOp = renderStates_[D3DRS_BLENDOP];
-  rs.colorWriteEnable = renderStates_[D3DRS_COLORWRITEENABLE];
-  rs.scissorTestEnable = renderStates_[D3DRS_SCISSORTESTENABLE];
-  const UINT vertexRegisters = vertexShader_->Code().registersUsed;
-  const UINT pixelRegisters = pixelShader_->Code().registersUsed;
-  command.vertexConstants.assign(vertexConstants_, vertexConstants_ + vertexRegisters * 4);
-  command.pixelConstants.assign(pixelConstants_, pixelConstants_ + pixelRegisters * 4);
+  rs.zEnable = render_states_[D3DRS_ZENABLE];
+  rs.zWriteEnable = render_states_[D3DRS_ZWRITEENABLE];
+  rs.zFunc = render_states_[D3DRS_ZFUNC];
+  rs.cullMode = render_states_[D3DRS_CULLMODE];
+  rs.alphaBlendEnable = render_states_[D3DRS_ALPHABLENDENABLE];
+  rs.srcBlend = render_states_[D3DRS_SRCBLEND];
+  rs.destBlend = render_states_[D3DRS_DESTBLEND];
+  rs.blendOp = render_states_[D3DRS_BLENDOP];
+  rs.colorWriteEnable = render_states_[D3DRS_COLORWRITEENABLE];
+  rs.scissorTestEnable = render_states_[D3DRS_SCISSORTESTENABLE];
+  const UINT vertexRegisters = vertex_shader_->Code().registersUsed;
+  const UINT pixelRegisters = pixel_shader_->Code().registersUsed;
+  command.vertexConstants.assign(vertex_constants_, vertex_constants_ + vertexRegisters * 4);
+  command.pixelConstants.assign(pixel_constants_, pixel_constants_ + pixelRegisters * 4);
   command.fvf = fvf_;
   command.primitiveType = PrimitiveType;
   command.vertexCount = vertexCount;

@@ -29,7 +29,7 @@ class CTQD3DObject : public Interface {
     // The owner is released last: that may destroy the device, which gives back its internal
     // references and so may destroy this object; nothing here touches it afterwards.
     IUnknown* owner = owner_;
-    if (internalReferences_ == 0) {
+    if (internal_references_ == 0) {
       Destroy();
       delete this;
     }
@@ -37,11 +37,11 @@ class CTQD3DObject : public Interface {
     return 0;
   }
 
-  void AddRefInternal() { ++internalReferences_; }
+  void AddRefInternal() { ++internal_references_; }
 
   void ReleaseInternal() {
-    if (internalReferences_ == 0) return;
-    if (--internalReferences_ == 0 && references_.load() == 0) {
+    if (internal_references_ == 0) return;
+    if (--internal_references_ == 0 && references_.load() == 0) {
       Destroy();
       delete this;
     }
@@ -58,7 +58,7 @@ class CTQD3DObject : public Interface {
 
  private:
   std::atomic<ULONG> references_{1};
-  ULONG internalReferences_ = 0;
+  ULONG internal_references_ = 0;
   IUnknown* owner_ = nullptr;
 };
 

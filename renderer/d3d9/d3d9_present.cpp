@@ -30,7 +30,7 @@ HRESULT CTQD3DDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HW
     WriteErrorLine("Present: window overrides and dirty regions are not implemented");
     return D3DERR_INVALIDCALL;
   }
-  if (inScene_) return D3DERR_INVALIDCALL;
+  if (in_scene_) return D3DERR_INVALIDCALL;
   const LONG backWidth = static_cast<LONG>(parameters_.BackBufferWidth);
   const LONG backHeight = static_cast<LONG>(parameters_.BackBufferHeight);
   RECT source = {0, 0, backWidth, backHeight};
@@ -42,8 +42,8 @@ HRESULT CTQD3DDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HW
     }
   }
   MakeCurrent();
-  const auto period = std::chrono::nanoseconds(1000000000LL / (refreshRate_ ? refreshRate_ : 60));
-  if (showPending_) {
+  const auto period = std::chrono::nanoseconds(1000000000LL / (refresh_rate_ ? refresh_rate_ : 60));
+  if (show_pending_) {
     // No new frame is started while the previous one is still being drawn; waiting up to a period for
     // it paces the caller as a swap would.
     DropFrame();
@@ -52,19 +52,14 @@ HRESULT CTQD3DDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HW
   }
 
   // The frame: drawn again only when its commands differ from the previous frame's.
-  const BOOL sameFrame = lastFrameValid_ && !frameExecuted_ && frameDigest_ == lastFrameDigest_;
+  const bool sameFrame = frame_repeat_.RepeatsPrevious();
   if (sameFrame) {
     for (D3D9Command& command : pending_) ReleaseCommand(command);
     pending_.clear();
-    ++skippedFrames_;
   } else {
     Flush();
   }
-  lastFrameDigest_ = frameDigest_;
-  lastFrameValid_ = TRUE;
-  frameDigest_ = kD3D9DigestSeed;
-  frameExecuted_ = FALSE;
-  ++frameNumber_;
+  frame_repeat_.EndFrame(sameFrame);
 
   GLSurfaceState surface = {};
   GLTakeSurfaceState(dc_, &surface);
@@ -79,20 +74,20 @@ HRESULT CTQD3DDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HW
     dest.bottom = static_cast<LONG>(pDestRect->bottom * ratio + 0.5);
   }
 
-  const bool redraw = !sameFrame || !presentedOnce_ || surface.damaged || !SameRect(source, lastSource_) ||
-                      !SameRect(dest, lastDest_) || surfaceWidth != lastSurfaceWidth_ ||
-                      surfaceHeight != lastSurfaceHeight_;
+  const bool redraw = !sameFrame || !presented_once_ || surface.damaged || !SameRect(source, last_source_) ||
+                      !SameRect(dest, last_dest_) || surfaceWidth != last_surface_width_ ||
+                      surfaceHeight != last_surface_height_;
   std::chrono::steady_clock::duration swapTime{};
   if (redraw && surfaceWidth > 0 && surfaceHeight > 0) {
-    lastSource_ = source;
-    lastDest_ = dest;
-    lastSurfaceWidth_ = surfaceWidth;
-    lastSurfaceHeight_ = surfaceHeight;
+    last_source_ = source;
+    last_dest_ = dest;
+    last_surface_width_ = surfaceWidth;
+    last_surface_height_ = surfaceHeight;
     // Copying the back buffer into the window, and the swap, would wait for the whole frame to be
     // drawn: they happen once a fence says it is.
-    frameFence_ = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    frame_fence_ = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
     glFlush();
-    showPending_ = TRUE;
+    show_pending_ = TRUE;
     if (!FrameDrawn(kFrameDrawWait)) return D3D_OK;
     swapTime = ShowDrawnFrame();
   }
@@ -101,42 +96,37 @@ HRESULT CTQD3DDevice::Present(const RECT* pSourceRect, const RECT* pDestRect, HW
 }
 
 bool CTQD3DDevice::FrameDrawn(std::chrono::nanoseconds timeout) {
-  if (!frameFence_) return true;
-  const GLenum result = glClientWaitSync(frameFence_, 0, static_cast<GLuint64>(timeout.count()));
+  if (!frame_fence_) return true;
+  const GLenum result = glClientWaitSync(frame_fence_, 0, static_cast<GLuint64>(timeout.count()));
   if (result == GL_TIMEOUT_EXPIRED) return false;
   // Signalled, or a failed wait, which would fail again: never wait for it forever.
-  glDeleteSync(frameFence_);
-  frameFence_ = nullptr;
+  glDeleteSync(frame_fence_);
+  frame_fence_ = nullptr;
   return true;
 }
 
 std::chrono::steady_clock::duration CTQD3DDevice::ShowDrawnFrame() {
   MakeCurrent();
-  BlitToWindow(windowFramebuffer_, lastSource_, lastDest_, lastSurfaceWidth_, lastSurfaceHeight_);
+  BlitToWindow(window_framebuffer_, last_source_, last_dest_, last_surface_width_, last_surface_height_);
   const auto before = std::chrono::steady_clock::now();
   // A window that is not exposed (minimised, not yet mapped) shows nothing; the first Present after it
   // is exposed draws again.
-  presentedOnce_ = SwapBuffers(dc_);
-  showPending_ = FALSE;
-  presentedBackVersion_ = backBuffer_->renderVersion;
+  presented_once_ = SwapBuffers(dc_);
+  show_pending_ = FALSE;
+  presented_back_version_ = back_buffer_->renderVersion;
   return std::chrono::steady_clock::now() - before;
 }
 
 void CTQD3DDevice::DropFrame() {
   for (D3D9Command& command : pending_) ReleaseCommand(command);
   pending_.clear();
-  // Part of a dropped frame may have been drawn into its targets already: the next frame is drawn in
-  // full even when it equals the last frame drawn.
-  if (frameExecuted_) lastFrameValid_ = FALSE;
-  frameDigest_ = kD3D9DigestSeed;
-  frameExecuted_ = FALSE;
-  ++frameNumber_;
+  frame_repeat_.DropFrame();
 }
 
 void CTQD3DDevice::BlitToWindow(unsigned framebuffer, const RECT& source, const RECT& dest, LONG surfaceWidth,
                                 LONG surfaceHeight) {
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer_);
-  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, backBuffer_->GLTexture(), 0);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, read_framebuffer_);
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, back_buffer_->GLTexture(), 0);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer);
   if (framebuffer) {
@@ -147,7 +137,7 @@ void CTQD3DDevice::BlitToWindow(unsigned framebuffer, const RECT& source, const 
   }
   glDisable(GL_SCISSOR_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-  appliedRenderStatesValid_ = FALSE;
+  applied_render_states_valid_ = FALSE;
   const bool coversSurface = dest.left <= 0 && dest.top <= 0 && dest.right >= surfaceWidth && dest.bottom >= surfaceHeight;
   if (!coversSurface) {
     const GLfloat black[4] = {0, 0, 0, 1};
@@ -160,53 +150,53 @@ void CTQD3DDevice::BlitToWindow(unsigned framebuffer, const RECT& source, const 
                     dest.right, surfaceHeight - dest.bottom, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-  appliedTargets_[0] = appliedTargets_[1] = ~0u;
+  applied_targets_[0] = applied_targets_[1] = ~0u;
 }
 
 void CTQD3DDevice::PaintWindow() {
   // A frame still being drawn is shown by a later Present, whole.
-  if (showPending_) return;
+  if (show_pending_) return;
   MakeCurrent();
   GLSurfaceState surface = {};
   GLTakeSurfaceState(dc_, &surface);
   const LONG width = surface.pixelWidth;
   const LONG height = surface.pixelHeight;
   if (surface.offscreen || width <= 0 || height <= 0) return;
-  const bool pictureHeld = presentedOnce_ && lastSurfaceWidth_ > 0 && lastSurfaceHeight_ > 0 &&
-                           backBuffer_->renderVersion == presentedBackVersion_;
+  const bool pictureHeld = presented_once_ && last_surface_width_ > 0 && last_surface_height_ > 0 &&
+                           back_buffer_->renderVersion == presented_back_version_;
   RECT dest = {0, 0, 0, 0};  // empty: the whole surface is cleared to black
   if (pictureHeld) {
     auto scale = [](LONG value, LONG to, LONG from) {
       return static_cast<LONG>(static_cast<long long>(value) * to / from);
     };
-    dest.left = scale(lastDest_.left, width, lastSurfaceWidth_);
-    dest.top = scale(lastDest_.top, height, lastSurfaceHeight_);
-    dest.right = scale(lastDest_.right, width, lastSurfaceWidth_);
-    dest.bottom = scale(lastDest_.bottom, height, lastSurfaceHeight_);
+    dest.left = scale(last_dest_.left, width, last_surface_width_);
+    dest.top = scale(last_dest_.top, height, last_surface_height_);
+    dest.right = scale(last_dest_.right, width, last_surface_width_);
+    dest.bottom = scale(last_dest_.bottom, height, last_surface_height_);
   }
-  BlitToWindow(0, pictureHeld ? lastSource_ : dest, dest, width, height);
-  presentedOnce_ = SwapBuffers(dc_) && pictureHeld;
-  lastDest_ = dest;
-  lastSurfaceWidth_ = width;
-  lastSurfaceHeight_ = height;
+  BlitToWindow(0, pictureHeld ? last_source_ : dest, dest, width, height);
+  presented_once_ = SwapBuffers(dc_) && pictureHeld;
+  last_dest_ = dest;
+  last_surface_width_ = width;
+  last_surface_height_ = height;
 }
 
 void CTQD3DDevice::PaceToRefresh(std::chrono::steady_clock::duration swapTime) {
   if (parameters_.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE) return;
-  const auto period = std::chrono::nanoseconds(1000000000LL / (refreshRate_ ? refreshRate_ : 60));
+  const auto period = std::chrono::nanoseconds(1000000000LL / (refresh_rate_ ? refresh_rate_ : 60));
   const auto now = std::chrono::steady_clock::now();
   // A swap that took a good part of a period waited for the retrace itself.
   if (swapTime >= period / 4) {
-    lastPresent_ = now;
+    last_present_ = now;
     return;
   }
-  const auto next = lastPresent_ + period;
+  const auto next = last_present_ + period;
   if (next <= now) {
-    lastPresent_ = now;
+    last_present_ = now;
     return;
   }
   std::this_thread::sleep_until(next);
-  lastPresent_ = next;
+  last_present_ = next;
 }
 
 HRESULT CTQD3DDevice::GetFrontBufferData(UINT iSwapChain, IDirect3DSurface9* pDestSurface) {
@@ -214,18 +204,18 @@ HRESULT CTQD3DDevice::GetFrontBufferData(UINT iSwapChain, IDirect3DSurface9* pDe
   CTQD3DSurface* dest = static_cast<CTQD3DSurface*>(pDestSurface);
   if (dest->Container() || dest->Format() != D3DFMT_A8R8G8B8) return D3DERR_INVALIDCALL;
   MakeCurrent();
-  const LONG width = windowFramebuffer_ ? static_cast<LONG>(parameters_.BackBufferWidth) : lastSurfaceWidth_;
-  const LONG height = windowFramebuffer_ ? static_cast<LONG>(parameters_.BackBufferHeight) : lastSurfaceHeight_;
+  const LONG width = window_framebuffer_ ? static_cast<LONG>(parameters_.BackBufferWidth) : last_surface_width_;
+  const LONG height = window_framebuffer_ ? static_cast<LONG>(parameters_.BackBufferHeight) : last_surface_height_;
   if (static_cast<LONG>(dest->Width()) != width || static_cast<LONG>(dest->Height()) != height) {
     return D3DERR_INVALIDCALL;
   }
-  GLuint framebuffer = windowFramebuffer_;
+  GLuint framebuffer = window_framebuffer_;
   GLuint picture = 0;
-  if (!windowFramebuffer_) {
+  if (!window_framebuffer_) {
     // A window's own pixels cannot be read back everywhere (software renderers keep no front buffer to
     // read), so the last presented picture is composed again from the back buffer, which still holds it
     // unless something was drawn into it since.
-    if (!presentedOnce_ || backBuffer_->renderVersion != presentedBackVersion_) return D3DERR_NOTAVAILABLE;
+    if (!presented_once_ || back_buffer_->renderVersion != presented_back_version_) return D3DERR_NOTAVAILABLE;
     glGenTextures(1, &picture);
     glActiveTexture(GL_TEXTURE0 + kD3D9UploadTextureUnit);
     glBindTexture(GL_TEXTURE_2D, picture);
@@ -234,7 +224,7 @@ HRESULT CTQD3DDevice::GetFrontBufferData(UINT iSwapChain, IDirect3DSurface9* pDe
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, picture, 0);
-    BlitToWindow(framebuffer, lastSource_, lastDest_, width, height);
+    BlitToWindow(framebuffer, last_source_, last_dest_, width, height);
   }
   glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
   glReadBuffer(GL_COLOR_ATTACHMENT0);

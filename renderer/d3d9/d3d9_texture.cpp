@@ -80,7 +80,7 @@ HRESULT CTQD3DTexture::Create(CTQD3DDevice* device, UINT width, UINT height, DWO
   created->usage_ = usage;
   created->format_ = format;
   created->pool_ = pool;
-  created->glTexture_ = name;
+  created->gl_texture_ = name;
   created->memory_.swap(memory);
   created->pitch_ = lockable ? pitch : 0;
   created->surface_.container_ = created;
@@ -95,9 +95,9 @@ HRESULT CTQD3DTexture::Create(CTQD3DDevice* device, UINT width, UINT height, DWO
 
 void CTQD3DTexture::Destroy() {
   device_->MakeCurrent();
-  device_->ForgetTexture(glTexture_);
-  glDeleteTextures(1, &glTexture_);
-  glTexture_ = 0;
+  device_->ForgetTexture(gl_texture_);
+  glDeleteTextures(1, &gl_texture_);
+  gl_texture_ = 0;
 }
 
 HRESULT CTQD3DTexture::GetDevice(IDirect3DDevice9** ppDevice) {
@@ -139,8 +139,8 @@ HRESULT CTQD3DTexture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const R
   // Commands recorded before the lock must see the contents as they were.
   if (!(Flags & D3DLOCK_READONLY)) device_->BeforeTextureChange(this);
   locked_ = TRUE;
-  lockTop_ = (Flags & D3DLOCK_READONLY) ? 0 : rect.top;
-  lockBottom_ = (Flags & D3DLOCK_READONLY) ? 0 : rect.bottom;
+  lock_top_ = (Flags & D3DLOCK_READONLY) ? 0 : rect.top;
+  lock_bottom_ = (Flags & D3DLOCK_READONLY) ? 0 : rect.bottom;
   pLockedRect->Pitch = pitch_;
   pLockedRect->pBits = memory_.data() + static_cast<size_t>(rect.top) * pitch_ + static_cast<size_t>(rect.left) * 4;
   return D3D_OK;
@@ -149,13 +149,13 @@ HRESULT CTQD3DTexture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const R
 HRESULT CTQD3DTexture::UnlockRect(UINT Level) {
   if (Level != 0 || !locked_) return D3DERR_INVALIDCALL;
   locked_ = FALSE;
-  if (lockBottom_ > lockTop_) {
-    if (dirtyBottom_ > dirtyTop_) {
-      dirtyTop_ = std::min(dirtyTop_, lockTop_);
-      dirtyBottom_ = std::max(dirtyBottom_, lockBottom_);
+  if (lock_bottom_ > lock_top_) {
+    if (dirty_bottom_ > dirty_top_) {
+      dirty_top_ = std::min(dirty_top_, lock_top_);
+      dirty_bottom_ = std::max(dirty_bottom_, lock_bottom_);
     } else {
-      dirtyTop_ = lockTop_;
-      dirtyBottom_ = lockBottom_;
+      dirty_top_ = lock_top_;
+      dirty_bottom_ = lock_bottom_;
     }
     ++contentVersion;
   }
@@ -169,12 +169,12 @@ HRESULT CTQD3DTexture::UploadPixels(const BYTE* rows, INT pitch) {
     for (UINT y = 0; y < height_; ++y) {
       memcpy(memory_.data() + static_cast<size_t>(y) * pitch_, rows + static_cast<size_t>(y) * pitch, width_ * 4u);
     }
-    dirtyTop_ = 0;
-    dirtyBottom_ = static_cast<LONG>(height_);
+    dirty_top_ = 0;
+    dirty_bottom_ = static_cast<LONG>(height_);
   } else {
     device_->MakeCurrent();
     glActiveTexture(GL_TEXTURE0 + kD3D9UploadTextureUnit);
-    glBindTexture(GL_TEXTURE_2D, glTexture_);
+    glBindTexture(GL_TEXTURE_2D, gl_texture_);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch / 4);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_BGRA,
@@ -187,14 +187,14 @@ HRESULT CTQD3DTexture::UploadPixels(const BYTE* rows, INT pitch) {
 }
 
 void CTQD3DTexture::UploadPendingRows() {
-  if (dirtyBottom_ <= dirtyTop_) return;
+  if (dirty_bottom_ <= dirty_top_) return;
   glActiveTexture(GL_TEXTURE0 + kD3D9UploadTextureUnit);
-  glBindTexture(GL_TEXTURE_2D, glTexture_);
+  glBindTexture(GL_TEXTURE_2D, gl_texture_);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch_ / 4);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, dirtyTop_, static_cast<GLsizei>(width_), dirtyBottom_ - dirtyTop_, GL_BGRA,
-                  GL_UNSIGNED_INT_8_8_8_8_REV, memory_.data() + static_cast<size_t>(dirtyTop_) * pitch_);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, dirty_top_, static_cast<GLsizei>(width_), dirty_bottom_ - dirty_top_, GL_BGRA,
+                  GL_UNSIGNED_INT_8_8_8_8_REV, memory_.data() + static_cast<size_t>(dirty_top_) * pitch_);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   glBindTexture(GL_TEXTURE_2D, 0);
-  dirtyTop_ = dirtyBottom_ = 0;
+  dirty_top_ = dirty_bottom_ = 0;
 }

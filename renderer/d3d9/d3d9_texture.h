@@ -81,7 +81,7 @@ class CTQD3DTexture final : public CTQD3DObject<IDirect3DTexture9> {
   // Sends rows changed through LockRect to GL; called with the device's context current.
   void UploadPendingRows();
 
-  unsigned GLTexture() const { return glTexture_; }
+  unsigned GLTexture() const { return gl_texture_; }
   UINT Width() const { return width_; }
   UINT Height() const { return height_; }
   D3DFORMAT Format() const { return format_; }
@@ -111,13 +111,13 @@ class CTQD3DTexture final : public CTQD3DObject<IDirect3DTexture9> {
   DWORD usage_ = 0;
   D3DFORMAT format_ = D3DFMT_UNKNOWN;
   D3DPOOL pool_ = D3DPOOL_DEFAULT;
-  unsigned glTexture_ = 0;
+  unsigned gl_texture_ = 0;
   std::vector<BYTE> memory_;  // lockable textures: the system-memory copy
   INT pitch_ = 0;
   BOOL locked_ = FALSE;
-  LONG dirtyTop_ = 0;         // rows [dirtyTop_, dirtyBottom_) wait for upload
-  LONG dirtyBottom_ = 0;
-  LONG lockTop_ = 0;
-  LONG lockBottom_ = 0;
+  LONG dirty_top_ = 0;         // rows [dirty_top_, dirty_bottom_) wait for upload
+  LONG dirty_bottom_ = 0;
+  LONG lock_top_ = 0;
+  LONG lock_bottom_ = 0;
   CTQD3DSurface surface_;
 };

@@ -5,8 +5,8 @@
 HlslIncludeAnswer CTQD3DXIncludeResolver::Resolve(const HlslIncludeQuery& query) {
   HlslIncludeAnswer answer;
   LPCVOID parent = nullptr;
-  auto found = dataByName_.find(query.includerName);
-  if (found != dataByName_.end()) parent = found->second;
+  auto found = data_by_name_.find(query.includerName);
+  if (found != data_by_name_.end()) parent = found->second;
   LPCVOID data = nullptr;
   UINT size = 0;
   HRESULT hr = handler_->Open(query.system ? D3DXINC_SYSTEM : D3DXINC_LOCAL, query.name.c_str(), parent, &data, &size);
@@ -15,7 +15,7 @@ HlslIncludeAnswer CTQD3DXIncludeResolver::Resolve(const HlslIncludeQuery& query)
     return answer;
   }
   opened_.push_back(data);
-  dataByName_[query.name] = data;
+  data_by_name_[query.name] = data;
   std::string error;
   if (!DecodeHlslSourceText(static_cast<const char*>(data), size, &answer.text, &error)) {
     answer.text = "'" + query.name + "': " + error;
@@ -29,5 +29,5 @@ HlslIncludeAnswer CTQD3DXIncludeResolver::Resolve(const HlslIncludeQuery& query)
 void CTQD3DXIncludeResolver::CloseAll() {
   for (auto it = opened_.rbegin(); it != opened_.rend(); ++it) handler_->Close(*it);
   opened_.clear();
-  dataByName_.clear();
+  data_by_name_.clear();
 }

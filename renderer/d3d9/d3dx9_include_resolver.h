@@ -21,5 +21,5 @@ class CTQD3DXIncludeResolver : public CTQHlslIncludeResolver {
  private:
   ID3DXInclude* handler_;
   std::vector<LPCVOID> opened_;
-  std::map<std::string, LPCVOID> dataByName_;
+  std::map<std::string, LPCVOID> data_by_name_;
 };

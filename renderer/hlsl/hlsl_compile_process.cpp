@@ -88,12 +88,12 @@ void CTQHlslCompileProcess::Initialize(const std::string& executable) {
   Shutdown();
   std::lock_guard<std::mutex> lock(mutex_);
   executable_ = executable;
-  startFailures_ = 0;
+  start_failures_ = 0;
 }
 
 void CTQHlslCompileProcess::SetTimeLimitMs(int milliseconds) {
   std::lock_guard<std::mutex> lock(mutex_);
-  timeLimitMs_ = milliseconds;
+  time_limit_ms_ = milliseconds;
 }
 
 pid_t CTQHlslCompileProcess::ChildId() {
@@ -110,17 +110,17 @@ void CTQHlslCompileProcess::Shutdown() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (child_ > 0) {
     // Closing its input tells the child to exit; its output closing says it did.
-    CloseFd(&toChild_);
+    CloseFd(&to_child_);
     std::string ignored;
-    while (ReadWireFrame(fromChild_, MonotonicMilliseconds() + kExitGraceMs, &ignored) == kWireOk) {
+    while (ReadWireFrame(from_child_, MonotonicMilliseconds() + kExitGraceMs, &ignored) == kWireOk) {
     }
   }
   StopLocked();
 }
 
 void CTQHlslCompileProcess::StopLocked() {
-  CloseFd(&toChild_);
-  CloseFd(&fromChild_);
+  CloseFd(&to_child_);
+  CloseFd(&from_child_);
   if (child_ > 0) {
     kill(child_, SIGKILL);
     while (waitpid(child_, nullptr, 0) < 0 && errno == EINTR) {
@@ -130,7 +130,7 @@ void CTQHlslCompileProcess::StopLocked() {
 }
 
 std::string CTQHlslCompileProcess::ReapLocked() {
-  CloseFd(&toChild_);
+  CloseFd(&to_child_);
   const int64_t deadline = MonotonicMilliseconds() + kReapGraceMs;
   for (;;) {
     int status = 0;
@@ -174,8 +174,8 @@ bool CTQHlslCompileProcess::StartLocked(std::string* reason) {
   bool spawned = Spawn(executable_, toChild[0], fromChild[1], &pid, reason);
   close(toChild[0]);
   close(fromChild[1]);
-  toChild_ = toChild[1];
-  fromChild_ = fromChild[0];
+  to_child_ = toChild[1];
+  from_child_ = fromChild[0];
   if (!spawned) {
     StopLocked();
     return false;
@@ -183,10 +183,10 @@ bool CTQHlslCompileProcess::StartLocked(std::string* reason) {
   child_ = pid;
   std::string payload;
   uint32_t version = 0;
-  WireStatus status = ReadWireFrame(fromChild_, MonotonicMilliseconds() + timeLimitMs_, &payload);
+  WireStatus status = ReadWireFrame(from_child_, MonotonicMilliseconds() + time_limit_ms_, &payload);
   if (status == kWireOk && DecodeReady(payload, &version) && version == kHlslProtocolVersion) return true;
   if (status == kWireTimeout) {
-    *reason = "it did not report ready within " + std::to_string(timeLimitMs_) + " ms";
+    *reason = "it did not report ready within " + std::to_string(time_limit_ms_) + " ms";
   } else if (status == kWireOk) {
     *reason = "it does not speak this protocol version";
   } else {
@@ -204,17 +204,17 @@ CTQHlslCompileProcess::Outcome CTQHlslCompileProcess::EnsureChildLocked(HlslComp
     reply->log = "error: the shader compiler was not set up\n";
     return kUnavailable;
   }
-  if (startFailures_ >= kMaxHlslStartFailures) {
+  if (start_failures_ >= kMaxHlslStartFailures) {
     reply->log = "error: the shader compiler (" + executable_ + ") failed to start " +
-                 std::to_string(startFailures_) + " times in a row and is not started again\n";
+                 std::to_string(start_failures_) + " times in a row and is not started again\n";
     return kUnavailable;
   }
   std::string reason;
   if (StartLocked(&reason)) {
-    startFailures_ = 0;
+    start_failures_ = 0;
     return kAnswered;
   }
-  ++startFailures_;
+  ++start_failures_;
   reply->log = "error: the shader compiler (" + executable_ + ") could not be started: " + reason + "\n";
   return kUnavailable;
 }
@@ -234,16 +234,16 @@ CTQHlslCompileProcess::Outcome CTQHlslCompileProcess::RunLocked(const std::strin
                                                                 HlslCompileReply* reply) {
   Outcome ready = EnsureChildLocked(reply);
   if (ready != kAnswered) return ready;
-  if (!WriteWireFrame(toChild_, frame)) return StoppedLocked(name, "it closed its input", reply);
-  int64_t left = timeLimitMs_;
+  if (!WriteWireFrame(to_child_, frame)) return StoppedLocked(name, "it closed its input", reply);
+  int64_t left = time_limit_ms_;
   for (;;) {
     std::string payload;
     const int64_t started = MonotonicMilliseconds();
-    WireStatus status = ReadWireFrame(fromChild_, started + left, &payload);
+    WireStatus status = ReadWireFrame(from_child_, started + left, &payload);
     left -= MonotonicMilliseconds() - started;
     if (status == kWireTimeout) {
       char limit[32];
-      snprintf(limit, sizeof(limit), "no answer within %.1f s", timeLimitMs_ / 1000.0);
+      snprintf(limit, sizeof(limit), "no answer within %.1f s", time_limit_ms_ / 1000.0);
       return StoppedLocked(name, limit, reply);
     }
     if (status != kWireOk) return StoppedLocked(name, ReapLocked(), reply);
@@ -256,7 +256,7 @@ CTQHlslCompileProcess::Outcome CTQHlslCompileProcess::RunLocked(const std::strin
       } else {
         answer.text = "no include look-up was given";
       }
-      if (!WriteWireFrame(toChild_, EncodeIncludeAnswer(answer))) {
+      if (!WriteWireFrame(to_child_, EncodeIncludeAnswer(answer))) {
         return StoppedLocked(name, "it closed its input", reply);
       }
       continue;

@@ -73,9 +73,9 @@ class CTQHlslCompileProcess {
   std::mutex mutex_;
   std::string executable_;
   pid_t child_ = -1;
-  int toChild_ = -1;
-  int fromChild_ = -1;
-  int timeLimitMs_ = kDefaultHlslCompileTimeLimitMs;
-  int startFailures_ = 0;
+  int to_child_ = -1;
+  int from_child_ = -1;
+  int time_limit_ms_ = kDefaultHlslCompileTimeLimitMs;
+  int start_failures_ = 0;
   int stopped_ = 0;
 };

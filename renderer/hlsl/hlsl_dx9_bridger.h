@@ -67,8 +67,8 @@ class Bridger {
  public:
   Bridger(const std::string& text, const HlslTokenList& list, bool vertexStage, const std::string& entry)
       : text_(text), list_(list), t_(list.tokens), vertex_(vertexStage), entry_(entry) {
-    floatUsed_.assign(static_cast<size_t>(vertex_ ? kVertexFloatRegisters : kPixelFloatRegisters), false);
-    samplerUsed_.assign(static_cast<size_t>(vertex_ ? kVertexSamplers : kPixelSamplers), false);
+    float_used_.assign(static_cast<size_t>(vertex_ ? kVertexFloatRegisters : kPixelFloatRegisters), false);
+    sampler_used_.assign(static_cast<size_t>(vertex_ ? kVertexSamplers : kPixelSamplers), false);
   }
 
   bool Run(std::string* bridged, std::string* messages);
@@ -152,38 +152,38 @@ class Bridger {
   std::string entry_;
   std::vector<HlslEdit> edits_;
   std::string messages_;
-  std::vector<bool> floatUsed_;
-  std::vector<bool> samplerUsed_;
-  std::set<std::string> userFunctions_;
-  std::map<std::string, std::string> samplerKinds_;  // untyped sampler name -> type its lookups need
-  std::set<std::string> movedStatics_;
-  std::string movedAssignments_;
+  std::vector<bool> float_used_;
+  std::vector<bool> sampler_used_;
+  std::set<std::string> user_functions_;
+  std::map<std::string, std::string> sampler_kinds_;  // untyped sampler name -> type its lookups need
+  std::set<std::string> moved_statics_;
+  std::string moved_assignments_;
   std::map<std::string, std::vector<Declaration>> structs_;  // structure name -> member declarations
-  std::string constantCopies_;  // statements that fill the static copies of struct and int/bool constants
-  std::map<std::string, int> identifierCounts_;  // occurrences of each identifier in the text
+  std::string constant_copies_;  // statements that fill the static copies of struct and int/bool constants
+  std::map<std::string, int> identifier_counts_;  // occurrences of each identifier in the text
   // Identifiers that the entry function reads, directly, through the functions it calls or through the
   // initial values of the globals it reads; empty when the entry function was not found.
-  std::set<std::string> entryReach_;
-  bool entryReachKnown_ = false;
-  size_t entryItem_ = static_cast<size_t>(-1);
-  size_t entryBody_ = 0;  // `{` of the entry function
-  std::vector<Declaration> uniformParameters_;
-  std::string uniformParameterError_;  // a uniform parameter of the entry function that cannot be laid out
+  std::set<std::string> entry_reach_;
+  bool entry_reach_known_ = false;
+  size_t entry_item_ = static_cast<size_t>(-1);
+  size_t entry_body_ = 0;  // `{` of the entry function
+  std::vector<Declaration> uniform_parameters_;
+  std::string uniform_parameter_error_;  // a uniform parameter of the entry function that cannot be laid out
   // Names declared as one-row (shape +N) or one-column (shape -N) matrices, and the tokens that declare them.
   struct OneLineName {
     int shape = 0;
     bool isArray = false;
   };
-  std::map<std::string, OneLineName> oneLineNames_;
-  std::set<size_t> declaredNames_;
-  std::set<std::string> structNames_;
-  std::set<std::string> outerHelpers_;
+  std::map<std::string, OneLineName> one_line_names_;
+  std::set<size_t> declared_names_;
+  std::set<std::string> struct_names_;
+  std::set<std::string> outer_helpers_;
   // Numeric type of each name declared with one type only (any scope), for the sizes of list entries.
   struct NameType {
     std::string type;
     bool isArray = false;
   };
-  std::map<std::string, NameType> nameTypes_;  // `uniform` parameters of the entry function
+  std::map<std::string, NameType> name_types_;  // `uniform` parameters of the entry function
 };
 
 }  // namespace dx9_bridge

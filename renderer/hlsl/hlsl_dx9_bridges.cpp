@@ -14,7 +14,7 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
   std::vector<bool> parsed(items.size(), false);
   CollectSamplerUses();
   for (const HlslToken& token : t_) {
-    if (token.kind == HlslTokenKind::kIdentifier) ++identifierCounts_[token.text];
+    if (token.kind == HlslTokenKind::kIdentifier) ++identifier_counts_[token.text];
   }
   // First pass: functions (names, the entry function) and the registers written in the file.
   for (size_t k = 0; k < items.size(); ++k) {
@@ -55,7 +55,7 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
       // stays as a static global without a register.
       if (kSamplerTypes.count(type)) {
         bool usedElsewhere = false;
-        for (const Declarator& decl : d.declarators) usedElsewhere = usedElsewhere || identifierCounts_[T(decl.name)] > 1;
+        for (const Declarator& decl : d.declarators) usedElsewhere = usedElsewhere || identifier_counts_[T(decl.name)] > 1;
         if (usedElsewhere) {
           KeepUnusedSampler(d);
         } else {
@@ -81,8 +81,8 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
     }
   }
   ok = ok && BridgeUniformParameters();
-  if (ok && !(constantCopies_ + movedAssignments_).empty()) {
-    InsertAfter(entryBody_, constantCopies_ + movedAssignments_);
+  if (ok && !(constant_copies_ + moved_assignments_).empty()) {
+    InsertAfter(entry_body_, constant_copies_ + moved_assignments_);
   }
   *messages += messages_;
   if (!ok) return false;

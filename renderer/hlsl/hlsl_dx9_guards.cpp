@@ -14,7 +14,7 @@ bool Bridger::RejectUnavailableIntrinsics() {
       {"GetRenderTargetSamplePosition", "is not available before shader model 4.1"}};
   for (size_t i = 0; i + 1 < t_.size(); ++i) {
     auto found = kUnavailable.find(T(i));
-    if (found == kUnavailable.end() || !Is(i + 1, "(") || userFunctions_.count(T(i)) || (i > 0 && Is(i - 1, ".")))
+    if (found == kUnavailable.end() || !Is(i + 1, "(") || user_functions_.count(T(i)) || (i > 0 && Is(i - 1, ".")))
       continue;
     messages_ += Where(i) + ": error: intrinsic '" + T(i) + "' " + found->second + "\n";
     return false;

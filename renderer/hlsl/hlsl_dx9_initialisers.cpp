@@ -75,8 +75,8 @@ int Bridger::WidthOf(size_t first, size_t last, bool* matrix, int depth) const {
   if (Is(first, "-") || Is(first, "+")) return WidthOf(first + 1, last, matrix, depth + 1);
   if (first == last) {
     if (t_[first].kind == HlslTokenKind::kNumber || Is(first, "true") || Is(first, "false")) return 1;
-    auto found = nameTypes_.find(T(first));
-    if (!IsIdentifier(first) || found == nameTypes_.end() || found->second.isArray) return 0;
+    auto found = name_types_.find(T(first));
+    if (!IsIdentifier(first) || found == name_types_.end() || found->second.isArray) return 0;
     return ComponentsOfType(found->second.type, matrix);
   }
   if (Is(first, "(") && Matching(first) == last) return WidthOf(first + 1, last - 1, matrix, depth + 1);
@@ -86,7 +86,7 @@ int Bridger::WidthOf(size_t first, size_t last, bool* matrix, int depth) const {
   if (IsIdentifier(first) && Is(first + 1, "(") && Matching(first + 1) == last) {
     const std::string& name = T(first);
     if (const int components = ComponentsOfType(name, matrix)) return components;
-    if (userFunctions_.count(name)) return 0;
+    if (user_functions_.count(name)) return 0;
     if (kScalarIntrinsics.count(name)) return 1;
     if (name == "cross") return 3;
     if (name.compare(0, 3, "tex") == 0) return 4;
@@ -108,8 +108,8 @@ int Bridger::WidthOf(size_t first, size_t last, bool* matrix, int depth) const {
   }
   if (Is(last - 1, ".") && IsIdentifier(last)) return IsSwizzle(T(last)) ? static_cast<int>(T(last).size()) : 0;
   if (Is(last, "]") && IsIdentifier(first) && Is(first + 1, "[") && Matching(first + 1) == last) {
-    auto found = nameTypes_.find(T(first));
-    if (found == nameTypes_.end()) return 0;
+    auto found = name_types_.find(T(first));
+    if (found == name_types_.end()) return 0;
     bool isMatrix = false;
     std::string base;
     int rows = 0, columns = 0;
@@ -243,13 +243,13 @@ void Bridger::CollectNameTypes() {
     const bool numeric = ComponentsOfType(T(i), nullptr) > 0;
     if (!numeric && !structs_.count(T(i)) && !kSamplerTypes.count(T(i))) continue;
     NameType entry{numeric ? T(i) : std::string(), Is(i + 2, "[")};
-    auto inserted = nameTypes_.insert({T(i + 1), entry});
+    auto inserted = name_types_.insert({T(i + 1), entry});
     if (!inserted.second && (inserted.first->second.type != entry.type || inserted.first->second.isArray != entry.isArray))
       conflicting.insert(T(i + 1));
   }
-  for (const std::string& name : conflicting) nameTypes_.erase(name);
-  for (auto it = nameTypes_.begin(); it != nameTypes_.end();) {
-    it = it->second.type.empty() ? nameTypes_.erase(it) : std::next(it);
+  for (const std::string& name : conflicting) name_types_.erase(name);
+  for (auto it = name_types_.begin(); it != name_types_.end();) {
+    it = it->second.type.empty() ? name_types_.erase(it) : std::next(it);
   }
 }
 
@@ -257,7 +257,7 @@ std::string Bridger::RunInitialiserLists() {
   for (const Item& item : SplitItems()) {
     size_t name = 0, paren = 0;
     if (!IsFunction(item, &name, &paren)) ParseStruct(item);
-    else userFunctions_.insert(T(name));
+    else user_functions_.insert(T(name));
   }
   CollectNameTypes();
   for (size_t i = 0; i + 1 < t_.size(); ++i) {

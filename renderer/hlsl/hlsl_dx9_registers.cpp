@@ -92,14 +92,14 @@ void Bridger::CollectExplicitRegisters(const Declaration& d) {
       int count = decl.arraySize > 0 ? decl.arraySize : 1;
       for (int k = 0; k < count; ++k) {
         size_t r = static_cast<size_t>(decl.registerNumber + k);
-        if (r < samplerUsed_.size()) samplerUsed_[r] = true;
+        if (r < sampler_used_.size()) sampler_used_[r] = true;
       }
     } else if (!sampler && decl.registerKind == 'c') {
       const long long count = static_cast<long long>(registers > 0 ? registers : 1) *
                               (decl.arraySize > 0 ? decl.arraySize : 1);
       const long long end =
-          std::min<long long>(decl.registerNumber + count, static_cast<long long>(floatUsed_.size()));
-      for (long long r = decl.registerNumber; r < end; ++r) floatUsed_[static_cast<size_t>(r)] = true;
+          std::min<long long>(decl.registerNumber + count, static_cast<long long>(float_used_.size()));
+      for (long long r = decl.registerNumber; r < end; ++r) float_used_[static_cast<size_t>(r)] = true;
     }
   }
 }
@@ -118,9 +118,9 @@ void Bridger::RecordUniformParameter(size_t first, size_t end) {
   decl.name = decl.nameEnd = i + 1;
   const NumericType declared = TypeOf(d);
   if (declared.known && declared.registers > 1 && declared.registers == declared.components &&
-      uniformParameterError_.empty()) {
+      uniform_parameter_error_.empty()) {
     // One component per register (a column_major 1xN, a row_major Nx1) has no parameter form here.
-    uniformParameterError_ = Where(i + 1) + ": error: uniform parameter '" + T(i + 1) + "' of type " + T(i) +
+    uniform_parameter_error_ = Where(i + 1) + ": error: uniform parameter '" + T(i + 1) + "' of type " + T(i) +
                              " spans " + std::to_string(declared.registers) +
                              " registers, one component each: declare it as a global\n";
   }
@@ -131,25 +131,25 @@ void Bridger::RecordUniformParameter(size_t first, size_t end) {
     NumericType type = TypeOf(d);
     if (r.size() >= 2 && (r[0] == 'c' || r[0] == 'C') && type.known) {
       for (int n = std::atoi(r.c_str() + 1), last = n + type.registers; n < last; ++n) {
-        if (n >= 0 && static_cast<size_t>(n) < floatUsed_.size()) floatUsed_[static_cast<size_t>(n)] = true;
+        if (n >= 0 && static_cast<size_t>(n) < float_used_.size()) float_used_[static_cast<size_t>(n)] = true;
       }
     }
   }
   if (decl.hasRegister || Is(i + 2, "[") || kSamplerTypes.count(T(i))) return;
   d.declarators.push_back(decl);
-  uniformParameters_.push_back(d);
+  uniform_parameters_.push_back(d);
 }
 
 bool Bridger::BridgeUniformParameters() {
-  if (!uniformParameterError_.empty()) {
-    messages_ += uniformParameterError_;
+  if (!uniform_parameter_error_.empty()) {
+    messages_ += uniform_parameter_error_;
     return false;
   }
-  for (const Declaration& d : uniformParameters_) {
+  for (const Declaration& d : uniform_parameters_) {
     NumericType type = TypeOf(d);
     if (!type.known) continue;
     const Declarator& decl = d.declarators[0];
-    int reg = Allocate(&floatUsed_, type.registers);
+    int reg = Allocate(&float_used_, type.registers);
     if (reg < 0) {
       messages_ += Where(decl.name) + ": error: no free constant register for '" + T(decl.name) + "'\n";
       return false;
@@ -165,15 +165,15 @@ bool Bridger::BridgeSamplers(const Declaration& d) {
     if (decl.hasInit && Is(decl.initFirst, "sampler_state")) Remove(decl.equals, decl.initLast);
   }
   if (T(d.typeToken) == "sampler" && d.declarators.size() == 1) {
-    auto kind = samplerKinds_.find(T(d.declarators[0].name));
-    if (kind != samplerKinds_.end() && !kind->second.empty() && kind->second != "sampler2D") {
+    auto kind = sampler_kinds_.find(T(d.declarators[0].name));
+    if (kind != sampler_kinds_.end() && !kind->second.empty() && kind->second != "sampler2D") {
       Replace(d.typeToken, kind->second);
     }
   }
   for (const Declarator& decl : d.declarators) {
     if (decl.hasRegister && decl.registerKind == 's') continue;
     const int count = decl.arraySize > 0 ? decl.arraySize : 1;
-    if (!AssignRegister(decl, &samplerUsed_, count, 's', "sampler")) return false;
+    if (!AssignRegister(decl, &sampler_used_, count, 's', "sampler")) return false;
   }
   return true;
 }
@@ -203,7 +203,7 @@ bool Bridger::BridgeConstants(const Declaration& d, const Item& item) {
   for (const Declarator& decl : d.declarators) {
     if (decl.hasRegister && decl.registerKind == 'c') continue;
     if (!type.known || decl.arraySize < 1) continue;  // forms not covered: left to glslang's packing
-    if (!AssignRegister(decl, &floatUsed_, type.registers * decl.arraySize, 'c', "constant")) return false;
+    if (!AssignRegister(decl, &float_used_, type.registers * decl.arraySize, 'c', "constant")) return false;
   }
   return true;
 }
@@ -303,11 +303,11 @@ bool Bridger::FlattenOneComponentEach(const Declaration& d, const Declarator& de
 // False when the declaration is not such a constant (or has a form this does not cover); *ok turns false
 // when its registers cannot be found.
 bool Bridger::BridgeCopiedConstant(const Declaration& d, const Item& item, bool* ok) {
-  if (entryItem_ == static_cast<size_t>(-1) || item.first > entryItem_ || !NeedsFloatCopy(d)) return false;
+  if (entry_item_ == static_cast<size_t>(-1) || item.first > entry_item_ || !NeedsFloatCopy(d)) return false;
   const int registers = RegistersOf(d);
   if (registers < 1) return false;
   std::string replacement, copies;
-  std::vector<bool> used = floatUsed_;
+  std::vector<bool> used = float_used_;
   const std::string typeText = Source(d.typeToken, d.typeToken);
   for (const Declarator& decl : d.declarators) {
     if (decl.arraySize < 1) return false;
@@ -327,9 +327,9 @@ bool Bridger::BridgeCopiedConstant(const Declaration& d, const Item& item, bool*
     replacement += "static " + typeText + " " + T(decl.name) + dims + "; ";
     if (!FlattenConstant(d, decl, T(decl.name), "tq_c_" + T(decl.name), &reg, &replacement, &copies)) return false;
   }
-  floatUsed_ = used;
-  for (const Declarator& decl : d.declarators) movedStatics_.insert(T(decl.name));
-  constantCopies_ += copies;
+  float_used_ = used;
+  for (const Declarator& decl : d.declarators) moved_statics_.insert(T(decl.name));
+  constant_copies_ += copies;
   edits_.push_back({t_[item.first].begin, t_[item.last].end, replacement});
   return true;
 }
@@ -358,14 +358,14 @@ void Bridger::CollectEntryReach(const std::vector<Item>& items, const std::vecto
   }
   auto entry = functions.find(entry_);
   if (entry == functions.end()) return;
-  entryReachKnown_ = true;
+  entry_reach_known_ = true;
   std::vector<Range> pending = entry->second;
-  entryReach_.insert(entry_);
+  entry_reach_.insert(entry_);
   while (!pending.empty()) {
     const Range range = pending.back();
     pending.pop_back();
     for (size_t i = range.first; i <= range.last; ++i) {
-      if (!IsIdentifier(i) || !entryReach_.insert(T(i)).second) continue;
+      if (!IsIdentifier(i) || !entry_reach_.insert(T(i)).second) continue;
       for (const auto* found : {&functions, &initialisers}) {
         auto ranges = found->find(T(i));
         if (ranges != found->end()) pending.insert(pending.end(), ranges->second.begin(), ranges->second.end());
@@ -378,12 +378,12 @@ void Bridger::CollectEntryReach(const std::vector<Item>& items, const std::vecto
 // entry function: none of whose names is used anywhere else in the shader and that names no register.
 bool Bridger::Unreferenced(const Declaration& d) const {
   for (const Declarator& decl : d.declarators) {
-    if (entryReachKnown_) {
-      if (entryReach_.count(T(decl.name))) return false;
+    if (entry_reach_known_) {
+      if (entry_reach_.count(T(decl.name))) return false;
       continue;
     }
-    auto found = identifierCounts_.find(T(decl.name));
-    if (decl.hasRegister || (found != identifierCounts_.end() && found->second > 1)) return false;
+    auto found = identifier_counts_.find(T(decl.name));
+    if (decl.hasRegister || (found != identifier_counts_.end() && found->second > 1)) return false;
   }
   return !d.declarators.empty();
 }

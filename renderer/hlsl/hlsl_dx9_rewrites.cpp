@@ -16,13 +16,13 @@ void Bridger::CollectSamplerUses() {
   for (size_t i = 0; i + 2 < t_.size(); ++i) {
     auto found = kLookups.find(T(i));
     if (found == kLookups.end() || !Is(i + 1, "(") || !IsIdentifier(i + 2)) continue;
-    auto inserted = samplerKinds_.insert({T(i + 2), found->second});
+    auto inserted = sampler_kinds_.insert({T(i + 2), found->second});
     if (!inserted.second && inserted.first->second != found->second) inserted.first->second = "";  // mixed
   }
 }
 
 void Bridger::BridgeFunction(const Item& item, size_t name, size_t openParen) {
-  userFunctions_.insert(T(name));
+  user_functions_.insert(T(name));
   for (size_t i = item.first; i < name; ++i) {
     if (Is(i, "const")) Remove(i, i);  // `const float4 f()`: glslang rejects a const return type
   }
@@ -34,8 +34,8 @@ void Bridger::BridgeFunction(const Item& item, size_t name, size_t openParen) {
   size_t body = closeParen;
   while (body < item.last && !Is(body, "{")) ++body;
   if (body >= item.last) return;
-  entryItem_ = item.first;
-  entryBody_ = body;
+  entry_item_ = item.first;
+  entry_body_ = body;
   // Parameters: `in float2 vpos : VPOS` -> `float2 vpos : VPOS`.
   size_t start = openParen + 1;
   for (size_t i = start; i <= closeParen; ++i) {
@@ -71,11 +71,11 @@ void Bridger::NameUnnamedParameter(size_t first, size_t end) {
 void Bridger::BridgeStatic(const Declaration& d, const Item& item) {
   if (d.declarators.size() != 1) return;
   const Declarator& decl = d.declarators[0];
-  if (!decl.hasInit || decl.isArray || entryItem_ == static_cast<size_t>(-1) || item.first > entryItem_) return;
+  if (!decl.hasInit || decl.isArray || entry_item_ == static_cast<size_t>(-1) || item.first > entry_item_) return;
   bool move = false;
   for (size_t i = decl.initFirst; i <= decl.initLast; ++i) {
     if (!IsIdentifier(i)) continue;
-    if ((userFunctions_.count(T(i)) && Is(i + 1, "(")) || movedStatics_.count(T(i))) move = true;
+    if ((user_functions_.count(T(i)) && Is(i + 1, "(")) || moved_statics_.count(T(i))) move = true;
   }
   if (!move) return;
   for (size_t q : d.qualifiers) {
@@ -86,8 +86,8 @@ void Bridger::BridgeStatic(const Declaration& d, const Item& item) {
     if (c == '\n' || c == '\r') c = ' ';
   }
   Remove(decl.equals, decl.initLast);
-  movedAssignments_ += " " + T(decl.name) + " = (" + init + ");";
-  movedStatics_.insert(T(decl.name));
+  moved_assignments_ += " " + T(decl.name) + " = (" + init + ");";
+  moved_statics_.insert(T(decl.name));
 }
 
 void Bridger::GroupScalarInitialiser(const Declaration& d) {

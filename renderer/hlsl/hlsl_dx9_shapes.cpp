@@ -52,8 +52,8 @@ bool IsOneLine(const std::string& name, const std::string& base, int rows, int c
 // with that type, or a constructor of it. 0 when not such a matrix; else +n for 1xN, -n for Nx1.
 int Bridger::OneLineShapeOf(size_t first, size_t last) const {
   if (first == last && IsIdentifier(first)) {
-    auto found = oneLineNames_.find(T(first));
-    if (found != oneLineNames_.end() && !found->second.isArray) return found->second.shape;
+    auto found = one_line_names_.find(T(first));
+    if (found != one_line_names_.end() && !found->second.isArray) return found->second.shape;
     return 0;
   }
   if (IsIdentifier(first) && Is(first + 1, "(") && Matching(first + 1) == last) {
@@ -84,7 +84,7 @@ void Bridger::CollectOneLineNames() {
       rows = std::atoi(T(i + 4).c_str()), columns = std::atoi(T(i + 6).c_str()), matrix = true;
       name = close + 1;
     } else if (!SplitNumericType(T(i), &base, &rows, &columns, &matrix)) {
-      if (IsIdentifier(name) && (kSamplerTypes.count(T(i)) || structNames_.count(T(i)))) otherTypes.insert(T(name));
+      if (IsIdentifier(name) && (kSamplerTypes.count(T(i)) || struct_names_.count(T(i)))) otherTypes.insert(T(name));
       continue;
     }
     if (!IsIdentifier(name) || rows < 1 || rows > 4 || columns < 1 || columns > 4) continue;
@@ -95,18 +95,18 @@ void Bridger::CollectOneLineNames() {
     OneLineName entry;
     entry.shape = rows == 1 ? columns : -rows;
     entry.isArray = Is(name + 1, "[");
-    auto inserted = oneLineNames_.insert({T(name), entry});
+    auto inserted = one_line_names_.insert({T(name), entry});
     if (!inserted.second && (inserted.first->second.shape != entry.shape ||
                              inserted.first->second.isArray != entry.isArray)) {
       otherTypes.insert(T(name));
     }
-    declaredNames_.insert(name);
+    declared_names_.insert(name);
   }
-  for (const std::string& name : otherTypes) oneLineNames_.erase(name);
+  for (const std::string& name : otherTypes) one_line_names_.erase(name);
 }
 
 void Bridger::RewriteOneLineUse(size_t i) {
-  const OneLineName& entry = oneLineNames_.at(T(i));
+  const OneLineName& entry = one_line_names_.at(T(i));
   const bool row = entry.shape > 0;
   const int n = row ? entry.shape : -entry.shape;
   size_t j = i + 1;
@@ -145,7 +145,7 @@ void Bridger::RewriteOuterProduct(size_t mul) {
   const std::string n = std::to_string(-left), m = std::to_string(right);
   const std::string name = "tq_outer" + n + "x" + m;
   Replace(mul, name);
-  if (!outerHelpers_.insert(name).second) return;
+  if (!outer_helpers_.insert(name).second) return;
   static const char kLetters[] = "xyzw";
   std::string rows;
   for (int r = 0; r < -left; ++r) rows += std::string(r ? ", " : "") + "a." + kLetters[r] + " * b";
@@ -155,12 +155,12 @@ void Bridger::RewriteOuterProduct(size_t mul) {
 
 std::string Bridger::RunMatrixShapes() {
   for (size_t i = 0; i + 1 < t_.size(); ++i) {
-    if (Is(i, "struct") && IsIdentifier(i + 1)) structNames_.insert(T(i + 1));
+    if (Is(i, "struct") && IsIdentifier(i + 1)) struct_names_.insert(T(i + 1));
   }
   CollectOneLineNames();
   for (size_t i = 0; i < t_.size(); ++i) {
     if (!IsIdentifier(i) || (i > 0 && Is(i - 1, "."))) {
-      if (IsIdentifier(i) && oneLineNames_.count(T(i))) RewriteOneLineUse(i);  // a structure member
+      if (IsIdentifier(i) && one_line_names_.count(T(i))) RewriteOneLineUse(i);  // a structure member
       continue;
     }
     if (T(i) == "mul" && Is(i + 1, "(")) RewriteOuterProduct(i);
@@ -178,7 +178,7 @@ std::string Bridger::RunMatrixShapes() {
     bool matrix = false;
     if (SplitNumericType(T(i), &base, &rows, &columns, &matrix) && IsOneLine(T(i), base, rows, columns, matrix)) {
       Replace(i, rows * columns == 1 ? base : base + std::to_string(rows * columns));
-    } else if (oneLineNames_.count(T(i)) && !declaredNames_.count(i)) {
+    } else if (one_line_names_.count(T(i)) && !declared_names_.count(i)) {
       RewriteOneLineUse(i);
     }
   }

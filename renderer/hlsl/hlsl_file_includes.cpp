@@ -8,13 +8,13 @@
 
 void CTQHlslFileIncludes::Initialize(const std::string& mainName, const std::string& mainDirectory,
                                      const std::vector<std::string>& searchDirectories) {
-  mainName_ = mainName;
-  mainDirectory_ = mainDirectory;
-  searchDirectories_ = searchDirectories;
+  main_name_ = mainName;
+  main_directory_ = mainDirectory;
+  search_directories_ = searchDirectories;
 }
 
 std::string CTQHlslFileIncludes::DirectoryOf(const std::string& includerName) const {
-  if (includerName.empty() || includerName == mainName_) return mainDirectory_;
+  if (includerName.empty() || includerName == main_name_) return main_directory_;
   return std::filesystem::path(includerName).parent_path().string();
 }
 
@@ -29,7 +29,7 @@ HlslIncludeAnswer CTQHlslFileIncludes::Resolve(const HlslIncludeQuery& query) {
   std::vector<Place> places;
   if (name.is_relative()) {
     places.push_back({DirectoryOf(query.includerName), query.name});
-    for (const std::string& search : searchDirectories_) places.push_back({search, query.name});
+    for (const std::string& search : search_directories_) places.push_back({search, query.name});
   } else {
     places.push_back({name.root_path().string(), name.relative_path().string()});
   }

@@ -21,7 +21,7 @@ class CTQHlslFileIncludes : public CTQHlslIncludeResolver {
  private:
   std::string DirectoryOf(const std::string& includerName) const;
 
-  std::string mainName_;
-  std::string mainDirectory_;
-  std::vector<std::string> searchDirectories_;
+  std::string main_name_;
+  std::string main_directory_;
+  std::vector<std::string> search_directories_;
 };

@@ -38,13 +38,13 @@ bool TakePragmaOnce(std::string* text) {
 void CTQHlslIncludes::Initialize(const std::string& mainName, const std::string& mainDirectory,
                                  CTQHlslIncludeSource* handler) {
   Shutdown();
-  mainName_ = mainName;
-  mainDirectory_ = mainDirectory;
+  main_name_ = mainName;
+  main_directory_ = mainDirectory;
   handler_ = handler;
 }
 
 std::string CTQHlslIncludes::DirectoryOf(const std::string& includerName) const {
-  if (includerName.empty() || includerName == mainName_) return mainDirectory_;
+  if (includerName.empty() || includerName == main_name_) return main_directory_;
   return std::filesystem::path(includerName).parent_path().string();
 }
 
@@ -61,8 +61,8 @@ bool CTQHlslIncludes::Open(const std::string& name, bool system, const std::stri
   }
   if (handler_) {
     const void* parent = nullptr;
-    auto found = parentData_.find(includerName);
-    if (found != parentData_.end()) parent = found->second;
+    auto found = parent_data_.find(includerName);
+    if (found != parent_data_.end()) parent = found->second;
     const void* data = nullptr;
     uint32_t size = 0;
     const bool opened = handler_->Open(system, name.c_str(), parent, &data, &size);
@@ -71,10 +71,10 @@ bool CTQHlslIncludes::Open(const std::string& name, bool system, const std::stri
       if (error->empty()) *error = "the include handler could not open '" + name + "'";
       return false;
     }
-    handlerData_.push_back(data);
+    handler_data_.push_back(data);
     *resolvedName = handler_->ResolvedName(data);
     if (resolvedName->empty()) *resolvedName = name;
-    parentData_[*resolvedName] = data;
+    parent_data_[*resolvedName] = data;
     if (!DecodeHlslSourceText(static_cast<const char*>(data), size, text, error)) {
       *error = "'" + name + "': " + *error;
       return false;
@@ -103,24 +103,24 @@ bool CTQHlslIncludes::Open(const std::string& name, bool system, const std::stri
     *error = "included files exceed " + std::to_string(kMaxHlslIncludeBytes) + " bytes";
     return false;
   }
-  if (!macroSizes_.Scan(*text, *resolvedName, error)) return false;
-  bool seen = !seenFiles_.insert(*resolvedName).second;
+  if (!macro_sizes_.Scan(*text, *resolvedName, error)) return false;
+  bool seen = !seen_files_.insert(*resolvedName).second;
   if (TakePragmaOnce(text)) {
-    if (seen && pragmaOnceFiles_.count(*resolvedName)) text->clear();
-    pragmaOnceFiles_.insert(*resolvedName);
+    if (seen && pragma_once_files_.count(*resolvedName)) text->clear();
+    pragma_once_files_.insert(*resolvedName);
   }
   return true;
 }
 
 void CTQHlslIncludes::Shutdown() {
   if (handler_) {
-    for (auto it = handlerData_.rbegin(); it != handlerData_.rend(); ++it) handler_->Close(*it);
+    for (auto it = handler_data_.rbegin(); it != handler_data_.rend(); ++it) handler_->Close(*it);
   }
-  handlerData_.clear();
-  parentData_.clear();
-  pragmaOnceFiles_.clear();
-  seenFiles_.clear();
-  macroSizes_ = CTQHlslMacroSizes();
+  handler_data_.clear();
+  parent_data_.clear();
+  pragma_once_files_.clear();
+  seen_files_.clear();
+  macro_sizes_ = CTQHlslMacroSizes();
   handler_ = nullptr;
   count_ = 0;
   bytes_ = 0;

@@ -34,7 +34,7 @@ class CTQHlslIncludes {
   // The macro-size bound for a text glslang reads that does not come through Open (the main source,
   // the macro definitions of the caller).
   bool CheckMacros(const std::string& text, const std::string& name, std::string* error) {
-    return macroSizes_.Scan(text, name, error);
+    return macro_sizes_.Scan(text, name, error);
   }
 
   // Gives the handler back everything it opened. Safe to repeat.
@@ -45,14 +45,14 @@ class CTQHlslIncludes {
  private:
   std::string DirectoryOf(const std::string& includerName) const;
 
-  std::string mainName_;
-  std::string mainDirectory_;
+  std::string main_name_;
+  std::string main_directory_;
   CTQHlslIncludeSource* handler_ = nullptr;
-  std::vector<const void*> handlerData_;            // open handler data, closed by Shutdown
-  std::map<std::string, const void*> parentData_;   // resolved name -> its handler data
-  CTQHlslMacroSizes macroSizes_;
-  std::set<std::string> pragmaOnceFiles_;
-  std::set<std::string> seenFiles_;
+  std::vector<const void*> handler_data_;            // open handler data, closed by Shutdown
+  std::map<std::string, const void*> parent_data_;   // resolved name -> its handler data
+  CTQHlslMacroSizes macro_sizes_;
+  std::set<std::string> pragma_once_files_;
+  std::set<std::string> seen_files_;
   size_t count_ = 0;
   size_t bytes_ = 0;
 };

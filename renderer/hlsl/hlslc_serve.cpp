@@ -21,14 +21,14 @@ namespace {
 class CTQPlayerIncludes : public CTQHlslIncludeSource {
  public:
   CTQPlayerIncludes(int input, int output, const std::string& mainName)
-      : input_(input), output_(output), mainName_(mainName) {}
+      : input_(input), output_(output), main_name_(mainName) {}
 
   bool Open(bool system, const char* name, const void* parent, const void** data, uint32_t* bytes) override {
     HlslIncludeQuery query;
     query.name = name;
     query.system = system;
     auto includer = names_.find(parent);
-    query.includerName = includer != names_.end() ? includer->second : mainName_;
+    query.includerName = includer != names_.end() ? includer->second : main_name_;
     std::string payload;
     HlslIncludeAnswer answer;
     if (!WriteWireFrame(output_, EncodeIncludeQuery(query)) || ReadWireFrame(input_, -1, &payload) != kWireOk ||
@@ -56,7 +56,7 @@ class CTQPlayerIncludes : public CTQHlslIncludeSource {
  private:
   int input_;
   int output_;
-  std::string mainName_;
+  std::string main_name_;
   std::deque<std::string> texts_;  // stable addresses for the compile's length
   std::map<const void*, std::string> names_;
   std::string failure_;

@@ -103,8 +103,8 @@ class Translation {
   spvc_compiler compiler_ = nullptr;
   spvc_resources resources_ = nullptr;
   bool flattened_ = false;
-  std::vector<std::string> vposInputs_, vfaceInputs_, fragCoordInputs_;
-  bool writesPosition_ = false;
+  std::vector<std::string> vpos_inputs_, vface_inputs_, frag_coord_inputs_;
+  bool writes_position_ = false;
 };
 
 bool Translation::MapInputs() {
@@ -125,7 +125,7 @@ bool Translation::MapInputs() {
         location = 8 + s.index, name = "tq_v_COLOR" + index;
       } else if (s.name == "VPOS" || s.name == "VFACE" || s.name == "POSITION" || s.name == "SV_POSITION") {
         name = Prefix() + s.name + index;
-        (s.name == "VPOS" ? vposInputs_ : s.name == "VFACE" ? vfaceInputs_ : fragCoordInputs_).push_back(name);
+        (s.name == "VPOS" ? vpos_inputs_ : s.name == "VFACE" ? vface_inputs_ : frag_coord_inputs_).push_back(name);
         spvc_compiler_unset_decoration(compiler_, id, SpvDecorationLocation);
         spvc_compiler_set_name(compiler_, id, name.c_str());
         continue;
@@ -177,7 +177,7 @@ bool Translation::MapOutputs() {
       if ((s.name == "POSITION" || s.name == "SV_POSITION") && s.index == 0) {
         spvc_compiler_unset_decoration(compiler_, id, SpvDecorationLocation);
         spvc_compiler_set_decoration(compiler_, id, SpvDecorationBuiltIn, SpvBuiltInPosition);
-        writesPosition_ = true;
+        writes_position_ = true;
       } else if (s.name == "PSIZE") {
         spvc_compiler_unset_decoration(compiler_, id, SpvDecorationLocation);
         spvc_compiler_set_decoration(compiler_, id, SpvDecorationBuiltIn, SpvBuiltInPointSize);
@@ -194,11 +194,11 @@ bool Translation::MapOutputs() {
       }
     }
   }
-  if (!out_->isPixelShader && !writesPosition_) {
+  if (!out_->isPixelShader && !writes_position_) {
     // glslang already turned an `out` parameter POSITION into the built-in.
     spvc_compiler_update_active_builtins(compiler_);
-    writesPosition_ = spvc_compiler_has_active_builtin(compiler_, SpvBuiltInPosition, SpvStorageClassOutput);
-    if (!writesPosition_) return Fail("the vertex shader writes no POSITION");
+    writes_position_ = spvc_compiler_has_active_builtin(compiler_, SpvBuiltInPosition, SpvStorageClassOutput);
+    if (!writes_position_) return Fail("the vertex shader writes no POSITION");
   }
   return true;
 }
@@ -351,13 +351,13 @@ bool Translation::RejectUnsupportedResources() {
 }
 
 bool Translation::FinishGlsl(std::string glsl) {
-  for (const std::string& name : vposInputs_) {
+  for (const std::string& name : vpos_inputs_) {
     if (!ReplaceInputByMacro(&glsl, name, VposValue)) return Fail("cannot supply VPOS");
   }
-  for (const std::string& name : vfaceInputs_) {
+  for (const std::string& name : vface_inputs_) {
     if (!ReplaceInputByMacro(&glsl, name, VfaceValue)) return Fail("cannot supply VFACE");
   }
-  for (const std::string& name : fragCoordInputs_) {
+  for (const std::string& name : frag_coord_inputs_) {
     if (!ReplaceInputByMacro(&glsl, name, FragCoordValue)) return Fail("cannot supply POSITION");
   }
   if (flattened_) {

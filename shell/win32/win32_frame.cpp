@@ -51,8 +51,7 @@ class ChildWidget : public ClientWidget {
   bool event(QEvent* event) override {
     const bool result = ClientWidget::event(event);
     if (event->type() == QEvent::Move || event->type() == QEvent::Resize) {
-      Win32Window* window = Win32FromHandle(hwnd_);
-      if (window && !window->applying_geometry) Win32SyncGeometry(hwnd_);
+      Win32UpdateGeometry(hwnd_, Win32GeometryEvent::kWindowSystemMoved);
     }
     return result;
   }
@@ -85,12 +84,10 @@ class FrameWidget : public QWidget {
       case QEvent::WindowStateChange: {
         const bool result = QWidget::event(event);
         Win32Window* window = Win32FromHandle(hwnd_);
-        if (window) {
-          if (event->type() == QEvent::Resize) Win32LayoutFrame(window);
-          if (!window->applying_geometry) {
-            Win32SyncGeometry(hwnd_, event->type() == QEvent::WindowStateChange);
-          }
-        }
+        if (window && event->type() == QEvent::Resize) Win32LayoutFrame(window);
+        Win32UpdateGeometry(hwnd_, event->type() == QEvent::WindowStateChange
+                                       ? Win32GeometryEvent::kWindowSystemStateChanged
+                                       : Win32GeometryEvent::kWindowSystemMoved);
         return result;
       }
       default:

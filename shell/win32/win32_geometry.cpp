@@ -63,12 +63,15 @@ QScreen* ScreenOf(const QWidget* widget) {
   return screen ? screen : QGuiApplication::primaryScreen();
 }
 
-}  // namespace
+bool FrameChanged(const Win32Window* window) {
+  return window->widget->isVisible() && FrameMargins(window->widget) != window->frame_margins;
+}
 
-void Win32SyncGeometry(HWND hwnd, bool state_changed) {
-  Win32Window* window = Win32FromHandle(hwnd);
-  if (!window || !window->widget || !window->created) return;
+// Recomputes the geometry of a created window and sends WM_SIZE / WM_MOVE for what changed. A
+// changed window state (minimised, maximised, restored) forces WM_SIZE.
+void ReportGeometry(HWND hwnd, Win32Window* window, bool state_changed) {
   QWidget* widget = window->widget;
+  const bool reported = window->geometry_state == Win32GeometryState::kReported;
   QRect outer;
   QPoint origin;
   QSize client_size;
@@ -81,8 +84,8 @@ void Win32SyncGeometry(HWND hwnd, bool state_changed) {
       if (window->maximized || (states & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
         size_state = SIZE_MAXIMIZED;
       }
-      if (!(states & (Qt::WindowMaximized | Qt::WindowFullScreen)) && window->geometry_reported &&
-          widget->isVisible() && FrameMargins(widget) != window->frame_margins) {
+      if (!(states & (Qt::WindowMaximized | Qt::WindowFullScreen)) && reported &&
+          FrameChanged(window)) {
         // The window manager framed (or unframed) the window: keep the outer rectangle as placed.
         ApplyOuterRect(window, ToQRect(window->rect));
       }
@@ -103,17 +106,17 @@ void Win32SyncGeometry(HWND hwnd, bool state_changed) {
   }
   UpdateStateBits(window);
   const RECT old_rect = window->rect;
-  const bool size_changed = !window->geometry_reported || state_changed ||
+  const bool size_changed = !reported || state_changed ||
                             size_state != window->size_state ||
                             ToQRect(old_rect).size() != outer.size() ||
                             client_size != QSize(window->client_size.cx, window->client_size.cy);
-  const bool moved = !window->geometry_reported ||
+  const bool moved = !reported ||
                      origin != QPoint(window->client_origin.x, window->client_origin.y);
   window->rect = ToRect(outer);
   window->client_origin = POINT{origin.x(), origin.y()};
   window->client_size = SIZE{client_size.width(), client_size.height()};
   window->size_state = size_state;
-  window->geometry_reported = true;
+  window->geometry_state = Win32GeometryState::kReported;
   if (size_changed) {
     SendMessageW(hwnd, WM_SIZE, static_cast<WPARAM>(size_state),
                  MAKELPARAM(client_size.width(), client_size.height()));
@@ -123,14 +126,32 @@ void Win32SyncGeometry(HWND hwnd, bool state_changed) {
   }
 }
 
-void Win32CheckFrames() {
-  for (HWND hwnd : Win32TopLevelWindows()) {
-    Win32Window* window = Win32FromHandle(hwnd);
-    if (window && window->widget && window->created && !window->applying_geometry &&
-        window->widget->isVisible() && FrameMargins(window->widget) != window->frame_margins) {
-      Win32SyncGeometry(hwnd);
-    }
+}  // namespace
+
+void Win32UpdateGeometry(HWND hwnd, Win32GeometryEvent event) {
+  Win32Window* window = Win32FromHandle(hwnd);
+  if (!window || !window->widget || window->geometry_state == Win32GeometryState::kCreating) return;
+  switch (event) {
+    case Win32GeometryEvent::kPlaced:
+      ReportGeometry(hwnd, window, false);
+      break;
+    case Win32GeometryEvent::kStateChanged:
+      ReportGeometry(hwnd, window, true);
+      break;
+    case Win32GeometryEvent::kWindowSystemMoved:
+    case Win32GeometryEvent::kWindowSystemStateChanged:
+      if (!window->applying_geometry) {
+        ReportGeometry(hwnd, window, event == Win32GeometryEvent::kWindowSystemStateChanged);
+      }
+      break;
+    case Win32GeometryEvent::kFrameCheck:
+      if (!window->applying_geometry && FrameChanged(window)) ReportGeometry(hwnd, window, false);
+      break;
   }
+}
+
+void Win32CheckFrames() {
+  for (HWND hwnd : Win32TopLevelWindows()) Win32UpdateGeometry(hwnd, Win32GeometryEvent::kFrameCheck);
 }
 
 BOOL ShowWindow(HWND hwnd, int command) {
@@ -210,7 +231,8 @@ BOOL ShowWindow(HWND hwnd, int command) {
                                                       was_maximized != window->maximized);
   if (!window->IsTopLevel()) Win32LayoutRenderSurface(window->parent);
   UpdateStateBits(window);
-  Win32SyncGeometry(hwnd, state_changed);
+  Win32UpdateGeometry(hwnd, state_changed ? Win32GeometryEvent::kStateChanged
+                                          : Win32GeometryEvent::kPlaced);
   return was_visible;
 }
 
@@ -247,7 +269,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     window->applying_geometry = false;
     Win32LayoutRenderSurface(window->parent);
   }
-  Win32SyncGeometry(hwnd);
+  Win32UpdateGeometry(hwnd, Win32GeometryEvent::kPlaced);
   if (flags & SWP_SHOWWINDOW) ShowWindow(hwnd, SW_SHOWNA);
   if (flags & SWP_HIDEWINDOW) ShowWindow(hwnd, SW_HIDE);
   return TRUE;

@@ -40,6 +40,22 @@ void Win32RegisterSystemClasses();
 bool Win32BrushColor(HBRUSH brush, COLORREF* color);
 
 // ---- Windows
+// How far the geometry messages of a window have come.
+enum class Win32GeometryState {
+  kCreating,    // WM_CREATE not handled yet: no WM_SIZE / WM_MOVE
+  kUnreported,  // created; the next update sends WM_SIZE and WM_MOVE whatever changed
+  kReported,    // the last WM_SIZE / WM_MOVE describe the window; only changes are sent
+};
+
+// Why the geometry of a window is brought up to date (the one entry: Win32UpdateGeometry).
+enum class Win32GeometryEvent {
+  kPlaced,           // one of our calls created, moved, sized or showed it, or changed its menu bar
+  kStateChanged,     // one of our calls minimised, maximised or restored it: WM_SIZE always
+  kWindowSystemMoved,         // Qt moved or resized the widget (ignored while we apply geometry)
+  kWindowSystemStateChanged,  // Qt changed the window state (ignored while we apply geometry)
+  kFrameCheck,  // the window-manager frame may have come or gone: acted on only when it did
+};
+
 struct Win32Window {
   HWND hwnd = nullptr;
   Win32Class* window_class = nullptr;
@@ -56,16 +72,17 @@ struct Win32Window {
   QPointer<QWidget> client;  // the client area: children are placed in it
 
   // Geometry as last reported through WM_SIZE / WM_MOVE.
+  Win32GeometryState geometry_state = Win32GeometryState::kCreating;
   RECT rect = {0, 0, 0, 0};     // outer rectangle, screen coordinates (child: parent client)
   POINT client_origin = {0, 0}; // client origin, screen coordinates (child: parent client)
   SIZE client_size = {0, 0};
-  bool geometry_reported = false;
   int size_state = SIZE_RESTORED;
   QMargins frame_margins;       // window-manager frame around a top-level, as last applied
+  // One of our calls is moving or sizing the widgets: the Qt events this causes are not reported
+  // on their own, the call reports once it is done.
   bool applying_geometry = false;
   bool maximized = false;        // ShowWindow(SW_SHOWMAXIMIZED) and not restored since
   RECT normal_rect = {0, 0, 0, 0};  // where a maximised window is restored to
-  bool created = false;          // WM_CREATE has been handled; geometry messages may flow
 
   bool IsTopLevel() const { return (style & WS_CHILD) == 0; }
 };
@@ -83,9 +100,9 @@ HWND Win32HandleOfWidget(const QWidget* widget);
 
 // Creates the widgets of a window of an application class (top-level frame or plain child).
 bool Win32CreateApplicationWidgets(Win32Window* window, int x, int y, int width, int height);
-// Recomputes the geometry of a window and sends WM_SIZE / WM_MOVE for what changed. A changed
-// window state (minimised, maximised, restored) forces WM_SIZE.
-void Win32SyncGeometry(HWND hwnd, bool state_changed = false);
+// Recomputes the geometry of a window after `event` and sends WM_SIZE / WM_MOVE for what changed.
+// Nothing is sent before WM_CREATE was handled.
+void Win32UpdateGeometry(HWND hwnd, Win32GeometryEvent event);
 // Brings windows whose window-manager frame changed since they were placed back to their outer
 // rectangle (a frame can come or go without any other geometry event).
 void Win32CheckFrames();

@@ -170,13 +170,13 @@ BOOL SetMenu(HWND hwnd, HMENU menu) {
       if (previous != window) {
         previous->menu = nullptr;
         Win32AttachMenuBar(previous, nullptr);
-        Win32SyncGeometry(previous->hwnd);
+        Win32UpdateGeometry(previous->hwnd, Win32GeometryEvent::kPlaced);
       }
     }
     entry->window = hwnd;
   }
   Win32AttachMenuBar(window, entry ? EnsureBar(entry) : nullptr);
-  Win32SyncGeometry(hwnd);
+  Win32UpdateGeometry(hwnd, Win32GeometryEvent::kPlaced);
   return TRUE;
 }
 
@@ -202,7 +202,7 @@ BOOL DestroyMenu(HMENU menu) {
   if (Win32Window* window = Win32FromHandle(entry->window)) {
     window->menu = nullptr;
     Win32AttachMenuBar(window, nullptr);
-    Win32SyncGeometry(window->hwnd);
+    Win32UpdateGeometry(window->hwnd, Win32GeometryEvent::kPlaced);
   }
   if (Win32Menu* parent = Win32MenuFromHandle(entry->parent)) {
     for (Win32MenuItem& item : parent->items) {

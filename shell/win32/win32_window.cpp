@@ -117,8 +117,8 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     return nullptr;
   }
   window = Win32FromHandle(hwnd);
-  window->created = true;
-  Win32SyncGeometry(hwnd);
+  window->geometry_state = Win32GeometryState::kUnreported;
+  Win32UpdateGeometry(hwnd, Win32GeometryEvent::kPlaced);
   if ((style & WS_VISIBLE) && Win32FromHandle(hwnd)) ShowWindow(hwnd, SW_SHOW);
   return Win32FromHandle(hwnd) ? hwnd : nullptr;
 }
@@ -265,7 +265,8 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
         }
         window->applying_geometry = false;
         Win32ApplyFrameStyle(window);
-        Win32SyncGeometry(hwnd, dropped != 0);
+        Win32UpdateGeometry(hwnd, dropped ? Win32GeometryEvent::kStateChanged
+                                          : Win32GeometryEvent::kPlaced);
       }
       return previous;
     }

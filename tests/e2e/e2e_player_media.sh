@@ -15,5 +15,8 @@ eyes="color=c=white:s=320x180:r=30:d=6[lb];color=c=black:s=320x180:r=30:d=6[rb];
 eyes="${eyes}testsrc2=s=96x54:r=30:d=6,split[p1][p2];[lb][p1]overlay=0:126[l];[rb][p2]overlay=0:126[r];[l][r]hstack"
 [ -s stereo.mkv ] || ff -f lavfi -i "$eyes" -c:v libx264 -pix_fmt yuv420p -crf 10 stereo.mkv
 [ -s stereo.png ] || ff -f lavfi -i "$eyes" -frames:v 1 -update 1 stereo.png
+# A side-by-side still for the tool windows: the left view red, the right view blue, 320x180 each.
+[ -s pair.png ] || ff -f lavfi -i "color=c=red:s=320x180,format=rgb24[l];color=c=blue:s=320x180,format=rgb24[r];[l][r]hstack" \
+  -frames:v 1 -update 1 pair.png
 # A file with a movie's name that holds no movie.
 [ -s broken.avi ] || printf 'This is not a movie.\n' > broken.avi

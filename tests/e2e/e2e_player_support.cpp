@@ -132,7 +132,7 @@ PlayerSession::PlayerSession(const std::string& name) {
   fs::remove_all(folder_, error);
   fs::create_directories(folder_ + "/shaders", error);
   fs::copy(TQ_SHADER_DIR, folder_ + "/shaders", fs::copy_options::recursive, error);
-  for (const char* media : {"stereo.mkv", "stereo.png", "broken.avi"}) {
+  for (const char* media : {"stereo.mkv", "stereo.png", "broken.avi", "pair.png"}) {
     fs::copy_file(std::string(TQ_E2E_MEDIA_DIR) + "/" + media, folder_ + "/" + media, error);
   }
 }
@@ -266,6 +266,8 @@ Screenshot ShootScreen(int x, int y, int width, int height) {
 }
 
 Screenshot ShootScreen(const WindowGeometry& area) { return ShootScreen(area.x, area.y, area.width, area.height); }
+
+Rgb ScreenPixel(int x, int y) { return ShootScreen(x, y, 1, 1).At(0, 0); }
 
 WindowGeometry WaitForWindowTitled(const std::string& title) {
   for (int attempt = 0; attempt < 100; ++attempt) {

@@ -89,6 +89,8 @@ class PlayerSession {
 // The whole screen, or a part of it; empty on failure.
 Screenshot ShootScreen(int x, int y, int width, int height);
 Screenshot ShootScreen(const WindowGeometry& area);
+// The colour of one pixel of the screen.
+Rgb ScreenPixel(int x, int y);
 // Waits up to 10 s for a visible window titled exactly `title` (a tool window of the player); its
 // geometry, or a width of 0 when none showed.
 WindowGeometry WaitForWindowTitled(const std::string& title);

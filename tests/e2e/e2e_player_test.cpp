@@ -158,9 +158,14 @@ TEST_F(PlayerEndToEnd, FullScreenAtStartFillsTheScreenAndEscapeReturnsToTheWindo
   Screenshot screen = ShootScreen(0, 0, 1920, 1080);
   EXPECT_TRUE(IsRed(screen.MeanAround(1900, 1070, 3))) << Text(screen.MeanAround(1900, 1070, 3));
 
+  // Escape returns to the framed window, centred: (1920 - 640) / 2, (1080 - 400) / 2.
   player.Key("Escape");
   SleepMs(1500);
-  EXPECT_EQ(640, player.Geometry().width);
+  const WindowGeometry framed = player.Geometry();
+  EXPECT_EQ(640, framed.x);
+  EXPECT_EQ(340, framed.y);
+  EXPECT_EQ(640, framed.width);
+  EXPECT_EQ(400, framed.height);
   EXPECT_TRUE(player.Running());
   EXPECT_TRUE(CentreBecomes(player, IsRed)) << Text(player.PictureCentre());
   player.Key("Escape");

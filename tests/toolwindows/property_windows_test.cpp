@@ -250,13 +250,4 @@ TEST_F(PropertyWindowTest, EscapeStillSubmitsTheEditBoxText) {
   EXPECT_FLOAT_EQ(0.25f, g_settings.separation);
 }
 
-TEST_F(PropertyWindowTest, RowsAreDrawnInAlternatingGreys) {
-  CTQDialog* dialog = g_window.GetStereoscopicSettings();
-  OpenStereoscopicSettings(dialog);
-  PumpFor(300);
-  EXPECT_EQ(RGB(230, 230, 230), RowBackground(dialog->GetNameList(), 0));
-  EXPECT_EQ(RGB(255, 255, 255), RowBackground(dialog->GetNameList(), 1));
-  EXPECT_EQ(RGB(230, 230, 230), RowBackground(dialog->GetNameList(), 2));
-}
-
 }  // namespace

@@ -1,6 +1,6 @@
 // The Direct3D object, device creation, reference counts and the results of refused calls.
 #include "renderer/d3d9/d3d9_device.h"
-#include "tests/d3d9/test_device_fixture.h"
+#include "tests/d3d9/device_test_support.h"
 
 TEST(Direct3DTest, AdapterModeCapsAndFormatsDescribeTheScreenAndTheLayer) {
   EXPECT_EQ(Direct3DCreate9(31), nullptr);
@@ -80,7 +80,7 @@ TEST_F(DeviceTest, ReferenceCountsReachZeroInAnyReleaseOrder) {
   ASSERT_NE(shader, nullptr);
   device_->SetRenderTarget(0, surface);
   device_->SetTexture(0, texture);
-  device_->SetVertexShader(vertexShader_);
+  device_->SetVertexShader(vertex_shader_);
   device_->SetPixelShader(shader);
   device_->BeginScene();
   DrawQuad();  // recorded, not yet executed: it holds what it uses too
@@ -94,7 +94,7 @@ TEST_F(DeviceTest, ReferenceCountsReachZeroInAnyReleaseOrder) {
   ASSERT_EQ(device_->GetRenderTarget(0, &current), D3D_OK);
   EXPECT_EQ(ReadTarget(current).size(), 16u * 16u);
   EXPECT_EQ(current->Release(), 0u);
-  device_->SetRenderTarget(0, backBuffer_);
+  device_->SetRenderTarget(0, back_buffer_);
   device_->SetTexture(0, nullptr);
   device_->SetPixelShader(nullptr);
   EXPECT_EQ(device_->AddRef() - 1, 3u);  // creator, back buffer surface, vertex shader
@@ -137,14 +137,14 @@ TEST_F(DeviceTest, RefusedCallsReturnTheirResultAndCreateNothing) {
   // Drawing needs a scene, a vertex format and both shaders.
   EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, kQuad, sizeof(QuadVertex)), D3DERR_INVALIDCALL);
   device_->BeginScene();
-  device_->SetVertexShader(vertexShader_);
+  device_->SetVertexShader(vertex_shader_);
   EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, kQuad, sizeof(QuadVertex)), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->BeginScene(), D3DERR_INVALIDCALL);
   device_->EndScene();
   EXPECT_EQ(device_->EndScene(), D3DERR_INVALIDCALL);
 
   EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0), D3DERR_INVALIDCALL);  // D16 has none
-  EXPECT_EQ(device_->SetRenderTarget(2, backBuffer_), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->SetRenderTarget(2, back_buffer_), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->SetRenderTarget(0, nullptr), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->SetSamplerState(0, D3DSAMP_MAGFILTER, 99), D3DERR_INVALIDCALL);
@@ -160,7 +160,7 @@ TEST_F(DeviceTest, ShadersReplacedBetweenFramesDrawWithoutOpenGLErrors) {
     IDirect3DPixelShader9* shader = CompilePixelShader(source);
     ASSERT_NE(shader, nullptr);
     device_->BeginScene();
-    device_->SetVertexShader(vertexShader_);
+    device_->SetVertexShader(vertex_shader_);
     device_->SetPixelShader(shader);
     DrawQuad();
     device_->EndScene();

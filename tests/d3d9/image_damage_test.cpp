@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/d3d9/test_device_fixture.h"
+#include "tests/d3d9/device_test_support.h"
 
 namespace {
 

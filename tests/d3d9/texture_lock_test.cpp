@@ -1,5 +1,5 @@
 // Dynamic textures: the locked memory's layout and byte order, and what a draw sees of it.
-#include "tests/d3d9/test_device_fixture.h"
+#include "tests/d3d9/device_test_support.h"
 
 TEST_F(DeviceTest, LockedRowsArePitchApartInBlueGreenRedAlphaOrder) {
   IDirect3DPixelShader9* copy = CompilePixelShader(kCopyPixelShader);
@@ -66,7 +66,7 @@ TEST_F(DeviceTest, LockedRowsArePitchApartInBlueGreenRedAlphaOrder) {
   EXPECT_EQ(texture->LockRect(0, &locked, &outside, 0), D3DERR_INVALIDCALL);
 
   device_->SetTexture(0, nullptr);
-  device_->SetRenderTarget(0, backBuffer_);
+  device_->SetRenderTarget(0, back_buffer_);
   device_->SetPixelShader(nullptr);
   surface->Release();
   target->Release();

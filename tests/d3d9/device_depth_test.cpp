@@ -1,6 +1,6 @@
 // The depth buffer: clears of all of it are held back until a draw tests depth, and must still be what
 // that draw, a later partial clear, or a draw into a smaller target finds.
-#include "tests/d3d9/test_device_fixture.h"
+#include "tests/d3d9/device_test_support.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ class DepthTest : public DeviceTest {
     device_->SetRenderTarget(0, target);
     device_->SetRenderState(D3DRS_ZENABLE, depthTest);
     device_->SetRenderState(D3DRS_ZWRITEENABLE, depthTest);
-    device_->SetVertexShader(vertexShader_);
+    device_->SetVertexShader(vertex_shader_);
     device_->SetPixelShader(colour_);
     device_->SetPixelShaderConstantF(0, rgba, 1);
     ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(QuadVertex)), D3D_OK);
@@ -46,7 +46,7 @@ class DepthTest : public DeviceTest {
   // Writes z into all of the depth buffer by drawing, so that a clear that went missing would show.
   void FillDepthByDrawing(float z) {
     device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
-    DrawAt(backBuffer_, z, kBlue, TRUE);
+    DrawAt(back_buffer_, z, kBlue, TRUE);
     device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
   }
 
@@ -55,7 +55,7 @@ class DepthTest : public DeviceTest {
   }
 
   void ClearAll(uint32_t colour, float z) {
-    device_->SetRenderTarget(0, backBuffer_);
+    device_->SetRenderTarget(0, back_buffer_);
     ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, colour, z, 0), D3D_OK);
   }
 
@@ -70,30 +70,30 @@ class DepthTest : public DeviceTest {
 
 TEST_F(DepthTest, ADepthTestedDrawFindsTheLastWholeClear) {
   ClearAll(kRed, 0.25f);
-  DrawAt(backBuffer_, 0.5f, kGreen, TRUE);  // behind 0.25: hidden
-  EXPECT_TRUE(SamePixels(ReadTarget(backBuffer_), Expect(kRed, kRed, kBackWidth, kBackHeight), kBackWidth));
+  DrawAt(back_buffer_, 0.5f, kGreen, TRUE);  // behind 0.25: hidden
+  EXPECT_TRUE(SamePixels(ReadTarget(back_buffer_), Expect(kRed, kRed, kBackWidth, kBackHeight), kBackWidth));
 
   ClearDepth(0.25f);
   ClearDepth(1.0f);  // replaces the one before
-  DrawAt(backBuffer_, 0.5f, kGreen, TRUE);
-  EXPECT_TRUE(SamePixels(ReadTarget(backBuffer_), Expect(kGreen, kGreen, kBackWidth, kBackHeight), kBackWidth));
+  DrawAt(back_buffer_, 0.5f, kGreen, TRUE);
+  EXPECT_TRUE(SamePixels(ReadTarget(back_buffer_), Expect(kGreen, kGreen, kBackWidth, kBackHeight), kBackWidth));
 
   // The draw wrote its depth: one further back stays hidden, one in front shows.
-  DrawAt(backBuffer_, 0.75f, kBlue, TRUE);
-  EXPECT_TRUE(SamePixels(ReadTarget(backBuffer_), Expect(kGreen, kGreen, kBackWidth, kBackHeight), kBackWidth));
-  DrawAt(backBuffer_, 0.25f, kBlue, TRUE);
-  EXPECT_TRUE(SamePixels(ReadTarget(backBuffer_), Expect(kBlue, kBlue, kBackWidth, kBackHeight), kBackWidth));
+  DrawAt(back_buffer_, 0.75f, kBlue, TRUE);
+  EXPECT_TRUE(SamePixels(ReadTarget(back_buffer_), Expect(kGreen, kGreen, kBackWidth, kBackHeight), kBackWidth));
+  DrawAt(back_buffer_, 0.25f, kBlue, TRUE);
+  EXPECT_TRUE(SamePixels(ReadTarget(back_buffer_), Expect(kBlue, kBlue, kBackWidth, kBackHeight), kBackWidth));
 }
 
 TEST_F(DepthTest, DrawsWithoutDepthTestingNeitherUseNorLoseAHeldBackClear) {
   FillDepthByDrawing(0.0f);
   ClearAll(kRed, 1.0f);
-  DrawAt(backBuffer_, 0.9f, kGreen, FALSE);
+  DrawAt(back_buffer_, 0.9f, kGreen, FALSE);
   // Frames in between that never test depth, as the stereo pipeline's.
   device_->Present(nullptr, nullptr, nullptr, nullptr);
-  DrawAt(backBuffer_, 0.9f, kGreen, FALSE);
-  DrawAt(backBuffer_, 0.5f, kBlue, TRUE);  // in front of 1.0
-  EXPECT_TRUE(SamePixels(ReadTarget(backBuffer_), Expect(kBlue, kBlue, kBackWidth, kBackHeight), kBackWidth));
+  DrawAt(back_buffer_, 0.9f, kGreen, FALSE);
+  DrawAt(back_buffer_, 0.5f, kBlue, TRUE);  // in front of 1.0
+  EXPECT_TRUE(SamePixels(ReadTarget(back_buffer_), Expect(kBlue, kBlue, kBackWidth, kBackHeight), kBackWidth));
 }
 
 TEST_F(DepthTest, APartialClearAppliesOverAHeldBackWholeClear) {
@@ -101,8 +101,8 @@ TEST_F(DepthTest, APartialClearAppliesOverAHeldBackWholeClear) {
   ClearAll(kRed, 1.0f);
   const D3DRECT left = {0, 0, static_cast<LONG>(kBackWidth / 2), static_cast<LONG>(kBackHeight)};
   ClearDepth(0.25f, 1, &left);
-  DrawAt(backBuffer_, 0.5f, kGreen, TRUE);
-  EXPECT_TRUE(SamePixels(ReadTarget(backBuffer_), Expect(kRed, kGreen, kBackWidth, kBackHeight), kBackWidth));
+  DrawAt(back_buffer_, 0.5f, kGreen, TRUE);
+  EXPECT_TRUE(SamePixels(ReadTarget(back_buffer_), Expect(kRed, kGreen, kBackWidth, kBackHeight), kBackWidth));
 }
 
 TEST_F(DepthTest, ASmallerTargetSharesTheDepthBuffer) {
@@ -124,8 +124,8 @@ TEST_F(DepthTest, ASmallerTargetSharesTheDepthBuffer) {
   ClearDepth(0.25f);
   DrawAt(surface, 0.5f, kBlue, TRUE);
   EXPECT_TRUE(SamePixels(ReadTarget(surface), Expect(kGreen, kGreen, width, height), width));
-  DrawAt(backBuffer_, 0.75f, kBlue, TRUE);
-  std::vector<uint32_t> back = ReadTarget(backBuffer_);
+  DrawAt(back_buffer_, 0.75f, kBlue, TRUE);
+  std::vector<uint32_t> back = ReadTarget(back_buffer_);
   EXPECT_EQ(kRed, back[0]);                 // the small target's part: 0.25
   EXPECT_EQ(kBlue, back[back.size() - 1]);  // outside it: 1.0
   surface->Release();

@@ -90,9 +90,9 @@ class DeviceTest : public ::testing::Test {
     ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
                                  D3DCREATE_MULTITHREADED | D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device_),
               D3D_OK);
-    ASSERT_EQ(device_->GetRenderTarget(0, &backBuffer_), D3D_OK);
-    vertexShader_ = CompileVertexShader(kQuadVertexShader);
-    ASSERT_NE(vertexShader_, nullptr);
+    ASSERT_EQ(device_->GetRenderTarget(0, &back_buffer_), D3D_OK);
+    vertex_shader_ = CompileVertexShader(kQuadVertexShader);
+    ASSERT_NE(vertex_shader_, nullptr);
     const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     device_->SetVertexShaderConstantF(4, identity, 4);
     device_->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
@@ -105,11 +105,11 @@ class DeviceTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (vertexShader_) {
-      EXPECT_EQ(vertexShader_->Release(), 0u);
+    if (vertex_shader_) {
+      EXPECT_EQ(vertex_shader_->Release(), 0u);
     }
-    if (backBuffer_) {
-      EXPECT_EQ(backBuffer_->Release(), 0u);
+    if (back_buffer_) {
+      EXPECT_EQ(back_buffer_->Release(), 0u);
     }
     if (device_) {
       EXPECT_EQ(device_->Release(), 0u);
@@ -228,7 +228,7 @@ class DeviceTest : public ::testing::Test {
   void DrawTextureInto(IDirect3DSurface9* target, IDirect3DPixelShader9* pixelShader, IDirect3DTexture9* texture) {
     device_->BeginScene();
     device_->SetRenderTarget(0, target);
-    device_->SetVertexShader(vertexShader_);
+    device_->SetVertexShader(vertex_shader_);
     device_->SetPixelShader(pixelShader);
     device_->SetTexture(0, texture);
     DrawQuad();
@@ -237,6 +237,6 @@ class DeviceTest : public ::testing::Test {
 
   IDirect3D9* d3d_ = nullptr;
   IDirect3DDevice9* device_ = nullptr;
-  IDirect3DSurface9* backBuffer_ = nullptr;
-  IDirect3DVertexShader9* vertexShader_ = nullptr;
+  IDirect3DSurface9* back_buffer_ = nullptr;
+  IDirect3DVertexShader9* vertex_shader_ = nullptr;
 };

@@ -3,7 +3,7 @@
 // constructs must give the values Direct3D 9 gives.
 #include <string>
 
-#include "tests/d3d9/test_device_fixture.h"
+#include "tests/d3d9/device_test_support.h"
 
 namespace {
 
@@ -43,13 +43,13 @@ class ShaderDeviceTest : public DeviceTest {
     device_->SetRenderTarget(0, surfaces[0]);
     device_->SetRenderTarget(1, surfaces[1]);
     device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF123456, 1.0f, 0);
-    device_->SetVertexShader(vertexShader_);
+    device_->SetVertexShader(vertex_shader_);
     device_->SetPixelShader(shader);
     DrawQuad();
     device_->EndScene();
     *first = ReadTarget(surfaces[0]);
     if (second) *second = ReadTarget(surfaces[1]);
-    device_->SetRenderTarget(0, backBuffer_);
+    device_->SetRenderTarget(0, back_buffer_);
     device_->SetRenderTarget(1, nullptr);
     device_->SetPixelShader(nullptr);
     for (int i = 0; i < 2; ++i) {

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "tests/d3d9/test_device_fixture.h"
+#include "tests/d3d9/device_test_support.h"
 
 namespace {
 
@@ -246,7 +246,7 @@ TEST_F(ImageTest, ADefaultPoolImageDrawsTexelForTexel) {
   EXPECT_TRUE(SamePixels(ReadTarget(surface), expected, kWidth));
   device_->SetTexture(0, nullptr);
   device_->SetPixelShader(nullptr);
-  device_->SetRenderTarget(0, backBuffer_);
+  device_->SetRenderTarget(0, back_buffer_);
   surface->Release();
   target->Release();
   copy->Release();

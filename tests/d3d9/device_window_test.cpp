@@ -8,7 +8,7 @@
 
 #include "renderer/d3d9/d3d9_device.h"
 #include "shell/win32/windows.h"
-#include "tests/d3d9/test_device_fixture.h"
+#include "tests/d3d9/device_test_support.h"
 
 namespace {
 

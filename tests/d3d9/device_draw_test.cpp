@@ -1,6 +1,6 @@
 // Drawing through the device the way the stereo pipeline does: HLSL compiled by D3DXCompileShader, a
 // decoder pass into two render targets and an encoder pass into the back buffer, read back as pixels.
-#include "tests/d3d9/test_device_fixture.h"
+#include "tests/d3d9/device_test_support.h"
 
 namespace {
 
@@ -10,46 +10,6 @@ uint32_t Checker(UINT x, UINT y) { return ((x + y) & 1) ? 0xFF000000u : 0xFFFFFF
 uint32_t Distinct(UINT x, UINT y) { return 0xFF000000u | (x * 16u) << 16 | (y * 16u) << 8 | ((x ^ y) & 0xFFu); }
 
 }  // namespace
-
-TEST_F(DeviceTest, DecoderWritesBothTargetsAndReadsTheConstantsThatWereSet) {
-  IDirect3DPixelShader9* decoder = CompilePixelShader(R"(
-float4 counter : register(c0);
-float4 parity : register(c1);
-float4 sizes : register(c8);
-void main(float2 uv : TEXCOORD0, out float4 left : COLOR0, out float4 right : COLOR1) {
-  left = float4(counter.x, parity.x, sizes.x, 255.0) / 255.0;
-  right = float4(sizes.y, sizes.z, sizes.w, 128.0) / 255.0;
-})");
-  ASSERT_NE(decoder, nullptr);
-  IDirect3DTexture9* eyes[2] = {MakeTarget(8, 6), MakeTarget(8, 6)};
-  IDirect3DSurface9* surfaces[2] = {};
-  for (int i = 0; i < 2; ++i) ASSERT_EQ(eyes[i]->GetSurfaceLevel(0, &surfaces[i]), D3D_OK);
-
-  const float c0[4] = {7, 0, 0, 0}, c1[4] = {1, 0, 0, 0}, c8[4] = {8, 6, 7, 1};
-  device_->SetPixelShaderConstantF(0, c0, 1);
-  device_->SetPixelShaderConstantF(1, c1, 1);
-  device_->SetPixelShaderConstantF(8, c8, 1);
-  device_->BeginScene();
-  device_->SetRenderTarget(0, surfaces[0]);
-  device_->SetRenderTarget(1, surfaces[1]);
-  device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFFF0000, 1.0f, 0);
-  device_->SetVertexShader(vertexShader_);
-  device_->SetPixelShader(decoder);
-  DrawQuad();
-  device_->EndScene();
-
-  for (uint32_t pixel : ReadTarget(surfaces[0])) ASSERT_EQ(pixel, 0xFF070108u);
-  for (uint32_t pixel : ReadTarget(surfaces[1])) ASSERT_EQ(pixel, 0x80060701u);
-
-  device_->SetRenderTarget(0, backBuffer_);
-  device_->SetRenderTarget(1, nullptr);
-  device_->SetPixelShader(nullptr);
-  for (int i = 0; i < 2; ++i) {
-    surfaces[i]->Release();
-    EXPECT_EQ(eyes[i]->Release(), 0u);
-  }
-  EXPECT_EQ(decoder->Release(), 0u);
-}
 
 TEST_F(DeviceTest, ConstantsPersistAcrossDrawsAndShaderChanges) {
   // c9 is set before the first draw only; the second draw, with another shader, still reads it.
@@ -70,7 +30,7 @@ float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(c9v.x, c8v.x, c9v.y,
   const float c8[4] = {50, 0, 0, 0};
   device_->BeginScene();
   device_->SetRenderTarget(0, surface);
-  device_->SetVertexShader(vertexShader_);
+  device_->SetVertexShader(vertex_shader_);
   device_->SetPixelShaderConstantF(9, c9, 1);
   device_->SetPixelShader(first);
   DrawQuad();
@@ -88,7 +48,7 @@ float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(c9v.x, c8v.x, c9v.y,
   EXPECT_EQ(device_->SetPixelShaderConstantF(223, c9, 2), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->SetVertexShaderConstantF(255, c9, 1), D3D_OK);
 
-  device_->SetRenderTarget(0, backBuffer_);
+  device_->SetRenderTarget(0, back_buffer_);
   device_->SetPixelShader(nullptr);
   surface->Release();
   target->Release();
@@ -108,12 +68,12 @@ TEST_F(DeviceTest, TopLeftTexelStaysTopLeftThroughEveryPathWithPointSampling) {
     middle->GetSurfaceLevel(0, &middleSurface);
 
     device_->BeginScene();
-    device_->SetVertexShader(vertexShader_);
+    device_->SetVertexShader(vertex_shader_);
     device_->SetPixelShader(copy);
     device_->SetRenderTarget(0, middleSurface);
     device_->SetTexture(0, source);
     DrawQuad();
-    device_->SetRenderTarget(0, backBuffer_);
+    device_->SetRenderTarget(0, back_buffer_);
     device_->SetTexture(0, middle);
     DrawQuad();
     device_->EndScene();
@@ -124,7 +84,7 @@ TEST_F(DeviceTest, TopLeftTexelStaysTopLeftThroughEveryPathWithPointSampling) {
       for (UINT x = 0; x < kBackWidth; ++x) expected[y * kBackWidth + x] = pattern(x, y);
     }
     EXPECT_TRUE(SamePixels(ReadTarget(middleSurface), expected, kBackWidth));
-    std::vector<uint32_t> back = ReadTarget(backBuffer_);
+    std::vector<uint32_t> back = ReadTarget(back_buffer_);
     for (uint32_t& pixel : back) pixel |= 0xFF000000u;  // the back buffer is X8R8G8B8
     EXPECT_TRUE(SamePixels(back, expected, kBackWidth));
     ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
@@ -147,13 +107,13 @@ float4 main(float2 uv : TEXCOORD0) : COLOR0 { return uv.x < 0.5 ? tex2D(leftEye,
   IDirect3DTexture9* left = MakeTexture(4, 4, [](UINT, UINT) { return 0xFF112233u; });
   IDirect3DTexture9* right = MakeTexture(4, 4, [](UINT, UINT) { return 0xFF445566u; });
   device_->BeginScene();
-  device_->SetVertexShader(vertexShader_);
+  device_->SetVertexShader(vertex_shader_);
   device_->SetPixelShader(encoder);
   device_->SetTexture(0, left);
   device_->SetTexture(1, right);
   DrawQuad();
   device_->EndScene();
-  const std::vector<uint32_t> back = ReadTarget(backBuffer_);
+  const std::vector<uint32_t> back = ReadTarget(back_buffer_);
   EXPECT_EQ(back[0] & 0xFFFFFFu, 0x112233u);
   EXPECT_EQ(back[kBackWidth - 1] & 0xFFFFFFu, 0x445566u);
   EXPECT_EQ(back[(kBackHeight - 1) * kBackWidth + kBackWidth / 2 - 1] & 0xFFFFFFu, 0x112233u);
@@ -166,33 +126,11 @@ float4 main(float2 uv : TEXCOORD0) : COLOR0 { return uv.x < 0.5 ? tex2D(leftEye,
   encoder->Release();
 }
 
-TEST_F(DeviceTest, VposCountsPixelsFromTheTopLeft) {
-  IDirect3DPixelShader9* parity = CompilePixelShader(R"(
-float4 main(float2 vpos : VPOS) : COLOR0 {
-  return float4(fmod(vpos.x, 2.0), fmod(vpos.y, 2.0), vpos.y / 255.0, 1.0);
-})");
-  ASSERT_NE(parity, nullptr);
-  device_->BeginScene();
-  device_->SetVertexShader(vertexShader_);
-  device_->SetPixelShader(parity);
-  DrawQuad();
-  device_->EndScene();
-  const std::vector<uint32_t> back = ReadTarget(backBuffer_);
-  for (UINT y = 0; y < kBackHeight; ++y) {
-    for (UINT x = 0; x < kBackWidth; ++x) {
-      const uint32_t expected = ((x & 1) ? 0xFF0000u : 0) | ((y & 1) ? 0x00FF00u : 0) | y;
-      ASSERT_EQ(back[y * kBackWidth + x] & 0xFFFFFFu, expected) << "at " << x << "," << y;
-    }
-  }
-  device_->SetPixelShader(nullptr);
-  parity->Release();
-}
-
 TEST_F(DeviceTest, PresentFillsExactlyTheDestinationRectangle) {
   IDirect3DPixelShader9* copy = CompilePixelShader(kCopyPixelShader);
   IDirect3DTexture9* source = MakeTexture(4, 4, [](UINT, UINT) { return 0xFF20C040u; });
   device_->BeginScene();
-  device_->SetVertexShader(vertexShader_);
+  device_->SetVertexShader(vertex_shader_);
   device_->SetPixelShader(copy);
   device_->SetTexture(0, source);
   DrawQuad();

@@ -1,7 +1,7 @@
 // The shipped decoders and encoders, run through the real pipeline on an offscreen device.
 // Decoders: a source built from two known views in each layout must give each eye exactly its view.
 // Encoders: every back-buffer pixel is checked against the output's rule (anaglyph matrices, row/column
-// parity, placement), with the floating window, the separation and the eye choice applied.
+// parity, placement), with the floating window and the separation applied.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -273,13 +273,8 @@ int CountMismatches(const Picture& screen, const std::function<uint32_t(uint32_t
   return wrong;
 }
 
-TEST_F(ShaderLibrary, EveryEncoderFollowsItsRuleWithWindowSeparationAndEyeChoice) {
+TEST_F(ShaderLibrary, EveryEncoderFollowsItsRuleWithWindowAndSeparation) {
   const WindowSettings windows[] = {{0.0f, 0.0f}, {0.25f, 0.0f}, {0.0f, 0.125f}, {0.125f, -0.0625f}};
-  struct Channels {
-    uint8_t show;
-    int32_t invert;
-  };
-  const Channels channels[] = {{CHANNEL_BOTH, 0}, {CHANNEL_BOTH, 1}, {CHANNEL_RIGHT, 0}};
 
   for (const EncoderCase& c : EncoderCases()) {
     SCOPED_TRACE(c.file);
@@ -294,23 +289,17 @@ TEST_F(ShaderLibrary, EveryEncoderFollowsItsRuleWithWindowSeparationAndEyeChoice
     ASSERT_NE(eyes[0].At(10, 10), eyes[1].At(10, 10));
 
     for (uint32_t frame = 0; frame < 2; ++frame) {
-      for (const Channels& ch : channels) {
-        for (const WindowSettings& w : windows) {
-          g_settings.show_channel = ch.show;
-          g_settings.invert_channels = ch.invert;
-          g_settings.proscenium = w.proscenium;
-          g_settings.separation = w.separation;
-          ASSERT_EQ(0, renderer_.RenderFrame());
-          Picture screen = ReadBack(renderer_, renderer_.GetBackBufferSurface());
-          ASSERT_EQ(kEW, screen.width);
-          const Picture& s0 = ch.show == CHANNEL_RIGHT ? eyes[1] : eyes[ch.invert ? 1 : 0];
-          const Picture& s1 = ch.show == CHANNEL_RIGHT ? eyes[1] : eyes[ch.invert ? 0 : 1];
-          std::string what = "frame " + std::to_string(frame) + ", show " + std::to_string(ch.show) + ", invert " +
-                             std::to_string(ch.invert) + ", proscenium " + std::to_string(w.proscenium) +
-                             ", separation " + std::to_string(w.separation);
-          EXPECT_EQ(0, CountMismatches(screen, [&](uint32_t x, uint32_t y) { return c.expected(s0, s1, x, y, w, frame); },
-                                       what));
-        }
+      for (const WindowSettings& w : windows) {
+        g_settings.proscenium = w.proscenium;
+        g_settings.separation = w.separation;
+        ASSERT_EQ(0, renderer_.RenderFrame());
+        Picture screen = ReadBack(renderer_, renderer_.GetBackBufferSurface());
+        ASSERT_EQ(kEW, screen.width);
+        std::string what = "frame " + std::to_string(frame) + ", proscenium " + std::to_string(w.proscenium) +
+                           ", separation " + std::to_string(w.separation);
+        EXPECT_EQ(0, CountMismatches(screen, [&](uint32_t x, uint32_t y) {
+                    return c.expected(eyes[0], eyes[1], x, y, w, frame);
+                  }, what));
       }
       renderer_.IncrementFrameCount();
     }

@@ -1,6 +1,61 @@
 // Frames that repeat the previous one are not drawn again; any change makes the next frame drawn.
 #include "renderer/d3d9/d3d9_device.h"
-#include "tests/d3d9/test_device_fixture.h"
+#include "renderer/d3d9/d3d9_frame_repeat.h"
+#include "tests/d3d9/device_test_support.h"
+
+namespace {
+
+D3D9Command ClearTo(D3DCOLOR color) {
+  D3D9Command clear;
+  clear.clearFlags = D3DCLEAR_TARGET;
+  clear.clearColor = color;
+  return clear;
+}
+
+// Records the clears as one frame; whether it repeats the frame before. The frame is then ended.
+bool RecordFrame(CTQD3DFrameRepeat& frames, std::initializer_list<D3DCOLOR> colors, bool executeEarly = false) {
+  for (D3DCOLOR color : colors) frames.Record(ClearTo(color));
+  if (executeEarly) frames.MarkExecuted();
+  const bool repeats = frames.RepeatsPrevious();
+  frames.EndFrame(repeats);
+  return repeats;
+}
+
+}  // namespace
+
+TEST(FrameRepeat, OnlyAFrameEqualToThePreviousOneInEveryCommandAndOrderRepeats) {
+  CTQD3DFrameRepeat frames;
+  EXPECT_FALSE(RecordFrame(frames, {1, 2}));  // nothing to repeat yet
+  EXPECT_TRUE(RecordFrame(frames, {1, 2}));
+  EXPECT_FALSE(RecordFrame(frames, {2, 1}));    // the same commands in another order
+  EXPECT_FALSE(RecordFrame(frames, {2, 1, 1}));  // one command more
+  EXPECT_FALSE(RecordFrame(frames, {2, 1, 3}));  // one value changed
+  EXPECT_TRUE(RecordFrame(frames, {2, 1, 3}));
+  EXPECT_FALSE(RecordFrame(frames, {}));
+  EXPECT_TRUE(RecordFrame(frames, {}));
+  EXPECT_EQ(frames.SkippedFrames(), 3u);
+}
+
+TEST(FrameRepeat, AFrameExecutedBeforePresentIsDrawnAndTheNextOneMayRepeatIt) {
+  CTQD3DFrameRepeat frames;
+  RecordFrame(frames, {7});
+  EXPECT_FALSE(RecordFrame(frames, {7}, true));
+  EXPECT_TRUE(RecordFrame(frames, {7}));
+  EXPECT_EQ(frames.SkippedFrames(), 1u);
+}
+
+TEST(FrameRepeat, AfterADroppedFrameTheNextOneMayRepeatTheFrameBeforeUnlessTheDroppedOneWasPartlyDrawn) {
+  CTQD3DFrameRepeat frames;
+  RecordFrame(frames, {7});
+  frames.Record(ClearTo(8));
+  frames.DropFrame();
+  EXPECT_TRUE(RecordFrame(frames, {7}));
+
+  frames.Record(ClearTo(8));
+  frames.MarkExecuted();
+  frames.DropFrame();
+  EXPECT_FALSE(RecordFrame(frames, {7}));
+}
 
 class FrameTest : public DeviceTest {
  protected:
@@ -25,7 +80,7 @@ float4 main(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(source, uv) + tint; }
     const float constant[4] = {tint, 0, 0, 0};
     device_->BeginScene();
     device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
-    device_->SetVertexShader(vertexShader_);
+    device_->SetVertexShader(vertex_shader_);
     device_->SetPixelShader(shader_);
     device_->SetPixelShaderConstantF(0, constant, 1);
     device_->SetTexture(0, source_);
@@ -71,13 +126,13 @@ TEST_F(FrameTest, AFrameThatReadsRenderTargetsOfItsOwnIsStillRecognised) {
   for (int frame = 0; frame < 3; ++frame) {
     const float zero[4] = {0, 0, 0, 0};
     device_->BeginScene();
-    device_->SetVertexShader(vertexShader_);
+    device_->SetVertexShader(vertex_shader_);
     device_->SetPixelShader(shader_);
     device_->SetPixelShaderConstantF(0, zero, 1);
     device_->SetRenderTarget(0, eyeSurface);
     device_->SetTexture(0, source_);
     DrawQuad();
-    device_->SetRenderTarget(0, backBuffer_);
+    device_->SetRenderTarget(0, back_buffer_);
     device_->SetTexture(0, eye);
     DrawQuad();
     device_->EndScene();
