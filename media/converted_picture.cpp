@@ -50,7 +50,7 @@ int CTQConvertedPicture::AllocateBuffers(int width, int height) {
 
 void CTQConvertedPicture::Release() {
   std::lock_guard<std::mutex> guard(lock_);
-  av_frame_free(&back_);   // frees the picture with its memory and sets the pointer to null
+  av_frame_free(&back_);  // frees the picture with its memory and sets the pointer to null
   av_frame_free(&front_);
 }
 

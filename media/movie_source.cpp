@@ -61,8 +61,7 @@ void Wait(int delay_ms) {
 }
 
 bool IsAbsurdSize(int width, int height) {
-  return width > kMaxPictureSide || height > kMaxPictureSide ||
-         int64_t{width} * height > kMaxPicturePixels;
+  return width > kMaxPictureSide || height > kMaxPictureSide || int64_t{width} * height > kMaxPicturePixels;
 }
 
 int DecoderThreadCount() {

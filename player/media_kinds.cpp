@@ -3,9 +3,9 @@
 #include <cstring>
 
 const MediaExtension kMediaExtensions[] = {
-    {"wmv", MEDIA_MOVIE},  {"mpeg", MEDIA_MOVIE}, {"mpg", MEDIA_MOVIE}, {"divx", MEDIA_MOVIE},
-    {"avi", MEDIA_MOVIE},  {"mkv", MEDIA_MOVIE},  {"jpg", MEDIA_IMAGE}, {"bmp", MEDIA_IMAGE},
-    {"dds", MEDIA_IMAGE},  {"png", MEDIA_IMAGE},  {"tga", MEDIA_IMAGE},
+    {"wmv", MEDIA_MOVIE}, {"mpeg", MEDIA_MOVIE}, {"mpg", MEDIA_MOVIE}, {"divx", MEDIA_MOVIE},
+    {"avi", MEDIA_MOVIE}, {"mkv", MEDIA_MOVIE},  {"jpg", MEDIA_IMAGE}, {"bmp", MEDIA_IMAGE},
+    {"dds", MEDIA_IMAGE}, {"png", MEDIA_IMAGE},  {"tga", MEDIA_IMAGE},
 };
 const int kMediaExtensionCount = sizeof(kMediaExtensions) / sizeof(kMediaExtensions[0]);
 

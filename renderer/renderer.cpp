@@ -3,9 +3,9 @@
 
 #include <cstring>
 
+#include "common/error_line.h"
 #include "renderer/com_release.h"
 #include "renderer/d3d9/d3dx9.h"
-#include "common/error_line.h"
 #include "renderer/shader_warmup.h"
 #include "renderer/vertex_shader.h"
 

@@ -1,9 +1,9 @@
 // CTQRenderer resources: the eye render targets, the source texture (movie frames or a still image) and
 // its lock for uploads, and the release of the pixel shaders.
+#include "common/error_line.h"
 #include "renderer/com_release.h"
 #include "renderer/d3d9/d3dx9.h"
 #include "renderer/renderer.h"
-#include "common/error_line.h"
 
 int CTQRenderer::CreateEyeTargets(uint32_t width, uint32_t height) {
   ReleaseEyeTargets();
@@ -18,8 +18,8 @@ int CTQRenderer::CreateEyeTargets(uint32_t width, uint32_t height) {
     return 1;  // shut down: there is nothing to create the targets on
   }
   for (int eye = 0; eye < 2; ++eye) {
-    HRESULT hr = device_->CreateTexture(content_width_, content_height_, 1, D3DUSAGE_RENDERTARGET,
-                                        D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &eye_textures_[eye], nullptr);
+    HRESULT hr = device_->CreateTexture(content_width_, content_height_, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                        D3DPOOL_DEFAULT, &eye_textures_[eye], nullptr);
     if (hr < 0) {
       eye_textures_[eye] = nullptr;
       WriteErrorLine("Error creating source texture: hr=0x%x", static_cast<unsigned>(hr));
@@ -67,8 +67,8 @@ int CTQRenderer::LoadImageTexture(const char* path) {
   }
   ReleaseAndClear(source_texture_);
   HRESULT hr = D3DXCreateTextureFromFileExA(device_, path, D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, 1, 0,
-                                            D3DFMT_FROM_FILE, D3DPOOL_DEFAULT, D3DX_FILTER_NONE,
-                                            D3DX_FILTER_NONE, 0, nullptr, nullptr, &source_texture_);
+                                            D3DFMT_FROM_FILE, D3DPOOL_DEFAULT, D3DX_FILTER_NONE, D3DX_FILTER_NONE,
+                                            0, nullptr, nullptr, &source_texture_);
   if (hr < 0) {
     source_texture_ = nullptr;
     WriteErrorLine("Failed to create image texture!");

@@ -1,10 +1,10 @@
 // CTQRenderer::LoadShaders: compiles the user's decoder and encoder files into the two pixel shaders.
 #include <cstring>
 
+#include "common/error_line.h"
 #include "renderer/com_release.h"
 #include "renderer/d3d9/d3dx9.h"
 #include "renderer/renderer.h"
-#include "common/error_line.h"
 
 // Keeps at most kShaderNameMax bytes of `name`, zero-filling the rest of the buffer. Copies through a
 // local buffer so that passing a renderer's own stored name back in is safe.

@@ -11,8 +11,8 @@ enum {
   CHANNEL_BOTH = 2,
 };
 
-constexpr unsigned kListSlotSize = 260;    // bytes per file-name slot, terminator included
-constexpr unsigned kMaxListEntries = 15;   // entries in use at most; the 16th slot stays empty
+constexpr unsigned kListSlotSize = 260;   // bytes per file-name slot, terminator included
+constexpr unsigned kMaxListEntries = 15;  // entries in use at most; the 16th slot stays empty
 constexpr unsigned kListSlots = 16;
 
 // The stored values, in declaration order, named after their script keys. Kept apart from the class

@@ -27,8 +27,8 @@ int ToUtf8(const wchar_t* value, char (&text)[kEditTextSize]) {
   const wchar_t* end = value + wcslen(value);
   const wchar_t* value_next = value;
   char* text_next = text;
-  std::codecvt_base::result result =
-      converter.out(state, value, end, value_next, text, text + (kEditTextSize - 2), text_next);
+  std::codecvt_base::result result = converter.out(state, value, end, value_next, text, text + (kEditTextSize - 2),
+                                                   text_next);
   return (result == std::codecvt_base::ok && value_next == end) ? 0 : 1;
 }
 

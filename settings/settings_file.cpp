@@ -2,12 +2,12 @@
 // byte is read and a new script only ever appears whole.
 #include "settings/settings_file.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 
 int ReadWholeFile(const char* path, char** buffer, size_t* size) {
   *buffer = nullptr;

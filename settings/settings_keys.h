@@ -9,10 +9,10 @@
 #include "settings/settings.h"
 
 struct SettingsKeyEntry {
-  const char* key;               // script key, matched case-sensitively
-  const wchar_t* display_name;   // shown in the property windows, names the setting in edits
-  const wchar_t* description;    // help text; begins with one space
-  const char* format;            // printf format of the key's line (one line per entry for a list)
+  const char* key;              // script key, matched case-sensitively
+  const wchar_t* display_name;  // shown in the property windows, names the setting in edits
+  const wchar_t* description;   // help text; begins with one space
+  const char* format;           // printf format of the key's line (one line per entry for a list)
   // Stores the value text (NUL-terminated, length bytes, quotes and blanks as written).
   void (*parse)(CTQSettings& store, char* value, size_t length);
   // Writes the key's line, or one line per entry for a list.

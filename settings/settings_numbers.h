@@ -4,8 +4,8 @@
 // beyond the range of the type saturates instead of wrapping around.
 #pragma once
 
-#include <cstdint>
 #include <locale.h>
+#include <cstdint>
 
 // INT32_MIN .. INT32_MAX; "1e3" gives 1, "4294968296" gives INT32_MAX.
 int32_t DecimalToInt32(const char* text);

@@ -11,13 +11,13 @@
 #include "settings/settings.h"
 
 enum SettingsCharClass {
-  CHAR_BLANK,      // NUL, tab, space
-  CHAR_LINE_END,   // LF, CR
+  CHAR_BLANK,     // NUL, tab, space
+  CHAR_LINE_END,  // LF, CR
   CHAR_PLUS,
   CHAR_EQUALS,
   CHAR_SEMICOLON,
   CHAR_SLASH,
-  CHAR_WORD,       // every other byte, 128 and above included
+  CHAR_WORD,  // every other byte, 128 and above included
 };
 
 SettingsCharClass ClassifyChar(uint8_t byte);

@@ -55,9 +55,7 @@ CTQSettings::CTQSettings() { Reset(); }
 
 CTQSettings::~CTQSettings() {}
 
-void CTQSettings::Reset() {
-  memset(static_cast<SettingsRecord*>(this), 0, sizeof(SettingsRecord));
-}
+void CTQSettings::Reset() { memset(static_cast<SettingsRecord*>(this), 0, sizeof(SettingsRecord)); }
 
 int CTQSettings::Validate() {
   if (encoder_count == 0 || decoder_count == 0) return 0;
@@ -81,25 +79,13 @@ uint32_t CTQSettings::RemoveDecoder(uint32_t index) {
   return RemoveFromList(decoder, decoder_count, default_decoder, index);
 }
 
-const char* CTQSettings::GetContent(uint32_t index) const {
-  return ListEntry(content, content_count, index);
-}
-const char* CTQSettings::GetEncoder(uint32_t index) const {
-  return ListEntry(encoder, encoder_count, index);
-}
-const char* CTQSettings::GetDecoder(uint32_t index) const {
-  return ListEntry(decoder, decoder_count, index);
-}
+const char* CTQSettings::GetContent(uint32_t index) const { return ListEntry(content, content_count, index); }
+const char* CTQSettings::GetEncoder(uint32_t index) const { return ListEntry(encoder, encoder_count, index); }
+const char* CTQSettings::GetDecoder(uint32_t index) const { return ListEntry(decoder, decoder_count, index); }
 
-const char* CTQSettings::GetActiveContent() const {
-  return ListEntry(content, content_count, default_content);
-}
-const char* CTQSettings::GetActiveEncoder() const {
-  return ListEntry(encoder, encoder_count, default_encoder);
-}
-const char* CTQSettings::GetActiveDecoder() const {
-  return ListEntry(decoder, decoder_count, default_decoder);
-}
+const char* CTQSettings::GetActiveContent() const { return ListEntry(content, content_count, default_content); }
+const char* CTQSettings::GetActiveEncoder() const { return ListEntry(encoder, encoder_count, default_encoder); }
+const char* CTQSettings::GetActiveDecoder() const { return ListEntry(decoder, decoder_count, default_decoder); }
 
 // A 4-byte float is loaded and stored whole by the hardware; the atomic builtins make that explicit
 // to the compiler and to the thread sanitizer without turning the record's field into an atomic type.
@@ -109,6 +95,4 @@ float CTQSettings::LoadRefreshRate() const {
   return value;
 }
 
-void CTQSettings::StoreRefreshRate(float value) {
-  __atomic_store(&refresh_rate, &value, __ATOMIC_RELAXED);
-}
+void CTQSettings::StoreRefreshRate(float value) { __atomic_store(&refresh_rate, &value, __ATOMIC_RELAXED); }

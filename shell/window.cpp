@@ -23,8 +23,14 @@ constexpr int kStatusTextChars = 260;
 
 CTQWindow::CTQWindow()
     : handle_(nullptr),
-      x_(0), y_(0), width_(0), height_(0),
-      restore_x_(0), restore_y_(0), restore_width_(0), restore_height_(0),
+      x_(0),
+      y_(0),
+      width_(0),
+      height_(0),
+      restore_x_(0),
+      restore_y_(0),
+      restore_width_(0),
+      restore_height_(0),
       window_class_(),
       class_name_(),
       fullscreen_(0),
@@ -65,8 +71,8 @@ int CTQWindow::Create(LPCWSTR class_name, uint32_t width, uint32_t height) {
   // left of it.
   const int x = static_cast<int>(screen_width / 2 - width / 2);
   const int y = static_cast<int>(screen_height / 2 - height / 2);
-  handle_ = CreateWindowExW(0, class_name_, kTitle, kFramedStyle, x, y, width_, height_, nullptr, nullptr,
-                            nullptr, nullptr);
+  handle_ = CreateWindowExW(0, class_name_, kTitle, kFramedStyle, x, y, width_, height_, nullptr, nullptr, nullptr,
+                            nullptr);
   if (!handle_) {
     UnregisterClassW(class_name_, nullptr);
     live_ = nullptr;

@@ -7,17 +7,17 @@
 #include <cstdint>
 
 #include "shell/menu.h"
-#include "toolwindows/status_bar.h"
 #include "shell/win32/windows.h"
 #include "toolwindows/dialog.h"
 #include "toolwindows/selection_dialog.h"
+#include "toolwindows/status_bar.h"
 
 // Results of CTQWindow operations.
 enum {
   WINDOW_OK = 0,
-  WINDOW_FAILED = 1,      // not created, already created, or the class or window could not be made
-  WINDOW_ZERO_SIZE = 2,   // Create with a width or height of 0
-  WINDOW_QUIT = 3,        // PumpMessages: the last message taken was WM_QUIT
+  WINDOW_FAILED = 1,     // not created, already created, or the class or window could not be made
+  WINDOW_ZERO_SIZE = 2,  // Create with a width or height of 0
+  WINDOW_QUIT = 3,       // PumpMessages: the last message taken was WM_QUIT
 };
 
 class CTQWindow {

@@ -24,8 +24,8 @@ HWND g_editControl = nullptr;
 
 int ListGetFocusedRow(HWND list) {
   if (list == nullptr) return -1;
-  return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                       MAKELPARAM(LVNI_FOCUSED, 0)));
+  return static_cast<int>(
+      SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_FOCUSED, 0)));
 }
 
 void ListInsertText(HWND list, int row, LPCWSTR text) {
@@ -95,9 +95,8 @@ int CTQDialog::Show(LPCWSTR title, WNDPROC window_proc) {
   if (RegisterClassExW(&window_class_) == 0) return DIALOG_NOT_CREATED;
 
   // WM_CREATE runs inside this call and builds the lists.
-  HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, title, title, WS_SYSMENU, CW_USEDEFAULT,
-                                CW_USEDEFAULT, kWindowWidth, kWindowHeight, owner_,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, title, title, WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT,
+                                kWindowWidth, kWindowHeight, owner_, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (window == nullptr) {
     // Leave the object as never opened, so that a later Show can try again.
     UnregisterClassW(title, nullptr);
@@ -137,11 +136,11 @@ void CTQDialog::CenterOverOwner(HWND window, const CREATESTRUCTW* create) const 
   SetWindowPos(window, nullptr, x, y, create->cx, create->cy, SWP_NOZORDER);
 }
 
-HWND CTQDialog::CreateList(HWND parent, LPCWSTR name, DWORD extra_style, int x, int width,
-                           int height, LPCWSTR column_text, int column_width) {
+HWND CTQDialog::CreateList(HWND parent, LPCWSTR name, DWORD extra_style, int x, int width, int height,
+                           LPCWSTR column_text, int column_width) {
   const DWORD style = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_NOCOLUMNHEADER;
-  HWND list = CreateWindowExW(0, L"SysListView32", name, style | extra_style, x, 0, width, height,
-                              parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND list = CreateWindowExW(0, L"SysListView32", name, style | extra_style, x, 0, width, height, parent, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
   if (list == nullptr) return nullptr;
 
   LVCOLUMNW column = {};
@@ -163,10 +162,10 @@ void CTQDialog::OnSize(LPARAM lparam) {
 
 LRESULT CTQDialog::OnCreate(HWND window, const CREATESTRUCTW* create) {
   CenterOverOwner(window, create);
-  name_list_ = CreateList(window, L"General Listview", WS_VSCROLL, 0, kNameListWidth, kListHeight,
-                          L"PropertyName", kNameListWidth);
-  value_list_ = CreateList(window, L"General Listview Variables", WS_VSCROLL | LVS_EDITLABELS,
-                           kNameListWidth, kValueListWidth, kListHeight, L"PropertyValue", 350);
+  name_list_ = CreateList(window, L"General Listview", WS_VSCROLL, 0, kNameListWidth, kListHeight, L"PropertyName",
+                          kNameListWidth);
+  value_list_ = CreateList(window, L"General Listview Variables", WS_VSCROLL | LVS_EDITLABELS, kNameListWidth,
+                           kValueListWidth, kListHeight, L"PropertyValue", 350);
   UpdateWindow(name_list_);
   ShowWindow(name_list_, SW_SHOW);
   return 0;

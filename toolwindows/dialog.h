@@ -4,14 +4,14 @@
 // and list handles.
 #pragma once
 
-#include "toolwindows/status_bar.h"
 #include "shell/win32/windows.h"
+#include "toolwindows/status_bar.h"
 
 // Results of Show.
 enum {
-  DIALOG_SHOWN = 0,         // created and shown now
-  DIALOG_NOT_CREATED = 1,   // the class could not be registered or the window not created
-  DIALOG_SHOWN_AGAIN = 4,   // the window already existed; activated and shown again
+  DIALOG_SHOWN = 0,        // created and shown now
+  DIALOG_NOT_CREATED = 1,  // the class could not be registered or the window not created
+  DIALOG_SHOWN_AGAIN = 4,  // the window already existed; activated and shown again
 };
 
 class CTQDialog {

@@ -66,12 +66,9 @@ LRESULT CTQSelectionDialog::OnCreate(HWND window, const CREATESTRUCTW* create) {
     CenterOverOwner(window, create);
   }
   name_list_ = CreateList(window, L"General Listview", 0, 0, 30, kListHeight, L"#", 30);
-  value_list_ = CreateList(window, L"General Listview Variables", 0, 30, 240, kListHeight,
-                           L"Content", 240);
-  status_list_ = CreateList(window, L"General Activate Variables", 0, 270, 65, kListHeight,
-                            L"Status", 65);
-  action_list_ = CreateList(window, L"General Activate Variables", 0, 335, 65, kListHeight,
-                            L"Action", 65);
+  value_list_ = CreateList(window, L"General Listview Variables", 0, 30, 240, kListHeight, L"Content", 240);
+  status_list_ = CreateList(window, L"General Activate Variables", 0, 270, 65, kListHeight, L"Status", 65);
+  action_list_ = CreateList(window, L"General Activate Variables", 0, 335, 65, kListHeight, L"Action", 65);
   ListInsertText(status_list_, 0, L"Status");
   ListInsertText(action_list_, 0, L"Action");
   return 0;

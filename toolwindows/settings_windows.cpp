@@ -78,8 +78,7 @@ int OpenGeneralSettings(CTQDialog* dialog) {
 
 int OpenMoviePlayerSettings(CTQDialog* dialog) {
   int result = 0;
-  if (!ShowNew(g_moviePlayerSettings, dialog, L"Movie Player Settings", MoviePlayerSettingsProc,
-               &result)) {
+  if (!ShowNew(g_moviePlayerSettings, dialog, L"Movie Player Settings", MoviePlayerSettingsProc, &result)) {
     return result;
   }
   AddIntRow(dialog, 0, L"render width", g_settings.renderer_width);
@@ -92,8 +91,7 @@ int OpenMoviePlayerSettings(CTQDialog* dialog) {
 
 int OpenStereoscopicSettings(CTQDialog* dialog) {
   int result = 0;
-  if (!ShowNew(g_stereoscopicSettings, dialog, L"Stereoscopic Settings", StereoscopicSettingsProc,
-               &result)) {
+  if (!ShowNew(g_stereoscopicSettings, dialog, L"Stereoscopic Settings", StereoscopicSettingsProc, &result)) {
     return result;
   }
   AddFloatRow(dialog, 0, L"viewer distance", g_settings.viewer_distance);

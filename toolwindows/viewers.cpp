@@ -17,8 +17,7 @@ constexpr uint32_t kGreyedFromCount = 9;  // lists this long get no add row and 
 constexpr int kTextChars = 260;
 
 const WCHAR kPathTooLong[] = L" The file was not added: its path is longer than 258 bytes.";
-const WCHAR kNameUnsaveable[] =
-    L" The file was not added: settings.ini cannot keep a name holding ; or =.";
+const WCHAR kNameUnsaveable[] = L" The file was not added: settings.ini cannot keep a name holding ; or =.";
 
 // What tells one viewer from the other two.
 struct ViewerList {
@@ -27,7 +26,7 @@ struct ViewerList {
   LPCWSTR heading;       // name cell of the header row
   LPCWSTR dialog_title;  // title of the open-file dialog
   const WCHAR* filter;
-  UINT open_command;     // the list's File > Open item
+  UINT open_command;  // the list's File > Open item
   uint32_t CTQSettings::*count;
   uint32_t CTQSettings::*active;
   const char* (CTQSettings::*get)(uint32_t) const;
@@ -93,8 +92,7 @@ CTQSelectionDialog* g_playlistViewer = nullptr;
 CTQSelectionDialog* g_encoderViewer = nullptr;
 CTQSelectionDialog* g_decoderViewer = nullptr;
 
-LRESULT Forward(CTQSelectionDialog* viewer, HWND window, UINT message, WPARAM wparam,
-                LPARAM lparam) {
+LRESULT Forward(CTQSelectionDialog* viewer, HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   return viewer != nullptr ? viewer->WindowProc(window, message, wparam, lparam) : 0;
 }
 
@@ -136,8 +134,7 @@ void AddThroughDialog(const ViewerList& list, CTQSelectionDialog* viewer) {
   }
   if (result != OPEN_FILE_CHOSEN) return;
   if (strpbrk(name, ";=") != nullptr) {
-    ReportNotAdded(viewer, kNameUnsaveable,
-                   "File not added: settings.ini cannot keep a name holding ; or =");
+    ReportNotAdded(viewer, kNameUnsaveable, "File not added: settings.ini cannot keep a name holding ; or =");
     return;
   }
   (g_settings.*list.add)(name);
@@ -187,8 +184,7 @@ int32_t RunOwner(const ViewerList& list, CTQSelectionDialog* viewer, int32_t cod
   }
 }
 
-int OpenViewer(const ViewerList& list, CTQSelectionDialog* viewer, WNDPROC proc,
-               SelectionCallback owner) {
+int OpenViewer(const ViewerList& list, CTQSelectionDialog* viewer, WNDPROC proc, SelectionCallback owner) {
   viewer->SetCallback(owner);
   const int result = viewer->Show(list.title, proc);
   if (result != DIALOG_SHOWN_AGAIN) owner(SELECTION_FILL, 0, 0);

@@ -6,9 +6,9 @@
 //  3. a still picture (the same frame repeated) paced to the refresh rate: the share of a core it takes.
 // At 1920x1080 and 3840x2160, on whatever OpenGL the machine has (Mesa's software renderer here).
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 #include "bench/d3d9/bench_raw_gl.h"
@@ -59,8 +59,8 @@ const Vertex kQuad[4] = {{-1, 1, 0, 0, 0}, {1, 1, 0, 1, 0}, {-1, -1, 0, 0, 1}, {
 ID3DXBuffer* Compile(const char* source, const char* profile) {
   ID3DXBuffer* code = nullptr;
   ID3DXBuffer* messages = nullptr;
-  if (FAILED(D3DXCompileShader(source, static_cast<UINT>(strlen(source)), nullptr, nullptr, "main", profile, 0, &code,
-                               &messages, nullptr))) {
+  if (FAILED(D3DXCompileShader(source, static_cast<UINT>(strlen(source)), nullptr, nullptr, "main", profile, 0,
+                               &code, &messages, nullptr))) {
     printf("compile failed: %s\n", messages ? static_cast<const char*>(messages->GetBufferPointer()) : "");
   }
   if (messages) messages->Release();
@@ -79,8 +79,7 @@ struct Scene {
   IDirect3DSurface9* front = nullptr;
 };
 
-bool Build(IDirect3D9* d3d, UINT width, UINT height, Scene* scene,
-           UINT interval = D3DPRESENT_INTERVAL_IMMEDIATE) {
+bool Build(IDirect3D9* d3d, UINT width, UINT height, Scene* scene, UINT interval = D3DPRESENT_INTERVAL_IMMEDIATE) {
   D3DPRESENT_PARAMETERS parameters = {};
   parameters.BackBufferWidth = width;
   parameters.BackBufferHeight = height;
@@ -96,10 +95,11 @@ bool Build(IDirect3D9* d3d, UINT width, UINT height, Scene* scene,
   }
   IDirect3DDevice9* device = scene->device;
   device->GetRenderTarget(0, &scene->back);
-  device->CreateTexture(width, height, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &scene->source, nullptr);
+  device->CreateTexture(width, height, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &scene->source,
+                        nullptr);
   for (int i = 0; i < 2; ++i) {
-    device->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &scene->eyes[i],
-                          nullptr);
+    device->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
+                          &scene->eyes[i], nullptr);
     scene->eyes[i]->GetSurfaceLevel(0, &scene->eyeSurfaces[i]);
   }
   ID3DXBuffer* code = Compile(kVertexShader, "vs_3_0");
@@ -116,7 +116,7 @@ bool Build(IDirect3D9* d3d, UINT width, UINT height, Scene* scene,
 }
 
 void Release(Scene* scene) {
-  IUnknown* objects[] = {scene->front,          scene->encoder, scene->decoder,       scene->vertexShader,
+  IUnknown* objects[] = {scene->front,          scene->encoder, scene->decoder,        scene->vertexShader,
                          scene->eyeSurfaces[0], scene->eyes[0], scene->eyeSurfaces[1], scene->eyes[1],
                          scene->source,         scene->back,    scene->device};
   for (IUnknown* object : objects) {
@@ -234,8 +234,8 @@ void BenchUpload(Scene* scene, UINT width, UINT height, int rounds) {
     uploadTotal += Milliseconds(start);
   }
   const double uploadMs = (uploadTotal - sampleTotal) / rounds - lockMs;
-  printf("  upload to OpenGL at the next draw: %7.3f ms   lock, copy, unlock and upload / memcpy: %.2f\n", uploadMs,
-         (lockMs + uploadMs) / memcpyMs);
+  printf("  upload to OpenGL at the next draw: %7.3f ms   lock, copy, unlock and upload / memcpy: %.2f\n",
+         uploadMs, (lockMs + uploadMs) / memcpyMs);
   device->SetTexture(0, nullptr);
   device->SetTexture(1, nullptr);
   device->SetRenderTarget(0, scene->back);
@@ -280,8 +280,9 @@ void BenchFrame(Scene* scene, UINT width, UINT height, int frames) {
     if (layer < layerBest) layerBest = layer;
     if (raw > 0 && raw < rawBest) rawBest = raw;
   }
-  printf("  two-pass frame: layer %7.2f ms (%5.1f fps)   raw GL %7.2f ms (%5.1f fps)   ratio %.2f (target <= 1.2)\n",
-         layerBest, 1000.0 / layerBest, rawBest, 1000.0 / rawBest, layerBest / rawBest);
+  printf(
+      "  two-pass frame: layer %7.2f ms (%5.1f fps)   raw GL %7.2f ms (%5.1f fps)   ratio %.2f (target <= 1.2)\n",
+      layerBest, 1000.0 / layerBest, rawBest, 1000.0 / rawBest, layerBest / rawBest);
 }
 
 }  // namespace

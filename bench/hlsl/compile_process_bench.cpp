@@ -132,8 +132,8 @@ int main(int argc, char** argv) {
       includes.Initialize(file, std::filesystem::path(file).parent_path().string());
       const std::string base = job.text;
       for (int side = 0; side < 2; ++side) {
-        job.text = base + "\nstatic const float benchRound" + std::to_string(round) + "Side" + std::to_string(side) +
-                   " = 1;\n";
+        job.text = base + "\nstatic const float benchRound" + std::to_string(round) + "Side" +
+                   std::to_string(side) + " = 1;\n";
         for (Timing* timing : {&fresh, &cached}) {
           HlslCompileReply reply;
           Clock::time_point start = Clock::now();
@@ -162,13 +162,16 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("shader compile, %zu shipped shaders x %d rounds, median per compile:\n", files.size(), kRounds);
-  for (auto [name, timing] : {std::pair<const char*, Timing*>{"new source   ", &fresh}, {"cached source", &cached}}) {
+  for (auto [name, timing] :
+       {std::pair<const char*, Timing*>{"new source   ", &fresh}, {"cached source", &cached}}) {
     const double in = Median(timing->inProcess), out = Median(timing->child);
     std::printf("  %s  in process %7.2f ms   through the child %7.2f ms   difference %+6.2f ms   ratio %.2f\n",
                 name, in, out, out - in, in > 0 ? out / in : 0.0);
   }
   const double in = Median(firstInProcess), out = Median(firstThroughChild);
-  std::printf("  first compile  in a fresh process %7.2f ms   through a new child %7.2f ms   difference %+6.2f ms   ratio %.2f\n",
-              in, out, out - in, in > 0 ? out / in : 0.0);
+  std::printf(
+      "  first compile  in a fresh process %7.2f ms   through a new child %7.2f ms   difference %+6.2f ms   ratio "
+      "%.2f\n",
+      in, out, out - in, in > 0 ? out / in : 0.0);
   return 0;
 }

@@ -142,8 +142,7 @@ int main() {
          ThreadCount(), kPasses, kRounds);
   printf("%-16s %14s %14s %8s   (target >= 0.95)\n", "clip", "source pic/s", "ffmpeg pic/s", "ratio");
   for (int c = 0; c < 2; ++c)
-    printf("%-16s %14.1f %14.1f %8.3f\n", kClips[c].name, rows[c].ours_fps, rows[c].cli_fps,
-           rows[c].ratio);
+    printf("%-16s %14.1f %14.1f %8.3f\n", kClips[c].name, rows[c].ours_fps, rows[c].cli_fps, rows[c].ratio);
   printf("\nOne MovieCopyFrame against memcpy of the same bytes\n");
   printf("%-16s %14s %14s %8s   (target <= 1.5)\n", "clip", "copy ms", "memcpy ms", "ratio");
   for (int c = 0; c < 2; ++c)

@@ -28,8 +28,8 @@
 #include <string>
 #include <vector>
 
-#include "player/movie_player.h"
 #include "media/movie_source.h"
+#include "player/movie_player.h"
 #include "renderer/renderer.h"
 #include "renderer/shader_warmup.h"
 #include "settings/settings.h"
@@ -51,12 +51,15 @@ constexpr int kMpvLongRun = 140;
 
 std::string Media(const char* name) { return std::string(TQ_BENCH_MEDIA) + "/" + name; }
 
-double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 double ProcessorSeconds() {
   rusage usage = {};
   getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+  return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
+         usage.ru_stime.tv_usec / 1e6;
 }
 
 // Seconds since this process started, from the kernel's start time (10 ms resolution).
@@ -120,9 +123,10 @@ double Median(std::vector<double> values) {
 }
 
 double MpvSeconds(int frames) {
-  std::string command = "mpv --no-config --really-quiet --no-audio --hwdec=no --vo=gpu --gpu-sw=yes --untimed "
-                        "--geometry=1280x800 --frames=" + std::to_string(frames) + " '" +
-                        Media("sbs_1080p.mkv") + "' >/dev/null 2>&1";
+  std::string command =
+      "mpv --no-config --really-quiet --no-audio --hwdec=no --vo=gpu --gpu-sw=yes --untimed "
+      "--geometry=1280x800 --frames=" +
+      std::to_string(frames) + " '" + Media("sbs_1080p.mkv") + "' >/dev/null 2>&1";
   Clock::time_point start = Clock::now();
   if (std::system(command.c_str()) != 0) return -1;
   return SecondsSince(start);
@@ -199,8 +203,9 @@ bool StartUpInChild(double* seconds, StartUpSteps* steps) {
   char line[512];
   bool found = false;
   while (fgets(line, sizeof(line), child) != nullptr) {
-    found = found || sscanf(line, "START-UP %lf %lf %lf %lf %lf %lf %lf", seconds, &steps->settings, &steps->window,
-                            &steps->renderer, &steps->player, &steps->first_pass, &steps->second_pass) == 7;
+    found = found ||
+            sscanf(line, "START-UP %lf %lf %lf %lf %lf %lf %lf", seconds, &steps->settings, &steps->window,
+                   &steps->renderer, &steps->player, &steps->first_pass, &steps->second_pass) == 7;
   }
   return pclose(child) == 0 && found;
 }
@@ -437,9 +442,10 @@ int main(int argc, char** argv) {
 
   printf("Player benchmark: 1920x1080 side-by-side H.264 in a 1280x800 window\n");
   for (int i = 0; i < kBackBufferCases; ++i) {
-    printf("  %ix%i back buffer%s, playing at refresh_rate 320 (median of %d rounds of %.0f s, each next to "
-           "an mpv run):\n",
-           kBackBuffers[i][0], kBackBuffers[i][1], i == 0 ? " as in the demo" : "", kRounds, kPlaySeconds);
+    printf(
+        "  %ix%i back buffer%s, playing at refresh_rate 320 (median of %d rounds of %.0f s, each next to "
+        "an mpv run):\n",
+        kBackBuffers[i][0], kBackBuffers[i][1], i == 0 ? " as in the demo" : "", kRounds, kPlaySeconds);
     PrintRounds(rounds[i], kRatioTargets[i]);
   }
   printf("  paused, %.0f s:                   %7.1f%% of one core (target < 5%%)\n", kIdleSeconds,
@@ -451,10 +457,11 @@ int main(int argc, char** argv) {
          Median(first_pictures) * 1000.0, first_pictures.size());
   for (double value : first_pictures) printf(" %.0f", value * 1000.0);
   printf(")\n");
-  printf("    settings %.0f, window %.0f, renderer %.0f, player and movie %.0f, first pass %.0f, "
-         "second pass %.0f ms (medians)\n",
-         median_steps.settings * 1000, median_steps.window * 1000, median_steps.renderer * 1000,
-         median_steps.player * 1000, median_steps.first_pass * 1000, median_steps.second_pass * 1000);
+  printf(
+      "    settings %.0f, window %.0f, renderer %.0f, player and movie %.0f, first pass %.0f, "
+      "second pass %.0f ms (medians)\n",
+      median_steps.settings * 1000, median_steps.window * 1000, median_steps.renderer * 1000,
+      median_steps.player * 1000, median_steps.first_pass * 1000, median_steps.second_pass * 1000);
   if (!mpv_start_ups.empty()) {
     printf("    mpv start to one picture shown and exit %.0f ms (reference, median, same turns)\n",
            Median(mpv_start_ups) * 1000.0);

@@ -430,8 +430,8 @@ class IDirect3DDevice9 : public IUnknown {
   virtual HRESULT CreateOffscreenPlainSurface(UINT Width, UINT Height, D3DFORMAT Format, D3DPOOL Pool,
                                               IDirect3DSurface9** ppSurface, HANDLE* pSharedHandle) = 0;
 
-  virtual HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
-                                D3DPOOL Pool, IDirect3DTexture9** ppTexture, HANDLE* pSharedHandle) = 0;
+  virtual HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                                IDirect3DTexture9** ppTexture, HANDLE* pSharedHandle) = 0;
   virtual HRESULT CreateVertexShader(const DWORD* pFunction, IDirect3DVertexShader9** ppShader) = 0;
   virtual HRESULT CreatePixelShader(const DWORD* pFunction, IDirect3DPixelShader9** ppShader) = 0;
 
@@ -451,11 +451,9 @@ class IDirect3DDevice9 : public IUnknown {
   virtual HRESULT SetPixelShader(IDirect3DPixelShader9* pShader) = 0;
   virtual HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) = 0;
 
-  virtual HRESULT SetVertexShaderConstantF(UINT StartRegister, const float* pConstantData,
-                                           UINT Vector4fCount) = 0;
+  virtual HRESULT SetVertexShaderConstantF(UINT StartRegister, const float* pConstantData, UINT Vector4fCount) = 0;
   virtual HRESULT GetVertexShaderConstantF(UINT StartRegister, float* pConstantData, UINT Vector4fCount) = 0;
-  virtual HRESULT SetPixelShaderConstantF(UINT StartRegister, const float* pConstantData,
-                                          UINT Vector4fCount) = 0;
+  virtual HRESULT SetPixelShaderConstantF(UINT StartRegister, const float* pConstantData, UINT Vector4fCount) = 0;
   virtual HRESULT GetPixelShaderConstantF(UINT StartRegister, float* pConstantData, UINT Vector4fCount) = 0;
 
   // Vertices straight from memory in the layout of the current FVF.

@@ -47,8 +47,8 @@ struct D3D9Command {
   std::vector<D3DRECT> clearRects;
 
   // kDraw
-  CTQD3DVertexShader* vertexShader = nullptr;  // holds a reference
-  CTQD3DPixelShader* pixelShader = nullptr;    // holds a reference
+  CTQD3DVertexShader* vertexShader = nullptr;      // holds a reference
+  CTQD3DPixelShader* pixelShader = nullptr;        // holds a reference
   CTQD3DTexture* textures[D3D_MAX_SAMPLERS] = {};  // units the pixel shader samples; each holds a reference
   D3D9SamplerStates samplers[D3D_MAX_SAMPLERS] = {};
   D3D9RenderStates renderStates = {};

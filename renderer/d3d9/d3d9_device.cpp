@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "renderer/d3d9/d3d9_formats.h"
 #include "common/error_line.h"
+#include "renderer/d3d9/d3d9_formats.h"
 #include "shell/win32/win32_user.h"
 
 namespace {
@@ -66,8 +66,9 @@ HRESULT CTQD3DDevice::Initialize(HWND window, const D3DPRESENT_PARAMETERS& param
     WriteErrorLine("CreateDevice: back buffer format %u is not available", (UINT)format);
     return D3DERR_NOTAVAILABLE;
   }
-  const unsigned depthFormat =
-      parameters.EnableAutoDepthStencil ? D3D9DepthInternalFormat(parameters.AutoDepthStencilFormat) : 0;
+  const unsigned depthFormat = parameters.EnableAutoDepthStencil
+                                   ? D3D9DepthInternalFormat(parameters.AutoDepthStencilFormat)
+                                   : 0;
   if (parameters.EnableAutoDepthStencil && !depthFormat) {
     WriteErrorLine("CreateDevice: depth format %u is not available", (UINT)parameters.AutoDepthStencilFormat);
     return D3DERR_NOTAVAILABLE;
@@ -115,7 +116,8 @@ HRESULT CTQD3DDevice::Initialize(HWND window, const D3DPRESENT_PARAMETERS& param
   GLGetPrimaryScreenMode(&screenWidth, &screenHeight, &refresh_rate_);
   if (!surface.offscreen) {
     wglSwapIntervalEXT(parameters_.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
-    GLSetSurfacePaintHandler(dc_, [](void* device) { static_cast<CTQD3DDevice*>(device)->PaintWindow(); }, this);
+    GLSetSurfacePaintHandler(
+        dc_, [](void* device) { static_cast<CTQD3DDevice*>(device)->PaintWindow(); }, this);
   }
 
   glGenFramebuffers(1, &draw_framebuffer_);
@@ -168,7 +170,7 @@ HRESULT CTQD3DDevice::Initialize(HWND window, const D3DPRESENT_PARAMETERS& param
 
 void CTQD3DDevice::SetDefaultStates() {
   render_states_[D3DRS_ZENABLE] = parameters_.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE;
-  render_states_[D3DRS_FILLMODE] = 3;  // D3DFILL_SOLID
+  render_states_[D3DRS_FILLMODE] = 3;   // D3DFILL_SOLID
   render_states_[D3DRS_SHADEMODE] = 2;  // D3DSHADE_GOURAUD
   render_states_[D3DRS_ZWRITEENABLE] = TRUE;
   render_states_[D3DRS_LASTPIXEL] = TRUE;
@@ -247,8 +249,8 @@ void CTQD3DDevice::MakeCurrent() {
   }
 }
 
-HRESULT CTQD3DDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                                    IDirect3DTexture9** ppTexture, HANDLE* pSharedHandle) {
+HRESULT CTQD3DDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
+                                    D3DPOOL Pool, IDirect3DTexture9** ppTexture, HANDLE* pSharedHandle) {
   if (!ppTexture) return D3DERR_INVALIDCALL;
   *ppTexture = nullptr;
   if (pSharedHandle) {

@@ -43,8 +43,7 @@ class CTQD3DDevice final : public CTQD3DObject<IDirect3DDevice9> {
   HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) override;
   HRESULT SetIndices(IDirect3DIndexBuffer9* pIndexData) override;
   HRESULT SetFVF(DWORD FVF) override;
-  HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
-                DWORD Stencil) override;
+  HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) override;
   HRESULT SetVertexShader(IDirect3DVertexShader9* pShader) override;
   HRESULT SetPixelShader(IDirect3DPixelShader9* pShader) override;
   HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture9* pTexture) override;
@@ -128,7 +127,7 @@ class CTQD3DDevice final : public CTQD3DObject<IDirect3DDevice9> {
   UINT depth_width_ = 0;
   UINT depth_height_ = 0;
   unsigned depth_framebuffer_ = 0;  // the depth buffer alone, for the held-back clears
-  DWORD pending_depth_clear_ = 0;    // D3DCLEAR_ZBUFFER / D3DCLEAR_STENCIL of the held-back clear
+  DWORD pending_depth_clear_ = 0;   // D3DCLEAR_ZBUFFER / D3DCLEAR_STENCIL of the held-back clear
   float pending_depth_value_ = 1.0f;
   DWORD pending_stencil_value_ = 0;
   unsigned draw_framebuffer_ = 0;
@@ -145,8 +144,8 @@ class CTQD3DDevice final : public CTQD3DObject<IDirect3DDevice9> {
   DWORD render_states_[256] = {};
   DWORD sampler_states_[D3D_MAX_SAMPLERS][14] = {};
   CTQD3DTexture* textures_[D3D_MAX_SAMPLERS] = {};  // internal references
-  CTQD3DVertexShader* vertex_shader_ = nullptr;      // internal reference
-  CTQD3DPixelShader* pixel_shader_ = nullptr;        // internal reference
+  CTQD3DVertexShader* vertex_shader_ = nullptr;     // internal reference
+  CTQD3DPixelShader* pixel_shader_ = nullptr;       // internal reference
   CTQD3DTexture* targets_[2] = {};                  // internal references
   float vertex_constants_[D3D_VERTEX_CONSTANT_REGISTERS * 4] = {};
   float pixel_constants_[D3D_PIXEL_CONSTANT_REGISTERS * 4] = {};

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/error_line.h"
 #include "renderer/d3d9/d3d9_device.h"
 #include "renderer/d3d9/d3d9_formats.h"
-#include "common/error_line.h"
 
 namespace {
 
@@ -128,7 +128,8 @@ void CTQD3DDevice::BindTargets(CTQD3DTexture* const targets[2], bool withDepth) 
   const unsigned names[2] = {targets[0] ? targets[0]->GLTexture() : 0u, targets[1] ? targets[1]->GLTexture() : 0u};
   const BOOL depth = withDepth && DepthServes(targets[0]);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, draw_framebuffer_);
-  if (names[0] == applied_targets_[0] && names[1] == applied_targets_[1] && depth == applied_depth_attached_) return;
+  if (names[0] == applied_targets_[0] && names[1] == applied_targets_[1] && depth == applied_depth_attached_)
+    return;
   for (int i = 0; i < 2; ++i) {
     glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + i, GL_TEXTURE_2D, names[i], 0);
   }

@@ -2,9 +2,9 @@
 // commands with a copy of what they need.
 #include <cstring>
 
+#include "common/error_line.h"
 #include "renderer/d3d9/d3d9_device.h"
 #include "renderer/d3d9/d3d9_formats.h"
-#include "common/error_line.h"
 
 namespace {
 
@@ -207,11 +207,13 @@ HRESULT GetConstants(const float* registers, UINT registerCount, UINT start, flo
 
 HRESULT CTQD3DDevice::SetVertexShaderConstantF(UINT StartRegister, const float* pConstantData,
                                                UINT Vector4fCount) {
-  return SetConstants(vertex_constants_, D3D_VERTEX_CONSTANT_REGISTERS, StartRegister, pConstantData, Vector4fCount);
+  return SetConstants(vertex_constants_, D3D_VERTEX_CONSTANT_REGISTERS, StartRegister, pConstantData,
+                      Vector4fCount);
 }
 
 HRESULT CTQD3DDevice::GetVertexShaderConstantF(UINT StartRegister, float* pConstantData, UINT Vector4fCount) {
-  return GetConstants(vertex_constants_, D3D_VERTEX_CONSTANT_REGISTERS, StartRegister, pConstantData, Vector4fCount);
+  return GetConstants(vertex_constants_, D3D_VERTEX_CONSTANT_REGISTERS, StartRegister, pConstantData,
+                      Vector4fCount);
 }
 
 HRESULT CTQD3DDevice::SetPixelShaderConstantF(UINT StartRegister, const float* pConstantData, UINT Vector4fCount) {

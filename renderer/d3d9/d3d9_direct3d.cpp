@@ -5,9 +5,9 @@
 
 #include <atomic>
 
+#include "common/error_line.h"
 #include "renderer/d3d9/d3d9_device.h"
 #include "renderer/d3d9/d3d9_formats.h"
-#include "common/error_line.h"
 #include "shell/win32/win32_gl.h"
 
 unsigned long long D3D9NextObjectId() {
@@ -60,8 +60,8 @@ HRESULT CTQD3DDirect3D::GetAdapterDisplayMode(UINT Adapter, D3DDISPLAYMODE* pMod
   return D3D_OK;
 }
 
-HRESULT CTQD3DDirect3D::CheckDeviceFormat(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat, DWORD Usage,
-                                          D3DRESOURCETYPE RType, D3DFORMAT CheckFormat) {
+HRESULT CTQD3DDirect3D::CheckDeviceFormat(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat,
+                                          DWORD Usage, D3DRESOURCETYPE RType, D3DFORMAT CheckFormat) {
   if (Adapter != D3DADAPTER_DEFAULT || DeviceType != D3DDEVTYPE_HAL) return D3DERR_INVALIDCALL;
   if (AdapterFormat != D3DFMT_X8R8G8B8) return D3DERR_NOTAVAILABLE;
   if (Usage & D3DUSAGE_DEPTHSTENCIL) {
@@ -85,8 +85,8 @@ HRESULT CTQD3DDirect3D::GetDeviceCaps(UINT Adapter, D3DDEVTYPE DeviceType, D3DCA
   pCaps->TextureCaps = 0;  // any size, not only powers of two
   pCaps->TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR | D3DPTFILTERCAPS_MAGFPOINT |
                              D3DPTFILTERCAPS_MAGFLINEAR;
-  pCaps->TextureAddressCaps =
-      D3DPTADDRESSCAPS_WRAP | D3DPTADDRESSCAPS_MIRROR | D3DPTADDRESSCAPS_CLAMP | D3DPTADDRESSCAPS_BORDER;
+  pCaps->TextureAddressCaps = D3DPTADDRESSCAPS_WRAP | D3DPTADDRESSCAPS_MIRROR | D3DPTADDRESSCAPS_CLAMP |
+                              D3DPTADDRESSCAPS_BORDER;
   pCaps->MaxTextureWidth = limits_.maxTextureSize;
   pCaps->MaxTextureHeight = limits_.maxTextureSize;
   // Vertex shaders run on the OpenGL implementation: hardware vertex processing.
@@ -109,15 +109,16 @@ HRESULT CTQD3DDirect3D::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND h
   if (Adapter != D3DADAPTER_DEFAULT || DeviceType != D3DDEVTYPE_HAL || !pPresentationParameters) {
     return D3DERR_INVALIDCALL;
   }
-  const DWORD vertexProcessing = BehaviorFlags & (D3DCREATE_SOFTWARE_VERTEXPROCESSING |
-                                                  D3DCREATE_HARDWARE_VERTEXPROCESSING |
-                                                  D3DCREATE_MIXED_VERTEXPROCESSING);
+  const DWORD vertexProcessing = BehaviorFlags &
+                                 (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING |
+                                  D3DCREATE_MIXED_VERTEXPROCESSING);
   if (vertexProcessing != D3DCREATE_SOFTWARE_VERTEXPROCESSING &&
       vertexProcessing != D3DCREATE_HARDWARE_VERTEXPROCESSING &&
       vertexProcessing != D3DCREATE_MIXED_VERTEXPROCESSING) {
     WriteErrorLine("CreateDevice: exactly one vertex processing flag is needed");
     return D3DERR_INVALIDCALL;
   }
-  const HWND window = pPresentationParameters->hDeviceWindow ? pPresentationParameters->hDeviceWindow : hFocusWindow;
+  const HWND window = pPresentationParameters->hDeviceWindow ? pPresentationParameters->hDeviceWindow
+                                                             : hFocusWindow;
   return CTQD3DDevice::Create(this, window, *pPresentationParameters, ppReturnedDeviceInterface);
 }

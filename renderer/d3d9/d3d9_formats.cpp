@@ -2,9 +2,7 @@
 
 #include <GL/glcorearb.h>
 
-BOOL D3D9IsColorFormat(D3DFORMAT format) {
-  return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
-}
+BOOL D3D9IsColorFormat(D3DFORMAT format) { return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8; }
 
 BOOL D3D9FormatHasAlpha(D3DFORMAT format) { return format == D3DFMT_A8R8G8B8; }
 
@@ -13,7 +11,8 @@ void D3D9AllocateColorLevel(unsigned width, unsigned height) {
   const GLsizei h = static_cast<GLsizei>(height);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
   GLint bits[4] = {};
-  const GLenum channels[4] = {GL_TEXTURE_RED_SIZE, GL_TEXTURE_GREEN_SIZE, GL_TEXTURE_BLUE_SIZE, GL_TEXTURE_ALPHA_SIZE};
+  const GLenum channels[4] = {GL_TEXTURE_RED_SIZE, GL_TEXTURE_GREEN_SIZE, GL_TEXTURE_BLUE_SIZE,
+                              GL_TEXTURE_ALPHA_SIZE};
   for (int i = 0; i < 4; ++i) glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, channels[i], &bits[i]);
   // No level at all (the driver refused it) is left to the caller's error check.
   const bool refused = bits[0] == 0 && bits[1] == 0 && bits[2] == 0 && bits[3] == 0;

@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
+#include "common/error_line.h"
 #include "renderer/d3d9/d3d9_device.h"
 #include "renderer/d3d9/d3d9_formats.h"
-#include "common/error_line.h"
 
 namespace {
 
@@ -138,7 +138,8 @@ void CTQD3DDevice::BlitToWindow(unsigned framebuffer, const RECT& source, const 
   glDisable(GL_SCISSOR_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   applied_render_states_valid_ = FALSE;
-  const bool coversSurface = dest.left <= 0 && dest.top <= 0 && dest.right >= surfaceWidth && dest.bottom >= surfaceHeight;
+  const bool coversSurface = dest.left <= 0 && dest.top <= 0 && dest.right >= surfaceWidth &&
+                             dest.bottom >= surfaceHeight;
   if (!coversSurface) {
     const GLfloat black[4] = {0, 0, 0, 1};
     glClearBufferfv(GL_COLOR, 0, black);
@@ -147,7 +148,8 @@ void CTQD3DDevice::BlitToWindow(unsigned framebuffer, const RECT& source, const 
                         source.bottom - source.top == dest.bottom - dest.top;
   // The back buffer's row 0 is the top row; the window's row 0 is the bottom one.
   glBlitFramebuffer(source.left, source.top, source.right, source.bottom, dest.left, surfaceHeight - dest.top,
-                    dest.right, surfaceHeight - dest.bottom, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
+                    dest.right, surfaceHeight - dest.bottom, GL_COLOR_BUFFER_BIT,
+                    sameSize ? GL_NEAREST : GL_LINEAR);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   applied_targets_[0] = applied_targets_[1] = ~0u;

@@ -17,7 +17,8 @@ int SemanticOfName(const std::string& name) {
   for (char ch : name) upper += static_cast<char>(toupper(static_cast<unsigned char>(ch)));
   auto indexAfter = [&upper](size_t at) {
     int index = 0;
-    while (at < upper.size() && isdigit(static_cast<unsigned char>(upper[at]))) index = index * 10 + (upper[at++] - '0');
+    while (at < upper.size() && isdigit(static_cast<unsigned char>(upper[at])))
+      index = index * 10 + (upper[at++] - '0');
     return index;
   };
   size_t at;
@@ -165,20 +166,56 @@ void D3D9UploadPlainUniform(const D3D9PlainUniform& uniform, const std::vector<f
   int components = 1;
   bool isInt = false, isBool = false, isUnsigned = false;
   switch (uniform.glType) {
-    case GL_FLOAT: components = 1; break;
-    case GL_FLOAT_VEC2: components = 2; break;
-    case GL_FLOAT_VEC3: components = 3; break;
-    case GL_FLOAT_VEC4: components = 4; break;
-    case GL_INT: components = 1; isInt = true; break;
-    case GL_INT_VEC2: components = 2; isInt = true; break;
-    case GL_INT_VEC3: components = 3; isInt = true; break;
-    case GL_INT_VEC4: components = 4; isInt = true; break;
-    case GL_UNSIGNED_INT: components = 1; isUnsigned = true; break;
-    case GL_BOOL: components = 1; isBool = true; break;
-    case GL_BOOL_VEC2: components = 2; isBool = true; break;
-    case GL_BOOL_VEC3: components = 3; isBool = true; break;
-    case GL_BOOL_VEC4: components = 4; isBool = true; break;
-    default: return;
+    case GL_FLOAT:
+      components = 1;
+      break;
+    case GL_FLOAT_VEC2:
+      components = 2;
+      break;
+    case GL_FLOAT_VEC3:
+      components = 3;
+      break;
+    case GL_FLOAT_VEC4:
+      components = 4;
+      break;
+    case GL_INT:
+      components = 1;
+      isInt = true;
+      break;
+    case GL_INT_VEC2:
+      components = 2;
+      isInt = true;
+      break;
+    case GL_INT_VEC3:
+      components = 3;
+      isInt = true;
+      break;
+    case GL_INT_VEC4:
+      components = 4;
+      isInt = true;
+      break;
+    case GL_UNSIGNED_INT:
+      components = 1;
+      isUnsigned = true;
+      break;
+    case GL_BOOL:
+      components = 1;
+      isBool = true;
+      break;
+    case GL_BOOL_VEC2:
+      components = 2;
+      isBool = true;
+      break;
+    case GL_BOOL_VEC3:
+      components = 3;
+      isBool = true;
+      break;
+    case GL_BOOL_VEC4:
+      components = 4;
+      isBool = true;
+      break;
+    default:
+      return;
   }
   std::vector<float> floats;
   std::vector<GLint> ints;
@@ -198,17 +235,33 @@ void D3D9UploadPlainUniform(const D3D9PlainUniform& uniform, const std::vector<f
     glUniform1uiv(uniform.location, n, uints.data());
   } else if (isInt || isBool) {
     switch (components) {
-      case 1: glUniform1iv(uniform.location, n, ints.data()); break;
-      case 2: glUniform2iv(uniform.location, n, ints.data()); break;
-      case 3: glUniform3iv(uniform.location, n, ints.data()); break;
-      default: glUniform4iv(uniform.location, n, ints.data()); break;
+      case 1:
+        glUniform1iv(uniform.location, n, ints.data());
+        break;
+      case 2:
+        glUniform2iv(uniform.location, n, ints.data());
+        break;
+      case 3:
+        glUniform3iv(uniform.location, n, ints.data());
+        break;
+      default:
+        glUniform4iv(uniform.location, n, ints.data());
+        break;
     }
   } else {
     switch (components) {
-      case 1: glUniform1fv(uniform.location, n, floats.data()); break;
-      case 2: glUniform2fv(uniform.location, n, floats.data()); break;
-      case 3: glUniform3fv(uniform.location, n, floats.data()); break;
-      default: glUniform4fv(uniform.location, n, floats.data()); break;
+      case 1:
+        glUniform1fv(uniform.location, n, floats.data());
+        break;
+      case 2:
+        glUniform2fv(uniform.location, n, floats.data());
+        break;
+      case 3:
+        glUniform3fv(uniform.location, n, floats.data());
+        break;
+      default:
+        glUniform4fv(uniform.location, n, floats.data());
+        break;
     }
   }
 }

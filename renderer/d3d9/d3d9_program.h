@@ -20,7 +20,7 @@ enum D3D9VertexSemantic {
 
 struct D3D9PlainUniform {
   int location;
-  unsigned glType;    // GL_FLOAT_VEC4, GL_INT, GL_BOOL ...
+  unsigned glType;  // GL_FLOAT_VEC4, GL_INT, GL_BOOL ...
   int arraySize;
   UINT firstRegister;
   bool pixelStage;
@@ -28,14 +28,14 @@ struct D3D9PlainUniform {
 
 struct D3D9Program {
   unsigned program = 0;
-  int vertexConstants = -1;    // location of the vertex stage's register array
+  int vertexConstants = -1;  // location of the vertex stage's register array
   UINT vertexConstantCount = 0;
   int pixelConstants = -1;
   UINT pixelConstantCount = 0;
-  int pixelOffset = -1;        // tq_PixelOffset
+  int pixelOffset = -1;  // tq_PixelOffset
   std::vector<D3D9PlainUniform> plainUniforms;
   int attributeLocation[kSemanticCount];  // -1 where the vertex shader has no such input
-  UINT samplerUnitsUsed = 0;   // bit per texture unit
+  UINT samplerUnitsUsed = 0;              // bit per texture unit
 };
 
 class CTQD3DProgramCache {

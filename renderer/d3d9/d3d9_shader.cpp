@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <string>
 
-#include "renderer/d3d9/d3d9_device.h"
 #include "common/error_line.h"
+#include "renderer/d3d9/d3d9_device.h"
 #include "renderer/d3d9/d3d9_shader_code.h"
 #include "renderer/hlsl/hlsl_translated_shader_wire.h"
 

@@ -73,7 +73,8 @@ HRESULT CTQD3DSurface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, 
   }
   locked_ = TRUE;
   pLockedRect->Pitch = pitch_;
-  pLockedRect->pBits = pixels_.data() + static_cast<size_t>(rect.top) * pitch_ + static_cast<size_t>(rect.left) * 4;
+  pLockedRect->pBits = pixels_.data() + static_cast<size_t>(rect.top) * pitch_ +
+                       static_cast<size_t>(rect.left) * 4;
   return D3D_OK;
 }
 

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <new>
 
+#include "common/error_line.h"
 #include "renderer/d3d9/d3d9_device.h"
 #include "renderer/d3d9/d3d9_formats.h"
-#include "common/error_line.h"
 
 namespace {
 
@@ -142,7 +142,8 @@ HRESULT CTQD3DTexture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const R
   lock_top_ = (Flags & D3DLOCK_READONLY) ? 0 : rect.top;
   lock_bottom_ = (Flags & D3DLOCK_READONLY) ? 0 : rect.bottom;
   pLockedRect->Pitch = pitch_;
-  pLockedRect->pBits = memory_.data() + static_cast<size_t>(rect.top) * pitch_ + static_cast<size_t>(rect.left) * 4;
+  pLockedRect->pBits = memory_.data() + static_cast<size_t>(rect.top) * pitch_ +
+                       static_cast<size_t>(rect.left) * 4;
   return D3D_OK;
 }
 
@@ -192,8 +193,8 @@ void CTQD3DTexture::UploadPendingRows() {
   glBindTexture(GL_TEXTURE_2D, gl_texture_);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch_ / 4);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, dirty_top_, static_cast<GLsizei>(width_), dirty_bottom_ - dirty_top_, GL_BGRA,
-                  GL_UNSIGNED_INT_8_8_8_8_REV, memory_.data() + static_cast<size_t>(dirty_top_) * pitch_);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, dirty_top_, static_cast<GLsizei>(width_), dirty_bottom_ - dirty_top_,
+                  GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, memory_.data() + static_cast<size_t>(dirty_top_) * pitch_);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   glBindTexture(GL_TEXTURE_2D, 0);
   dirty_top_ = dirty_bottom_ = 0;

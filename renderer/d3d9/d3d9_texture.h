@@ -65,8 +65,8 @@ class CTQD3DSurface final : public CTQD3DObject<IDirect3DSurface9> {
 class CTQD3DTexture final : public CTQD3DObject<IDirect3DTexture9> {
  public:
   // Needs the device's GL context current. Refuses zero sizes, sizes beyond the GL limit, other formats.
-  static HRESULT Create(CTQD3DDevice* device, UINT width, UINT height, DWORD usage, D3DFORMAT format,
-                        D3DPOOL pool, CTQD3DTexture** texture);
+  static HRESULT Create(CTQD3DDevice* device, UINT width, UINT height, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                        CTQD3DTexture** texture);
 
   HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
   D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
@@ -115,7 +115,7 @@ class CTQD3DTexture final : public CTQD3DObject<IDirect3DTexture9> {
   std::vector<BYTE> memory_;  // lockable textures: the system-memory copy
   INT pitch_ = 0;
   BOOL locked_ = FALSE;
-  LONG dirty_top_ = 0;         // rows [dirty_top_, dirty_bottom_) wait for upload
+  LONG dirty_top_ = 0;  // rows [dirty_top_, dirty_bottom_) wait for upload
   LONG dirty_bottom_ = 0;
   LONG lock_top_ = 0;
   LONG lock_bottom_ = 0;

@@ -9,7 +9,8 @@ HlslIncludeAnswer CTQD3DXIncludeResolver::Resolve(const HlslIncludeQuery& query)
   if (found != data_by_name_.end()) parent = found->second;
   LPCVOID data = nullptr;
   UINT size = 0;
-  HRESULT hr = handler_->Open(query.system ? D3DXINC_SYSTEM : D3DXINC_LOCAL, query.name.c_str(), parent, &data, &size);
+  HRESULT hr = handler_->Open(query.system ? D3DXINC_SYSTEM : D3DXINC_LOCAL, query.name.c_str(), parent, &data,
+                              &size);
   if (FAILED(hr) || (!data && size > 0)) {
     answer.text = "the include handler could not open '" + query.name + "'";
     return answer;

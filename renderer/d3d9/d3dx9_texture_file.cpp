@@ -15,8 +15,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include "renderer/d3d9/d3d9_device.h"
 #include "common/error_line.h"
+#include "renderer/d3d9/d3d9_device.h"
 #include "renderer/d3d9/d3d9_texture.h"
 #include "renderer/d3d9/d3dx9_png_chunks.h"
 #include "renderer/d3d9/d3dx9_tex.h"
@@ -107,12 +107,23 @@ HRESULT DecodeImage(const std::vector<uint8_t>& data, AVCodecID codecId, int64_t
 AVPixelFormat PlainYuvFormat(AVPixelFormat format, int* fullRange) {
   *fullRange = 0;
   switch (format) {
-    case AV_PIX_FMT_YUVJ420P: *fullRange = 1; return AV_PIX_FMT_YUV420P;
-    case AV_PIX_FMT_YUVJ422P: *fullRange = 1; return AV_PIX_FMT_YUV422P;
-    case AV_PIX_FMT_YUVJ444P: *fullRange = 1; return AV_PIX_FMT_YUV444P;
-    case AV_PIX_FMT_YUVJ440P: *fullRange = 1; return AV_PIX_FMT_YUV440P;
-    case AV_PIX_FMT_YUVJ411P: *fullRange = 1; return AV_PIX_FMT_YUV411P;
-    default: return format;
+    case AV_PIX_FMT_YUVJ420P:
+      *fullRange = 1;
+      return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P:
+      *fullRange = 1;
+      return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P:
+      *fullRange = 1;
+      return AV_PIX_FMT_YUV444P;
+    case AV_PIX_FMT_YUVJ440P:
+      *fullRange = 1;
+      return AV_PIX_FMT_YUV440P;
+    case AV_PIX_FMT_YUVJ411P:
+      *fullRange = 1;
+      return AV_PIX_FMT_YUV411P;
+    default:
+      return format;
   }
 }
 
@@ -123,7 +134,8 @@ HRESULT ConvertToBgra(const AVFrame* frame, std::vector<uint8_t>* bgra) {
   const AVPixelFormat source = PlainYuvFormat(static_cast<AVPixelFormat>(frame->format), &fullRange);
   if (frame->color_range == AVCOL_RANGE_JPEG) fullRange = 1;
   SwsContext* scaler = sws_getContext(width, height, source, width, height, AV_PIX_FMT_BGRA,
-                                      SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr);
+                                      SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr,
+                                      nullptr);
   if (!scaler) return D3DXERR_INVALIDDATA;
   int* inverse = nullptr;
   int* table = nullptr;
@@ -204,7 +216,8 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* pDevice, LPCSTR pSrcFile,
   if (SUCCEEDED(hr) && (frame->width > maxSide || frame->height > maxSide)) hr = D3DXERR_INVALIDDATA;
   const UINT width = SUCCEEDED(hr) ? static_cast<UINT>(frame->width) : 0;
   const UINT height = SUCCEEDED(hr) ? static_cast<UINT>(frame->height) : 0;
-  if (SUCCEEDED(hr) && ((!SizeIsTheImages(Width) && Width != width) || (!SizeIsTheImages(Height) && Height != height))) {
+  if (SUCCEEDED(hr) &&
+      ((!SizeIsTheImages(Width) && Width != width) || (!SizeIsTheImages(Height) && Height != height))) {
     WriteErrorLine("D3DXCreateTextureFromFileExA: resizing images is not implemented");
     hr = D3DERR_INVALIDCALL;
   }

@@ -7,9 +7,9 @@
 namespace {
 
 const std::set<std::string> kUnary = {"+", "-", "!", "~", "++", "--"};
-const std::set<std::string> kBinary = {"+",  "-",  "*",  "/",  "%",  "<<", ">>", "<", ">", "<=", ">=", "==",
-                                       "!=", "&",  "|",  "^",  "&&", "||", "?",  ":", "=", "+=", "-=", "*=",
-                                       "/=", "%=", "&=", "|=", "^=", "<<=", ">>="};
+const std::set<std::string> kBinary = {"+",  "-",  "*",  "/",  "%",  "<<", ">>", "<",   ">",  "<=", ">=",
+                                       "==", "!=", "&",  "|",  "^",  "&&", "||", "?",   ":",  "=",  "+=",
+                                       "-=", "*=", "/=", "%=", "&=", "|=", "^=", "<<=", ">>="};
 
 bool IsOperandToken(const HlslToken& t) {
   return t.kind == HlslTokenKind::kIdentifier || t.kind == HlslTokenKind::kNumber ||
@@ -55,15 +55,16 @@ bool IsWellFormedNumber(const std::string& s) {
 // A built-in scalar, vector or matrix type (`float`, `int3`, `half4x4`) or a structure or typedef of the
 // file: what `(T)` can cast to.
 bool IsTypeName(const std::string& name, const std::set<std::string>& declaredTypes) {
-  static const char* const kScalars[] = {"float", "int", "uint", "bool", "half", "double", "dword",
-                                         "min16float", "min10float", "min16int", "min12int", "min16uint"};
+  static const char* const kScalars[] = {"float", "int",        "uint",       "bool",     "half",     "double",
+                                         "dword", "min16float", "min10float", "min16int", "min12int", "min16uint"};
   if (declaredTypes.count(name)) return true;
   for (const char* scalar : kScalars) {
     const std::string base = scalar;
     if (name.compare(0, base.size(), base) != 0) continue;
     const std::string rest = name.substr(base.size());
     if (rest.empty() || (rest.size() == 1 && rest[0] >= '1' && rest[0] <= '4') ||
-        (rest.size() == 3 && rest[0] >= '1' && rest[0] <= '4' && rest[1] == 'x' && rest[2] >= '1' && rest[2] <= '4'))
+        (rest.size() == 3 && rest[0] >= '1' && rest[0] <= '4' && rest[1] == 'x' && rest[2] >= '1' &&
+         rest[2] <= '4'))
       return true;
   }
   return false;

@@ -15,12 +15,12 @@ bool DefineLines(const std::vector<HlslDefine>& defines, std::string* lines, std
   for (const HlslDefine& define : defines) {
     const std::string& name = define.name;
     size_t identifierEnd = 0;
-    while (identifierEnd < name.size() && (std::isalnum(static_cast<unsigned char>(name[identifierEnd])) ||
-                                           name[identifierEnd] == '_'))
+    while (identifierEnd < name.size() &&
+           (std::isalnum(static_cast<unsigned char>(name[identifierEnd])) || name[identifierEnd] == '_'))
       ++identifierEnd;
     bool valid = identifierEnd > 0 && !std::isdigit(static_cast<unsigned char>(name[0])) &&
-                 (identifierEnd == name.size() || (name[identifierEnd] == '(' && name.back() == ')' &&
-                                                   name.find('\n') == std::string::npos));
+                 (identifierEnd == name.size() ||
+                  (name[identifierEnd] == '(' && name.back() == ')' && name.find('\n') == std::string::npos));
     if (!valid) {
       *error = "invalid macro name '" + name + "'";
       return false;

@@ -24,7 +24,7 @@ struct HlslDefine {
 };
 
 struct HlslCompileRequest {
-  bool fromFile = false;   // true: compile the file named `sourceFile`; false: the text `source`
+  bool fromFile = false;  // true: compile the file named `sourceFile`; false: the text `source`
   std::string sourceFile;
   std::string source;      // the text in memory, in any encoding the source reader takes
   std::string sourceName;  // names the text in memory in messages and to the include source ("memory"
@@ -37,9 +37,9 @@ struct HlslCompileRequest {
 
 struct HlslCompileResult {
   HlslStatus status = kHlslFailed;
-  std::string messages;          // the compiler's errors and warnings, one "...\n" line each
-  std::vector<uint32_t> spirv;   // the module, on success
-  TranslatedShader shader;       // its GLSL and register map, on success
+  std::string messages;         // the compiler's errors and warnings, one "...\n" line each
+  std::vector<uint32_t> spirv;  // the module, on success
+  TranslatedShader shader;      // its GLSL and register map, on success
 };
 
 HlslCompileResult CompileHlsl(const HlslCompileRequest& request);

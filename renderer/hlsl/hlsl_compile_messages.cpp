@@ -116,8 +116,8 @@ bool DecodeCompileReply(const std::string& payload, HlslCompileReply* reply) {
 bool DecodeTestFault(const std::string& payload, HlslTestFault* fault) {
   CTQWireReader reader(payload);
   uint8_t value = 0;
-  if (!Open(&reader, kHlslTestFault) || !reader.U8(&value) ||
-      value < kHlslFaultAbort || value > kHlslFaultGarbage || !reader.AtEnd())
+  if (!Open(&reader, kHlslTestFault) || !reader.U8(&value) || value < kHlslFaultAbort ||
+      value > kHlslFaultGarbage || !reader.AtEnd())
     return false;
   *fault = static_cast<HlslTestFault>(value);
   return true;

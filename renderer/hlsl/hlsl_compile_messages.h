@@ -34,11 +34,11 @@ enum HlslTestFault : uint8_t { kHlslFaultAbort = 1, kHlslFaultHang = 2, kHlslFau
 // The parts of an HlslCompileRequest (hlsl_compile.h) that cross the pipe: a file is read by the player
 // and comes as its text, named after the file.
 struct HlslCompileJob {
-  std::string mainName;    // the file name, or empty for "memory"
-  std::string text;        // the source: a file's decoded text, or the bytes given in memory
+  std::string mainName;  // the file name, or empty for "memory"
+  std::string text;      // the source: a file's decoded text, or the bytes given in memory
   std::vector<HlslDefine> defines;
   std::string entryPoint;
-  std::string profile;     // vs_3_0, ps_3_0, ...
+  std::string profile;  // vs_3_0, ps_3_0, ...
 };
 
 struct HlslIncludeQuery {

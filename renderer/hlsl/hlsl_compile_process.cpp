@@ -48,7 +48,8 @@ bool PipeAboveStandard(int ends[2]) {
 std::string DescribeExit(int status) {
   if (WIFSIGNALED(status)) {
     const char* name = strsignal(WTERMSIG(status));
-    return std::string("it ended on signal ") + std::to_string(WTERMSIG(status)) + (name ? std::string(", ") + name : "");
+    return std::string("it ended on signal ") + std::to_string(WTERMSIG(status)) +
+           (name ? std::string(", ") + name : "");
   }
   if (WIFEXITED(status)) return "it exited with status " + std::to_string(WEXITSTATUS(status));
   return "it ended";
@@ -219,7 +220,8 @@ CTQHlslCompileProcess::Outcome CTQHlslCompileProcess::EnsureChildLocked(HlslComp
   return kUnavailable;
 }
 
-CTQHlslCompileProcess::Outcome CTQHlslCompileProcess::StoppedLocked(const std::string& name, const std::string& why,
+CTQHlslCompileProcess::Outcome CTQHlslCompileProcess::StoppedLocked(const std::string& name,
+                                                                    const std::string& why,
                                                                     HlslCompileReply* reply) {
   StopLocked();
   ++stopped_;
@@ -249,7 +251,8 @@ CTQHlslCompileProcess::Outcome CTQHlslCompileProcess::RunLocked(const std::strin
     if (status != kWireOk) return StoppedLocked(name, ReapLocked(), reply);
     if (HlslMessageKindOf(payload) == kHlslInclude) {
       HlslIncludeQuery query;
-      if (!DecodeIncludeQuery(payload, &query)) return StoppedLocked(name, "its include request does not parse", reply);
+      if (!DecodeIncludeQuery(payload, &query))
+        return StoppedLocked(name, "its include request does not parse", reply);
       HlslIncludeAnswer answer;
       if (includes) {
         answer = includes->Resolve(query);

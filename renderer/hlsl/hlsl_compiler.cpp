@@ -91,8 +91,9 @@ bool RunOnLargeStack(const std::function<void()>& work) {
 
 // 3. Parse, link, generate SPIR-V from the bridged source. *compileLog receives what the compiler said
 // (kept with a cached module); *log receives it too, with the reason of a failure.
-HlslStatus ParseAndGenerate(const HlslCompileInput& input, const std::string& bridged, std::vector<uint32_t>* spirv,
-                            TranslatedShader* translated, std::string* compileLog, std::string* log) {
+HlslStatus ParseAndGenerate(const HlslCompileInput& input, const std::string& bridged,
+                            std::vector<uint32_t>* spirv, TranslatedShader* translated, std::string* compileLog,
+                            std::string* log) {
   const EShLanguage stage = input.vertexStage ? EShLangVertex : EShLangFragment;
   const char* name = input.mainName.c_str();
   glslang::TShader shader(stage);

@@ -21,7 +21,7 @@ struct HlslCompileInput {
   std::string defines;        // "#define NAME VALUE" lines
   CTQHlslIncludeSource* includeHandler = nullptr;
   std::string entryPoint;
-  std::string profile;        // named in the messages of the shader-model limits
+  std::string profile;  // named in the messages of the shader-model limits
   bool vertexStage = false;
 };
 

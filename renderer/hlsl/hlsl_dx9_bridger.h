@@ -40,13 +40,13 @@ struct NumericType {
   int registers = 0;   // c registers of one element
   int components = 0;  // scalars of one element (for grouped initialisers)
   int rows = 0;
-  char base = 0;       // 'f' float family, 'i' signed int, 'u' unsigned int, 'b' bool; 0 when templated
+  char base = 0;  // 'f' float family, 'i' signed int, 'u' unsigned int, 'b' bool; 0 when templated
 };
 
 struct Declarator {
   size_t name = 0;
-  size_t nameEnd = 0;     // last token of the name and its array dimensions
-  int arraySize = 1;      // -1 when not a plain integer
+  size_t nameEnd = 0;  // last token of the name and its array dimensions
+  int arraySize = 1;   // -1 when not a plain integer
   bool isArray = false;
   bool hasRegister = false;
   char registerKind = 0;  // 'c', 's', 'b', 'i', ...
@@ -108,8 +108,8 @@ class Bridger {
   bool FlattenConstant(const Declaration& d, const Declarator& decl, const std::string& path,
                        const std::string& leaf, int* reg, std::string* declarations, std::string* copies) const;
   bool FlattenOneComponentEach(const Declaration& d, const Declarator& decl, const NumericType& type,
-                               const std::string& path, const std::string& leaf, int* reg, std::string* declarations,
-                               std::string* copies) const;
+                               const std::string& path, const std::string& leaf, int* reg,
+                               std::string* declarations, std::string* copies) const;
   bool BridgeCopiedConstant(const Declaration& d, const Item& item, bool* ok);
   bool RejectUnavailableIntrinsics();
   bool RejectUnfinishedEnd();

@@ -55,7 +55,8 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
       // stays as a static global without a register.
       if (kSamplerTypes.count(type)) {
         bool usedElsewhere = false;
-        for (const Declarator& decl : d.declarators) usedElsewhere = usedElsewhere || identifier_counts_[T(decl.name)] > 1;
+        for (const Declarator& decl : d.declarators)
+          usedElsewhere = usedElsewhere || identifier_counts_[T(decl.name)] > 1;
         if (usedElsewhere) {
           KeepUnusedSampler(d);
         } else {
@@ -66,7 +67,8 @@ bool Bridger::Run(std::string* bridged, std::string* messages) {
           if (T(q) == "uniform" || T(q) == "extern" || T(q) == "shared" || T(q) == "const") Remove(q, q);
         }
         for (const Declarator& decl : d.declarators) {
-          if (decl.hasRegister && Is(decl.registerFirst - 1, ":")) Remove(decl.registerFirst - 1, decl.registerLast);
+          if (decl.hasRegister && Is(decl.registerFirst - 1, ":"))
+            Remove(decl.registerFirst - 1, decl.registerLast);
         }
         InsertBefore(item.first, "static ");
       }

@@ -18,10 +18,10 @@ constexpr int kMaxWidthDepth = 64;
 
 const std::set<std::string> kScalarIntrinsics = {"dot", "length", "distance", "determinant", "any", "all"};
 const std::set<std::string> kComponentwiseIntrinsics = {
-    "abs",   "acos",  "asin",  "atan",  "atan2", "ceil",     "clamp",   "cos",   "cosh", "degrees", "ddx",
-    "ddy",   "exp",   "exp2",  "floor", "fmod",  "frac",     "lerp",    "log",   "log10", "log2",   "max",
-    "min",   "normalize", "pow", "radians", "reflect", "refract", "round", "rsqrt", "saturate", "sign", "sin",
-    "sinh",  "smoothstep", "sqrt", "step", "tan",  "tanh",   "trunc",   "fwidth"};
+    "abs",  "acos",       "asin", "atan",    "atan2",   "ceil",    "clamp", "cos",   "cosh",     "degrees", "ddx",
+    "ddy",  "exp",        "exp2", "floor",   "fmod",    "frac",    "lerp",  "log",   "log10",    "log2",    "max",
+    "min",  "normalize",  "pow",  "radians", "reflect", "refract", "round", "rsqrt", "saturate", "sign",    "sin",
+    "sinh", "smoothstep", "sqrt", "step",    "tan",     "tanh",    "trunc", "fwidth"};
 
 bool IsSwizzle(const std::string& s) {
   if (s.empty() || s.size() > 4) return false;
@@ -48,14 +48,15 @@ int Bridger::WidthOf(size_t first, size_t last, bool* matrix, int depth) const {
   if (first > last || last >= t_.size() || depth > kMaxWidthDepth) return 0;
   // Binary + - * / % at the top level, the lowest precedence first; anything else at the top level
   // (comparisons, ?:, assignments) is not worked out.
-  for (const std::set<std::string>& ops : {std::set<std::string>{"+", "-"}, std::set<std::string>{"*", "/", "%"}}) {
+  for (const std::set<std::string>& ops :
+       {std::set<std::string>{"+", "-"}, std::set<std::string>{"*", "/", "%"}}) {
     int nesting = 0;
     for (size_t k = last; k > first; --k) {
       if (Is(k, ")") || Is(k, "]")) ++nesting;
       if (Is(k, "(") || Is(k, "[")) --nesting;
       if (nesting != 0 || !ops.count(T(k))) continue;
-      const bool operandBefore = IsIdentifier(k - 1) || t_[k - 1].kind == HlslTokenKind::kNumber || Is(k - 1, ")") ||
-                                 Is(k - 1, "]");
+      const bool operandBefore = IsIdentifier(k - 1) || t_[k - 1].kind == HlslTokenKind::kNumber ||
+                                 Is(k - 1, ")") || Is(k - 1, "]");
       if (!operandBefore) continue;  // a unary sign
       const int left = WidthOf(first, k - 1, matrix, depth + 1);
       const int right = WidthOf(k + 1, last, matrix, depth + 1);
@@ -244,7 +245,8 @@ void Bridger::CollectNameTypes() {
     if (!numeric && !structs_.count(T(i)) && !kSamplerTypes.count(T(i))) continue;
     NameType entry{numeric ? T(i) : std::string(), Is(i + 2, "[")};
     auto inserted = name_types_.insert({T(i + 1), entry});
-    if (!inserted.second && (inserted.first->second.type != entry.type || inserted.first->second.isArray != entry.isArray))
+    if (!inserted.second &&
+        (inserted.first->second.type != entry.type || inserted.first->second.isArray != entry.isArray))
       conflicting.insert(T(i + 1));
   }
   for (const std::string& name : conflicting) name_types_.erase(name);
@@ -256,8 +258,10 @@ void Bridger::CollectNameTypes() {
 std::string Bridger::RunInitialiserLists() {
   for (const Item& item : SplitItems()) {
     size_t name = 0, paren = 0;
-    if (!IsFunction(item, &name, &paren)) ParseStruct(item);
-    else user_functions_.insert(T(name));
+    if (!IsFunction(item, &name, &paren))
+      ParseStruct(item);
+    else
+      user_functions_.insert(T(name));
   }
   CollectNameTypes();
   for (size_t i = 0; i + 1 < t_.size(); ++i) {

@@ -8,10 +8,11 @@
 
 namespace dx9_bridge {
 
-const std::set<std::string> kQualifiers = {
-    "static", "uniform",   "extern", "shared",    "const",  "volatile", "row_major", "column_major",
-    "inline", "precise",   "snorm",  "unorm",     "linear", "centroid", "nointerpolation",
-    "noperspective", "sample", "groupshared"};
+const std::set<std::string> kQualifiers = {"static", "uniform",    "extern",          "shared",
+                                           "const",  "volatile",   "row_major",       "column_major",
+                                           "inline", "precise",    "snorm",           "unorm",
+                                           "linear", "centroid",   "nointerpolation", "noperspective",
+                                           "sample", "groupshared"};
 const std::set<std::string> kDirections = {"in", "out", "inout"};
 const std::set<std::string> kSamplerTypes = {"sampler", "sampler1D", "sampler2D", "sampler3D", "samplerCUBE"};
 // Effect-framework objects, which a shader compiled on its own does not use.
@@ -21,9 +22,8 @@ const std::set<std::string> kEffectObjectTypes = {"texture",     "texture1D",   
 const std::set<std::string> kTechniqueWords = {"technique", "technique10", "technique11"};
 
 bool SplitNumericType(const std::string& name, std::string* base, int* rows, int* columns, bool* matrix) {
-  static const char* const kBases[] = {"float",    "half",     "double",   "int",        "uint",
-                                       "bool",     "dword",    "min16float", "min10float", "min16int",
-                                       "min12int", "min16uint"};
+  static const char* const kBases[] = {"float", "half",       "double",     "int",      "uint",     "bool",
+                                       "dword", "min16float", "min10float", "min16int", "min12int", "min16uint"};
   for (const char* candidate : kBases) {
     const std::string b = candidate;
     if (name.compare(0, b.size(), b) != 0) continue;
@@ -38,7 +38,8 @@ bool SplitNumericType(const std::string& name, std::string* base, int* rows, int
       *rows = 1, *columns = dims[0] - '0';
       return true;
     }
-    if (dims.size() == 3 && dims[1] == 'x' && dims[0] >= '1' && dims[0] <= '4' && dims[2] >= '1' && dims[2] <= '4') {
+    if (dims.size() == 3 && dims[1] == 'x' && dims[0] >= '1' && dims[0] <= '4' && dims[2] >= '1' &&
+        dims[2] <= '4') {
       *rows = dims[0] - '0', *columns = dims[2] - '0', *matrix = true;
       return true;
     }
@@ -257,8 +258,10 @@ NumericType Bridger::TypeOf(const Declaration& d) const {
     std::string base;
     bool matrix = false;
     if (SplitNumericType(name, &base, &rows, &columns, &matrix)) {
-      type.base = base == "bool" ? 'b' : (base == "uint" || base == "dword" || base == "min16uint") ? 'u'
-                  : base.find("int") != std::string::npos ? 'i' : 'f';
+      type.base = base == "bool"                                               ? 'b'
+                  : (base == "uint" || base == "dword" || base == "min16uint") ? 'u'
+                  : base.find("int") != std::string::npos                      ? 'i'
+                                                                               : 'f';
       if (matrix) type.registers = rowMajor ? rows : columns;
     }
   }

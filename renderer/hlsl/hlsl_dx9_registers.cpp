@@ -97,8 +97,8 @@ void Bridger::CollectExplicitRegisters(const Declaration& d) {
     } else if (!sampler && decl.registerKind == 'c') {
       const long long count = static_cast<long long>(registers > 0 ? registers : 1) *
                               (decl.arraySize > 0 ? decl.arraySize : 1);
-      const long long end =
-          std::min<long long>(decl.registerNumber + count, static_cast<long long>(float_used_.size()));
+      const long long end = std::min<long long>(decl.registerNumber + count,
+                                                static_cast<long long>(float_used_.size()));
       for (long long r = decl.registerNumber; r < end; ++r) float_used_[static_cast<size_t>(r)] = true;
     }
   }
@@ -121,8 +121,8 @@ void Bridger::RecordUniformParameter(size_t first, size_t end) {
       uniform_parameter_error_.empty()) {
     // One component per register (a column_major 1xN, a row_major Nx1) has no parameter form here.
     uniform_parameter_error_ = Where(i + 1) + ": error: uniform parameter '" + T(i + 1) + "' of type " + T(i) +
-                             " spans " + std::to_string(declared.registers) +
-                             " registers, one component each: declare it as a global\n";
+                               " spans " + std::to_string(declared.registers) +
+                               " registers, one component each: declare it as a global\n";
   }
   for (size_t k = i + 2; k < end; ++k) {
     if (!Is(k, "register")) continue;
@@ -270,8 +270,8 @@ bool Bridger::FlattenConstant(const Declaration& d, const Declarator& decl, cons
   } else {
     // Element by element: the float register file is indexed per register, not copied as an array.
     if (Matching(decl.name + 1) != decl.nameEnd) return false;  // one dimension only
-    *copies += " for (int tq_k = 0; tq_k < " + std::to_string(elements) + "; ++tq_k) " + path + "[tq_k] = " +
-               converted(leaf + "[tq_k]") + ";";
+    *copies += " for (int tq_k = 0; tq_k < " + std::to_string(elements) + "; ++tq_k) " + path +
+               "[tq_k] = " + converted(leaf + "[tq_k]") + ";";
   }
   return true;
 }
@@ -294,7 +294,8 @@ bool Bridger::FlattenOneComponentEach(const Declaration& d, const Declarator& de
   if (!decl.isArray) {
     *copies += " " + path + " = " + value + ";";
   } else {
-    *copies += " for (int tq_k = 0; tq_k < " + std::to_string(elements) + "; ++tq_k) " + path + "[tq_k] = " + value + ";";
+    *copies += " for (int tq_k = 0; tq_k < " + std::to_string(elements) + "; ++tq_k) " + path +
+               "[tq_k] = " + value + ";";
   }
   return true;
 }
@@ -343,7 +344,7 @@ void Bridger::CollectEntryReach(const std::vector<Item>& items, const std::vecto
   struct Range {
     size_t first, last;
   };
-  std::map<std::string, std::vector<Range>> functions;  // name -> its items (definitions, prototypes)
+  std::map<std::string, std::vector<Range>> functions;     // name -> its items (definitions, prototypes)
   std::map<std::string, std::vector<Range>> initialisers;  // global name -> its initial value
   for (size_t k = 0; k < items.size(); ++k) {
     size_t name = 0, paren = 0;

@@ -6,13 +6,13 @@ namespace dx9_bridge {
 
 void Bridger::CollectSamplerUses() {
   static const std::map<std::string, std::string> kLookups = {
-      {"tex1D", "sampler1D"},   {"tex1Dlod", "sampler1D"},   {"tex1Dbias", "sampler1D"},
-      {"tex1Dgrad", "sampler1D"}, {"tex1Dproj", "sampler1D"}, {"tex3D", "sampler3D"},
-      {"tex3Dlod", "sampler3D"}, {"tex3Dbias", "sampler3D"}, {"tex3Dgrad", "sampler3D"},
-      {"tex3Dproj", "sampler3D"}, {"texCUBE", "samplerCUBE"}, {"texCUBElod", "samplerCUBE"},
+      {"tex1D", "sampler1D"},         {"tex1Dlod", "sampler1D"},      {"tex1Dbias", "sampler1D"},
+      {"tex1Dgrad", "sampler1D"},     {"tex1Dproj", "sampler1D"},     {"tex3D", "sampler3D"},
+      {"tex3Dlod", "sampler3D"},      {"tex3Dbias", "sampler3D"},     {"tex3Dgrad", "sampler3D"},
+      {"tex3Dproj", "sampler3D"},     {"texCUBE", "samplerCUBE"},     {"texCUBElod", "samplerCUBE"},
       {"texCUBEbias", "samplerCUBE"}, {"texCUBEgrad", "samplerCUBE"}, {"texCUBEproj", "samplerCUBE"},
-      {"tex2D", "sampler2D"},   {"tex2Dlod", "sampler2D"},   {"tex2Dbias", "sampler2D"},
-      {"tex2Dgrad", "sampler2D"}, {"tex2Dproj", "sampler2D"}};
+      {"tex2D", "sampler2D"},         {"tex2Dlod", "sampler2D"},      {"tex2Dbias", "sampler2D"},
+      {"tex2Dgrad", "sampler2D"},     {"tex2Dproj", "sampler2D"}};
   for (size_t i = 0; i + 2 < t_.size(); ++i) {
     auto found = kLookups.find(T(i));
     if (found == kLookups.end() || !Is(i + 1, "(") || !IsIdentifier(i + 2)) continue;

@@ -84,7 +84,8 @@ void Bridger::CollectOneLineNames() {
       rows = std::atoi(T(i + 4).c_str()), columns = std::atoi(T(i + 6).c_str()), matrix = true;
       name = close + 1;
     } else if (!SplitNumericType(T(i), &base, &rows, &columns, &matrix)) {
-      if (IsIdentifier(name) && (kSamplerTypes.count(T(i)) || struct_names_.count(T(i)))) otherTypes.insert(T(name));
+      if (IsIdentifier(name) && (kSamplerTypes.count(T(i)) || struct_names_.count(T(i))))
+        otherTypes.insert(T(name));
       continue;
     }
     if (!IsIdentifier(name) || rows < 1 || rows > 4 || columns < 1 || columns > 4) continue;
@@ -96,8 +97,8 @@ void Bridger::CollectOneLineNames() {
     entry.shape = rows == 1 ? columns : -rows;
     entry.isArray = Is(name + 1, "[");
     auto inserted = one_line_names_.insert({T(name), entry});
-    if (!inserted.second && (inserted.first->second.shape != entry.shape ||
-                             inserted.first->second.isArray != entry.isArray)) {
+    if (!inserted.second &&
+        (inserted.first->second.shape != entry.shape || inserted.first->second.isArray != entry.isArray)) {
       otherTypes.insert(T(name));
     }
     declared_names_.insert(name);
@@ -167,8 +168,8 @@ std::string Bridger::RunMatrixShapes() {
     if (T(i) == "matrix" && Is(i + 1, "<") && Is(i + 7, ">") && Is(i + 3, ",") && Is(i + 5, ",")) {
       const int rows = std::atoi(T(i + 4).c_str()), columns = std::atoi(T(i + 6).c_str());
       if ((rows == 1 || columns == 1) && rows >= 1 && columns >= 1 && rows <= 4 && columns <= 4) {
-        edits_.push_back({t_[i].begin, t_[i + 7].end,
-                          "vector<" + T(i + 2) + ", " + std::to_string(rows * columns) + ">"});
+        edits_.push_back(
+            {t_[i].begin, t_[i + 7].end, "vector<" + T(i + 2) + ", " + std::to_string(rows * columns) + ">"});
         i += 7;
       }
       continue;

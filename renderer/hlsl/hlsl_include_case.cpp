@@ -16,7 +16,8 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::string FindHlslIncludeIgnoringCase(const std::string& directory, const std::string& name, std::string* error) {
+std::string FindHlslIncludeIgnoringCase(const std::string& directory, const std::string& name,
+                                        std::string* error) {
   namespace fs = std::filesystem;
   error->clear();
   const fs::path relative(name);

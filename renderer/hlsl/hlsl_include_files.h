@@ -48,8 +48,8 @@ class CTQHlslIncludes {
   std::string main_name_;
   std::string main_directory_;
   CTQHlslIncludeSource* handler_ = nullptr;
-  std::vector<const void*> handler_data_;            // open handler data, closed by Shutdown
-  std::map<std::string, const void*> parent_data_;   // resolved name -> its handler data
+  std::vector<const void*> handler_data_;           // open handler data, closed by Shutdown
+  std::map<std::string, const void*> parent_data_;  // resolved name -> its handler data
   CTQHlslMacroSizes macro_sizes_;
   std::set<std::string> pragma_once_files_;
   std::set<std::string> seen_files_;

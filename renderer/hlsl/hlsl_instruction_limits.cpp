@@ -72,11 +72,18 @@ bool ConstantValue(const TIntermNode* node, double* value) {
   if (!constant || constant->getConstArray().size() < 1) return false;
   const TConstUnion& c = constant->getConstArray()[0];
   switch (c.getType()) {
-    case EbtInt: *value = c.getIConst(); return true;
-    case EbtUint: *value = c.getUConst(); return true;
+    case EbtInt:
+      *value = c.getIConst();
+      return true;
+    case EbtUint:
+      *value = c.getUConst();
+      return true;
     case EbtFloat:
-    case EbtDouble: *value = c.getDConst(); return true;
-    default: return false;
+    case EbtDouble:
+      *value = c.getDConst();
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -94,9 +101,16 @@ bool LoopStep(const TIntermTyped* terminal, long long id, double* step) {
   if (const TIntermUnary* unary = terminal->getAsUnaryNode()) {
     if (SymbolId(unary->getOperand()) != id) return false;
     switch (unary->getOp()) {
-      case EOpPostIncrement: case EOpPreIncrement: *step = 1; return true;
-      case EOpPostDecrement: case EOpPreDecrement: *step = -1; return true;
-      default: return false;
+      case EOpPostIncrement:
+      case EOpPreIncrement:
+        *step = 1;
+        return true;
+      case EOpPostDecrement:
+      case EOpPreDecrement:
+        *step = -1;
+        return true;
+      default:
+        return false;
     }
   }
   const TIntermBinary* binary = terminal->getAsBinaryNode();
@@ -128,11 +142,20 @@ bool TripCount(const TIntermLoop* loop, const KnownValues& known, uint64_t* trip
     id = SymbolId(test->getRight());
     if (id < 0 || !ConstantValue(test->getLeft(), &bound)) return false;
     switch (op) {
-      case EOpLessThan: op = EOpGreaterThan; break;
-      case EOpGreaterThan: op = EOpLessThan; break;
-      case EOpLessThanEqual: op = EOpGreaterThanEqual; break;
-      case EOpGreaterThanEqual: op = EOpLessThanEqual; break;
-      default: break;
+      case EOpLessThan:
+        op = EOpGreaterThan;
+        break;
+      case EOpGreaterThan:
+        op = EOpLessThan;
+        break;
+      case EOpLessThanEqual:
+        op = EOpGreaterThanEqual;
+        break;
+      case EOpGreaterThanEqual:
+        op = EOpLessThanEqual;
+        break;
+      default:
+        break;
     }
   }
   auto start = known.find(id);
@@ -141,17 +164,26 @@ bool TripCount(const TIntermLoop* loop, const KnownValues& known, uint64_t* trip
   const double distance = bound - start->second;
   double count = 0;
   switch (op) {
-    case EOpLessThan: count = step > 0 ? std::ceil(distance / step) : (distance > 0 ? -1 : 0); break;
-    case EOpLessThanEqual: count = step > 0 ? std::floor(distance / step) + 1 : (distance >= 0 ? -1 : 0); break;
-    case EOpGreaterThan: count = step < 0 ? std::ceil(distance / step) : (distance < 0 ? -1 : 0); break;
-    case EOpGreaterThanEqual: count = step < 0 ? std::floor(distance / step) + 1 : (distance <= 0 ? -1 : 0); break;
+    case EOpLessThan:
+      count = step > 0 ? std::ceil(distance / step) : (distance > 0 ? -1 : 0);
+      break;
+    case EOpLessThanEqual:
+      count = step > 0 ? std::floor(distance / step) + 1 : (distance >= 0 ? -1 : 0);
+      break;
+    case EOpGreaterThan:
+      count = step < 0 ? std::ceil(distance / step) : (distance < 0 ? -1 : 0);
+      break;
+    case EOpGreaterThanEqual:
+      count = step < 0 ? std::floor(distance / step) + 1 : (distance <= 0 ? -1 : 0);
+      break;
     case EOpNotEqual: {
       double exact = distance / step;
       if (exact < 0 || exact != std::floor(exact)) return false;
       count = exact;
       break;
     }
-    default: return false;
+    default:
+      return false;
   }
   if (count < 0) return false;  // never ends: nothing to count
   if (!loop->testFirst()) count = std::max(count, 1.0);

@@ -9,9 +9,9 @@ char ClosingOf(const std::string& open) { return open == "(" ? ')' : open == "["
 }  // namespace
 
 bool CheckHlslNesting(const HlslTokenList& list, std::string* error) {
-  std::vector<int> chains(1, 0);           // operators chained at each open level
-  std::vector<const HlslToken*> opened;    // the bracket that opened each level
-  int total = 0;                           // open levels + all chains
+  std::vector<int> chains(1, 0);         // operators chained at each open level
+  std::vector<const HlslToken*> opened;  // the bracket that opened each level
+  int total = 0;                         // open levels + all chains
   for (const HlslToken& token : list.tokens) {
     if (token.kind != HlslTokenKind::kPunct) continue;
     const std::string& t = token.text;
@@ -45,8 +45,8 @@ bool CheckHlslNesting(const HlslTokenList& list, std::string* error) {
     }
   }
   if (!opened.empty()) {
-    *error = HlslTokenLocation(list, *opened.back()) + ": error: '" + opened.back()->text + "' is not closed (no '" +
-             ClosingOf(opened.back()->text) + "' before the end of the file)";
+    *error = HlslTokenLocation(list, *opened.back()) + ": error: '" + opened.back()->text +
+             "' is not closed (no '" + ClosingOf(opened.back()->text) + "' before the end of the file)";
     return false;
   }
   return true;

@@ -31,7 +31,8 @@ bool DecodeUtf16(const unsigned char* p, size_t size, bool bigEndian, std::strin
     return false;
   }
   auto unit = [&](size_t i) -> char32_t {
-    return bigEndian ? static_cast<char32_t>((p[i] << 8) | p[i + 1]) : static_cast<char32_t>(p[i] | (p[i + 1] << 8));
+    return bigEndian ? static_cast<char32_t>((p[i] << 8) | p[i + 1])
+                     : static_cast<char32_t>(p[i] | (p[i + 1] << 8));
   };
   for (size_t i = 0; i < size; i += 2) {
     char32_t code = unit(i);

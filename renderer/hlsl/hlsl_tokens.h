@@ -13,13 +13,13 @@ struct HlslToken {
   HlslTokenKind kind;
   size_t begin;  // byte range in the text
   size_t end;
-  int file;      // index into HlslTokenList::files
-  int line;      // line in that file
+  int file;  // index into HlslTokenList::files
+  int line;  // line in that file
   std::string text;
 };
 
 struct HlslTokenList {
-  std::vector<HlslToken> tokens;  // directives excluded
+  std::vector<HlslToken> tokens;   // directives excluded
   std::vector<std::string> files;  // files named by #line; files[0] is the main source
 };
 

@@ -98,17 +98,19 @@ std::string RegisterMapComment(const TranslatedShader& shader) {
   static const char* const kKinds[] = {"float", "int", "bool"};
   for (const TranslatedPlainConstant& constant : shader.plainConstants) {
     map += "//   c" + std::to_string(constant.firstRegister);
-    if (constant.registerCount > 1) map += "..c" + std::to_string(constant.firstRegister + constant.registerCount - 1);
+    if (constant.registerCount > 1)
+      map += "..c" + std::to_string(constant.firstRegister + constant.registerCount - 1);
     map += ": " + constant.glslName + " (" + kKinds[constant.kind] + ", " + std::to_string(constant.components) +
-           " component(s)" + (constant.arraySize > 1 ? ", " + std::to_string(constant.arraySize) + " elements" : "") +
-           ")\n";
+           " component(s)" +
+           (constant.arraySize > 1 ? ", " + std::to_string(constant.arraySize) + " elements" : "") + ")\n";
   }
   for (const TranslatedSampler& sampler : shader.samplers) {
     map += "//   s" + std::to_string(sampler.unit);
     if (sampler.count > 1) map += "..s" + std::to_string(sampler.unit + sampler.count - 1);
     map += ": " + sampler.glslName + " (texture unit " + std::to_string(sampler.unit) + ")\n";
   }
-  if (shader.usesPixelOffset) map += "//   tq_PixelOffset: (1/width, -1/height) of render target 0, set at each draw\n";
+  if (shader.usesPixelOffset)
+    map += "//   tq_PixelOffset: (1/width, -1/height) of render target 0, set at each draw\n";
   return map;
 }
 
@@ -123,7 +125,8 @@ bool WriteGlsl(const Options& options, const std::string& code) {
   FILE* out = std::fopen(options.output.c_str(), "wb");
   bool written = out && std::fwrite(text.data(), 1, text.size(), out) == text.size();
   if (out && std::fclose(out) != 0) written = false;
-  if (!written) std::fprintf(stderr, "%s: error: cannot write '%s'\n", options.file.c_str(), options.output.c_str());
+  if (!written)
+    std::fprintf(stderr, "%s: error: cannot write '%s'\n", options.file.c_str(), options.output.c_str());
   return written;
 }
 

@@ -33,7 +33,8 @@ std::string FormatLine(const std::string& line, const std::string& mainName) {
   }
   if (std::regex_match(line, m, namedLine)) return line + "\n";
   if (std::regex_match(line, m, bareLine)) return mainName + ": " + line + "\n";
-  if (std::regex_match(line, m, glslangPlain)) return mainName + ": " + Lower(m[1].str()) + ": " + m[2].str() + "\n";
+  if (std::regex_match(line, m, glslangPlain))
+    return mainName + ": " + Lower(m[1].str()) + ": " + m[2].str() + "\n";
   return line + "\n";
 }
 

@@ -43,21 +43,21 @@ struct TranslatedSampler {
 
 struct TranslatedPlainConstant {
   std::string glslName;
-  uint32_t firstRegister;   // the c register holding element 0
-  uint32_t registerCount;   // registers spanned (arrays, matrices)
+  uint32_t firstRegister;  // the c register holding element 0
+  uint32_t registerCount;  // registers spanned (arrays, matrices)
   enum Kind { kFloat, kInt, kBool } kind;
-  uint32_t components;      // 1..4 per register
-  uint32_t arraySize;       // 1 for a non-array
+  uint32_t components;  // 1..4 per register
+  uint32_t arraySize;   // 1 for a non-array
 };
 
 struct TranslatedShader {
   bool isPixelShader = false;
-  std::string glsl;                         // complete "#version 410 core" source
-  std::string floatConstantArray;           // empty when the shader reads no float registers
+  std::string glsl;                // complete "#version 410 core" source
+  std::string floatConstantArray;  // empty when the shader reads no float registers
   uint32_t floatConstantRegisters = 0;
   std::vector<TranslatedPlainConstant> plainConstants;
   std::vector<TranslatedSampler> samplers;
-  bool usesPixelOffset = false;             // vertex stage declares tq_PixelOffset
+  bool usesPixelOffset = false;  // vertex stage declares tq_PixelOffset
 };
 
 // Translates one SPIR-V module produced by D3DXCompileShader / D3DXCompileShaderFromFileA.

@@ -33,12 +33,14 @@ Semantic ParseSemantic(const char* text) {
   size_t digits = upper.size();
   while (digits > 0 && std::isdigit(static_cast<unsigned char>(upper[digits - 1]))) --digits;
   s.name = upper.substr(0, digits);
-  if (digits < upper.size() && upper.size() - digits <= 3) s.index = static_cast<uint32_t>(std::stoul(upper.substr(digits)));
+  if (digits < upper.size() && upper.size() - digits <= 3)
+    s.index = static_cast<uint32_t>(std::stoul(upper.substr(digits)));
   return s;
 }
 
 // Replaces the declaration `in <type> <name>;` (the whole line) by a macro that computes the value.
-bool ReplaceInputByMacro(std::string* glsl, const std::string& name, const std::string& (*valueOf)(const std::string&)) {
+bool ReplaceInputByMacro(std::string* glsl, const std::string& name,
+                         const std::string& (*valueOf)(const std::string&)) {
   size_t at = glsl->find(" " + name + ";");
   if (at == std::string::npos) return false;
   size_t lineStart = glsl->rfind('\n', at);
@@ -229,8 +231,8 @@ bool Translation::MapConstants() {
             memberName ? memberName : ""};
     if (offset % kRegisterBytes != 0) return Fail("constant '" + r.name + "' does not start at a register");
     if (r.end > limit) {
-      return Fail("constant '" + r.name + "' uses registers up to c" + std::to_string(r.end - 1) + "; the last is c" +
-                  std::to_string(limit - 1));
+      return Fail("constant '" + r.name + "' uses registers up to c" + std::to_string(r.end - 1) +
+                  "; the last is c" + std::to_string(limit - 1));
     }
     for (const Range& other : ranges) {
       if (r.first < other.end && other.first < r.end) {
@@ -279,8 +281,8 @@ bool Translation::MapConstants() {
                   "' is not supported together with int/bool constants of this form (uniform parameters of the "
                   "entry function, int/bool matrices): declare them as globals");
     }
-    c.kind = base == SPVC_BASETYPE_FP32                                      ? TranslatedPlainConstant::kFloat
-             : base == SPVC_BASETYPE_INT32                                   ? TranslatedPlainConstant::kInt
+    c.kind = base == SPVC_BASETYPE_FP32                                        ? TranslatedPlainConstant::kFloat
+             : base == SPVC_BASETYPE_INT32                                     ? TranslatedPlainConstant::kInt
              : (base == SPVC_BASETYPE_UINT32 || base == SPVC_BASETYPE_BOOLEAN) ? TranslatedPlainConstant::kBool
                                                                                : TranslatedPlainConstant::kFloat;
     if (base != SPVC_BASETYPE_FP32 && base != SPVC_BASETYPE_INT32 && base != SPVC_BASETYPE_UINT32 &&
@@ -335,9 +337,11 @@ bool Translation::MapSamplers() {
 }
 
 bool Translation::RejectUnsupportedResources() {
-  static const spvc_resource_type kUnsupported[] = {
-      SPVC_RESOURCE_TYPE_STORAGE_BUFFER, SPVC_RESOURCE_TYPE_STORAGE_IMAGE, SPVC_RESOURCE_TYPE_SEPARATE_IMAGE,
-      SPVC_RESOURCE_TYPE_SEPARATE_SAMPLERS, SPVC_RESOURCE_TYPE_PUSH_CONSTANT};
+  static const spvc_resource_type kUnsupported[] = {SPVC_RESOURCE_TYPE_STORAGE_BUFFER,
+                                                    SPVC_RESOURCE_TYPE_STORAGE_IMAGE,
+                                                    SPVC_RESOURCE_TYPE_SEPARATE_IMAGE,
+                                                    SPVC_RESOURCE_TYPE_SEPARATE_SAMPLERS,
+                                                    SPVC_RESOURCE_TYPE_PUSH_CONSTANT};
   for (spvc_resource_type type : kUnsupported) {
     const spvc_reflected_resource* list = nullptr;
     size_t count = 0;
@@ -397,12 +401,15 @@ HlslStatus Translation::Run(const uint32_t* words, size_t wordCount) {
   }
   if (spvc_context_create(&context_) != SPVC_SUCCESS) return kHlslOutOfMemory;
   spvc_context_set_error_callback(
-      context_, [](void* userData, const char* error) { *static_cast<std::string*>(userData) += std::string("error: ") + error + "\n"; },
+      context_,
+      [](void* userData, const char* error) {
+        *static_cast<std::string*>(userData) += std::string("error: ") + error + "\n";
+      },
       log_);
   spvc_parsed_ir ir = nullptr;
   if (spvc_context_parse_spirv(context_, words, wordCount, &ir) != SPVC_SUCCESS ||
-      spvc_context_create_compiler(context_, SPVC_BACKEND_GLSL, ir, SPVC_CAPTURE_MODE_TAKE_OWNERSHIP, &compiler_) !=
-          SPVC_SUCCESS) {
+      spvc_context_create_compiler(context_, SPVC_BACKEND_GLSL, ir, SPVC_CAPTURE_MODE_TAKE_OWNERSHIP,
+                                   &compiler_) != SPVC_SUCCESS) {
     return kHlslInvalidCall;
   }
   SpvExecutionModel model = spvc_compiler_get_execution_model(compiler_);
@@ -430,7 +437,8 @@ HlslStatus Translation::Run(const uint32_t* words, size_t wordCount) {
   spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ENABLE_420PACK_EXTENSION, SPVC_FALSE);
   spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_VULKAN_SEMANTICS, SPVC_FALSE);
   // Direct3D's clip depth runs 0..w, GL's -w..w.
-  spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_FIXUP_DEPTH_CONVENTION, out_->isPixelShader ? SPVC_FALSE : SPVC_TRUE);
+  spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_FIXUP_DEPTH_CONVENTION,
+                                 out_->isPixelShader ? SPVC_FALSE : SPVC_TRUE);
   if (!out_->plainConstants.empty()) {
     spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_EMIT_UNIFORM_BUFFER_AS_PLAIN_UNIFORMS,
                                    SPVC_TRUE);
@@ -438,7 +446,8 @@ HlslStatus Translation::Run(const uint32_t* words, size_t wordCount) {
   spvc_compiler_install_compiler_options(compiler_, options);
   // The vertex stage's pixel-centre offset, set by the device at each draw; SPIRV-Cross writes it below
   // the version line.
-  if (!out_->isPixelShader && spvc_compiler_add_header_line(compiler_, "uniform vec2 tq_PixelOffset;") != SPVC_SUCCESS) {
+  if (!out_->isPixelShader &&
+      spvc_compiler_add_header_line(compiler_, "uniform vec2 tq_PixelOffset;") != SPVC_SUCCESS) {
     return kHlslOutOfMemory;
   }
   const char* source = nullptr;

@@ -17,11 +17,10 @@ ATOM g_next_atom = 0xC000;
 
 // Stock brushes are small tokens; their colours are fixed.
 constexpr uintptr_t kStockBase = 0x7F10;
-const COLORREF kStockColors[] = {RGB(255, 255, 255), RGB(192, 192, 192), RGB(128, 128, 128),
-                                 RGB(64, 64, 64), RGB(0, 0, 0)};
+const COLORREF kStockColors[] = {RGB(255, 255, 255), RGB(192, 192, 192), RGB(128, 128, 128), RGB(64, 64, 64),
+                                 RGB(0, 0, 0)};
 
-Win32Class* AddClass(const std::wstring& name, WNDPROC proc, UINT style, HBRUSH background,
-                     Win32ClassKind kind) {
+Win32Class* AddClass(const std::wstring& name, WNDPROC proc, UINT style, HBRUSH background, Win32ClassKind kind) {
   auto entry = std::make_unique<Win32Class>();
   entry->name = name;
   entry->atom = g_next_atom++;

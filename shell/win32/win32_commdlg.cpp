@@ -41,9 +41,8 @@ BOOL GetOpenFileNameW(LPOPENFILENAMEW ofn) {
   }
   const DWORD known = OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_NONETWORKBUTTON |
                       OFN_HIDEREADONLY | OFN_EXPLORER;
-  if ((ofn->Flags & ~known) || (ofn->FlagsEx & ~static_cast<DWORD>(OFN_EX_NOPLACESBAR)) ||
-      ofn->lpfnHook || ofn->lpTemplateName || ofn->lpstrCustomFilter || !ofn->lpstrFile ||
-      ofn->nMaxFile == 0) {
+  if ((ofn->Flags & ~known) || (ofn->FlagsEx & ~static_cast<DWORD>(OFN_EX_NOPLACESBAR)) || ofn->lpfnHook ||
+      ofn->lpTemplateName || ofn->lpstrCustomFilter || !ofn->lpstrFile || ofn->nMaxFile == 0) {
     Win32NotImplemented("GetOpenFileNameW", "these flags, hooks, templates or custom filters");
     g_dialog_error = CDERR_INITIALIZATION;
     return FALSE;

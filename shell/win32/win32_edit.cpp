@@ -12,14 +12,11 @@ namespace {
 
 class EditWidget : public QLineEdit {
  public:
-  EditWidget(HWND hwnd, QWidget* parent) : QLineEdit(parent), hwnd_(hwnd) {
-    setFrame(true);
-  }
+  EditWidget(HWND hwnd, QWidget* parent) : QLineEdit(parent), hwnd_(hwnd) { setFrame(true); }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
-        event->key() == Qt::Key_Escape) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape) {
       // Ending the edit destroys this box, so it happens from the message queue, not here.
       Win32PostKey(hwnd_, event, true);
       event->accept();
@@ -69,8 +66,7 @@ LRESULT Win32EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     }
     case WM_GETTEXT:
-      return Win32CopyText(Win32ToWide(edit->text()), reinterpret_cast<LPWSTR>(lParam),
-                           static_cast<int>(wParam));
+      return Win32CopyText(Win32ToWide(edit->text()), reinterpret_cast<LPWSTR>(lParam), static_cast<int>(wParam));
     case WM_GETTEXTLENGTH:
       return static_cast<LRESULT>(Win32ToWide(edit->text()).size());
     case EM_SETSEL: {

@@ -66,8 +66,7 @@ class ChildWidget : public ClientWidget {
 // at once.
 class FrameWidget : public QWidget {
  public:
-  FrameWidget(HWND hwnd, QWidget* owner, Qt::WindowFlags flags)
-      : QWidget(owner, flags), hwnd_(hwnd) {
+  FrameWidget(HWND hwnd, QWidget* owner, Qt::WindowFlags flags) : QWidget(owner, flags), hwnd_(hwnd) {
     setFocusPolicy(Qt::StrongFocus);
   }
 
@@ -231,8 +230,7 @@ QWindow* Win32RenderSurface(HWND hwnd) {
     format.setProfile(QSurfaceFormat::CoreProfile);
     surface->setFormat(format);
     // Keys and clicks belong to the window, as on a window that is its own drawing surface.
-    surface->setFlags(surface->flags() | Qt::WindowTransparentForInput |
-                      Qt::WindowDoesNotAcceptFocus);
+    surface->setFlags(surface->flags() | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
     QWidget* container = QWidget::createWindowContainer(surface, client);
     container->setFocusPolicy(Qt::NoFocus);
     container->setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -13,8 +13,8 @@ namespace {
 QMargins FrameMargins(const QWidget* frame) {
   const QRect outer = frame->frameGeometry();
   const QRect inner = frame->geometry();
-  return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
-                  outer.right() - inner.right(), outer.bottom() - inner.bottom());
+  return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                  outer.bottom() - inner.bottom());
 }
 
 bool HasFixedSize(const Win32Window* window) {
@@ -84,8 +84,7 @@ void ReportGeometry(HWND hwnd, Win32Window* window, bool state_changed) {
       if (window->maximized || (states & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
         size_state = SIZE_MAXIMIZED;
       }
-      if (!(states & (Qt::WindowMaximized | Qt::WindowFullScreen)) && reported &&
-          FrameChanged(window)) {
+      if (!(states & (Qt::WindowMaximized | Qt::WindowFullScreen)) && reported && FrameChanged(window)) {
         // The window manager framed (or unframed) the window: keep the outer rectangle as placed.
         ApplyOuterRect(window, ToQRect(window->rect));
       }
@@ -106,12 +105,10 @@ void ReportGeometry(HWND hwnd, Win32Window* window, bool state_changed) {
   }
   UpdateStateBits(window);
   const RECT old_rect = window->rect;
-  const bool size_changed = !reported || state_changed ||
-                            size_state != window->size_state ||
+  const bool size_changed = !reported || state_changed || size_state != window->size_state ||
                             ToQRect(old_rect).size() != outer.size() ||
                             client_size != QSize(window->client_size.cx, window->client_size.cy);
-  const bool moved = !reported ||
-                     origin != QPoint(window->client_origin.x, window->client_origin.y);
+  const bool moved = !reported || origin != QPoint(window->client_origin.x, window->client_origin.y);
   window->rect = ToRect(outer);
   window->client_origin = POINT{origin.x(), origin.y()};
   window->client_size = SIZE{client_size.width(), client_size.height()};
@@ -177,8 +174,8 @@ BOOL ShowWindow(HWND hwnd, int command) {
       break;
     case SW_SHOWNORMAL:
     case SW_RESTORE:
-      if (window->IsTopLevel() && (old_states & (Qt::WindowMinimized | Qt::WindowMaximized |
-                                                 Qt::WindowFullScreen))) {
+      if (window->IsTopLevel() &&
+          (old_states & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
         widget->showNormal();
       } else {
         widget->show();
@@ -202,9 +199,8 @@ BOOL ShowWindow(HWND hwnd, int command) {
       window->applying_geometry = false;
       if (old_states & Qt::WindowMinimized) widget->showNormal();
       // A window without a caption covers its whole screen; one with a caption the work area.
-      ApplyOuterRect(window, (window->style & WS_CAPTION) == WS_CAPTION
-                                 ? ScreenOf(widget)->availableGeometry()
-                                 : ScreenOf(widget)->geometry());
+      ApplyOuterRect(window, (window->style & WS_CAPTION) == WS_CAPTION ? ScreenOf(widget)->availableGeometry()
+                                                                        : ScreenOf(widget)->geometry());
       window->applying_geometry = true;
       widget->show();
       widget->raise();
@@ -227,12 +223,11 @@ BOOL ShowWindow(HWND hwnd, int command) {
   }
   window->applying_geometry = false;
   if (window->IsTopLevel()) Win32LayoutFrame(window);
-  const bool state_changed = window->IsTopLevel() && (widget->windowState() != old_states ||
-                                                      was_maximized != window->maximized);
+  const bool state_changed = window->IsTopLevel() &&
+                             (widget->windowState() != old_states || was_maximized != window->maximized);
   if (!window->IsTopLevel()) Win32LayoutRenderSurface(window->parent);
   UpdateStateBits(window);
-  Win32UpdateGeometry(hwnd, state_changed ? Win32GeometryEvent::kStateChanged
-                                          : Win32GeometryEvent::kPlaced);
+  Win32UpdateGeometry(hwnd, state_changed ? Win32GeometryEvent::kStateChanged : Win32GeometryEvent::kPlaced);
   return was_visible;
 }
 
@@ -242,8 +237,8 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
-  const UINT known = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE |
-                     SWP_FRAMECHANGED | SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_NOOWNERZORDER;
+  const UINT known = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE | SWP_FRAMECHANGED |
+                     SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_NOOWNERZORDER;
   if (flags & ~known) {
     Win32NotImplemented("SetWindowPos", "these flags");
     return FALSE;

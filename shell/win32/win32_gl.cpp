@@ -51,7 +51,7 @@ constexpr char kDeviceContextCount[] = "tq_device_contexts";
 
 struct HDC__ {
   HWND hwnd = nullptr;
-  QPointer<QWindow> window;            // window surface, or null
+  QPointer<QWindow> window;  // window surface, or null
   QOffscreenSurface* offscreen = nullptr;
   SurfaceDamageWatcher* watcher = nullptr;
 

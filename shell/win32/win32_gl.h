@@ -33,8 +33,8 @@ BOOL SwapBuffers(HDC hDC);
 BOOL wglSwapIntervalEXT(int interval);
 
 struct GLSurfaceState {
-  BOOL offscreen;           // the surface of a null window
-  LONG pixelWidth;          // size of a window surface in device pixels; 0 for an offscreen surface
+  BOOL offscreen;   // the surface of a null window
+  LONG pixelWidth;  // size of a window surface in device pixels; 0 for an offscreen surface
   LONG pixelHeight;
   double devicePixelRatio;  // device pixels per client-area unit
   BOOL damaged;             // exposed or resized since the previous call

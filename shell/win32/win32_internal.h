@@ -49,11 +49,11 @@ enum class Win32GeometryState {
 
 // Why the geometry of a window is brought up to date (the one entry: Win32UpdateGeometry).
 enum class Win32GeometryEvent {
-  kPlaced,           // one of our calls created, moved, sized or showed it, or changed its menu bar
-  kStateChanged,     // one of our calls minimised, maximised or restored it: WM_SIZE always
+  kPlaced,                    // one of our calls created, moved, sized or showed it, or changed its menu bar
+  kStateChanged,              // one of our calls minimised, maximised or restored it: WM_SIZE always
   kWindowSystemMoved,         // Qt moved or resized the widget (ignored while we apply geometry)
   kWindowSystemStateChanged,  // Qt changed the window state (ignored while we apply geometry)
-  kFrameCheck,  // the window-manager frame may have come or gone: acted on only when it did
+  kFrameCheck,                // the window-manager frame may have come or gone: acted on only when it did
 };
 
 struct Win32Window {
@@ -73,15 +73,15 @@ struct Win32Window {
 
   // Geometry as last reported through WM_SIZE / WM_MOVE.
   Win32GeometryState geometry_state = Win32GeometryState::kCreating;
-  RECT rect = {0, 0, 0, 0};     // outer rectangle, screen coordinates (child: parent client)
-  POINT client_origin = {0, 0}; // client origin, screen coordinates (child: parent client)
+  RECT rect = {0, 0, 0, 0};      // outer rectangle, screen coordinates (child: parent client)
+  POINT client_origin = {0, 0};  // client origin, screen coordinates (child: parent client)
   SIZE client_size = {0, 0};
   int size_state = SIZE_RESTORED;
-  QMargins frame_margins;       // window-manager frame around a top-level, as last applied
+  QMargins frame_margins;  // window-manager frame around a top-level, as last applied
   // One of our calls is moving or sizing the widgets: the Qt events this causes are not reported
   // on their own, the call reports once it is done.
   bool applying_geometry = false;
-  bool maximized = false;        // ShowWindow(SW_SHOWMAXIMIZED) and not restored since
+  bool maximized = false;           // ShowWindow(SW_SHOWMAXIMIZED) and not restored since
   RECT normal_rect = {0, 0, 0, 0};  // where a maximised window is restored to
 
   bool IsTopLevel() const { return (style & WS_CHILD) == 0; }

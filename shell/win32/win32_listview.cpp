@@ -56,9 +56,9 @@ class ListViewWidget : public QTreeWidget {
   }
   int TopRow() const { return verticalScrollBar()->value(); }
 
-  HWND edit = nullptr;    // the label editor while an edit is in progress
+  HWND edit = nullptr;  // the label editor while an edit is in progress
   int edit_item = -1;
-  bool ending_edit = false;  // LVN_ENDLABELEDITW is being sent; the editor still exists
+  bool ending_edit = false;    // LVN_ENDLABELEDITW is being sent; the editor still exists
   bool click_pending = false;  // the left button went down on the list and no click was reported yet
   LPARAM click_point = 0;      // where it went down
   DWORD extended_style = 0;
@@ -70,8 +70,7 @@ class ListViewWidget : public QTreeWidget {
     QTreeWidget::paintEvent(event);
   }
 
-  void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
+  void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     const int row = index.row();
     QTreeWidgetItem* item = topLevelItem(row);
     if (!item) return;
@@ -93,16 +92,15 @@ class ListViewWidget : public QTreeWidget {
     if (selected && (hasFocus() || show_selection_always_)) {
       const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
       background = hasFocus() ? palette().color(group, QPalette::Highlight) : palette().color(QPalette::Button);
-      text = hasFocus() ? palette().color(group, QPalette::HighlightedText) : palette().color(QPalette::ButtonText);
+      text = hasFocus() ? palette().color(group, QPalette::HighlightedText)
+                        : palette().color(QPalette::ButtonText);
     }
     for (int column = 0; column < columnCount(); ++column) {
-      const QRect cell(columnViewportPosition(column), option.rect.y(), columnWidth(column),
-                       option.rect.height());
+      const QRect cell(columnViewportPosition(column), option.rect.y(), columnWidth(column), option.rect.height());
       painter->fillRect(cell, background);
       painter->setPen(text);
       const QRect text_rect = cell.adjusted(kTextPadding, 0, -kTextPadding, 0);
-      const QString label = option.fontMetrics.elidedText(item->text(column), Qt::ElideRight,
-                                                          text_rect.width());
+      const QString label = option.fontMetrics.elidedText(item->text(column), Qt::ElideRight, text_rect.width());
       painter->drawText(text_rect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, label);
     }
   }
@@ -181,8 +179,7 @@ void SetItemState(ListViewWidget* list, int row, UINT state, UINT mask) {
   if (mask & LVIS_SELECTED) {
     const bool on = (state & LVIS_SELECTED) != 0;
     if (on != list->selectionModel()->isRowSelected(row, QModelIndex())) {
-      QItemSelectionModel::SelectionFlags flags =
-          on ? QItemSelectionModel::Select : QItemSelectionModel::Deselect;
+      QItemSelectionModel::SelectionFlags flags = on ? QItemSelectionModel::Select : QItemSelectionModel::Deselect;
       if (on && list->selectionMode() == QAbstractItemView::SingleSelection) {
         flags = QItemSelectionModel::ClearAndSelect;
       }
@@ -218,7 +215,8 @@ BOOL SetItem(ListViewWidget* list, const LVITEMW* lv) {
     return FALSE;
   }
   if (lv->mask & LVIF_TEXT) item->setText(lv->iSubItem, Win32ToQString(lv->pszText));
-  if ((lv->mask & LVIF_PARAM) && lv->iSubItem == 0) item->setData(0, Qt::UserRole, QVariant::fromValue<qintptr>(lv->lParam));
+  if ((lv->mask & LVIF_PARAM) && lv->iSubItem == 0)
+    item->setData(0, Qt::UserRole, QVariant::fromValue<qintptr>(lv->lParam));
   if ((lv->mask & LVIF_STATE) && lv->iSubItem == 0) SetItemState(list, lv->iItem, lv->state, lv->stateMask);
   return TRUE;
 }
@@ -323,8 +321,8 @@ HWND BeginLabelEdit(HWND hwnd, ListViewWidget* list, int row) {
   const std::wstring text = Win32ToWide(item->text(0));
   list->setFocus(Qt::OtherFocusReason);
   HWND edit = CreateWindowExW(0, WC_EDITW, text.c_str(), WS_CHILD | WS_BORDER, rect.x(), rect.y(),
-                              qMax(rect.width(), list->columnWidth(0)), rect.height(), hwnd, nullptr,
-                              nullptr, nullptr);
+                              qMax(rect.width(), list->columnWidth(0)), rect.height(), hwnd, nullptr, nullptr,
+                              nullptr);
   if (!edit) return nullptr;
   list->edit = edit;
   list->edit_item = row;

@@ -234,8 +234,7 @@ BOOL EnableMenuItem(HMENU menu, UINT idEnableItem, UINT enable) {
   Win32MenuItem* item = FindItem(menu, idEnableItem, enable);
   if (!item) return -1;
   const BOOL previous = static_cast<BOOL>(item->flags & (MF_GRAYED | MF_DISABLED));
-  item->flags = (item->flags & ~static_cast<UINT>(MF_GRAYED | MF_DISABLED)) |
-                (enable & (MF_GRAYED | MF_DISABLED));
+  item->flags = (item->flags & ~static_cast<UINT>(MF_GRAYED | MF_DISABLED)) | (enable & (MF_GRAYED | MF_DISABLED));
   ApplyState(*item);
   return previous;
 }
@@ -243,8 +242,8 @@ BOOL EnableMenuItem(HMENU menu, UINT idEnableItem, UINT enable) {
 UINT GetMenuState(HMENU menu, UINT id, UINT flags) {
   Win32MenuItem* item = FindItem(menu, id, flags);
   if (!item) return static_cast<UINT>(-1);
-  UINT state = item->flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_POPUP | MF_SEPARATOR |
-                              MF_MENUBREAK | MF_MENUBARBREAK);
+  UINT state = item->flags &
+               (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_POPUP | MF_SEPARATOR | MF_MENUBREAK | MF_MENUBARBREAK);
   if (Win32Menu* sub = Win32MenuFromHandle(item->submenu)) {
     state |= static_cast<UINT>(sub->items.size()) << 8;
   }

@@ -101,34 +101,60 @@ int Win32VirtualKey(const QKeyEvent* event) {
   }
   if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return VK_F1 + (key - Qt::Key_F1);
   switch (key) {
-    case Qt::Key_Backspace: return VK_BACK;
+    case Qt::Key_Backspace:
+      return VK_BACK;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: return VK_TAB;
+    case Qt::Key_Backtab:
+      return VK_TAB;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return VK_RETURN;
-    case Qt::Key_Shift: return VK_SHIFT;
-    case Qt::Key_Control: return VK_CONTROL;
-    case Qt::Key_Alt: return VK_MENU;
-    case Qt::Key_Pause: return VK_PAUSE;
-    case Qt::Key_CapsLock: return VK_CAPITAL;
-    case Qt::Key_Escape: return VK_ESCAPE;
-    case Qt::Key_Space: return VK_SPACE;
-    case Qt::Key_PageUp: return VK_PRIOR;
-    case Qt::Key_PageDown: return VK_NEXT;
-    case Qt::Key_End: return VK_END;
-    case Qt::Key_Home: return VK_HOME;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Insert: return VK_INSERT;
-    case Qt::Key_Delete: return VK_DELETE;
-    case Qt::Key_Asterisk: return (event->modifiers() & Qt::KeypadModifier) ? VK_MULTIPLY : 0;
-    case Qt::Key_Plus: return (event->modifiers() & Qt::KeypadModifier) ? VK_ADD : 0;
-    case Qt::Key_Minus: return (event->modifiers() & Qt::KeypadModifier) ? VK_SUBTRACT : 0;
-    case Qt::Key_Period: return (event->modifiers() & Qt::KeypadModifier) ? VK_DECIMAL : 0;
-    case Qt::Key_Slash: return (event->modifiers() & Qt::KeypadModifier) ? VK_DIVIDE : 0;
-    default: return 0;
+    case Qt::Key_Enter:
+      return VK_RETURN;
+    case Qt::Key_Shift:
+      return VK_SHIFT;
+    case Qt::Key_Control:
+      return VK_CONTROL;
+    case Qt::Key_Alt:
+      return VK_MENU;
+    case Qt::Key_Pause:
+      return VK_PAUSE;
+    case Qt::Key_CapsLock:
+      return VK_CAPITAL;
+    case Qt::Key_Escape:
+      return VK_ESCAPE;
+    case Qt::Key_Space:
+      return VK_SPACE;
+    case Qt::Key_PageUp:
+      return VK_PRIOR;
+    case Qt::Key_PageDown:
+      return VK_NEXT;
+    case Qt::Key_End:
+      return VK_END;
+    case Qt::Key_Home:
+      return VK_HOME;
+    case Qt::Key_Left:
+      return VK_LEFT;
+    case Qt::Key_Up:
+      return VK_UP;
+    case Qt::Key_Right:
+      return VK_RIGHT;
+    case Qt::Key_Down:
+      return VK_DOWN;
+    case Qt::Key_Insert:
+      return VK_INSERT;
+    case Qt::Key_Delete:
+      return VK_DELETE;
+    case Qt::Key_Asterisk:
+      return (event->modifiers() & Qt::KeypadModifier) ? VK_MULTIPLY : 0;
+    case Qt::Key_Plus:
+      return (event->modifiers() & Qt::KeypadModifier) ? VK_ADD : 0;
+    case Qt::Key_Minus:
+      return (event->modifiers() & Qt::KeypadModifier) ? VK_SUBTRACT : 0;
+    case Qt::Key_Period:
+      return (event->modifiers() & Qt::KeypadModifier) ? VK_DECIMAL : 0;
+    case Qt::Key_Slash:
+      return (event->modifiers() & Qt::KeypadModifier) ? VK_DIVIDE : 0;
+    default:
+      return 0;
   }
 }
 
@@ -149,8 +175,7 @@ void Win32PostKey(HWND hwnd, const QKeyEvent* event, bool down) {
   const UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
   std::wstring text;
   if (down) text = Win32ToWide(event->text());
-  Win32Post(hwnd, message, static_cast<WPARAM>(vk), static_cast<LPARAM>(static_cast<DWORD>(lparam)),
-            text);
+  Win32Post(hwnd, message, static_cast<WPARAM>(vk), static_cast<LPARAM>(static_cast<DWORD>(lparam)), text);
 }
 
 void Win32InstallKeyTracker() {

@@ -8,8 +8,8 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
   Win32Application();
   const UINT buttons = type & 0x0F;
   const UINT icon = type & 0xF0;
-  if ((type & ~0xFFu) || (buttons != MB_OK && buttons != MB_OKCANCEL && buttons != MB_YESNO &&
-                          buttons != MB_YESNOCANCEL)) {
+  if ((type & ~0xFFu) ||
+      (buttons != MB_OK && buttons != MB_OKCANCEL && buttons != MB_YESNO && buttons != MB_YESNOCANCEL)) {
     Win32NotImplemented("MessageBoxW", "this button set or option");
     return 0;
   }
@@ -22,25 +22,46 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
   box.setWindowTitle(caption ? Win32ToQString(caption) : QStringLiteral("Error"));
   box.setText(Win32ToQString(text));
   switch (icon) {
-    case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
-    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
-    case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
-    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
-    default: break;
+    case MB_ICONERROR:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case MB_ICONQUESTION:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case MB_ICONWARNING:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case MB_ICONINFORMATION:
+      box.setIcon(QMessageBox::Information);
+      break;
+    default:
+      break;
   }
   switch (buttons) {
-    case MB_OK: box.setStandardButtons(QMessageBox::Ok); break;
-    case MB_OKCANCEL: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case MB_YESNO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
-    default: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
+    case MB_OK:
+      box.setStandardButtons(QMessageBox::Ok);
+      break;
+    case MB_OKCANCEL:
+      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      break;
+    case MB_YESNO:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      break;
+    default:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      break;
   }
   box.setWindowModality(Qt::ApplicationModal);
   const int result = box.exec();
   switch (result) {
-    case QMessageBox::Ok: return IDOK;
-    case QMessageBox::Yes: return IDYES;
-    case QMessageBox::No: return IDNO;
-    case QMessageBox::Cancel: return IDCANCEL;
+    case QMessageBox::Ok:
+      return IDOK;
+    case QMessageBox::Yes:
+      return IDYES;
+    case QMessageBox::No:
+      return IDNO;
+    case QMessageBox::Cancel:
+      return IDCANCEL;
     default:
       // Closed by the window's close box: Cancel where there is one, else the only answer.
       if (buttons == MB_OK) return IDOK;

@@ -81,8 +81,8 @@ class Reader {
       return token;
     }
     token.kind = Token::kWord;
-    while (*p_ && !std::isspace(static_cast<unsigned char>(*p_)) && *p_ != ',' && *p_ != '"' &&
-           *p_ != '{' && *p_ != '}') {
+    while (*p_ && !std::isspace(static_cast<unsigned char>(*p_)) && *p_ != ',' && *p_ != '"' && *p_ != '{' &&
+           *p_ != '}') {
       if (p_[0] == '/' && (p_[1] == '/' || p_[1] == '*')) break;
       token.text += *p_++;
     }

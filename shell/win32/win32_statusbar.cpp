@@ -1,11 +1,11 @@
 // The status bar control "msctls_statusbar32": numbered parts with right edges (-1 runs to the
 // border), a text per part drawn sunken, raised or flat, docked along the parent's bottom edge.
+#include <qdrawutil.h>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
-#include <qdrawutil.h>
 
 #include "shell/win32/win32_internal.h"
 
@@ -87,8 +87,7 @@ void Dock(HWND hwnd) {
   QWidget* parent = Win32ClientWidget(window->parent);
   if (!window->widget || !parent) return;
   window->applying_geometry = true;
-  window->widget->setGeometry(0, parent->height() - kWin32StatusBarHeight, parent->width(),
-                              kWin32StatusBarHeight);
+  window->widget->setGeometry(0, parent->height() - kWin32StatusBarHeight, parent->width(), kWin32StatusBarHeight);
   window->widget->raise();
   window->applying_geometry = false;
   Win32LayoutRenderSurface(window->parent);

@@ -28,8 +28,8 @@ bool IsValidCodePoint(WCHAR c) {
 
 }  // namespace
 
-int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByte, int multiByteCount,
-                        LPWSTR wide, int wideCount) {
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByte, int multiByteCount, LPWSTR wide,
+                        int wideCount) {
   if (codePage != CP_UTF8) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -38,13 +38,13 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByte, int multiB
     SetLastError(ERROR_INVALID_FLAGS);
     return 0;
   }
-  if (!multiByte || multiByteCount == 0 || multiByteCount < -1 || wideCount < 0 ||
-      (wideCount > 0 && !wide) || (wide && static_cast<const void*>(wide) == multiByte)) {
+  if (!multiByte || multiByteCount == 0 || multiByteCount < -1 || wideCount < 0 || (wideCount > 0 && !wide) ||
+      (wide && static_cast<const void*>(wide) == multiByte)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  const qsizetype length =
-      multiByteCount == -1 ? static_cast<qsizetype>(std::strlen(multiByte)) + 1 : multiByteCount;
+  const qsizetype length = multiByteCount == -1 ? static_cast<qsizetype>(std::strlen(multiByte)) + 1
+                                                : multiByteCount;
   QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
   const QString decoded = decoder.decode(QByteArrayView(multiByte, length));
   if (decoder.hasError() && (flags & MB_ERR_INVALID_CHARS)) {
@@ -72,14 +72,12 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideCount,
     SetLastError(ERROR_INVALID_FLAGS);
     return 0;
   }
-  if (!wide || wideCount == 0 || wideCount < -1 || multiByteCount < 0 ||
-      (multiByteCount > 0 && !multiByte) ||
+  if (!wide || wideCount == 0 || wideCount < -1 || multiByteCount < 0 || (multiByteCount > 0 && !multiByte) ||
       (multiByte && static_cast<const void*>(multiByte) == wide)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  const size_t length =
-      wideCount == -1 ? std::wcslen(wide) + 1 : static_cast<size_t>(wideCount);
+  const size_t length = wideCount == -1 ? std::wcslen(wide) + 1 : static_cast<size_t>(wideCount);
   std::wstring checked(wide, length);
   for (WCHAR& c : checked) {
     if (IsValidCodePoint(c)) continue;

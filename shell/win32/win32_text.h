@@ -17,7 +17,7 @@
 
 #define ERROR_INVALID_FLAGS 1004
 
-int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByte, int multiByteCount,
-                        LPWSTR wide, int wideCount);
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByte, int multiByteCount, LPWSTR wide,
+                        int wideCount);
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideCount, LPSTR multiByte,
                         int multiByteCount, LPCSTR defaultChar, BOOL* usedDefaultChar);

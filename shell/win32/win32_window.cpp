@@ -40,9 +40,8 @@ void DestroyTree(HWND hwnd) {
 
 }  // namespace
 
-HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
-                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                     LPVOID param) {
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   Win32Application();
   Win32InstallKeyTracker();
   Win32Class* window_class = Win32FindClass(className);
@@ -257,16 +256,14 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
           const QRect frame = window->widget->frameGeometry();
           window->widget->setWindowState(Qt::WindowNoState);
           window->widget->move(frame.topLeft());
-          window->widget->resize(frame.size() - QSize(window->frame_margins.left() +
-                                                          window->frame_margins.right(),
-                                                      window->frame_margins.top() +
-                                                          window->frame_margins.bottom()));
+          window->widget->resize(frame.size() -
+                                 QSize(window->frame_margins.left() + window->frame_margins.right(),
+                                       window->frame_margins.top() + window->frame_margins.bottom()));
           window->style &= ~dropped;
         }
         window->applying_geometry = false;
         Win32ApplyFrameStyle(window);
-        Win32UpdateGeometry(hwnd, dropped ? Win32GeometryEvent::kStateChanged
-                                          : Win32GeometryEvent::kPlaced);
+        Win32UpdateGeometry(hwnd, dropped ? Win32GeometryEvent::kStateChanged : Win32GeometryEvent::kPlaced);
       }
       return previous;
     }
@@ -286,15 +283,12 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
   }
 }
 
-LONG GetWindowLongW(HWND hwnd, int index) {
-  return static_cast<LONG>(GetWindowLongPtrW(hwnd, index));
-}
+LONG GetWindowLongW(HWND hwnd, int index) { return static_cast<LONG>(GetWindowLongPtrW(hwnd, index)); }
 
 LONG SetWindowLongW(HWND hwnd, int index, LONG value) {
   if (index == GWL_STYLE || index == GWL_EXSTYLE) {
     // Styles are 32-bit values; keep them unsigned on the way through LONG_PTR.
-    return static_cast<LONG>(
-        SetWindowLongPtrW(hwnd, index, static_cast<LONG_PTR>(static_cast<DWORD>(value))));
+    return static_cast<LONG>(SetWindowLongPtrW(hwnd, index, static_cast<LONG_PTR>(static_cast<DWORD>(value))));
   }
   return static_cast<LONG>(SetWindowLongPtrW(hwnd, index, value));
 }

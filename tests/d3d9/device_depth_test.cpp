@@ -30,8 +30,8 @@ class DepthTest : public DeviceTest {
   // The full-target quad at depth z, in `colour`, with depth testing as given.
   void DrawAt(IDirect3DSurface9* target, float z, uint32_t colour, BOOL depthTest) {
     const QuadVertex quad[4] = {{-1, 1, z, 0, 0}, {1, 1, z, 1, 0}, {-1, -1, z, 0, 1}, {1, -1, z, 1, 1}};
-    const float rgba[4] = {((colour >> 16) & 0xFF) / 255.0f, ((colour >> 8) & 0xFF) / 255.0f, (colour & 0xFF) / 255.0f,
-                           1.0f};
+    const float rgba[4] = {((colour >> 16) & 0xFF) / 255.0f, ((colour >> 8) & 0xFF) / 255.0f,
+                           (colour & 0xFF) / 255.0f, 1.0f};
     device_->BeginScene();
     device_->SetRenderTarget(0, target);
     device_->SetRenderState(D3DRS_ZENABLE, depthTest);

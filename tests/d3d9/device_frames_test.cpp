@@ -27,7 +27,7 @@ TEST(FrameRepeat, OnlyAFrameEqualToThePreviousOneInEveryCommandAndOrderRepeats) 
   CTQD3DFrameRepeat frames;
   EXPECT_FALSE(RecordFrame(frames, {1, 2}));  // nothing to repeat yet
   EXPECT_TRUE(RecordFrame(frames, {1, 2}));
-  EXPECT_FALSE(RecordFrame(frames, {2, 1}));    // the same commands in another order
+  EXPECT_FALSE(RecordFrame(frames, {2, 1}));     // the same commands in another order
   EXPECT_FALSE(RecordFrame(frames, {2, 1, 1}));  // one command more
   EXPECT_FALSE(RecordFrame(frames, {2, 1, 3}));  // one value changed
   EXPECT_TRUE(RecordFrame(frames, {2, 1, 3}));

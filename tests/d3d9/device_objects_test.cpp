@@ -47,8 +47,8 @@ TEST(Direct3DTest, CreateDeviceRefusesWhatItCannotHonour) {
   EXPECT_EQ(device, nullptr);
   D3DPRESENT_PARAMETERS multisampled = parameters;
   multisampled.MultiSampleType = D3DMULTISAMPLE_NONMASKABLE;
-  EXPECT_TRUE(FAILED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &multisampled,
-                                       &device)));
+  EXPECT_TRUE(FAILED(
+      d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &multisampled, &device)));
   EXPECT_EQ(device, nullptr);
   // Without a window a back buffer needs a size.
   D3DPRESENT_PARAMETERS sizeless = parameters;
@@ -103,7 +103,8 @@ TEST_F(DeviceTest, ReferenceCountsReachZeroInAnyReleaseOrder) {
 
 TEST_F(DeviceTest, RefusedCallsReturnTheirResultAndCreateNothing) {
   IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
-  EXPECT_EQ(device_->CreateTexture(0, 16, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture, nullptr),
+  EXPECT_EQ(device_->CreateTexture(0, 16, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture,
+                                   nullptr),
             D3DERR_INVALIDCALL);
   EXPECT_EQ(texture, nullptr);
   EXPECT_EQ(device_->CreateTexture(16, 0, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture,

@@ -42,8 +42,8 @@ inline const QuadVertex kQuad[4] = {
 };
 
 // Equal pixel lists, or where the first difference is.
-inline ::testing::AssertionResult SamePixels(const std::vector<uint32_t>& actual, const std::vector<uint32_t>& expected,
-                                             UINT width) {
+inline ::testing::AssertionResult SamePixels(const std::vector<uint32_t>& actual,
+                                             const std::vector<uint32_t>& expected, UINT width) {
   if (actual.size() != expected.size()) return ::testing::AssertionFailure() << "sizes differ";
   for (size_t i = 0; i < actual.size(); ++i) {
     if (actual[i] != expected[i]) {
@@ -62,7 +62,8 @@ inline std::vector<uint32_t> ReadSurfacePixels(IDirect3DSurface9* surface, UINT 
   D3DLOCKED_RECT locked = {};
   EXPECT_EQ(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
   for (UINT y = 0; y < height; ++y) {
-    memcpy(&pixels[static_cast<size_t>(y) * width], static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, width * 4);
+    memcpy(&pixels[static_cast<size_t>(y) * width], static_cast<BYTE*>(locked.pBits) + y * locked.Pitch,
+           width * 4);
   }
   surface->UnlockRect();
   return pixels;
@@ -88,7 +89,8 @@ class DeviceTest : public ::testing::Test {
     parameters.AutoDepthStencilFormat = D3DFMT_D16;
     parameters.PresentationInterval = presentationInterval;
     ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                 D3DCREATE_MULTITHREADED | D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device_),
+                                 D3DCREATE_MULTITHREADED | D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters,
+                                 &device_),
               D3D_OK);
     ASSERT_EQ(device_->GetRenderTarget(0, &back_buffer_), D3D_OK);
     vertex_shader_ = CompileVertexShader(kQuadVertexShader);
@@ -122,8 +124,8 @@ class DeviceTest : public ::testing::Test {
   IDirect3DVertexShader9* CompileVertexShader(const char* source) {
     ID3DXBuffer* code = nullptr;
     ID3DXBuffer* messages = nullptr;
-    HRESULT hr = D3DXCompileShader(source, static_cast<UINT>(strlen(source)), nullptr, nullptr, "main", "vs_3_0", 0,
-                                   &code, &messages, nullptr);
+    HRESULT hr = D3DXCompileShader(source, static_cast<UINT>(strlen(source)), nullptr, nullptr, "main", "vs_3_0",
+                                   0, &code, &messages, nullptr);
     if (messages) {
       if (FAILED(hr)) ADD_FAILURE() << static_cast<const char*>(messages->GetBufferPointer());
       messages->Release();
@@ -139,8 +141,8 @@ class DeviceTest : public ::testing::Test {
   IDirect3DPixelShader9* CompilePixelShader(const char* source) {
     ID3DXBuffer* code = nullptr;
     ID3DXBuffer* messages = nullptr;
-    HRESULT hr = D3DXCompileShader(source, static_cast<UINT>(strlen(source)), nullptr, nullptr, "main", "ps_3_0", 0,
-                                   &code, &messages, nullptr);
+    HRESULT hr = D3DXCompileShader(source, static_cast<UINT>(strlen(source)), nullptr, nullptr, "main", "ps_3_0",
+                                   0, &code, &messages, nullptr);
     if (messages) {
       if (FAILED(hr)) ADD_FAILURE() << static_cast<const char*>(messages->GetBufferPointer());
       messages->Release();
@@ -156,15 +158,16 @@ class DeviceTest : public ::testing::Test {
   // A dynamic A8R8G8B8 texture filled with pixel(x, y) as 0xAARRGGBB.
   IDirect3DTexture9* MakeTexture(UINT width, UINT height, const std::function<uint32_t(UINT, UINT)>& pixel) {
     IDirect3DTexture9* texture = nullptr;
-    EXPECT_EQ(device_->CreateTexture(width, height, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture,
-                                     nullptr),
+    EXPECT_EQ(device_->CreateTexture(width, height, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
+                                     &texture, nullptr),
               D3D_OK);
     if (!texture) return nullptr;
     Fill(texture, width, height, pixel);
     return texture;
   }
 
-  void Fill(IDirect3DTexture9* texture, UINT width, UINT height, const std::function<uint32_t(UINT, UINT)>& pixel) {
+  void Fill(IDirect3DTexture9* texture, UINT width, UINT height,
+            const std::function<uint32_t(UINT, UINT)>& pixel) {
     D3DLOCKED_RECT locked = {};
     ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
     for (UINT y = 0; y < height; ++y) {
@@ -209,8 +212,8 @@ class DeviceTest : public ::testing::Test {
   // What the (offscreen) window shows, as 0xAARRGGBB, top row first.
   std::vector<uint32_t> ReadFront() {
     IDirect3DSurface9* copy = nullptr;
-    EXPECT_EQ(device_->CreateOffscreenPlainSurface(kBackWidth, kBackHeight, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &copy,
-                                                   nullptr),
+    EXPECT_EQ(device_->CreateOffscreenPlainSurface(kBackWidth, kBackHeight, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
+                                                   &copy, nullptr),
               D3D_OK);
     std::vector<uint32_t> pixels;
     if (!copy) return pixels;

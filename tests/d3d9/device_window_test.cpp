@@ -69,7 +69,8 @@ TEST(DeviceWindowTest, PresentFillsTheRenderSurfaceAndRedrawsAfterAResize) {
   ASSERT_NE(d3d, nullptr);
   D3DPRESENT_PARAMETERS parameters = WindowedParameters();
   IDirect3DDevice9* device = nullptr;
-  ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device),
+  ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters,
+                              &device),
             D3D_OK);
 
   auto frame = [&]() {
@@ -83,13 +84,15 @@ TEST(DeviceWindowTest, PresentFillsTheRenderSurfaceAndRedrawsAfterAResize) {
     GetClientRect(window, &client);
     const UINT width = static_cast<UINT>(client.right), height = static_cast<UINT>(client.bottom);
     IDirect3DSurface9* front = nullptr;
-    ASSERT_EQ(device->CreateOffscreenPlainSurface(width, height, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &front, nullptr),
+    ASSERT_EQ(device->CreateOffscreenPlainSurface(width, height, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &front,
+                                                  nullptr),
               D3D_OK);
     ASSERT_EQ(device->GetFrontBufferData(0, front), D3D_OK);
     const std::vector<uint32_t> pixels = ReadSurfacePixels(front, width, height);
     front->Release();
     for (size_t i = 0; i < pixels.size(); ++i) {
-      ASSERT_EQ(pixels[i], 0xFF3060C0u) << "at " << i % width << "," << i / width << " of " << width << "x" << height;
+      ASSERT_EQ(pixels[i], 0xFF3060C0u)
+          << "at " << i % width << "," << i / width << " of " << width << "x" << height;
     }
   };
 
@@ -134,7 +137,8 @@ TEST(DeviceWindowTest, BetweenPresentsTheRenderAreaShowsTheLastPictureOrBlack) {
   D3DPRESENT_PARAMETERS parameters = WindowedParameters();
   auto createDevice = [&]() {
     IDirect3DDevice9* device = nullptr;
-    EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device),
+    EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters,
+                                &device),
               D3D_OK);
     return device;
   };

@@ -51,10 +51,10 @@ class DamagedImages : public DeviceTest {
     const std::string path = WriteBytes(name, bytes);
     IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
     D3DXIMAGE_INFO info = {};
-    const HRESULT hr =
-        D3DXCreateTextureFromFileExA(device_, path.c_str(), D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, 1, 0,
-                                     D3DFMT_FROM_FILE, D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0,
-                                     &info, nullptr, &texture);
+    const HRESULT hr = D3DXCreateTextureFromFileExA(device_, path.c_str(), D3DX_DEFAULT_NONPOW2,
+                                                    D3DX_DEFAULT_NONPOW2, 1, 0, D3DFMT_FROM_FILE, D3DPOOL_MANAGED,
+                                                    D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, &info, nullptr,
+                                                    &texture);
     if (FAILED(hr)) {
       EXPECT_EQ(texture, nullptr) << name;
       return false;
@@ -154,9 +154,9 @@ TEST_F(DamagedImages, Jpeg) {
 TEST_F(DamagedImages, DdsHeaderOverTooLittleData) {
   for (uint32_t size : {4u, 16385u, 65535u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
     std::string dds = "DDS ";
-    const uint32_t header[31] = {124, 0x100F, size, size, size * 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                 32,  0x41,   0,    32,   0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000,
-                                 0x1000, 0, 0, 0, 0};
+    const uint32_t header[31] = {124,        0x100F,     size,       size,       size * 4, 0, 0, 0,  0,    0, 0,
+                                 0,          0,          0,          0,          0,        0, 0, 32, 0x41, 0, 32,
+                                 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000, 0x1000,   0, 0, 0,  0};
     for (uint32_t value : header) dds.append(reinterpret_cast<const char*>(&value), 4);
     for (size_t data : {size_t{0}, size_t{7}, size_t{64}}) {
       SCOPED_TRACE("dds " + std::to_string(size) + " with " + std::to_string(data) + " bytes");

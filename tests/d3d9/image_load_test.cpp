@@ -142,8 +142,8 @@ class ImageTest : public DeviceTest {
   HRESULT Load(const std::string& path, IDirect3DTexture9** texture, D3DXIMAGE_INFO* info = nullptr,
                D3DPOOL pool = D3DPOOL_MANAGED) {
     return D3DXCreateTextureFromFileExA(device_, path.c_str(), D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, 1, 0,
-                                        D3DFMT_FROM_FILE, pool, D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, info, nullptr,
-                                        texture);
+                                        D3DFMT_FROM_FILE, pool, D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, info,
+                                        nullptr, texture);
   }
 
   // The texture's pixels from its system-memory copy (managed pool).
@@ -180,7 +180,8 @@ class ImageTest : public DeviceTest {
         if (tolerance > 1 && (x == 7 || x == 8 || y == 3 || y == 4)) continue;
         const uint32_t want = Picture(x, y), got = pixels[y * kWidth + x];
         for (int shift : {0, 8, 16}) {
-          const int difference = static_cast<int>((got >> shift) & 0xFF) - static_cast<int>((want >> shift) & 0xFF);
+          const int difference = static_cast<int>((got >> shift) & 0xFF) -
+                                 static_cast<int>((want >> shift) & 0xFF);
           ASSERT_LE(abs(difference), tolerance) << path << " at " << x << "," << y;
         }
         if (alpha) {
@@ -331,7 +332,8 @@ TEST(ImageMemory, TextAndProfileBombsLoadAsTheirSmallPictureWithinTheMemoryBudge
   for (const Bomb& bomb : bombs) {
     WriteBytes(dir + "/" + bomb.name, GreyPng(16, 16, 16, bomb.chunk));
     // A fresh process for each bomb: its peak is its own. The plain picture warms the decoder up first.
-    const std::string command = std::string(TQ_IMAGE_MEMORY_PROBE) + " " + dir + "/plain.png " + dir + "/" + bomb.name;
+    const std::string command = std::string(TQ_IMAGE_MEMORY_PROBE) + " " + dir + "/plain.png " + dir + "/" +
+                                bomb.name;
     FILE* probe = popen(command.c_str(), "r");
     ASSERT_NE(probe, nullptr);
     unsigned width = 0, height = 0;

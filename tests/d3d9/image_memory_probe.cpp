@@ -43,8 +43,8 @@ int main(int argc, char** argv) {
     const long before = PeakResidentKilobytes();
     IDirect3DTexture9* texture = nullptr;
     D3DXIMAGE_INFO info = {};
-    const HRESULT hr = D3DXCreateTextureFromFileExA(device, argv[i], D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, 1, 0,
-                                                    D3DFMT_FROM_FILE, D3DPOOL_MANAGED, D3DX_FILTER_NONE,
+    const HRESULT hr = D3DXCreateTextureFromFileExA(device, argv[i], D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, 1,
+                                                    0, D3DFMT_FROM_FILE, D3DPOOL_MANAGED, D3DX_FILTER_NONE,
                                                     D3DX_FILTER_NONE, 0, &info, nullptr, &texture);
     const long after = PeakResidentKilobytes();
     if (hr == D3D_OK) {

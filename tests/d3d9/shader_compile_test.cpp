@@ -23,7 +23,8 @@ namespace {
 
 const std::string kShaders = TQ_TEST_SHADER_DIR;
 
-const char kSmallShader[] = "float4 c0 : register(c0);\nfloat4 main(float2 uv : TEXCOORD0) : COLOR { return c0; }\n";
+const char kSmallShader[] =
+    "float4 c0 : register(c0);\nfloat4 main(float2 uv : TEXCOORD0) : COLOR { return c0; }\n";
 
 struct Compiled {
   HRESULT hr = E_FAIL;
@@ -50,7 +51,8 @@ Compiled CompileFile(const std::string& path, const char* profile = "ps_3_0", co
                      ID3DXInclude* include = nullptr) {
   ID3DXBuffer* code = nullptr;
   ID3DXBuffer* messages = nullptr;
-  HRESULT hr = D3DXCompileShaderFromFileA(path.c_str(), defines, include, "main", profile, 0, &code, &messages, nullptr);
+  HRESULT hr = D3DXCompileShaderFromFileA(path.c_str(), defines, include, "main", profile, 0, &code, &messages,
+                                          nullptr);
   return Collect(hr, code, messages);
 }
 
@@ -115,22 +117,37 @@ TEST(ShaderCompile, CodeIsClosedByTheEndTokenAndWarningsDoNotFail) {
 // initialiser form through.
 TEST(ShaderCompile, OrdinaryIndexCastAndInitialiserFormsCompile) {
   const char* forms[] = {
-      "o[i + 1]", "o[(int)uv.x]", "o[int(uv.x * 3)]", "o[min(i, 3)]", "o[i > 1 ? 1 : 2]", "o[idx[i]]",
-      "o[(uint)floor(uv.x * 4)]", "o[(i)]", "o[-1 + i]", "o[((int)(uv.y * 2.0)) % 4]", "m[1][2] + o[0]",
-      "s.v[i]", "o[(Count)(i)]", "o[N - 1]", "o[i].xyzw", "(o)[i]",
+      "o[i + 1]",
+      "o[(int)uv.x]",
+      "o[int(uv.x * 3)]",
+      "o[min(i, 3)]",
+      "o[i > 1 ? 1 : 2]",
+      "o[idx[i]]",
+      "o[(uint)floor(uv.x * 4)]",
+      "o[(i)]",
+      "o[-1 + i]",
+      "o[((int)(uv.y * 2.0)) % 4]",
+      "m[1][2] + o[0]",
+      "s.v[i]",
+      "o[(Count)(i)]",
+      "o[N - 1]",
+      "o[i].xyzw",
+      "(o)[i]",
   };
   for (const char* form : forms) {
-    const std::string text = std::string(
-        "#define N 4\n"
-        "typedef int Count;\n"
-        "struct S { float4 v[2]; };\n"
-        "static const float4 o[4] = { {1,0,0,1}, {0,1,0,1}, float4(0,0,1,1), (float4)0.5 };\n"
-        "static const int idx[2] = {3, 1};\n"
-        "float4x4 m : register(c0);\n"
-        "float4 main(float2 uv : TEXCOORD0) : COLOR0 {\n"
-        "  S s = (S)0;\n"
-        "  int i = (int)(uv.x * 2);\n"
-        "  return ") + form + ";\n}\n";
+    const std::string text =
+        std::string(
+            "#define N 4\n"
+            "typedef int Count;\n"
+            "struct S { float4 v[2]; };\n"
+            "static const float4 o[4] = { {1,0,0,1}, {0,1,0,1}, float4(0,0,1,1), (float4)0.5 };\n"
+            "static const int idx[2] = {3, 1};\n"
+            "float4x4 m : register(c0);\n"
+            "float4 main(float2 uv : TEXCOORD0) : COLOR0 {\n"
+            "  S s = (S)0;\n"
+            "  int i = (int)(uv.x * 2);\n"
+            "  return ") +
+        form + ";\n}\n";
     Compiled c = CompileText(text);
     EXPECT_EQ(c.hr, S_OK) << form << "\n" << c.messages;
   }
@@ -177,7 +194,8 @@ TEST(ShaderCompile, ACompileThatCrashesTheCompilerFailsWithAMessageAndTheNextOne
   EXPECT_EQ(crashed.hr, E_FAIL);
   EXPECT_TRUE(crashed.code.empty());
   // (ended on SIGSEGV; in a sanitizer build the sanitizer takes the signal and exits)
-  EXPECT_EQ(crashed.messages.rfind("error: the shader compiler stopped while compiling " + crasher + " (it ", 0), 0u)
+  EXPECT_EQ(crashed.messages.rfind("error: the shader compiler stopped while compiling " + crasher + " (it ", 0),
+            0u)
       << crashed.messages;
   Compiled next = CompileFile(kShaders + "/truncation.hlsl");
   EXPECT_EQ(next.hr, S_OK) << next.messages;
@@ -210,7 +228,8 @@ TEST(ShaderCompile, ACompileProcessThatDoesNotAnswerInTimeIsAFailedCompile) {
 TEST(ShaderCompile, TheSameSourceOnSeveralThreadsAtOnceGivesEachTheWholeResult) {
   for (int round = 0; round < 3; ++round) {
     const std::string value = std::to_string(0.125 * (round + 1));
-    const std::string good = "float4 main(float2 uv : TEXCOORD0) : COLOR { return float4(uv, " + value + ", 1); }\n";
+    const std::string good = "float4 main(float2 uv : TEXCOORD0) : COLOR { return float4(uv, " + value +
+                             ", 1); }\n";
     const std::string bad = "float4 main(float2 uv : TEXCOORD0) : COLOR { return undefined_" +
                             std::to_string(round) + "; }\n";
     Compiled goods[4], bads[4];
@@ -229,7 +248,8 @@ TEST(ShaderCompile, TheSameSourceOnSeveralThreadsAtOnceGivesEachTheWholeResult) 
       EXPECT_EQ(goods[i].code, alone.code) << "thread " << i;
       EXPECT_EQ(bads[i].hr, E_FAIL);
       EXPECT_TRUE(bads[i].code.empty());
-      EXPECT_NE(bads[i].messages.find("undefined_" + std::to_string(round)), std::string::npos) << bads[i].messages;
+      EXPECT_NE(bads[i].messages.find("undefined_" + std::to_string(round)), std::string::npos)
+          << bads[i].messages;
     }
   }
 }
@@ -263,8 +283,8 @@ TEST(ShaderCompile, MacrosAreDefinedAndInvalidNamesRefused) {
   D3DXMACRO macros[] = {{"GAIN", "0.25"}, {"TWICE(x)", "(2.0 * (x))"}, {nullptr, nullptr}};
   ID3DXBuffer* code = nullptr;
   ID3DXBuffer* messages = nullptr;
-  HRESULT hr = D3DXCompileShader(source.data(), static_cast<UINT>(source.size()), macros, nullptr, "main", "ps_3_0",
-                                 0, &code, &messages, nullptr);
+  HRESULT hr = D3DXCompileShader(source.data(), static_cast<UINT>(source.size()), macros, nullptr, "main",
+                                 "ps_3_0", 0, &code, &messages, nullptr);
   Compiled c = Collect(hr, code, messages);
   EXPECT_EQ(c.hr, S_OK) << c.messages;
   D3DXMACRO bad[] = {{"1X", "2"}, {nullptr, nullptr}};
@@ -285,7 +305,8 @@ TEST_F(ShaderFiles, HostileFilesFailOrCompileWithAMessage) {
   std::string controls(2048, '\x01');
   // Each line doubles the one before: A40 would be 2^40 tokens.
   std::string bomb = "#define A0 x\n";
-  for (int i = 1; i <= 40; ++i) bomb += "#define A" + std::to_string(i) + " A" + std::to_string(i - 1) + " A" + std::to_string(i - 1) + "\n";
+  for (int i = 1; i <= 40; ++i)
+    bomb += "#define A" + std::to_string(i) + " A" + std::to_string(i - 1) + " A" + std::to_string(i - 1) + "\n";
   bomb += "float bombed() { float x = 1; return A40; }\n";
 
   struct Case {
@@ -303,32 +324,41 @@ TEST_F(ShaderFiles, HostileFilesFailOrCompileWithAMessage) {
       {"utf16le.hlsl", Utf16(body, false), S_OK, ""},
       {"utf16be.hlsl", Utf16(body, true), S_OK, ""},
       {"utf16odd.hlsl", Utf16(body, false) + "x", D3DXERR_INVALIDDATA, "odd number"},
-      {"latin1_comment.hlsl", "// Gr\xF6\xDF" "e\n" + body, S_OK, ""},
+      {"latin1_comment.hlsl",
+       "// Gr\xF6\xDF"
+       "e\n" +
+           body,
+       S_OK, ""},
       {"deep.hlsl", deep, E_FAIL, "nested more than"},
       {"chain.hlsl", chain, E_FAIL, "nested more than"},
       {"self.hlsl", "#include \"self.hlsl\"\n" + body, E_FAIL, "#include nested more than"},
-      {"guarded_self.hlsl", "#ifndef ONCE\n#define ONCE\n#include \"guarded_self.hlsl\"\n" + body + "#endif\n", S_OK,
-       ""},
+      {"guarded_self.hlsl", "#ifndef ONCE\n#define ONCE\n#include \"guarded_self.hlsl\"\n" + body + "#endif\n",
+       S_OK, ""},
       {"cycle_a.hlsl", "#include \"sub/cycle_b.hlsli\"\n" + body, E_FAIL, "#include nested more than"},
       {"missing_include.hlsl", "#include \"nowhere.hlsli\"\n" + body, E_FAIL, "nowhere.hlsli"},
       {"macro_bomb.hlsl", bomb + body, E_FAIL, "expands to more than"},
-      {"macro_bomb_include.hlsl", "#define A0 x\n#include \"sub/bomb.hlsli\"\n" + body, E_FAIL, "expands to more than"},
+      {"macro_bomb_include.hlsl", "#define A0 x\n#include \"sub/bomb.hlsli\"\n" + body, E_FAIL,
+       "expands to more than"},
       // Unpaired brackets end glslang 12 (a file cut short after `float a[`); they are refused first.
       {"cut_in_array.hlsl", "float a a[", E_FAIL, "cut_in_array.hlsl:1: error: '[' is not closed"},
       {"stray_brace.hlsl", body + "}\n", E_FAIL, "stray_brace.hlsl:2: error: '}' without a matching"},
       {"crossed.hlsl", "float4 main() : COLOR { return float4(1, 0, 0, 1]; }\n", E_FAIL, "']' without a matching"},
       // An unnamed entry parameter also ends glslang; it is valid HLSL and compiles.
-      {"unnamed_parameter.hlsl", "float4 main(float2 : TEXCOORD0, uniform float) : COLOR { return 0.5; }\n", S_OK, ""},
+      {"unnamed_parameter.hlsl", "float4 main(float2 : TEXCOORD0, uniform float) : COLOR { return 0.5; }\n", S_OK,
+       ""},
       {"huge_line.hlsl", "#line 2147483647\n" + body, S_OK, ""},
       // Brackets that do not hold one expression make glslang go on with a broken declaration and crash.
       {"size_two_operands.hlsl", "static const float2 o[4 x] = {0, 1, 2, 3};\n" + body, E_FAIL,
        "size_two_operands.hlsl:1: error: '[' ... ']' does not hold one expression"},
       {"size_suffix.hlsl", "static const float2 o[4h] = {0, 1, 2, 3};\n" + body, E_FAIL, "needs a decimal point"},
       {"size_list.hlsl", "static const float o[4, 4] = {0, 1, 2, 3};\n" + body, E_FAIL, "does not hold one"},
-      {"redeclared.hlsl", "sampler a;\nfloat4 a;\n" + body, E_FAIL, "redeclared.hlsl:2: error: 'a' is declared again"},
-      {"redeclared_broken.hlsl", "sampler a;\nfloat4 a.\n" + body, E_FAIL, "redeclared_broken.hlsl:2: error: 'a' is declared again"},
+      {"redeclared.hlsl", "sampler a;\nfloat4 a;\n" + body, E_FAIL,
+       "redeclared.hlsl:2: error: 'a' is declared again"},
+      {"redeclared_broken.hlsl", "sampler a;\nfloat4 a.\n" + body, E_FAIL,
+       "redeclared_broken.hlsl:2: error: 'a' is declared again"},
       {"cut_declaration.hlsl", body + "sampler a; float a", E_FAIL, "error: the text ends inside a declaration"},
-      {"size_not_a_cast.hlsl", "static const float o[(4) x] = {0, 1, 2, 3};\n" + body, E_FAIL, "does not hold one"},
+      {"size_not_a_cast.hlsl", "static const float o[(4) x] = {0, 1, 2, 3};\n" + body, E_FAIL,
+       "does not hold one"},
       {"brackets.hlsl",
        "static const float t[2 * 2] = {1, 2, 3, 4};\n"
        "float4 main(float2 uv : TEXCOORD0) : COLOR {\n"
@@ -407,13 +437,14 @@ TEST_F(ShaderFiles, IncludesNamedInAnotherLetterCaseFindTheirOneFile) {
   std::string twins = Write("twins.hlsl", "#include \"lib/TWIN.inc\"\nfloat4 main() : COLOR { return B; }\n");
   Compiled ambiguous = CompileFile(twins);
   EXPECT_TRUE(FAILED(ambiguous.hr));
-  EXPECT_NE(ambiguous.messages.find("'lib/TWIN.inc' matches both '" + (dir_ / "lib/Twin.inc").string() + "' and '" +
-                                    (dir_ / "lib/twin.inc").string() + "'"),
+  EXPECT_NE(ambiguous.messages.find("'lib/TWIN.inc' matches both '" + (dir_ / "lib/Twin.inc").string() +
+                                    "' and '" + (dir_ / "lib/twin.inc").string() + "'"),
             std::string::npos)
       << ambiguous.messages;
 
   // A name that no file has in any case still fails as a missing file.
-  std::string missing = Write("missing.hlsl", "#include \"lib/absent.inc\"\nfloat4 main() : COLOR { return 1; }\n");
+  std::string missing = Write("missing.hlsl",
+                              "#include \"lib/absent.inc\"\nfloat4 main() : COLOR { return 1; }\n");
   Compiled absent = CompileFile(missing);
   EXPECT_TRUE(FAILED(absent.hr));
   EXPECT_NE(absent.messages.find("absent.inc"), std::string::npos) << absent.messages;
@@ -493,8 +524,9 @@ struct PS_IN { float4 pos : POSITION; float2 t1 : TEXCOORD1; float4 colour : COL
 float4 main(PS_IN i) : COLOR { return float4(i.t0 + i.t1, 0, 1) * i.colour + i.pos * 0.0; })");
   ASSERT_EQ(ps.hr, S_OK) << ps.messages;
   TranslatedShader t = Translate(ps);
-  for (const char* expected : {"layout(location = 1) in vec2 tq_v_TEXCOORD1;", "layout(location = 8) in vec4 tq_v_COLOR0;",
-                               "layout(location = 0) in vec2 tq_v_TEXCOORD0;", "#define tq_ps_POSITION0 gl_FragCoord"}) {
+  for (const char* expected :
+       {"layout(location = 1) in vec2 tq_v_TEXCOORD1;", "layout(location = 8) in vec4 tq_v_COLOR0;",
+        "layout(location = 0) in vec2 tq_v_TEXCOORD0;", "#define tq_ps_POSITION0 gl_FragCoord"}) {
     EXPECT_NE(t.glsl.find(expected), std::string::npos) << expected << "\n" << t.glsl;
   }
 }
@@ -541,8 +573,9 @@ TEST(ShaderTranslation, RegisterLayoutsThatCannotWorkAreRefused) {
 }
 
 TEST(ShaderTranslation, RegistersOutOfDeclarationOrderSizeTheArrayByTheHighest) {
-  Compiled ps = CompileText("float4 hi : register(c9);\nfloat4 lo : register(c1);\n"
-                            "float4 main() : COLOR { return hi + lo; }");
+  Compiled ps = CompileText(
+      "float4 hi : register(c9);\nfloat4 lo : register(c1);\n"
+      "float4 main() : COLOR { return hi + lo; }");
   ASSERT_EQ(ps.hr, S_OK) << ps.messages;
   TranslatedShader t = Translate(ps);
   EXPECT_EQ(t.floatConstantRegisters, 10u);
@@ -550,8 +583,9 @@ TEST(ShaderTranslation, RegistersOutOfDeclarationOrderSizeTheArrayByTheHighest) 
 }
 
 TEST(ShaderTranslation, UniformParametersOfMainTakeFreeRegistersAfterTheGlobals) {
-  Compiled ps = CompileText("float4 g : register(c0);\nfloat4 h;\n"
-                            "float4 main(uniform float k, uniform float4 m : register(c1)) : COLOR { return g * k + h + m; }");
+  Compiled ps = CompileText(
+      "float4 g : register(c0);\nfloat4 h;\n"
+      "float4 main(uniform float k, uniform float4 m : register(c1)) : COLOR { return g * k + h + m; }");
   ASSERT_EQ(ps.hr, S_OK) << ps.messages;
   TranslatedShader t = Translate(ps);
   // g c0 and m c1 as written; h and k take the next free registers, c2 and c3, with no overlap.

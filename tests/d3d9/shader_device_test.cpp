@@ -67,7 +67,8 @@ class ShaderDeviceTest : public DeviceTest {
   static void ExpectEverywhere(const std::vector<uint32_t>& pixels, uint32_t value) {
     ASSERT_EQ(pixels.size(), static_cast<size_t>(kWidth) * kHeight);
     for (size_t i = 0; i < pixels.size(); ++i) {
-      ASSERT_EQ(pixels[i], value) << "pixel " << i % kWidth << "," << i / kWidth << std::hex << " reads " << pixels[i];
+      ASSERT_EQ(pixels[i], value) << "pixel " << i % kWidth << "," << i / kWidth << std::hex << " reads "
+                                  << pixels[i];
     }
   }
 };
@@ -113,7 +114,8 @@ TEST_F(ShaderDeviceTest, VposIsTheIntegerPixelPositionFromTheTopLeft) {
     ASSERT_EQ(pixels.size(), static_cast<size_t>(kWidth) * kHeight);
     for (UINT y = 0; y < kHeight; ++y) {
       for (UINT x = 0; x < kWidth; ++x) {
-        uint32_t expected = std::string(file) == "vpos_parity.hlsl" ? Argb(y % 2, x, y, x % 2) : Argb(255, x, y, 0);
+        uint32_t expected = std::string(file) == "vpos_parity.hlsl" ? Argb(y % 2, x, y, x % 2)
+                                                                    : Argb(255, x, y, 0);
         ASSERT_EQ(pixels[y * kWidth + x], expected) << x << "," << y;
       }
     }
@@ -268,9 +270,9 @@ void main(float2 uv : TEXCOORD0, out float4 o0 : COLOR0, out float4 o1 : COLOR1)
   SetConstant(8, 20 / 255.f);
   SetConstant(9, 30.5f);
   SetConstant(10, 1);
-  SetConstant(19, 40 / 255.f);    // pairs[1].inner.colour
-  SetConstant(26, 50 / 255.f);    // pairs[1].scale
-  SetConstant(14, 60 / 255.f);    // pairs[0].inner.weights[0]
+  SetConstant(19, 40 / 255.f);  // pairs[1].inner.colour
+  SetConstant(26, 50 / 255.f);  // pairs[1].scale
+  SetConstant(14, 60 / 255.f);  // pairs[0].inner.weights[0]
   SetConstant(1, 0, 0, 0, 70 / 255.f);
   std::vector<uint32_t> first, second;
   Draw(CompilePixelShader(source), &first, &second);
@@ -343,8 +345,8 @@ TEST_F(ShaderDeviceTest, InitialiserListsFillComponentsInOrderHoweverGrouped) {
 TEST_F(ShaderDeviceTest, EffectPassesShareRegistersAndTheCompiledOneTakesThem) {
   IDirect3DTexture9* white = MakeTexture(2, 2, [](UINT, UINT) { return 0xFFFFFFFFu; });
   device_->SetTexture(0, white);
-  SetConstant(0, 1);                                    // flagB: the first free register
-  SetConstant(1, 2);                                    // countB: the next one
+  SetConstant(0, 1);                                               // flagB: the first free register
+  SetConstant(1, 2);                                               // countB: the next one
   SetConstant(2, 10 / 255.f, 20 / 255.f, 30 / 255.f, 40 / 255.f);  // tintB
   SetConstant(3, 1 / 255.f, 2 / 255.f, 3 / 255.f, 4 / 255.f);      // offsetB: after c2, which tintB holds
   std::vector<uint32_t> pixels;

@@ -25,10 +25,10 @@ TEST_F(DeviceTest, LockedRowsArePitchApartInBlueGreenRedAlphaOrder) {
   for (UINT y = 0; y < height; ++y) {
     BYTE* row = static_cast<BYTE*>(locked.pBits) + y * locked.Pitch;
     for (UINT x = 0; x < width; ++x) {
-      row[x * 4 + 0] = static_cast<BYTE>(x);       // blue
-      row[x * 4 + 1] = static_cast<BYTE>(y);       // green
-      row[x * 4 + 2] = static_cast<BYTE>(200);     // red
-      row[x * 4 + 3] = static_cast<BYTE>(x + y);   // alpha
+      row[x * 4 + 0] = static_cast<BYTE>(x);      // blue
+      row[x * 4 + 1] = static_cast<BYTE>(y);      // green
+      row[x * 4 + 2] = static_cast<BYTE>(200);    // red
+      row[x * 4 + 3] = static_cast<BYTE>(x + y);  // alpha
     }
   }
   ASSERT_EQ(texture->UnlockRect(0), D3D_OK);

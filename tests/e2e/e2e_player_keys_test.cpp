@@ -19,8 +19,8 @@ namespace {
 // Keys pressed on their own. Space may choose the highlighted item of an open menu, so a modal window
 // can open: it is closed again before the next key, as a user would close it.
 const std::vector<std::string> kSingleKeys = {
-    "alt+f", "alt+e", "alt+v", "alt+s", "alt+m", "alt+t", "alt+a", "alt+w", "alt+h", "alt+x", "alt",
-    "Up",    "Down",  "Left",  "Right", "Escape", "Escape", "space",
+    "alt+f", "alt+e", "alt+v", "alt+s", "alt+m", "alt+t", "alt+a",  "alt+w",  "alt+h",
+    "alt+x", "alt",   "Up",    "Down",  "Left",  "Right", "Escape", "Escape", "space",
 };
 
 // Menu items chosen with Return. The menus are opened by mnemonics that no open menu takes for one of

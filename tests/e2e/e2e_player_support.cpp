@@ -201,7 +201,6 @@ void PlayerSession::Stop() {
   pid_ = -1;
 }
 
-
 void PlayerSession::Key(const std::string& keys) const {
   Run("xdotool windowfocus --sync " + window_ + " key --delay 120 " + keys);
 }

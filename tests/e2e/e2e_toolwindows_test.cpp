@@ -45,7 +45,9 @@ int RowHeight(int x, int top, Rgb background) {
 }
 
 // Moves the pointer away from the tool windows, onto the main window that keys go to next.
-void PointAt(int x, int y) { CommandLine("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y)); }
+void PointAt(int x, int y) {
+  CommandLine("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y));
+}
 
 TEST(ToolWindowsEndToEnd, ViewerSwitchesTheDecoderAndSettingsShiftTheEyesLiveAndBothAreSaved) {
   PlayerSession player("ToolWindows");
@@ -66,8 +68,8 @@ TEST(ToolWindowsEndToEnd, ViewerSwitchesTheDecoderAndSettingsShiftTheEyesLiveAnd
   int row = RowHeight(viewer.x + 32, viewer.y, Rgb{100, 100, 100});
   ASSERT_GE(row, 8) << "no header row in the viewer";
   ClickAt(viewer.x + 80, viewer.y + 2 * row + row / 2, 2, 60);
-  EXPECT_TRUE(PixelBecomes(probe_x, probe_y, red)) << "side-by-side decoder after the double click: "
-                                                   << Text(ScreenPixel(probe_x, probe_y));
+  EXPECT_TRUE(PixelBecomes(probe_x, probe_y, red))
+      << "side-by-side decoder after the double click: " << Text(ScreenPixel(probe_x, probe_y));
   EXPECT_TRUE(Same(Rgb{160, 230, 160}, ScreenPixel(viewer.x + 32, viewer.y + 2 * row + row / 2)))
       << "the activated decoder's row is not green";
   EXPECT_TRUE(Same(Rgb{255, 255, 255}, ScreenPixel(viewer.x + 32, viewer.y + row + row / 2)))
@@ -85,8 +87,8 @@ TEST(ToolWindowsEndToEnd, ViewerSwitchesTheDecoderAndSettingsShiftTheEyesLiveAnd
   ClickAt(settings.x + 170, settings.y + 7 * row + row / 2);
   SleepMs(500);
   PressKeys("ctrl+a 2 0 Return");
-  EXPECT_TRUE(PixelBecomes(edge_x, probe_y, black)) << "right edge after a separation of 20: "
-                                                    << Text(ScreenPixel(edge_x, probe_y));
+  EXPECT_TRUE(PixelBecomes(edge_x, probe_y, black))
+      << "right edge after a separation of 20: " << Text(ScreenPixel(edge_x, probe_y));
 
   // Escape in the main window ends the program, which writes its settings back.
   PointAt(main.x + 60, probe_y);

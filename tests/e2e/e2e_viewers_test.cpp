@@ -108,9 +108,9 @@ class ViewerEndToEnd : public testing::Test {
       for (int list : {kName, kStatus, kAction}) {
         if (list == kAction && number == kActiveGreen) continue;
         if (Background(shot, list, y) != number) {
-          return ::testing::AssertionFailure() << "at height " << y << " list " << list << " shows "
-                                               << Text(Background(shot, list, y)) << " beside "
-                                               << Text(number) << " in the # list";
+          return ::testing::AssertionFailure()
+                 << "at height " << y << " list " << list << " shows " << Text(Background(shot, list, y))
+                 << " beside " << Text(number) << " in the # list";
         }
       }
     }
@@ -132,9 +132,9 @@ TEST_F(ViewerEndToEnd, DoubleClickOnCloseClosesOnlyTheEntryUnderThePointerInEver
       "decoder += \"shaders/decoders/top-bottom-left-first.hlsl\";\n"
       "decoder += \"shaders/decoders/row-interleaved.hlsl\";\n"
       "decoder += \"shaders/decoders/checkerboard.hlsl\";\n";
-  ASSERT_NO_FATAL_FAILURE(Launch(
-      PlayerSettings({"stereo.png", "stereo.mkv", "third.png", "fourth.png", "fifth.png"}, 0, extra),
-      {"third.png", "fourth.png", "fifth.png"}));
+  ASSERT_NO_FATAL_FAILURE(
+      Launch(PlayerSettings({"stereo.png", "stereo.mkv", "third.png", "fourth.png", "fifth.png"}, 0, extra),
+             {"third.png", "fourth.png", "fifth.png"}));
   const std::vector<std::string> before_decoders = SavedList(session_->SavedSettings(), "decoder");
 
   for (const ViewerMenu* menu : {&kPlaylistViewer, &kDecoderViewer, &kEncoderViewer}) {

@@ -27,8 +27,8 @@ std::string LastLine(const std::string& text) {
 // The lines of a settings file with the values of settings the run does not pin cut off, so the
 // order of every setting and the values that matter are compared at once.
 std::string Skeleton(const std::string& settings) {
-  static const char* const kPinned[] = {"window_", "fullscreen", "show_channel", "encoder ",
-                                        "decoder ", "refresh_rate", "renderer_", "content "};
+  static const char* const kPinned[] = {"window_",  "fullscreen",   "show_channel", "encoder ",
+                                        "decoder ", "refresh_rate", "renderer_",    "content "};
   std::istringstream lines(settings);
   std::string line, skeleton;
   while (std::getline(lines, line)) {
@@ -72,8 +72,8 @@ TEST(WindowEndToEnd, FailedStartupStepsEndWithTheirErrorLineAndLeaveTheSettingsA
 
 TEST(WindowEndToEnd, WindowedStartIsCentredAndEscapeWritesTheSettingsBack) {
   PlayerSession player("WindowedStart");
-  player.WriteSettings(Replaced(PlayerSettings({"stereo.png"}, 0), "show_channel = CHANNEL_BOTH;",
-                                "show_channel = CHANNEL_LEFT;"));
+  player.WriteSettings(
+      Replaced(PlayerSettings({"stereo.png"}, 0), "show_channel = CHANNEL_BOTH;", "show_channel = CHANNEL_LEFT;"));
   ASSERT_TRUE(player.Start());
   ASSERT_TRUE(player.WaitForWindow()) << player.Output();
 

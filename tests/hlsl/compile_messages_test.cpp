@@ -21,8 +21,11 @@ std::string PayloadOf(const std::string& frame) { return frame.substr(4); }
 const std::string kBinary("a\0b\xff\n", 5);
 
 TEST(CompileMessages, EveryMessageComesBackFieldForField) {
-  HlslCompileJob job{"dir/enc.hlsl", "float4 main() : COLOR { return 0; }" + kBinary, {{"A", "1"}, {"F(x)", ""}},
-                     "main", "ps_3_0"};
+  HlslCompileJob job{"dir/enc.hlsl",
+                     "float4 main() : COLOR { return 0; }" + kBinary,
+                     {{"A", "1"}, {"F(x)", ""}},
+                     "main",
+                     "ps_3_0"};
   HlslCompileJob job2;
   ASSERT_TRUE(DecodeCompileJob(PayloadOf(EncodeCompileJob(job)), &job2));
   EXPECT_EQ(job2.mainName, job.mainName);
@@ -101,7 +104,9 @@ class WirePipe : public ::testing::Test {
     close(fds_[1]);
     fds_[1] = -1;
   }
-  void Write(const std::string& bytes) { ASSERT_EQ(write(fds_[1], bytes.data(), bytes.size()), (ssize_t)bytes.size()); }
+  void Write(const std::string& bytes) {
+    ASSERT_EQ(write(fds_[1], bytes.data(), bytes.size()), (ssize_t)bytes.size());
+  }
   WireStatus Read(std::string* payload, int64_t waitMs = 2000) {
     return ReadWireFrame(fds_[0], MonotonicMilliseconds() + waitMs, payload);
   }

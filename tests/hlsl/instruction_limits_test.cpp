@@ -23,7 +23,9 @@ std::string TextureLoop(const std::string& attribute, int count) {
   return "sampler2D src : register(s0);\n"
          "float4 main(float2 uv : TEXCOORD0) : COLOR0 {\n"
          "  float4 a = 0;\n"
-         "  " + attribute + " for (int i = 0; i < " + std::to_string(count) + "; i++) a += tex2D(src, uv + i * 0.0001);\n"
+         "  " +
+         attribute + " for (int i = 0; i < " + std::to_string(count) +
+         "; i++) a += tex2D(src, uv + i * 0.0001);\n"
          "  return a;\n"
          "}\n";
 }
@@ -32,8 +34,10 @@ TEST(InstructionLimits, AnUnrolledLoopBeyondTheSlotsIsRefusedNamingTheLimit) {
   HlslCompileResult reply = Compile(TextureLoop("[unroll]", 4096));
   EXPECT_LT(reply.status, 0);
   EXPECT_TRUE(reply.shader.glsl.empty());
-  EXPECT_NE(reply.messages.find("limits.hlsl: error: the shader needs at least"), std::string::npos) << reply.messages;
-  EXPECT_NE(reply.messages.find("instruction slots after unrolling its loops; ps_3_0 allows 512"), std::string::npos)
+  EXPECT_NE(reply.messages.find("limits.hlsl: error: the shader needs at least"), std::string::npos)
+      << reply.messages;
+  EXPECT_NE(reply.messages.find("instruction slots after unrolling its loops; ps_3_0 allows 512"),
+            std::string::npos)
       << reply.messages;
 
   // The same loop 64 times fits; so does 4096 times as a loop (each pass executes, the code is there once).
@@ -46,7 +50,8 @@ TEST(InstructionLimits, ALoopExecutingTooManyInstructionsIsRefused) {
   HlslCompileResult reply = Compile(TextureLoop("[loop]", 20000));
   EXPECT_LT(reply.status, 0);
   EXPECT_NE(reply.messages.find("executes at least"), std::string::npos) << reply.messages;
-  EXPECT_NE(reply.messages.find("instructions per pixel; ps_3_0 allows 65535"), std::string::npos) << reply.messages;
+  EXPECT_NE(reply.messages.find("instructions per pixel; ps_3_0 allows 65535"), std::string::npos)
+      << reply.messages;
 
   // Nested loops multiply; counting down and by steps count the same way; a vertex shader names vertices.
   reply = Compile(
@@ -58,7 +63,8 @@ TEST(InstructionLimits, ALoopExecutingTooManyInstructionsIsRefused) {
       "}\n",
       "vs_3_0");
   EXPECT_LT(reply.status, 0);
-  EXPECT_NE(reply.messages.find("instructions per vertex; vs_3_0 allows 65535"), std::string::npos) << reply.messages;
+  EXPECT_NE(reply.messages.find("instructions per vertex; vs_3_0 allows 65535"), std::string::npos)
+      << reply.messages;
 }
 
 TEST(InstructionLimits, CountsFollowCallsAndNeverAssumeAStaleLoopStart) {

@@ -113,8 +113,7 @@ TEST_P(DamagedMovies, FlippedHeaderBytes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Clips, DamagedMovies,
-                         testing::Values("count_h264.mkv", "count_mpeg2.mpg", "count_mpeg4.avi",
-                                         "count_wmv2.wmv"),
+                         testing::Values("count_h264.mkv", "count_mpeg2.mpg", "count_mpeg4.avi", "count_wmv2.wmv"),
                          [](const testing::TestParamInfo<const char*>& info) {
                            std::string name = info.param;
                            return name.substr(0, name.find('.'));
@@ -153,7 +152,9 @@ TEST_F(DamagedMovie, ZeroLengthAndTextWithAMovieName) {
   const std::string text = WriteDamaged("notes.mpg", "Shopping list\n- milk\n- 3D glasses\n");
   EXPECT_FALSE(OpensCleanlyOrFails(text));
   // A text that starts like a movie container.
-  EXPECT_FALSE(OpensCleanlyOrFails(WriteDamaged("riff.avi", "RIFF\x10\x00\x00\x00" "AVI LIST")));
+  EXPECT_FALSE(OpensCleanlyOrFails(WriteDamaged("riff.avi",
+                                                "RIFF\x10\x00\x00\x00"
+                                                "AVI LIST")));
 }
 
 // Small pictures, then far larger ones, then tiny ones, in one stream: every picture arrives at the size
@@ -168,9 +169,9 @@ TEST_F(DamagedMovie, StreamWhosePictureSizeChanges) {
     MovieReadFrame(0);
     std::vector<uint8_t> pixels = CopyPicture(64, 48, 64 * 4);
     ASSERT_TRUE(IsFlatPicture(pixels, 64, 48, 64 * 4)) << "step " << step;
-    if (pixels[2] > 192 && pixels[1] < 64) small = true;   // red
-    if (pixels[1] > 96 && pixels[2] < 64) large = true;    // green
-    if (pixels[0] > 192 && pixels[2] < 64) tiny = true;    // blue
+    if (pixels[2] > 192 && pixels[1] < 64) small = true;  // red
+    if (pixels[1] > 96 && pixels[2] < 64) large = true;   // green
+    if (pixels[0] > 192 && pixels[2] < 64) tiny = true;   // blue
   }
   EXPECT_TRUE(small);
   EXPECT_TRUE(large);

@@ -61,8 +61,7 @@ TEST_P(MovieSourceCodecs, LoopsThroughEveryPictureInOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Clips, MovieSourceCodecs,
-                         testing::Values("count_h264.mkv", "count_mpeg2.mpg", "count_mpeg4.avi",
-                                         "count_wmv2.wmv"),
+                         testing::Values("count_h264.mkv", "count_mpeg2.mpg", "count_mpeg4.avi", "count_wmv2.wmv"),
                          [](const testing::TestParamInfo<const char*>& info) {
                            std::string name = info.param;
                            return name.substr(0, name.find('.'));

@@ -9,9 +9,9 @@
 #include <thread>
 
 #include "player/movie_player.h"
-#include "tests/player/thread_nice.h"
 #include "renderer/renderer.h"
 #include "settings/settings.h"
+#include "tests/player/thread_nice.h"
 
 namespace {
 
@@ -218,7 +218,8 @@ TEST_F(PlayerTest, AnEndlessFrameWaitHoldsUpNeitherOpenNorShutdown) {
 }
 
 TEST_F(PlayerTest, HandEditedRefreshRatesStillPlay) {
-  for (float rate : {0.0f, -25.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+  for (float rate :
+       {0.0f, -25.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
     g_settings.StoreRefreshRate(rate);
     ASSERT_EQ(S_OK, g_player.Open(Media("second.avi").c_str()));
     EXPECT_TRUE(g_player.IsPlaying());

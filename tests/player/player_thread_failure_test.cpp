@@ -75,9 +75,10 @@ TEST(PlayerWithoutThreads, InitializeAndOpenFailAtOnceWithOneLineEach) {
   char text[512] = {};
   fread(text, 1, sizeof(text) - 1, file);
   fclose(file);
-  EXPECT_STREQ("[TQ] Error: Error spawning video decoding thread.\n\n"
-               "[TQ] Error: Error spawning video decoding thread.\n\n",
-               text);
+  EXPECT_STREQ(
+      "[TQ] Error: Error spawning video decoding thread.\n\n"
+      "[TQ] Error: Error spawning video decoding thread.\n\n",
+      text);
 }
 
 }  // namespace

@@ -60,9 +60,15 @@ class RenderFrameTest : public testing::Test {
     ResetRendererSettings();
   }
 
-  uint32_t LeftEye(uint32_t x = 0, uint32_t y = 0) { return ReadBack(renderer_, renderer_.GetEyeSurface(0)).At(x, y); }
-  uint32_t RightEye(uint32_t x = 0, uint32_t y = 0) { return ReadBack(renderer_, renderer_.GetEyeSurface(1)).At(x, y); }
-  uint32_t Screen(uint32_t x, uint32_t y) { return ReadBack(renderer_, renderer_.GetBackBufferSurface()).At(x, y); }
+  uint32_t LeftEye(uint32_t x = 0, uint32_t y = 0) {
+    return ReadBack(renderer_, renderer_.GetEyeSurface(0)).At(x, y);
+  }
+  uint32_t RightEye(uint32_t x = 0, uint32_t y = 0) {
+    return ReadBack(renderer_, renderer_.GetEyeSurface(1)).At(x, y);
+  }
+  uint32_t Screen(uint32_t x, uint32_t y) {
+    return ReadBack(renderer_, renderer_.GetBackBufferSurface()).At(x, y);
+  }
 
   CTQRenderer renderer_;
 };
@@ -83,9 +89,9 @@ TEST_F(RenderFrameTest, CounterAndParityReachBothPassesAndSeparationOnlyPassTwo)
   renderer_.IncrementFrameCount();
   ASSERT_EQ(0, renderer_.RenderFrame());
   uint32_t left = LeftEye();
-  EXPECT_EQ(1u, Red(left));      // c0.x
-  EXPECT_EQ(255u, Green(left));  // c1.x
-  EXPECT_EQ(1u, Blue(left));     // c8.z
+  EXPECT_EQ(1u, Red(left));           // c0.x
+  EXPECT_EQ(255u, Green(left));       // c1.x
+  EXPECT_EQ(1u, Blue(left));          // c8.z
   EXPECT_EQ(255u, Blue(RightEye()));  // c8.w
   // Pass 2 has this frame's window and separation; pass 1 still the previous frame's (0, 0).
   EXPECT_EQ(0u, left >> 24);
@@ -161,9 +167,14 @@ TEST_F(RenderFrameTest, EyeChoiceTable) {
     uint32_t stage0, stage1;
   };
   const Row rows[] = {
-      {CHANNEL_LEFT, 0, kLeft, kLeft},   {CHANNEL_LEFT, 1, kRight, kRight}, {CHANNEL_RIGHT, 0, kRight, kRight},
-      {CHANNEL_RIGHT, 1, kLeft, kLeft},  {CHANNEL_BOTH, 0, kLeft, kRight},  {CHANNEL_BOTH, 1, kRight, kLeft},
-      {7, 0, kLeft, kRight},             {7, 1, kRight, kLeft},
+      {CHANNEL_LEFT, 0, kLeft, kLeft},
+      {CHANNEL_LEFT, 1, kRight, kRight},
+      {CHANNEL_RIGHT, 0, kRight, kRight},
+      {CHANNEL_RIGHT, 1, kLeft, kLeft},
+      {CHANNEL_BOTH, 0, kLeft, kRight},
+      {CHANNEL_BOTH, 1, kRight, kLeft},
+      {7, 0, kLeft, kRight},
+      {7, 1, kRight, kLeft},
   };
   for (const Row& row : rows) {
     g_settings.show_channel = row.showChannel;

@@ -89,8 +89,8 @@ TEST_F(RendererLifecycle, InitializeOnceThenRefusesAndShutdownKeepsSizesAndNames
 TEST_F(RendererLifecycle, MissingOrBrokenShaderWritesOneLineAndShutsDown) {
   // A missing decoder file fails Initialize with one line of its own.
   StartCapture();
-  int result = renderer_.Initialize(nullptr, 64, 32, WorkPath("no-such-shader.hlsl").c_str(),
-                                    kMonoEncoder.c_str(), 0);
+  int result = renderer_.Initialize(nullptr, 64, 32, WorkPath("no-such-shader.hlsl").c_str(), kMonoEncoder.c_str(),
+                                    0);
   std::vector<std::string> lines = StopCapture();
   EXPECT_EQ(1, result);
   EXPECT_FALSE(renderer_.IsInitialized());
@@ -101,7 +101,8 @@ TEST_F(RendererLifecycle, MissingOrBrokenShaderWritesOneLineAndShutsDown) {
   // does not, and the renderer is shut down for good.
   ASSERT_EQ(0, InitializeMono());
   UploadPicture(renderer_, Picture(16, 8));
-  const std::string broken = WriteWorkFile("broken.hlsl", "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return }\n");
+  const std::string broken = WriteWorkFile("broken.hlsl",
+                                           "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return }\n");
   StartCapture();
   result = renderer_.LoadShaders(kMonoDecoder.c_str(), broken.c_str());
   lines = StopCapture();
@@ -122,9 +123,9 @@ TEST_F(RendererLifecycle, MissingOrBrokenShaderWritesOneLineAndShutsDown) {
 
 TEST_F(RendererLifecycle, RegistersAShaderCannotHaveFailItsCompileNotTheDevice) {
   // Two constants on one register: the compiler refuses the file, so the one line is the compile error.
-  const std::string overlap = WriteWorkFile(
-      "overlap.hlsl", "float4 a : register(c3); float4 b : register(c3);\n"
-                      "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return a + b; }\n");
+  const std::string overlap = WriteWorkFile("overlap.hlsl",
+                                            "float4 a : register(c3); float4 b : register(c3);\n"
+                                            "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return a + b; }\n");
   StartCapture();
   const int result = renderer_.Initialize(nullptr, 64, 32, kMonoDecoder.c_str(), overlap.c_str(), 0);
   const std::vector<std::string> lines = StopCapture();
@@ -149,11 +150,12 @@ TEST_F(RendererLifecycle, ShaderWarmUpIsSilentAndChangesNoResult) {
   ASSERT_EQ(1u, lines.size());
   EXPECT_TRUE(IsCompileErrorLine(lines[0])) << lines[0];
 
-  const std::string encoder = WriteWorkFile("warm-up-edited.hlsl",
-                                            "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(1, 0, 0, 1); }\n");
+  const std::string encoder = WriteWorkFile(
+      "warm-up-edited.hlsl", "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(1, 0, 0, 1); }\n");
   StartShaderWarmUp(kMonoDecoder.c_str(), encoder.c_str());
   FinishShaderWarmUp();
-  WriteWorkFile("warm-up-edited.hlsl", "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(0, 0, 1, 1); }\n");
+  WriteWorkFile("warm-up-edited.hlsl",
+                "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(0, 0, 1, 1); }\n");
   // Started again and not waited for: Initialize takes what it finished, or waits for it.
   StartShaderWarmUp(kMonoDecoder.c_str(), encoder.c_str());
   ASSERT_EQ(0, renderer_.Initialize(nullptr, 8, 8, kMonoDecoder.c_str(), encoder.c_str(), 0));
@@ -193,8 +195,8 @@ TEST_F(RendererLifecycle, LongShaderNamesAreCutTo159BytesAndTheCutNameIsCompiled
 }
 
 TEST_F(RendererLifecycle, NullNamesRecompileTheStoredFilesFromDisk) {
-  const std::string encoder = WriteWorkFile("edited.hlsl",
-                                            "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(1, 0, 0, 1); }\n");
+  const std::string encoder =
+      WriteWorkFile("edited.hlsl", "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(1, 0, 0, 1); }\n");
   ASSERT_EQ(0, renderer_.Initialize(nullptr, 8, 8, kMonoDecoder.c_str(), encoder.c_str(), 0));
   UploadPicture(renderer_, Picture(8, 8));
   ASSERT_EQ(0, renderer_.RenderFrame());
@@ -214,7 +216,8 @@ TEST_F(RendererLifecycle, SourceTextureFailuresKeepTheRendererRunning) {
   EXPECT_EQ(1, renderer_.CreateSourceTexture(0, 0));
   std::vector<std::string> lines = StopCapture();
   ASSERT_EQ(1u, lines.size());
-  EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(\[TQ\] Error: Error creating source texture: hr=0x8[0-9a-f]{7})")))
+  EXPECT_TRUE(
+      std::regex_match(lines[0], std::regex(R"(\[TQ\] Error: Error creating source texture: hr=0x8[0-9a-f]{7})")))
       << lines[0];
   EXPECT_TRUE(renderer_.IsInitialized());
   // No source texture any more, but the previous eye targets stay.
@@ -237,7 +240,8 @@ TEST_F(RendererLifecycle, SourceTextureFailuresKeepTheRendererRunning) {
 
 TEST_F(RendererLifecycle, AnImageAfterAMovieGivesTheImageSize) {
   const std::string image = WorkPath("image-40x20.png");
-  std::string command = "ffmpeg -loglevel error -y -f lavfi -i color=c=0x336699:s=40x20 -frames:v 1 '" + image + "'";
+  std::string command = "ffmpeg -loglevel error -y -f lavfi -i color=c=0x336699:s=40x20 -frames:v 1 '" + image +
+                        "'";
   ASSERT_EQ(0, system(command.c_str()));
 
   ASSERT_EQ(0, InitializeMono());

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
 
 #include "settings/settings.h"
 
@@ -64,8 +64,8 @@ Picture ReadBack(CTQRenderer& renderer, IDirect3DSurface9* surface) {
   if (copy->LockRect(&locked, nullptr, 0) >= 0) {
     picture = Picture(desc.Width, desc.Height);
     for (uint32_t y = 0; y < desc.Height; ++y) {
-      memcpy(&picture.pixels[size_t(y) * desc.Width], static_cast<uint8_t*>(locked.pBits) + size_t(y) * locked.Pitch,
-             desc.Width * 4);
+      memcpy(&picture.pixels[size_t(y) * desc.Width],
+             static_cast<uint8_t*>(locked.pBits) + size_t(y) * locked.Pitch, desc.Width * 4);
     }
     copy->UnlockRect();
   } else {

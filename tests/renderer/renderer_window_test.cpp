@@ -52,11 +52,13 @@ TEST(RendererWindow, WindowedPresentFillsTheClientAreaAboveTheStatusBar) {
   ASSERT_GE(renderer.GetDevice()->CreateOffscreenPlainSurface(width, height, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
                                                               &shown, nullptr),
             0);
-  ASSERT_GE(renderer.GetDevice()->GetFrontBufferData(0, shown), 0) << "render area is not " << width << "x" << height;
+  ASSERT_GE(renderer.GetDevice()->GetFrontBufferData(0, shown), 0)
+      << "render area is not " << width << "x" << height;
   D3DLOCKED_RECT locked = {};
   ASSERT_GE(shown->LockRect(&locked, nullptr, 0), 0);
   auto pixel = [&](LONG x, LONG y) {
-    return *reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch + x * 4);
+    return *reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch +
+                                              x * 4);
   };
   const LONG edge = height * 7 / 8;
   EXPECT_EQ(ColourText(Rgb(255, 0, 0)), ColourText(pixel(width / 2, 0)));

@@ -1,7 +1,7 @@
 #include "tests/renderer/shader_gallery.h"
 
-#include <cstdio>
 #include <dirent.h>
+#include <cstdio>
 
 #include <algorithm>
 
@@ -50,14 +50,17 @@ std::vector<GalleryEntry> GalleryEntries() {
 
 std::string GalleryStereoPicture() { return ShippedShader("gallery/stereo-test.png"); }
 
-std::string GalleryPicture(const GalleryEntry& entry) { return ShippedShader("gallery/" + entry.encoder + ".png"); }
+std::string GalleryPicture(const GalleryEntry& entry) {
+  return ShippedShader("gallery/" + entry.encoder + ".png");
+}
 
 int RenderGalleryEntry(const GalleryEntry& entry, Picture* picture) {
   ResetRendererSettings();
   CTQRenderer renderer;
   const std::string encoder = ShippedShader("encoders/" + entry.encoder + ".hlsl");
   if (renderer.Initialize(nullptr, entry.width, entry.height,
-                          ShippedShader("decoders/side-by-side-left-first.hlsl").c_str(), encoder.c_str(), 0) != 0 ||
+                          ShippedShader("decoders/side-by-side-left-first.hlsl").c_str(), encoder.c_str(),
+                          0) != 0 ||
       renderer.LoadImageTexture(GalleryStereoPicture().c_str()) != 0) {
     renderer.Shutdown();
     return 1;

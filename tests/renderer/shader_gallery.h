@@ -12,13 +12,13 @@ struct GalleryEntry {
   std::string encoder;  // file name under shaders/encoders/, without ".hlsl"
   uint32_t width;       // back-buffer size
   uint32_t height;
-  bool twoFrames;       // an even and an odd frame side by side (frame-sequential outputs)
+  bool twoFrames;  // an even and an odd frame side by side (frame-sequential outputs)
 };
 
 // Every encoder of the shipped library, with the back-buffer size its picture is made at.
 std::vector<GalleryEntry> GalleryEntries();
 
-std::string GalleryStereoPicture();                  // shaders/gallery/stereo-test.png
+std::string GalleryStereoPicture();                     // shaders/gallery/stereo-test.png
 std::string GalleryPicture(const GalleryEntry& entry);  // shaders/gallery/<encoder>.png
 
 // Renders the stereo test picture through the side-by-side decoder and the entry's encoder; returns 0

@@ -76,7 +76,8 @@ uint32_t ReduceGhost(const Ghost& g, uint32_t eye, uint32_t other) {
   double out[3];
   for (int k = 0; k < 3; ++k) {
     const double c = g.leak[k] * g.strength;
-    out[k] = SrgbToLinear(Channel(eye, k) / 255.0) * (1.0 - c) + c * (1.0 - SrgbToLinear(Channel(other, k) / 255.0));
+    out[k] = SrgbToLinear(Channel(eye, k) / 255.0) * (1.0 - c) +
+             c * (1.0 - SrgbToLinear(Channel(other, k) / 255.0));
   }
   return FromLinear(out);
 }
@@ -130,7 +131,7 @@ using Rule = std::function<uint32_t(const Picture& s0, const Picture& s1, uint32
 
 struct EncoderCase {
   std::string file;
-  uint32_t width;   // back-buffer size
+  uint32_t width;  // back-buffer size
   uint32_t height;
   Rule expected;
   std::string edit;  // when set, the file's leak and strength lines are replaced by this text
@@ -195,8 +196,8 @@ Rule FramePackingRule(uint32_t width, uint32_t height) {
   };
 }
 
-const char* const kGhostFiles[] = {"row-interleaved", "column-interleaved", "checkerboard",
-                                   "frame-sequential", "side-by-side-half", "top-bottom-half"};
+const char* const kGhostFiles[] = {"row-interleaved",  "column-interleaved", "checkerboard",
+                                   "frame-sequential", "side-by-side-half",  "top-bottom-half"};
 
 Placement GhostPlacement(const std::string& base) {
   if (base == "row-interleaved") return SamePlace([](uint32_t, uint32_t y, uint32_t) { return y % 2 == 1; });
@@ -293,9 +294,10 @@ TEST_F(ShaderOutputs, EveryEncoderFollowsItsRuleWithWindowAndSeparation) {
         ASSERT_EQ(c.height, screen.height);
         const std::string what = "frame " + std::to_string(frame) + ", proscenium " +
                                  std::to_string(w.proscenium) + ", separation " + std::to_string(w.separation);
-        EXPECT_EQ(0, CountMismatches(
-                         screen, [&](uint32_t x, uint32_t y) { return c.expected(eyes[0], eyes[1], x, y, w, frame); },
-                         what));
+        EXPECT_EQ(0,
+                  CountMismatches(
+                      screen, [&](uint32_t x, uint32_t y) { return c.expected(eyes[0], eyes[1], x, y, w, frame); },
+                      what));
       }
       renderer_.IncrementFrameCount();
     }
@@ -326,10 +328,13 @@ TEST_F(ShaderOutputs, FramePackingEncoderPlacesEyesAndBandAtHdmiSizes) {
     ASSERT_EQ(s.height, screen.height);
     int wrong = 0;
     for (uint32_t y = 0; y < s.height; ++y) {
-      const uint32_t want = y < s.eyeRows ? Rgb(250, 10, 10) : y < s.eyeRows + s.band ? Rgb(0, 0, 0) : Rgb(10, 10, 250);
+      const uint32_t want = y < s.eyeRows            ? Rgb(250, 10, 10)
+                            : y < s.eyeRows + s.band ? Rgb(0, 0, 0)
+                                                     : Rgb(10, 10, 250);
       for (uint32_t x = 0; x < 16; ++x) {
         if ((screen.At(x, y) | 0xFF000000u) != want && ++wrong <= 3) {
-          ADD_FAILURE() << "row " << y << ": " << ColourText(screen.At(x, y)) << " instead of " << ColourText(want);
+          ADD_FAILURE() << "row " << y << ": " << ColourText(screen.At(x, y)) << " instead of "
+                        << ColourText(want);
         }
       }
     }
@@ -405,8 +410,8 @@ TEST_F(ShaderOutputs, FramePackedPictureDecodesBackToItsEyes) {
     for (uint32_t y = 0; y < image.height; y += 7) {
       for (uint32_t x = 0; x < 48; ++x) {
         const uint32_t want = source.At((eye == kLeft ? 0 : 24) + x / 2, y / 49);
-        ASSERT_EQ(ColourText(want), ColourText(image.At(x, y))) << (eye == kLeft ? "left" : "right") << " " << x
-                                                                << "," << y;
+        ASSERT_EQ(ColourText(want), ColourText(image.At(x, y)))
+            << (eye == kLeft ? "left" : "right") << " " << x << "," << y;
       }
     }
   }

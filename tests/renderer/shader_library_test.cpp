@@ -52,23 +52,31 @@ std::vector<DecoderCase> DecoderCases() {
       {"mono.hlsl", [](uint32_t x, uint32_t y) { return DecoderView(kLeft, x, y); },
        [](Eye, uint32_t x, uint32_t y) { return DecoderView(kLeft, x, y); }},
       {"side-by-side-left-first.hlsl",
-       [](uint32_t x, uint32_t y) { return x < kW / 2 ? DecoderView(kLeft, x, y) : DecoderView(kRight, x - kW / 2, y); },
+       [](uint32_t x, uint32_t y) {
+         return x < kW / 2 ? DecoderView(kLeft, x, y) : DecoderView(kRight, x - kW / 2, y);
+       },
        halfWidth},
       {"side-by-side-right-first.hlsl",
-       [](uint32_t x, uint32_t y) { return x < kW / 2 ? DecoderView(kRight, x, y) : DecoderView(kLeft, x - kW / 2, y); },
+       [](uint32_t x, uint32_t y) {
+         return x < kW / 2 ? DecoderView(kRight, x, y) : DecoderView(kLeft, x - kW / 2, y);
+       },
        halfWidth},
       {"top-bottom-left-first.hlsl",
-       [](uint32_t x, uint32_t y) { return y < kH / 2 ? DecoderView(kLeft, x, y) : DecoderView(kRight, x, y - kH / 2); },
+       [](uint32_t x, uint32_t y) {
+         return y < kH / 2 ? DecoderView(kLeft, x, y) : DecoderView(kRight, x, y - kH / 2);
+       },
        halfHeight},
       {"top-bottom-right-first.hlsl",
-       [](uint32_t x, uint32_t y) { return y < kH / 2 ? DecoderView(kRight, x, y) : DecoderView(kLeft, x, y - kH / 2); },
+       [](uint32_t x, uint32_t y) {
+         return y < kH / 2 ? DecoderView(kRight, x, y) : DecoderView(kLeft, x, y - kH / 2);
+       },
        halfHeight},
-      {"row-interleaved.hlsl", [](uint32_t x, uint32_t y) { return DecoderView(y % 2 ? kRight : kLeft, x, y / 2); },
-       halfHeight},
-      {"column-interleaved.hlsl", [](uint32_t x, uint32_t y) { return DecoderView(x % 2 ? kRight : kLeft, x / 2, y); },
-       halfWidth},
-      {"checkerboard.hlsl", [](uint32_t x, uint32_t y) { return DecoderView((x + y) % 2 ? kRight : kLeft, x / 2, y); },
-       halfWidth},
+      {"row-interleaved.hlsl",
+       [](uint32_t x, uint32_t y) { return DecoderView(y % 2 ? kRight : kLeft, x, y / 2); }, halfHeight},
+      {"column-interleaved.hlsl",
+       [](uint32_t x, uint32_t y) { return DecoderView(x % 2 ? kRight : kLeft, x / 2, y); }, halfWidth},
+      {"checkerboard.hlsl",
+       [](uint32_t x, uint32_t y) { return DecoderView((x + y) % 2 ? kRight : kLeft, x / 2, y); }, halfWidth},
   };
 }
 
@@ -109,10 +117,12 @@ TEST_F(ShaderLibrary, SideBySideImageFileSplitsIntoTwoSolidEyes) {
   const std::string image = WorkPath("sbs-image.png");
   std::string command =
       "ffmpeg -loglevel error -y -f lavfi -i color=c=0xC83214:s=24x16,format=rgb24 "
-      "-f lavfi -i color=c=0x1E64B4:s=24x16,format=rgb24 -filter_complex hstack -frames:v 1 '" + image + "'";
+      "-f lavfi -i color=c=0x1E64B4:s=24x16,format=rgb24 -filter_complex hstack -frames:v 1 '" +
+      image + "'";
   ASSERT_EQ(0, system(command.c_str()));
-  ASSERT_EQ(0, renderer_.Initialize(nullptr, 48, 16, ShippedShader("decoders/side-by-side-left-first.hlsl").c_str(),
-                                    ShippedShader("encoders/mono.hlsl").c_str(), 0));
+  ASSERT_EQ(0,
+            renderer_.Initialize(nullptr, 48, 16, ShippedShader("decoders/side-by-side-left-first.hlsl").c_str(),
+                                 ShippedShader("encoders/mono.hlsl").c_str(), 0));
   ASSERT_EQ(0, renderer_.LoadImageTexture(image.c_str()));
   ASSERT_EQ(0, renderer_.RenderFrame());
   Picture left = ReadBack(renderer_, renderer_.GetEyeSurface(0));
@@ -213,7 +223,8 @@ struct EncoderCase {
 };
 
 EncoderCase AnaglyphCase(const char* file, const Matrix& m) {
-  return {file, [&m](const Picture& s0, const Picture& s1, uint32_t x, uint32_t y, const WindowSettings& w, uint32_t) {
+  return {file,
+          [&m](const Picture& s0, const Picture& s1, uint32_t x, uint32_t y, const WindowSettings& w, uint32_t) {
             return Anaglyph(m, EyeAt(s0, kLeft, x + 0.5, y + 0.5, w), EyeAt(s1, kRight, x + 0.5, y + 0.5, w));
           }};
 }
@@ -262,7 +273,8 @@ int CountMismatches(const Picture& screen, const std::function<uint32_t(uint32_t
     for (uint32_t x = 0; x < screen.width; ++x) {
       uint32_t got = screen.At(x, y);
       uint32_t want = expected(x, y);
-      bool close = std::abs(int(Red(got)) - int(Red(want))) <= 1 && std::abs(int(Green(got)) - int(Green(want))) <= 1 &&
+      bool close = std::abs(int(Red(got)) - int(Red(want))) <= 1 &&
+                   std::abs(int(Green(got)) - int(Green(want))) <= 1 &&
                    std::abs(int(Blue(got)) - int(Blue(want))) <= 1;
       if (!close && ++wrong <= 3) {
         ADD_FAILURE() << what << " at " << x << "," << y << ": " << ColourText(got) << " instead of "
@@ -297,9 +309,10 @@ TEST_F(ShaderLibrary, EveryEncoderFollowsItsRuleWithWindowAndSeparation) {
         ASSERT_EQ(kEW, screen.width);
         std::string what = "frame " + std::to_string(frame) + ", proscenium " + std::to_string(w.proscenium) +
                            ", separation " + std::to_string(w.separation);
-        EXPECT_EQ(0, CountMismatches(screen, [&](uint32_t x, uint32_t y) {
-                    return c.expected(eyes[0], eyes[1], x, y, w, frame);
-                  }, what));
+        EXPECT_EQ(0,
+                  CountMismatches(
+                      screen, [&](uint32_t x, uint32_t y) { return c.expected(eyes[0], eyes[1], x, y, w, frame); },
+                      what));
       }
       renderer_.IncrementFrameCount();
     }
@@ -323,7 +336,7 @@ TEST_F(ShaderLibrary, AnaglyphsShowALeftOnlyPictureOnlyThroughTheLeftFilter) {
   };
   // Colours the least-squares matrices keep out of the other filter entirely. (They let a trace, under
   // 2%, of a saturated blue or magenta left eye through the magenta and blue filters, by design.)
-  const uint32_t colours[] = {Rgb(255, 255, 255), Rgb(128, 128, 128), Rgb(255, 0, 0), Rgb(0, 255, 0),
+  const uint32_t colours[] = {Rgb(255, 255, 255), Rgb(128, 128, 128), Rgb(255, 0, 0),    Rgb(0, 255, 0),
                               Rgb(255, 255, 0),   Rgb(0, 255, 255),   Rgb(190, 140, 100)};
   Picture source(2 * std::size(colours), 4);
   for (uint32_t y = 0; y < 4; ++y) {

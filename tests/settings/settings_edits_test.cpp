@@ -54,12 +54,10 @@ void ExpectEdit(const EditCase& c) {
   FillSentinels(expected);
   if (c.stores) c.stores(expected);
   int result = ApplyEdit(c.name, c.value);
-  EXPECT_EQ(result, c.stores ? 0 : 1) << "\"" << testing::PrintToString(std::wstring(c.name))
-                                      << "\" = \"" << testing::PrintToString(std::wstring(c.value))
-                                      << "\"";
+  EXPECT_EQ(result, c.stores ? 0 : 1) << "\"" << testing::PrintToString(std::wstring(c.name)) << "\" = \""
+                                      << testing::PrintToString(std::wstring(c.value)) << "\"";
   EXPECT_TRUE(SameRecord(g_settings, expected))
-      << testing::PrintToString(std::wstring(c.name)) << " = "
-      << testing::PrintToString(std::wstring(c.value));
+      << testing::PrintToString(std::wstring(c.name)) << " = " << testing::PrintToString(std::wstring(c.value));
 }
 
 TEST(SettingsEdits, IntegerRangesAreStrict) {
@@ -155,10 +153,18 @@ TEST(SettingsEdits, WordsMustMatchExactly) {
 }
 
 TEST(SettingsEdits, SomeSettingsAreNeverEditable) {
-  const wchar_t* names[] = {L"version",         L"encoder shader",  L"decoder shader",
-                            L"default encoder", L"default decoder", L"current media",
-                            L"default content", L"audio playback",  L"gamma adjust",
-                            L"Window width",    L"window width ",   L"window_width",
+  const wchar_t* names[] = {L"version",
+                            L"encoder shader",
+                            L"decoder shader",
+                            L"default encoder",
+                            L"default decoder",
+                            L"current media",
+                            L"default content",
+                            L"audio playback",
+                            L"gamma adjust",
+                            L"Window width",
+                            L"window width ",
+                            L"window_width",
                             L""};
   for (const wchar_t* name : names) {
     ExpectEdit({name, L"1", nullptr});

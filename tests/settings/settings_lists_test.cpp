@@ -82,13 +82,13 @@ TEST_P(FileListTest, ACutNeverSplitsAUtf8Character) {
   const std::string euro = "\xe2\x82\xac";
   const std::string emoji = "\xf0\x9f\x98\x80";
   const Case cases[] = {
-      {std::string(258, 'a') + e_acute + "tail", 258},       // 2-byte character across the cut
-      {std::string(257, 'a') + euro + "tail", 257},          // 3-byte character
-      {std::string(256, 'a') + emoji + "tail", 256},         // 4-byte character
-      {std::string(255, 'a') + emoji + "tail", 259},         // ends right at the cut: kept
-      {std::string(257, 'a') + e_acute + "tail", 259},       // cut between two characters
-      {std::string(255, 'a') + emoji, 259},                  // exactly 259 bytes: stored whole
-      {std::string(255, 'a') + std::string(6, '\x80'), 259}, // no UTF-8: cut at the limit
+      {std::string(258, 'a') + e_acute + "tail", 258},        // 2-byte character across the cut
+      {std::string(257, 'a') + euro + "tail", 257},           // 3-byte character
+      {std::string(256, 'a') + emoji + "tail", 256},          // 4-byte character
+      {std::string(255, 'a') + emoji + "tail", 259},          // ends right at the cut: kept
+      {std::string(257, 'a') + e_acute + "tail", 259},        // cut between two characters
+      {std::string(255, 'a') + emoji, 259},                   // exactly 259 bytes: stored whole
+      {std::string(255, 'a') + std::string(6, '\x80'), 259},  // no UTF-8: cut at the limit
   };
   for (const Case& c : cases) {
     store_.Reset();

@@ -2,14 +2,14 @@
 // their existence check, and the ways a load fails.
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <climits>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cfloat>
+#include <climits>
+#include <clocale>
 #include <cmath>
 #include <filesystem>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "settings/settings.h"
 #include "tests/settings/settings_test_support.h"
@@ -96,8 +96,9 @@ TEST_F(ScriptReaderTest, AStatementWithoutAnySemicolonConsumesTheRestAndStoresNo
 }
 
 TEST_F(ScriptReaderTest, AnEmptyValueLeavesTheKeyAsItWas) {
-  LoadBody("window_width = 640;\nwindow_width = ;\nwindow_height =\n// nothing\n;adapter = 4;\n"
-           "show_channel = CHANNEL_RIGHT; show_channel = ;\ncontent += ;\n");
+  LoadBody(
+      "window_width = 640;\nwindow_width = ;\nwindow_height =\n// nothing\n;adapter = 4;\n"
+      "show_channel = CHANNEL_RIGHT; show_channel = ;\ncontent += ;\n");
   EXPECT_EQ(store_.window_width, 640);
   EXPECT_EQ(store_.window_height, 0);
   EXPECT_EQ(store_.adapter, 4) << "the statement after an empty value is read normally";
@@ -106,9 +107,10 @@ TEST_F(ScriptReaderTest, AnEmptyValueLeavesTheKeyAsItWas) {
 }
 
 TEST_F(ScriptReaderTest, TextThatStartsWithNoKeyIsPassedOver) {
-  LoadBody("# not a comment in this format\nbogus = 12; window_width = 5;\n"
-           "Window_Height = 9;\nwindow_height = 7;\n'quoted' stray words\n\"\n= 3;\nadapter = 1;\n"
-           "windo");
+  LoadBody(
+      "# not a comment in this format\nbogus = 12; window_width = 5;\n"
+      "Window_Height = 9;\nwindow_height = 7;\n'quoted' stray words\n\"\n= 3;\nadapter = 1;\n"
+      "windo");
   EXPECT_EQ(store_.window_width, 5) << "skipping stops at the ';' of the unknown statement";
   EXPECT_EQ(store_.window_height, 7) << "keys are matched case-sensitively";
   EXPECT_EQ(store_.adapter, 1);
@@ -142,9 +144,16 @@ TEST_F(ScriptReaderTest, IntegersConvertLikeAtoiButSaturate) {
     int32_t expected;
   };
   const Case cases[] = {
-      {"1e3", 1},          {"  -12abc", -12},   {"abc", 0},         {"+7", 7},
-      {"0x10", 0},         {"2147483647", INT32_MAX}, {"2147483648", INT32_MAX},
-      {"4294968296", INT32_MAX}, {"-99999999999999999999", INT32_MIN}, {"\"42\"", 0},
+      {"1e3", 1},
+      {"  -12abc", -12},
+      {"abc", 0},
+      {"+7", 7},
+      {"0x10", 0},
+      {"2147483647", INT32_MAX},
+      {"2147483648", INT32_MAX},
+      {"4294968296", INT32_MAX},
+      {"-99999999999999999999", INT32_MIN},
+      {"\"42\"", 0},
   };
   for (const Case& c : cases) {
     LoadBody(std::string("window_width = ") + c.text + ";\n");
@@ -174,7 +183,7 @@ TEST_F(ScriptReaderTest, YesMeansAnyValueStartingWithALowercaseY) {
     const char* text;
     int32_t expected;
   };
-  const Case cases[] = {{"yes", 1}, {"y", 1},      {"yup", 1},  {"Yes", 0},
+  const Case cases[] = {{"yes", 1}, {"y", 1},       {"yup", 1}, {"Yes", 0},
                         {"no", 0},  {"\"yes\"", 0}, {"1", 0},   {"true", 0}};
   for (const Case& c : cases) {
     LoadBody(std::string("invert_channels = ") + c.text + ";\n");
@@ -188,11 +197,16 @@ TEST_F(ScriptReaderTest, ChannelWordsMatchByTheirBeginning) {
     uint8_t expected;
   };
   const Case cases[] = {
-      {"CHANNEL_LEFT", CHANNEL_LEFT},   {"CHANNEL_LEFT   ", CHANNEL_LEFT},
-      {"CHANNEL_RIGHT", CHANNEL_RIGHT}, {"CHANNEL_BOTH", CHANNEL_BOTH},
-      {"left", CHANNEL_BOTH},           {"right", CHANNEL_BOTH},
-      {"CHANNEL_", CHANNEL_LEFT},       {"CHANNEL_R", CHANNEL_RIGHT},
-      {"C", CHANNEL_LEFT},              {"CHANNEL_RIGHTMOST", CHANNEL_RIGHT},
+      {"CHANNEL_LEFT", CHANNEL_LEFT},
+      {"CHANNEL_LEFT   ", CHANNEL_LEFT},
+      {"CHANNEL_RIGHT", CHANNEL_RIGHT},
+      {"CHANNEL_BOTH", CHANNEL_BOTH},
+      {"left", CHANNEL_BOTH},
+      {"right", CHANNEL_BOTH},
+      {"CHANNEL_", CHANNEL_LEFT},
+      {"CHANNEL_R", CHANNEL_RIGHT},
+      {"C", CHANNEL_LEFT},
+      {"CHANNEL_RIGHTMOST", CHANNEL_RIGHT},
       {"channel_left", CHANNEL_BOTH},
   };
   for (const Case& c : cases) {
@@ -204,14 +218,14 @@ TEST_F(ScriptReaderTest, ChannelWordsMatchByTheirBeginning) {
 TEST_F(ScriptReaderTest, ListEntriesLoseTheirQuotesAndMustNameAReadableFile) {
   std::filesystem::create_directory("folder");
   LoadBody(
-      "content += \"movie.avi\";\n"         // kept
-      "content += still.png;\n"             // kept, no quotes needed
-      "content += \"movie.avi\" ;\n"        // blank after the quote: the quote stays, file missing
-      "content += \"missing.avi\";\n"       // no such file
-      "content += \"folder\";\n"            // a directory is no media file
-      "content += \"movie.avi;\n"           // only an opening quote
-      "content += \"\";\n"                  // nothing between the quotes
-      "content += \";\n");                  // a lone quote
+      "content += \"movie.avi\";\n"    // kept
+      "content += still.png;\n"        // kept, no quotes needed
+      "content += \"movie.avi\" ;\n"   // blank after the quote: the quote stays, file missing
+      "content += \"missing.avi\";\n"  // no such file
+      "content += \"folder\";\n"       // a directory is no media file
+      "content += \"movie.avi;\n"      // only an opening quote
+      "content += \"\";\n"             // nothing between the quotes
+      "content += \";\n");             // a lone quote
   ASSERT_EQ(store_.content_count, 3u);
   EXPECT_STREQ(store_.GetContent(0), "movie.avi");
   EXPECT_STREQ(store_.GetContent(1), "still.png");
@@ -239,8 +253,9 @@ TEST_F(ScriptReaderTest, TheSixteenthEntryOfAListIsIgnored) {
 }
 
 TEST_F(ScriptReaderTest, OutOfRangeAndNegativeIndicesComeBackAsZero) {
-  LoadBody("encoder += \"enc2.fx\";\ndefault_encoder = 7;\ndefault_decoder = -1;\n"
-           "content += movie.avi;\ndefault_content = 1;\n");
+  LoadBody(
+      "encoder += \"enc2.fx\";\ndefault_encoder = 7;\ndefault_decoder = -1;\n"
+      "content += movie.avi;\ndefault_content = 1;\n");
   EXPECT_EQ(store_.default_encoder, 0u);
   EXPECT_EQ(store_.default_decoder, 0u);
   EXPECT_EQ(store_.default_content, 0u);

@@ -1,12 +1,12 @@
 #include "tests/settings/settings_test_support.h"
 
+#include <unistd.h>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
-#include <unistd.h>
 
 void ScratchDirTest::SetUp() {
   char cwd[4096];
@@ -39,8 +39,7 @@ std::string ReadFile(const std::string& path) {
 
 bool PathExists(const std::string& path) {
   std::error_code ignored;
-  return std::filesystem::symlink_status(path, ignored).type() !=
-         std::filesystem::file_type::not_found;
+  return std::filesystem::symlink_status(path, ignored).type() != std::filesystem::file_type::not_found;
 }
 
 std::string ListDir(const std::string& dir) {

@@ -2,14 +2,14 @@
 // that never leaves a damaged script behind.
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <csignal>
-#include <cmath>
-#include <filesystem>
-#include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <clocale>
+#include <cmath>
+#include <csignal>
+#include <filesystem>
+#include <string>
 
 #include "settings/settings.h"
 #include "tests/settings/settings_test_support.h"
@@ -76,8 +76,8 @@ TEST_F(ScriptWriterTest, WritesOddValuesInTheirDocumentedForms) {
 
 TEST_F(ScriptWriterTest, SaveThenLoadGivesTheStoreBackWithTheDocumentedLosses) {
   for (const char* name : {"shaders", "media"}) std::filesystem::create_directory(name);
-  for (const char* name : {"shaders/anaglyph red-cyan.fx", "shaders/interleave.fx",
-                           "shaders/side by side.fx", "media/clip.mkv", "media/still.png"}) {
+  for (const char* name : {"shaders/anaglyph red-cyan.fx", "shaders/interleave.fx", "shaders/side by side.fx",
+                           "media/clip.mkv", "media/still.png"}) {
     WriteFile(name, "x");
   }
   FillStore();

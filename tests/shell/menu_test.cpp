@@ -146,7 +146,8 @@ TEST_F(MenuTest, IdentifiersWithoutAnActionChangeNothing) {
   CTQSettings before;
   memcpy(static_cast<void*>(&before), &g_settings, sizeof(CTQSettings));
   std::vector<UINT> states;
-  for (UINT id = 40000; id <= 40150; ++id) states.push_back(GetMenuState(g_window.GetMenuHandle(), id, MF_BYCOMMAND));
+  for (UINT id = 40000; id <= 40150; ++id)
+    states.push_back(GetMenuState(g_window.GetMenuHandle(), id, MF_BYCOMMAND));
 
   for (UINT id : ids) {
     bool acting = false;
@@ -154,7 +155,8 @@ TEST_F(MenuTest, IdentifiersWithoutAnActionChangeNothing) {
     if (acting) continue;
     EXPECT_EQ(0, SendMessageW(g_window.GetHandle(), WM_COMMAND, id, 0)) << id;
   }
-  EXPECT_EQ(0, memcmp(static_cast<const void*>(&before), static_cast<const void*>(&g_settings), sizeof(CTQSettings)));
+  EXPECT_EQ(0,
+            memcmp(static_cast<const void*>(&before), static_cast<const void*>(&g_settings), sizeof(CTQSettings)));
   for (UINT id = 40000; id <= 40150; ++id) {
     EXPECT_EQ(states[id - 40000], GetMenuState(g_window.GetMenuHandle(), id, MF_BYCOMMAND)) << id;
   }

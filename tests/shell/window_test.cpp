@@ -9,8 +9,8 @@
 
 #include "settings/settings.h"
 #include "shell/resources/resource.h"
-#include "shell/window.h"
 #include "shell/win32/win32_qt.h"
+#include "shell/window.h"
 #include "tests/common/main_window_support.h"
 #include "tests/win32/win32_test_support.h"
 
@@ -68,8 +68,7 @@ TEST_F(WindowTest, OpensCentredAndFramedWithTitleMenuAndStatusBar) {
   WCHAR title[64] = {};
   GetWindowTextW(hwnd, title, 64);
   EXPECT_STREQ(title, L"Tandemix build 002.184.016");
-  EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & ~static_cast<DWORD>(WS_MAXIMIZE),
-            0x90CF0000u);
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & ~static_cast<DWORD>(WS_MAXIMIZE), 0x90CF0000u);
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
   const RECT rect = Rect();
   EXPECT_EQ(rect.left, screen.width() / 2 - 641 / 2);

@@ -48,8 +48,7 @@ class PropertyWindowTest : public ::testing::Test {
     WCHAR caption[64] = {};
     GetWindowTextW(window, caption, 64);
     EXPECT_STREQ(title, caption);
-    EXPECT_EQ(L" Click on a field to get information and make changes.",
-              StatusText(dialog->GetStatusBar()));
+    EXPECT_EQ(L" Click on a field to get information and make changes.", StatusText(dialog->GetStatusBar()));
 
     SendMessageW(window, WM_CLOSE, 0, 0);  // the close box only hides
     EXPECT_FALSE(IsWindowVisible(window));
@@ -69,8 +68,8 @@ TEST_F(PropertyWindowTest, EachWindowOpensOnceWithItsRowsInOrder) {
   ExpectOpensOnce(OpenStereoscopicSettings, main.GetStereoscopicSettings(), L"Stereoscopic Settings");
   ExpectOpensOnce(OpenTrackerSettings, main.GetTrackerSettings(), L"Tracker Settings");
 
-  const std::vector<std::wstring> general_names = {L"version", L"window width", L"window height",
-                                                   L"fullscreen", L"adapter (monitor)"};
+  const std::vector<std::wstring> general_names = {L"version", L"window width", L"window height", L"fullscreen",
+                                                   L"adapter (monitor)"};
   const std::vector<std::wstring> general_values = {L"2.50", L"800", L"600", L"no", L"1"};
   EXPECT_EQ(general_names, ColumnTexts(main.GetGeneralSettings()->GetNameList()));
   EXPECT_EQ(general_values, ColumnTexts(main.GetGeneralSettings()->GetValueList()));
@@ -165,8 +164,7 @@ TEST_F(PropertyWindowTest, ClickWithoutFocusedValueOnlyDescribesTheFocusedName) 
   focus.stateMask = LVIS_FOCUSED;
   SendMessageW(dialog->GetValueList(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
                reinterpret_cast<LPARAM>(&focus));
-  SendMessageW(dialog->GetNameList(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
-               reinterpret_cast<LPARAM>(&focus));
+  SendMessageW(dialog->GetNameList(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&focus));
   focus.state = LVIS_FOCUSED;
   SendMessageW(dialog->GetNameList(), LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&focus));
 

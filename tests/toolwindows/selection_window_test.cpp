@@ -66,8 +66,7 @@ int32_t RecordingOwner(int32_t code, uint32_t index, int32_t reserved) {
       g_dialog.AddRow(0, L"#", L"Test Filename");
       const size_t count = g_owner.entries.size();
       for (size_t i = 0; i < count; ++i) {
-        g_dialog.AddRow(static_cast<int>(i + 1), std::to_wstring(i + 1).c_str(),
-                        g_owner.entries[i].c_str());
+        g_dialog.AddRow(static_cast<int>(i + 1), std::to_wstring(i + 1).c_str(), g_owner.entries[i].c_str());
       }
       if (static_cast<int>(count) < g_owner.add_row_below) {
         g_dialog.AddRow(static_cast<int>(count + 1), std::to_wstring(count + 1).c_str(), L"");
@@ -119,13 +118,11 @@ class SelectionWindowTest : public ::testing::Test {
 
 TEST_F(SelectionWindowTest, RowsShowHeaderEntriesAndAddRow) {
   EXPECT_EQ((std::vector<std::wstring>{L"#", L"1", L"2", L"3", L"4"}), ColumnTexts(Numbers()));
-  EXPECT_EQ((std::vector<std::wstring>{L"Test Filename", L"first.hlsl", L"second.hlsl",
-                                       L"third.hlsl", L""}),
+  EXPECT_EQ((std::vector<std::wstring>{L"Test Filename", L"first.hlsl", L"second.hlsl", L"third.hlsl", L""}),
             ColumnTexts(Names()));
   EXPECT_EQ((std::vector<std::wstring>{L"Status", L"inactive", L"active", L"inactive", L" "}),
             ColumnTexts(Status()));
-  EXPECT_EQ((std::vector<std::wstring>{L"Action", L"close", L"-", L"close", L"add"}),
-            ColumnTexts(Actions()));
+  EXPECT_EQ((std::vector<std::wstring>{L"Action", L"close", L"-", L"close", L"add"}), ColumnTexts(Actions()));
   EXPECT_EQ(1u, g_dialog.GetActiveIndex());
 }
 
@@ -133,13 +130,14 @@ TEST_F(SelectionWindowTest, ActionOfAnEntryClosesItAndRefills) {
   ClickRow(Actions(), 1);
   ASSERT_TRUE(PumpUntil([] { return g_owner.entries.size() == 2; }));
   typedef std::vector<std::pair<int32_t, uint32_t>> Calls;
-  const Calls expected = {
-      {SELECTION_IS_ENTRY, 0}, {SELECTION_CLOSE, 0}, {SELECTION_FILL, 0}, {SELECTION_IS_ENTRY, 0}};
+  const Calls expected = {{SELECTION_IS_ENTRY, 0},
+                          {SELECTION_CLOSE, 0},
+                          {SELECTION_FILL, 0},
+                          {SELECTION_IS_ENTRY, 0}};
   ASSERT_GE(g_owner.calls.size(), expected.size());
   EXPECT_EQ(expected, Calls(g_owner.calls.begin(), g_owner.calls.begin() + 4));
   // The same entry is active, one row higher, and the rows follow the owner's list.
-  EXPECT_EQ((std::vector<std::wstring>{L"Status", L"active", L"inactive", L" "}),
-            ColumnTexts(Status()));
+  EXPECT_EQ((std::vector<std::wstring>{L"Status", L"active", L"inactive", L" "}), ColumnTexts(Status()));
   EXPECT_EQ(L"second.hlsl", RowText(Names(), 1));
   EXPECT_EQ(0u, g_dialog.GetActiveIndex());
 }
@@ -180,8 +178,7 @@ TEST_F(SelectionWindowTest, DoubleClickActivatesAnEntryOnly) {
   EXPECT_EQ(2u, g_dialog.GetActiveIndex());
   EXPECT_EQ((std::vector<std::wstring>{L"Status", L"inactive", L"inactive", L"active", L" "}),
             ColumnTexts(Status()));
-  EXPECT_EQ((std::vector<std::wstring>{L"Action", L"close", L"close", L"-", L"add"}),
-            ColumnTexts(Actions()));
+  EXPECT_EQ((std::vector<std::wstring>{L"Action", L"close", L"close", L"-", L"add"}), ColumnTexts(Actions()));
   // The colours follow on the screen: the row that was active is grey again, the new one green.
   PumpFor(300);
   EXPECT_EQ(RGB(230, 230, 230), RowBackground(Names(), 2));
@@ -217,8 +214,8 @@ TEST_F(SelectionWindowTest, ClicksLeaveNoSelectedRow) {
   ClickRow(Status(), 3);
   ClickRow(Numbers(), 0);
   for (HWND list : {Numbers(), Names(), Status(), Actions()}) {
-    EXPECT_EQ(-1, static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                                MAKELPARAM(LVNI_SELECTED, 0))));
+    EXPECT_EQ(-1, static_cast<int>(
+                      SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0))));
   }
 }
 
@@ -232,8 +229,7 @@ std::pair<COLORREF, COLORREF> CellColours(HWND list, int row) {
             SendMessageW(g_dialog.GetWindow(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw)));
   draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
   draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
-  EXPECT_EQ(CDRF_NEWFONT,
-            SendMessageW(g_dialog.GetWindow(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw)));
+  EXPECT_EQ(CDRF_NEWFONT, SendMessageW(g_dialog.GetWindow(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw)));
   return {draw.clrText, draw.clrTextBk};
 }
 

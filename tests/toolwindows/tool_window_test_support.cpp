@@ -99,14 +99,15 @@ void PressKey(const std::string& key) {
 void AnswerFileDialog(const std::string& title, const std::string& path) {
   // The dialog runs its own modal loop inside the click that opens it, so the answer comes from a
   // process of its own: wait for the dialog, put the pointer and the focus on it, then answer.
-  const std::string answer = path.empty() ? "xdotool key Escape"
-                                          : "xdotool type --delay 5 " + Quote(path) +
-                                                " && sleep 0.3 && xdotool key Return";
+  const std::string answer = path.empty()
+                                 ? "xdotool key Escape"
+                                 : "xdotool type --delay 5 " + Quote(path) + " && sleep 0.3 && xdotool key Return";
   const std::string script =
       "w=$(xdotool search --sync --onlyvisible --name " + Quote("^" + title + "$") +
       " | head -n 1) && eval $(xdotool getwindowgeometry --shell $w) && "
       "xdotool mousemove --sync $((X + WIDTH / 2)) $((Y + 10)) && xdotool windowfocus --sync $w && "
-      "sleep 0.5 && " + answer;
+      "sleep 0.5 && " +
+      answer;
   Run("timeout 30 sh -c " + Quote(script) + " >/dev/null 2>&1 &");
 }
 
@@ -144,9 +145,8 @@ std::vector<uint8_t> GrabScreen(const RECT& rect) {
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 3);
-  const std::string command = "import -window root -crop " + std::to_string(width) + "x" +
-                              std::to_string(height) + "+" + std::to_string(rect.left) + "+" +
-                              std::to_string(rect.top) + " -depth 8 rgb:-";
+  const std::string command = "import -window root -crop " + std::to_string(width) + "x" + std::to_string(height) +
+                              "+" + std::to_string(rect.left) + "+" + std::to_string(rect.top) + " -depth 8 rgb:-";
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return {};
   const size_t read = fread(pixels.data(), 1, pixels.size(), pipe);

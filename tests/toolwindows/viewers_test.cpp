@@ -27,8 +27,8 @@ std::string Encoder(const char* name) { return kShaders + "/encoders/" + name; }
 std::string Media(const char* name) { return kWork + "/" + name; }
 
 void MakeImage(const std::string& path, const char* size) {
-  const std::string command = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=s=" +
-                              std::string(size) + ":d=0.04 -frames:v 1 -update 1 '" + path + "'";
+  const std::string command = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=s=" + std::string(size) +
+                              ":d=0.04 -frames:v 1 -update 1 '" + path + "'";
   ASSERT_EQ(0, system(command.c_str())) << command;
 }
 
@@ -136,9 +136,9 @@ TEST_F(ViewerTest, MenuCommandsOpenTheSevenToolWindows) {
       {ID_STEREOSCOPY_ENCODERVIEWER, L"Stereo Encoder Viewer"},
       {ID_STEREOSCOPY_DECODERVIEWER, L"Stereo Decoder Viewer"},
   };
-  CTQDialog* dialogs[] = {g_window.GetGeneralSettings(),     g_window.GetMoviePlayerSettings(),
+  CTQDialog* dialogs[] = {g_window.GetGeneralSettings(),      g_window.GetMoviePlayerSettings(),
                           g_window.GetStereoscopicSettings(), g_window.GetTrackerSettings(),
-                          g_window.GetPlaylistViewer(),      g_window.GetEncoderViewer(),
+                          g_window.GetPlaylistViewer(),       g_window.GetEncoderViewer(),
                           g_window.GetDecoderViewer()};
   for (int i = 0; i < 7; ++i) {
     Command(windows[i].command);
@@ -174,8 +174,7 @@ TEST_F(ViewerTest, FillListsEveryEntryAndAnAddRowBelowNine) {
     EXPECT_EQ(L"Action", RowText(viewer->GetActionList(), 0));
     for (int i = 0; i < count; ++i) {
       EXPECT_EQ(std::to_wstring(i + 1), RowText(viewer->GetNameList(), i + 1));
-      EXPECT_EQ(L"encoder_number_" + std::to_wstring(i) + L".hlsl",
-                RowText(viewer->GetValueList(), i + 1));
+      EXPECT_EQ(L"encoder_number_" + std::to_wstring(i) + L".hlsl", RowText(viewer->GetValueList(), i + 1));
     }
     if (count < 9) {
       EXPECT_EQ(std::to_wstring(count + 1), RowText(viewer->GetNameList(), count + 1));
@@ -239,8 +238,7 @@ TEST_F(ViewerTest, ClosingTheActiveEntryIsRefusedUntilTheViewerIsOpenedAgain) {
   Show(OpenPlaylistViewer, viewer);
   ClickRow(viewer->GetActionList(), 1);
   EXPECT_TRUE(PumpUntil([&] {
-    return StatusText(viewer->GetStatusBar()) ==
-           L" You cannot close a resource that is currently in use.";
+    return StatusText(viewer->GetStatusBar()) == L" You cannot close a resource that is currently in use.";
   }));
   EXPECT_EQ(2u, g_settings.content_count);
   OpenPlaylistViewer(viewer);
@@ -327,9 +325,9 @@ TEST_F(ViewerTest, NamesSettingsCannotKeepAreRefusedWithAMessage) {
 
   AnswerFileDialog("Open Media File", Media("with;semicolon.png"));
   ClickRow(viewer->GetActionList(), 3);
-  EXPECT_TRUE(PumpUntil([&] {
-    return StatusText(viewer->GetStatusBar()).find(L"settings.ini cannot keep") != std::wstring::npos;
-  }, 20000));
+  EXPECT_TRUE(PumpUntil(
+      [&] { return StatusText(viewer->GetStatusBar()).find(L"settings.ini cannot keep") != std::wstring::npos; },
+      20000));
   EXPECT_EQ(2u, g_settings.content_count);
 
   for (const std::string& path : {long_path_, over_path_}) {
@@ -337,10 +335,13 @@ TEST_F(ViewerTest, NamesSettingsCannotKeepAreRefusedWithAMessage) {
     viewer->SetStatusText(0, L"");
     AnswerFileDialog("Open Media File", path);
     ClickRow(viewer->GetActionList(), 3);
-    EXPECT_TRUE(PumpUntil([&] {
-      return StatusText(viewer->GetStatusBar()) ==
-             L" The file was not added: its path is longer than 258 bytes.";
-    }, 20000)) << path.size();
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+          return StatusText(viewer->GetStatusBar()) ==
+                 L" The file was not added: its path is longer than 258 bytes.";
+        },
+        20000))
+        << path.size();
     EXPECT_EQ(2u, g_settings.content_count);
     EXPECT_EQ(4, RowCount(viewer->GetValueList()));
   }

@@ -6,8 +6,8 @@
 #include <QImage>
 #include <QScrollBar>
 #include <QTest>
-#include <QWheelEvent>
 #include <QTreeWidget>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include "shell/win32/win32_qt.h"
@@ -34,7 +34,8 @@ class ControlsTest : public ::testing::Test {
 
   HWND CreateList(DWORD extra_style = 0) {
     HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"list",
-                                WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_NOCOLUMNHEADER | extra_style,
+                                WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_NOCOLUMNHEADER |
+                                    extra_style,
                                 0, 0, 200, 200, parent_, reinterpret_cast<HMENU>(7), nullptr, nullptr);
     LVCOLUMNW column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
@@ -190,7 +191,7 @@ TEST_F(ControlsTest, StatusBarTextsEndInsideTheirFixedParts) {
 TEST_F(ControlsTest, ListItemsInsertGetSetAndFocusState) {
   HWND list = CreateList();
   Insert(list, 0, L"first");
-  Insert(list, 5, L"third");   // past the end: appended
+  Insert(list, 5, L"third");  // past the end: appended
   Insert(list, 1, L"second");
   EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
   EXPECT_EQ(Text(list, 0), L"first");

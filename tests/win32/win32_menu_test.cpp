@@ -190,9 +190,12 @@ TEST_F(MenuTest, Resource101HoldsEveryItemWithItsIdentifierAndMarks) {
 }
 
 TEST_F(MenuTest, MarksAndStatesChangeByCommandAndReportTheirPreviousValue) {
-  EXPECT_EQ(CheckMenuItem(menu_, ID_SHOWCHANNEL_BOTH, MF_BYCOMMAND | MF_UNCHECKED), static_cast<DWORD>(MF_CHECKED));
-  EXPECT_EQ(CheckMenuItem(menu_, ID_SHOWCHANNEL_LEFTONLY, MF_BYCOMMAND | MF_CHECKED), static_cast<DWORD>(MF_UNCHECKED));
-  EXPECT_EQ(GetMenuState(menu_, ID_SHOWCHANNEL_LEFTONLY, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+  EXPECT_EQ(CheckMenuItem(menu_, ID_SHOWCHANNEL_BOTH, MF_BYCOMMAND | MF_UNCHECKED),
+            static_cast<DWORD>(MF_CHECKED));
+  EXPECT_EQ(CheckMenuItem(menu_, ID_SHOWCHANNEL_LEFTONLY, MF_BYCOMMAND | MF_CHECKED),
+            static_cast<DWORD>(MF_UNCHECKED));
+  EXPECT_EQ(GetMenuState(menu_, ID_SHOWCHANNEL_LEFTONLY, MF_BYCOMMAND) & MF_CHECKED,
+            static_cast<UINT>(MF_CHECKED));
   EXPECT_EQ(CheckMenuItem(menu_, 39999, MF_BYCOMMAND | MF_CHECKED), static_cast<DWORD>(-1));
   EXPECT_EQ(EnableMenuItem(menu_, ID_OPEN_FILM, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
   EXPECT_EQ(EnableMenuItem(menu_, ID_OPEN_FILM, MF_BYCOMMAND | MF_ENABLED), MF_GRAYED);
@@ -257,9 +260,9 @@ int DarkestInRow(const QImage& image, const QRect& row) {
 
 TEST_F(MenuTest, DisabledItemsAreDrawnLikeEnabledOnesAndGreyedOnesGrey) {
   QMenu* file = Popup(0);
-  QAction* save = Action(file, "&Save Film...");   // disabled
-  QAction* close = Action(file, "&Close");          // greyed
-  QAction* exit = Action(file, "Exit");             // enabled
+  QAction* save = Action(file, "&Save Film...");  // disabled
+  QAction* close = Action(file, "&Close");        // greyed
+  QAction* exit = Action(file, "Exit");           // enabled
   ASSERT_TRUE(save && close && exit);
   EXPECT_FALSE(save->isEnabled());
   EXPECT_FALSE(close->isEnabled());

@@ -3,9 +3,9 @@
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QTimer>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include "shell/win32/win32_qt.h"
@@ -223,8 +223,8 @@ TEST_F(MessagesTest, ClassesRegisterOnceAndOutliveNoWindow) {
   wc.cbSize = sizeof(wc);
   wc.lpszClassName = L"Transient";
   ASSERT_NE(RegisterClassExW(&wc), 0);
-  HWND hwnd = CreateWindowExW(0, L"Transient", L"", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr,
-                              nullptr, nullptr);
+  HWND hwnd = CreateWindowExW(0, L"Transient", L"", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                              nullptr);
   ASSERT_NE(hwnd, nullptr);
   EXPECT_FALSE(UnregisterClassW(L"Transient", nullptr));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_HAS_WINDOWS));
@@ -286,7 +286,7 @@ TEST_F(MessagesTest, KeysBecomeKeyMessagesWithVirtualKeysAndAsyncState) {
   EXPECT_EQ(downs[2].wparam, static_cast<WPARAM>('A'));
   EXPECT_EQ(RecordedOf(WM_KEYUP).size(), 3u);
   EXPECT_EQ(static_cast<DWORD>(RecordedOf(WM_KEYUP)[0].lparam) >> 30, 3u);  // previous down, transition up
-  auto chars = RecordedOf(WM_CHAR);  // from TranslateMessage
+  auto chars = RecordedOf(WM_CHAR);                                         // from TranslateMessage
   ASSERT_FALSE(chars.empty());
   EXPECT_EQ(chars.back().wparam, static_cast<WPARAM>(L'a'));
 }
@@ -301,8 +301,8 @@ TEST_F(MessagesTest, RenderSurfaceFillsTheClientAreaAboveTheStatusBar) {
   GetClientRect(hwnd, &client);
   EXPECT_EQ(surface->width(), client.right);
   EXPECT_EQ(surface->height(), client.bottom);
-  HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, -100, -100, 10, 10, hwnd,
-                             nullptr, nullptr, nullptr);
+  HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, -100, -100, 10, 10, hwnd, nullptr,
+                             nullptr, nullptr);
   ASSERT_NE(bar, nullptr);
   EXPECT_EQ(surface->height(), client.bottom - 22);
   ShowWindow(bar, SW_HIDE);

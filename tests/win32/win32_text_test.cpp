@@ -8,7 +8,7 @@
 namespace {
 
 TEST(TextConversion, RoundTripWithAndWithoutTerminator) {
-  const char* utf8 = "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8E\xAC";  // "Café € 🎬"
+  const char* utf8 = "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8E\xAC";       // "Café € 🎬"
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0), 9);  // 8 characters + terminator
   WCHAR wide[16];
   ASSERT_EQ(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 16), 9);
@@ -33,7 +33,10 @@ TEST(TextConversion, TooSmallBufferFailsAndDoesNotWritePast) {
 }
 
 TEST(TextConversion, InvalidInputIsRejectedOnRequestAndReplacedOtherwise) {
-  const char* invalid[] = {"\xC3", "a\xFF" "b", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"};
+  const char* invalid[] = {"\xC3",
+                           "a\xFF"
+                           "b",
+                           "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"};
   for (const char* text : invalid) {
     WCHAR wide[8];
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, wide, 8), 0) << text;
@@ -44,7 +47,8 @@ TEST(TextConversion, InvalidInputIsRejectedOnRequestAndReplacedOtherwise) {
   }
   const WCHAR lone_surrogate[] = {L'a', static_cast<WCHAR>(0xD800), 0};
   char narrow[16];
-  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, lone_surrogate, -1, narrow, 16, nullptr, nullptr), 0);
+  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, lone_surrogate, -1, narrow, 16, nullptr, nullptr),
+            0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
   EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, lone_surrogate, -1, narrow, 16, nullptr, nullptr), 5);
   EXPECT_STREQ(narrow, "a\xEF\xBF\xBD");
