@@ -21,16 +21,21 @@ void PumpFor(int milliseconds) {
   }
 }
 
-// The colour of one pixel of the X screen, as six hex digits.
+// The colour of one pixel of the X screen, as six hex digits. xwd walks the window tree and fails with
+// BadWindow when a window of another client goes away meanwhile; such a failed grab is taken again.
 std::string ScreenPixel(int x, int y) {
-  const std::string command = "xwd -root -silent | convert xwd:- -crop 1x1+" + std::to_string(x) + "+" +
-                              std::to_string(y) + " -format '%[hex:p{0,0}]' info:-";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return "";
-  char text[32] = {};
-  const size_t read = fread(text, 1, sizeof(text) - 1, pipe);
-  pclose(pipe);
-  return std::string(text, read).substr(0, 6);
+  const std::string command = "xwd -root -silent 2>/dev/null | convert xwd:- -crop 1x1+" + std::to_string(x) +
+                              "+" + std::to_string(y) + " -format '%[hex:p{0,0}]' info:- 2>/dev/null";
+  std::string colour;
+  for (int attempt = 0; attempt < 5 && colour.size() != 6; ++attempt) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return "";
+    char text[32] = {};
+    const size_t read = fread(text, 1, sizeof(text) - 1, pipe);
+    pclose(pipe);
+    colour = std::string(text, read).substr(0, 6);
+  }
+  return colour;
 }
 
 // A shown 320x240 top-level window of its own class, once the window manager has mapped it.
