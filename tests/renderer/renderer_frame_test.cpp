@@ -153,13 +153,7 @@ TEST_F(RenderFrameTest, EyeChoiceTable) {
                                     ShippedShader("encoders/side-by-side-half.hlsl").c_str(), 0));
   const uint32_t kLeft = Rgb(220, 30, 30);
   const uint32_t kRight = Rgb(30, 30, 220);
-  Picture source(32, 8);
-  for (uint32_t y = 0; y < 8; ++y) {
-    for (uint32_t x = 0; x < 32; ++x) {
-      source.At(x, y) = x < 16 ? kLeft : kRight;
-    }
-  }
-  UploadPicture(renderer_, source);
+  UploadPicture(renderer_, MakePicture(32, 8, [&](uint32_t x, uint32_t) { return x < 16 ? kLeft : kRight; }));
 
   struct Row {
     uint8_t showChannel;
@@ -192,22 +186,15 @@ TEST_F(RenderFrameTest, EyeChoiceTable) {
 TEST_F(RenderFrameTest, EncoderScalesTheEyeImageToTheRenderSize) {
   ASSERT_EQ(0, renderer_.Initialize(nullptr, 32, 16, ShippedShader("decoders/mono.hlsl").c_str(),
                                     ShippedShader("encoders/mono.hlsl").c_str(), 0));
-  Picture source(16, 8);
-  for (uint32_t y = 0; y < 8; ++y) {
-    for (uint32_t x = 0; x < 16; ++x) {
-      source.At(x, y) = Rgb(10 + 15 * x, 20 + 25 * y, 99);
-    }
-  }
+  const Picture source = MakePicture(16, 8,
+                                     [](uint32_t x, uint32_t y) { return Rgb(10 + 15 * x, 20 + 25 * y, 99); });
   UploadPicture(renderer_, source);
   ASSERT_EQ(0, renderer_.RenderFrame());
-  Picture screen = ReadBack(renderer_, renderer_.GetBackBufferSurface());
+  const Picture screen = ReadBack(renderer_, renderer_.GetBackBufferSurface());
   ASSERT_EQ(32u, screen.width);
   ASSERT_EQ(16u, screen.height);
-  for (uint32_t y = 0; y < 16; ++y) {
-    for (uint32_t x = 0; x < 32; ++x) {
-      ASSERT_EQ(ColourText(source.At(x / 2, y / 2)), ColourText(screen.At(x, y))) << "at " << x << "," << y;
-    }
-  }
+  EXPECT_EQ(0, CountMismatches(
+                   screen, [&](uint32_t x, uint32_t y) { return source.At(x / 2, y / 2); }, 0, "screen"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -14,6 +15,30 @@ std::string ColourText(uint32_t c) {
   char text[32];
   snprintf(text, sizeof(text), "(%u,%u,%u)", Red(c), Green(c), Blue(c));
   return text;
+}
+
+Picture MakePicture(uint32_t width, uint32_t height, const PixelRule& pixel) {
+  Picture picture(width, height);
+  for (uint32_t y = 0; y < height; ++y) {
+    for (uint32_t x = 0; x < width; ++x) picture.At(x, y) = pixel(x, y);
+  }
+  return picture;
+}
+
+int CountMismatches(const Picture& got, const PixelRule& want, int tolerance, const std::string& what) {
+  int wrong = 0;
+  for (uint32_t y = 0; y < got.height; ++y) {
+    for (uint32_t x = 0; x < got.width; ++x) {
+      const uint32_t a = got.At(x, y), b = want(x, y);
+      bool close = true;
+      for (int k = 0; k < 3; ++k) close = close && std::abs(int(Channel(a, k)) - int(Channel(b, k))) <= tolerance;
+      if (!close && ++wrong <= 3) {
+        ADD_FAILURE() << what << " at " << x << "," << y << ": " << ColourText(a) << " instead of "
+                      << ColourText(b);
+      }
+    }
+  }
+  return wrong;
 }
 
 std::string ShippedShader(const std::string& relative) { return std::string(TQ_SHADER_DIR) + "/" + relative; }

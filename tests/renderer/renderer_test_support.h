@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,15 @@ constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return 0xFF000000u 
 constexpr uint32_t Red(uint32_t c) { return (c >> 16) & 0xFF; }
 constexpr uint32_t Green(uint32_t c) { return (c >> 8) & 0xFF; }
 constexpr uint32_t Blue(uint32_t c) { return c & 0xFF; }
+constexpr uint32_t Channel(uint32_t c, int k) { return k == 0 ? Red(c) : k == 1 ? Green(c) : Blue(c); }
 std::string ColourText(uint32_t c);
+
+using PixelRule = std::function<uint32_t(uint32_t x, uint32_t y)>;
+// A picture of width x height whose pixel (x, y) is pixel(x, y).
+Picture MakePicture(uint32_t width, uint32_t height, const PixelRule& pixel);
+// The pixels of `got` whose red, green or blue is more than `tolerance` steps from want(x, y); the first
+// three are reported as failures, named by `what`. Alpha is not compared.
+int CountMismatches(const Picture& got, const PixelRule& want, int tolerance, const std::string& what);
 
 // A shipped shader, by its path under shaders/ (for example "decoders/mono.hlsl").
 std::string ShippedShader(const std::string& relative);

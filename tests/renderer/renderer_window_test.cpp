@@ -36,13 +36,9 @@ TEST(RendererWindow, WindowedPresentFillsTheClientAreaAboveTheStatusBar) {
   ASSERT_EQ(0, renderer.Initialize(window.GetHandle(), 64, 64, ShippedShader("decoders/mono.hlsl").c_str(),
                                    ShippedShader("encoders/mono.hlsl").c_str(), 0));
   // Red above, blue in the bottom eighth of the picture.
-  Picture source(64, 64);
-  for (uint32_t y = 0; y < 64; ++y) {
-    for (uint32_t x = 0; x < 64; ++x) {
-      source.At(x, y) = y < 56 ? Rgb(255, 0, 0) : Rgb(0, 0, 255);
-    }
-  }
-  UploadPicture(renderer, source);
+  UploadPicture(renderer, MakePicture(64, 64, [](uint32_t, uint32_t y) {
+                  return y < 56 ? Rgb(255, 0, 0) : Rgb(0, 0, 255);
+                }));
   for (int i = 0; i < 3; ++i) {
     ASSERT_EQ(0, renderer.RenderFrame());
     window.PumpMessages();
