@@ -11,10 +11,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "renderer/hlsl/hlsl_compile_process.h"
 #include "renderer/hlsl/hlsl_translated_shader_wire.h"
@@ -98,78 +95,6 @@ TEST_F(CompileProcess, AChildKilledWhileIdleIsReplacedWithoutAFailedCompile) {
   ExpectGoodCompile();
   EXPECT_EQ(process_.StoppedCount(), 0);
   EXPECT_TRUE(Gone(child));
-}
-
-TEST_F(CompileProcess, TheCompilerMessagesAndStatusComeBackUnchanged) {
-  HlslCompileReply reply;
-  ASSERT_EQ(process_.Compile(Job("bad.hlsl", "float4 main() : COLOR {\n  return x;\n}\n"), nullptr, &reply),
-            CTQHlslCompileProcess::kAnswered);
-  EXPECT_LT(reply.status, 0);
-  EXPECT_NE(reply.log.find("bad.hlsl:2:"), std::string::npos) << reply.log;
-  EXPECT_TRUE(reply.code.empty());
-  HlslCompileJob job = Job("p.hlsl", kGoodShader);
-  job.profile = "gs_4_0";
-  ASSERT_EQ(process_.Compile(job, nullptr, &reply), CTQHlslCompileProcess::kAnswered);
-  EXPECT_LT(reply.status, 0);
-  EXPECT_NE(reply.log.find("unsupported profile 'gs_4_0'"), std::string::npos) << reply.log;
-  // A file's messages name the file; a source given in memory is "memory".
-  ASSERT_EQ(process_.Compile(Job("", "float4 main() : COLOR {\n  return y;\n}\n"), nullptr, &reply),
-            CTQHlslCompileProcess::kAnswered);
-  EXPECT_NE(reply.log.find("memory:2:"), std::string::npos) << reply.log;
-}
-
-// Serves includes from a table, and records what the child asked for.
-class TableIncludes : public CTQHlslIncludeResolver {
- public:
-  HlslIncludeAnswer Resolve(const HlslIncludeQuery& query) override {
-    asked.push_back(query.name + " from " + query.includerName);
-    HlslIncludeAnswer answer;
-    auto found = files.find(query.name);
-    if (found == files.end()) {
-      answer.text = "no file '" + query.name + "' here";
-      return answer;
-    }
-    answer.found = true;
-    answer.resolvedName = "inc/" + query.name;
-    answer.text = found->second;
-    return answer;
-  }
-  std::map<std::string, std::string> files;
-  std::vector<std::string> asked;
-};
-
-TEST_F(CompileProcess, TheChildAsksThePlayerForEveryIncludeWithTheIncludingFileResolved) {
-  TableIncludes includes;
-  includes.files["a.hlsli"] = "#include \"b.hlsli\"\nfloat4 A() { return B(); }\n";
-  includes.files["b.hlsli"] = "float4 B() { return float4(1, 0, 0, 1); }\n";
-  HlslCompileReply reply;
-  ASSERT_EQ(process_.Compile(Job("main.hlsl", "#include \"a.hlsli\"\nfloat4 main() : COLOR0 { return A(); }\n"),
-                             &includes, &reply),
-            CTQHlslCompileProcess::kAnswered);
-  EXPECT_EQ(reply.status, 0) << reply.log;
-  EXPECT_EQ(includes.asked, (std::vector<std::string>{"a.hlsli from main.hlsl", "b.hlsli from inc/a.hlsli"}));
-
-  // A missing include fails the compile with the player's reason.
-  ASSERT_EQ(process_.Compile(Job("main.hlsl", "#include \"none.hlsli\"\nfloat4 main() : COLOR0 { return 0; }\n"),
-                             &includes, &reply),
-            CTQHlslCompileProcess::kAnswered);
-  EXPECT_LT(reply.status, 0);
-  EXPECT_NE(reply.log.find("no file 'none.hlsli' here"), std::string::npos) << reply.log;
-}
-
-TEST_F(CompileProcess, CompilesFromSeveralThreadsAllSucceed) {
-  std::vector<std::thread> threads;
-  std::vector<int> status(4, -1);
-  for (int i = 0; i < 4; ++i) {
-    threads.emplace_back([this, i, &status] {
-      HlslCompileReply reply;
-      std::string text = std::string(kGoodShader) + "static const float unused" + std::to_string(i) + " = 1;\n";
-      if (process_.Compile(Job("t.hlsl", text), nullptr, &reply) == CTQHlslCompileProcess::kAnswered)
-        status[i] = reply.status;
-    });
-  }
-  for (std::thread& t : threads) t.join();
-  EXPECT_EQ(status, std::vector<int>(4, 0));
 }
 
 // An executable that counts its starts in a file and exits at once, as a broken compiler would.

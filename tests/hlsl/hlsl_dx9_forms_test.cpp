@@ -130,3 +130,79 @@ TEST(HlslDx9Forms, RegistersAreGivenOnlyToWhatTheCompiledFunctionReads) {
         << result.messages;
   }
 }
+
+// The checks that keep malformed brackets away from glslang let every ordinary index, cast, initialiser
+// and attribute form through, and an unnamed entry parameter (valid HLSL that glslang alone would end on).
+TEST(HlslDx9Forms, BracketsHoldingOneExpressionCompileInEveryForm) {
+  const char* globals =
+      "#define N 4\n"
+      "typedef int Count;\n"
+      "struct S { float4 v[2]; };\n"
+      "static const float4 o[4] = { {1,0,0,1}, {0,1,0,1}, float4(0,0,1,1), (float4)0.5 };\n"
+      "static const int idx[2] = {3, 1};\n"
+      "static const float t[2 * 2] = {1, 2, 3, 4};\n"
+      "float4x4 m : register(c0);\n";
+  const char* forms[] = {
+      "o[i + 1]",
+      "o[(int)uv.x]",
+      "o[int(uv.x * 3)]",
+      "o[min(i, 3)]",
+      "o[i > 1 ? 1 : 2]",
+      "o[idx[i]]",
+      "o[(uint)floor(uv.x * 4)]",
+      "o[(i)]",
+      "o[-1 + i]",
+      "o[((int)(uv.y * 2.0)) % 4]",
+      "m[1][2] + o[0]",
+      "s.v[i]",
+      "o[(Count)(i)]",
+      "o[N - 1]",
+      "o[i].xyzw",
+      "(o)[i]",
+      "t[uv.y > 0.5 ? 1 : 0]",
+      "t[-(-1)] + float4(t[0], 0, 0, 0)[0]",
+      "t[0x1u] + t[t[0]] + t[1.0f] + t[5e-1] + t[k++]",
+  };
+  for (const char* form : forms) {
+    const HlslCompileResult result =
+        CompileBody(globals, std::string("S s = (S)0; int k = 0; int i = (int)(uv.x * 2);\n"
+                                         "[unroll(4)] for (int j = 0; j < 4; j++) k += t[(int)uv.x + j % 4];\n"
+                                         "[branch] if (uv.x > 0) k++;\nreturn ") +
+                                 form + ";");
+    EXPECT_EQ(result.status, kHlslOk) << form << "\n" << result.messages;
+  }
+  EXPECT_EQ(Compile("float4 main(float2 : TEXCOORD0, uniform float) : COLOR { return 0.5; }\n").status, kHlslOk);
+  EXPECT_EQ(Compile("#line 2147483647\nfloat4 main() : COLOR { return 0.5; }\n").status, kHlslOk);
+}
+
+TEST(HlslDx9Forms, RegistersOutOfOrderAndUniformParametersOfMainGetTheirPlaces) {
+  // The constant array is sized by the highest register, not by the last one declared.
+  HlslCompileResult result = Compile(
+      "float4 hi : register(c9);\nfloat4 lo : register(c1);\nfloat4 main() : COLOR { return hi + lo; }");
+  ASSERT_EQ(result.status, kHlslOk) << result.messages;
+  EXPECT_EQ(result.shader.floatConstantRegisters, 10u);
+  EXPECT_NE(result.shader.glsl.find("uniform vec4 tq_ps_c[10];"), std::string::npos) << result.shader.glsl;
+
+  // g c0 and m c1 as written; h and k take the next free registers, c2 and c3, with no overlap.
+  result = Compile(
+      "float4 g : register(c0);\nfloat4 h;\n"
+      "float4 main(uniform float k, uniform float4 m : register(c1)) : COLOR { return g * k + h + m; }");
+  ASSERT_EQ(result.status, kHlslOk) << result.messages;
+  EXPECT_EQ(result.shader.floatConstantRegisters, 4u);
+  EXPECT_NE(result.shader.glsl.find("tq_ps_c[3].x"), std::string::npos) << result.shader.glsl;
+  EXPECT_NE(result.shader.glsl.find("tq_ps_c[2]"), std::string::npos) << result.shader.glsl;
+}
+
+// A vertex shader's outputs and a pixel shader's inputs meet by semantic, whatever order each declares.
+TEST(HlslDx9Forms, InputsTakeLocationsFromTheirSemanticsNotTheirOrder) {
+  const HlslCompileResult result = Compile(
+      "struct PS_IN { float4 pos : POSITION; float2 t1 : TEXCOORD1; float4 colour : COLOR0; float2 t0 : "
+      "TEXCOORD0; };\n"
+      "float4 main(PS_IN i) : COLOR { return float4(i.t0 + i.t1, 0, 1) * i.colour + i.pos * 0.0; }");
+  ASSERT_EQ(result.status, kHlslOk) << result.messages;
+  for (const char* expected :
+       {"layout(location = 1) in vec2 tq_v_TEXCOORD1;", "layout(location = 8) in vec4 tq_v_COLOR0;",
+        "layout(location = 0) in vec2 tq_v_TEXCOORD0;", "#define tq_ps_POSITION0 gl_FragCoord"}) {
+    EXPECT_NE(result.shader.glsl.find(expected), std::string::npos) << expected << "\n" << result.shader.glsl;
+  }
+}
