@@ -1,5 +1,6 @@
 // D3DXCreateTextureFromFileExA on images made at test time: the ffmpeg CLI writes png, bmp, tga and jpg
-// files of a known picture, DDS and hostile PNG files are written here byte by byte.
+// files of a known picture, DDS and hostile PNG files are written here byte by byte; all of them also
+// damaged on purpose.
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <zlib.h>
@@ -7,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "tests/d3d9/device_test_support.h"
@@ -31,6 +33,11 @@ std::string MediaDir() {
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // The picture as raw RGBA, encoded by the ffmpeg CLI into `name` with the given pixel format.
@@ -267,14 +274,8 @@ TEST_F(ImageTest, MissingCorruptAndNonLocalFilesFailCleanly) {
   EXPECT_EQ(Load("file:" + png, &texture), D3DERR_NOTAVAILABLE);
   EXPECT_EQ(Load("http://127.0.0.1:9/picture.png", &texture), D3DERR_NOTAVAILABLE);
 
-  std::ifstream in(png, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  WriteBytes(dir + "/truncated.png", bytes.substr(0, 40));
+  WriteBytes(dir + "/truncated.png", ReadBytes(png).substr(0, 40));
   EXPECT_EQ(Load(dir + "/truncated.png", &texture), D3DXERR_INVALIDDATA);
-  std::string flipped = bytes;
-  for (size_t i = 60; i < flipped.size(); i += 7) flipped[i] = static_cast<char>(~flipped[i]);
-  WriteBytes(dir + "/corrupt.png", flipped);
-  EXPECT_TRUE(FAILED(Load(dir + "/corrupt.png", &texture)));
   WriteBytes(dir + "/empty.jpg", "");
   EXPECT_EQ(Load(dir + "/empty.jpg", &texture), D3DXERR_INVALIDDATA);
   WriteBytes(dir + "/text.bmp", "this is not an image at all");
@@ -308,6 +309,104 @@ TEST_F(ImageTest, OversizedImagesAndDecompressionBombsAreRefusedWithinTheMemoryB
   EXPECT_EQ(Load(dir + "/bomb.png", &texture), D3DXERR_INVALIDDATA);
   EXPECT_LT(MaxResidentKilobytes() - before, 64 * 1024) << "kilobytes more at the peak";
   EXPECT_EQ(texture, nullptr);
+}
+
+// Files damaged on purpose: each load must give a texture of a sane size or fail with no texture, without
+// touching memory outside the buffers (AddressSanitizer watches). The sources are 37x21 test pictures
+// written by the ffmpeg CLI, cut short at many offsets, with bytes flipped in their headers and with
+// absurd sizes in their size fields.
+class DamagedImages : public ImageTest {
+ protected:
+  // Loads `bytes` as the file `name`; a texture must be of a size the device can hold. True when loaded.
+  bool LoadsCleanlyOrFails(const std::string& name, const std::string& bytes) {
+    const std::string path = MediaDir() + "/" + name;
+    WriteBytes(path, bytes);
+    IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
+    D3DXIMAGE_INFO info = {};
+    if (FAILED(Load(path, &texture, &info))) {
+      EXPECT_EQ(texture, nullptr) << name;
+      return false;
+    }
+    EXPECT_NE(texture, nullptr) << name;
+    if (!texture) return false;
+    D3DSURFACE_DESC desc = {};
+    EXPECT_EQ(texture->GetLevelDesc(0, &desc), D3D_OK);
+    EXPECT_EQ(desc.Width, info.Width) << name;
+    EXPECT_EQ(desc.Height, info.Height) << name;
+    EXPECT_TRUE(desc.Width > 0 && desc.Width <= 16384 && desc.Height > 0 && desc.Height <= 16384) << name;
+    texture->Release();
+    return true;
+  }
+};
+
+TEST_F(DamagedImages, CutFlippedAndAbsurdlySizedFilesLoadSanelyOrFail) {
+  struct Format {
+    const char* extension;
+    const char* pixelFormat;
+    int fieldSize;  // bytes of the width and height fields, at these offsets (-1: after the JPEG frame marker)
+    int widthField, heightField;
+    bool bigEndian;
+  };
+  const Format formats[] = {
+      {"png", "rgba", 4, 16, 20, true},     // IHDR
+      {"bmp", "bgr24", 4, 18, 22, false},   // BITMAPINFOHEADER
+      {"tga", "bgra", 2, 12, 14, false},    //
+      {"jpg", "yuvj420p", 2, -1, -1, true}  // start of frame: length, precision, height, width
+  };
+  for (const Format& f : formats) {
+    SCOPED_TRACE(f.extension);
+    const std::string source = MediaDir() + "/source." + f.extension;
+    const std::string command = "ffmpeg -v error -y -f lavfi -i testsrc=s=37x21:d=0.04 -frames:v 1 -pix_fmt " +
+                                std::string(f.pixelFormat) + " " + source;
+    ASSERT_EQ(system(command.c_str()), 0) << command;
+    const std::string whole = ReadBytes(source);
+    ASSERT_GT(whole.size(), 64u);
+    ASSERT_TRUE(LoadsCleanlyOrFails(std::string("whole.") + f.extension, whole));
+
+    std::vector<size_t> lengths = {0, 1, 2, 3, 8, 14, 18, 26, 33, 54, whole.size() - 1};
+    for (int part = 1; part < 12; ++part) lengths.push_back(whole.size() * part / 12);
+    for (size_t length : lengths) {
+      SCOPED_TRACE("cut at " + std::to_string(length));
+      LoadsCleanlyOrFails(std::string("cut.") + f.extension, whole.substr(0, length));
+    }
+    for (size_t offset = 0; offset < 200 && offset < whole.size(); offset += 3) {
+      SCOPED_TRACE("flipped at " + std::to_string(offset));
+      std::string damaged = whole;
+      damaged[offset] = static_cast<char>(~damaged[offset]);
+      LoadsCleanlyOrFails(std::string("flip.") + f.extension, damaged);
+    }
+    size_t fields[2] = {size_t(f.widthField), size_t(f.heightField)};
+    if (f.widthField < 0) {
+      const size_t frame = whole.find("\xFF\xC0");
+      ASSERT_NE(frame, std::string::npos);
+      fields[0] = frame + 7;
+      fields[1] = frame + 5;
+    }
+    for (uint32_t size : {0u, 1u, 16385u, 65535u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
+      for (size_t field : fields) {
+        SCOPED_TRACE("size field at " + std::to_string(field) + " = " + std::to_string(size));
+        std::string damaged = whole;
+        for (int i = 0; i < f.fieldSize; ++i) {
+          const int shift = 8 * (f.bigEndian ? f.fieldSize - 1 - i : i);
+          damaged[field + i] = static_cast<char>(size >> shift);
+        }
+        LoadsCleanlyOrFails(std::string("absurd.") + f.extension, damaged);
+      }
+    }
+  }
+}
+
+// A DDS header that declares an uncompressed 32-bit picture, followed by data for none, part or all of
+// it, at sizes from small to absurd.
+TEST_F(DamagedImages, DdsHeaderOverTooLittleData) {
+  const uint32_t masks[4] = {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u};
+  for (uint32_t size : {4u, 16385u, 65535u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+    const std::string dds = DdsHeader(size, size, 0x41, 0, 32, masks, size * 4);
+    for (size_t data : {size_t{0}, size_t{7}, size_t{64}}) {
+      SCOPED_TRACE("dds " + std::to_string(size) + " with " + std::to_string(data) + " bytes");
+      LoadsCleanlyOrFails("short.dds", dds + std::string(data, '\x7F'));
+    }
+  }
 }
 
 // Text and colour-profile chunks that inflate to hundreds of megabytes around a 16x16 picture: each
