@@ -98,34 +98,6 @@ TEST_F(DeviceTest, TopLeftTexelStaysTopLeftThroughEveryPathWithPointSampling) {
   copy->Release();
 }
 
-TEST_F(DeviceTest, SamplersReadTheTexturesOfTheirStages) {
-  IDirect3DPixelShader9* encoder = CompilePixelShader(R"(
-sampler2D leftEye : register(s0);
-sampler2D rightEye : register(s1);
-float4 main(float2 uv : TEXCOORD0) : COLOR0 { return uv.x < 0.5 ? tex2D(leftEye, uv) : tex2D(rightEye, uv); })");
-  ASSERT_NE(encoder, nullptr);
-  IDirect3DTexture9* left = MakeTexture(4, 4, [](UINT, UINT) { return 0xFF112233u; });
-  IDirect3DTexture9* right = MakeTexture(4, 4, [](UINT, UINT) { return 0xFF445566u; });
-  device_->BeginScene();
-  device_->SetVertexShader(vertex_shader_);
-  device_->SetPixelShader(encoder);
-  device_->SetTexture(0, left);
-  device_->SetTexture(1, right);
-  DrawQuad();
-  device_->EndScene();
-  const std::vector<uint32_t> back = ReadTarget(back_buffer_);
-  EXPECT_EQ(back[0] & 0xFFFFFFu, 0x112233u);
-  EXPECT_EQ(back[kBackWidth - 1] & 0xFFFFFFu, 0x445566u);
-  EXPECT_EQ(back[(kBackHeight - 1) * kBackWidth + kBackWidth / 2 - 1] & 0xFFFFFFu, 0x112233u);
-  EXPECT_EQ(back[(kBackHeight - 1) * kBackWidth + kBackWidth / 2] & 0xFFFFFFu, 0x445566u);
-  device_->SetTexture(0, nullptr);
-  device_->SetTexture(1, nullptr);
-  device_->SetPixelShader(nullptr);
-  left->Release();
-  right->Release();
-  encoder->Release();
-}
-
 TEST_F(DeviceTest, PresentFillsExactlyTheDestinationRectangle) {
   IDirect3DPixelShader9* copy = CompilePixelShader(kCopyPixelShader);
   IDirect3DTexture9* source = MakeTexture(4, 4, [](UINT, UINT) { return 0xFF20C040u; });

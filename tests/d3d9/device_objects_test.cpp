@@ -127,13 +127,9 @@ TEST_F(DeviceTest, RefusedCallsReturnTheirResultAndCreateNothing) {
   EXPECT_EQ(device_->CreatePixelShader(notSpirv, &shader), D3DERR_INVALIDCALL);
 
   // A vertex shader's code is not a pixel shader.
-  ID3DXBuffer* code = nullptr;
-  ASSERT_EQ(D3DXCompileShader(kQuadVertexShader, static_cast<UINT>(strlen(kQuadVertexShader)), nullptr, nullptr,
-                              "main", "vs_3_0", 0, &code, nullptr, nullptr),
-            D3D_OK);
-  EXPECT_EQ(device_->CreatePixelShader(static_cast<const DWORD*>(code->GetBufferPointer()), &shader),
-            D3DERR_INVALIDCALL);
-  code->Release();
+  const std::vector<DWORD> vertexCode = ShaderCode(kQuadVertexShader, "vs_3_0");
+  ASSERT_FALSE(vertexCode.empty());
+  EXPECT_EQ(device_->CreatePixelShader(vertexCode.data(), &shader), D3DERR_INVALIDCALL);
 
   // Drawing needs a scene, a vertex format and both shaders.
   EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, kQuad, sizeof(QuadVertex)), D3DERR_INVALIDCALL);

@@ -69,6 +69,30 @@ inline std::vector<uint32_t> ReadSurfacePixels(IDirect3DSurface9* surface, UINT 
   return pixels;
 }
 
+// The code of a compile, or none when it failed (its messages then make the test fail).
+inline std::vector<DWORD> CodeOfCompile(HRESULT hr, ID3DXBuffer* code, ID3DXBuffer* messages) {
+  if (messages) {
+    if (FAILED(hr)) ADD_FAILURE() << static_cast<const char*>(messages->GetBufferPointer());
+    messages->Release();
+  }
+  std::vector<DWORD> words;
+  if (SUCCEEDED(hr) && code) {
+    const DWORD* begin = static_cast<const DWORD*>(code->GetBufferPointer());
+    words.assign(begin, begin + code->GetBufferSize() / sizeof(DWORD));
+  }
+  if (code) code->Release();
+  return words;
+}
+
+// The code of HLSL source text compiled for `profile` by D3DXCompileShader.
+inline std::vector<DWORD> ShaderCode(const char* source, const char* profile) {
+  ID3DXBuffer* code = nullptr;
+  ID3DXBuffer* messages = nullptr;
+  const HRESULT hr = D3DXCompileShader(source, static_cast<UINT>(strlen(source)), nullptr, nullptr, "main",
+                                       profile, 0, &code, &messages, nullptr);
+  return CodeOfCompile(hr, code, messages);
+}
+
 class DeviceTest : public ::testing::Test {
  protected:
   static constexpr UINT kBackWidth = 64;
@@ -122,36 +146,23 @@ class DeviceTest : public ::testing::Test {
   }
 
   IDirect3DVertexShader9* CompileVertexShader(const char* source) {
-    ID3DXBuffer* code = nullptr;
-    ID3DXBuffer* messages = nullptr;
-    HRESULT hr = D3DXCompileShader(source, static_cast<UINT>(strlen(source)), nullptr, nullptr, "main", "vs_3_0",
-                                   0, &code, &messages, nullptr);
-    if (messages) {
-      if (FAILED(hr)) ADD_FAILURE() << static_cast<const char*>(messages->GetBufferPointer());
-      messages->Release();
-    }
-    if (FAILED(hr)) return nullptr;
+    const std::vector<DWORD> code = ShaderCode(source, "vs_3_0");
     IDirect3DVertexShader9* shader = nullptr;
-    hr = device_->CreateVertexShader(static_cast<const DWORD*>(code->GetBufferPointer()), &shader);
-    code->Release();
-    EXPECT_EQ(hr, D3D_OK);
+    if (!code.empty()) {
+      EXPECT_EQ(device_->CreateVertexShader(code.data(), &shader), D3D_OK);
+    }
     return shader;
   }
 
   IDirect3DPixelShader9* CompilePixelShader(const char* source) {
-    ID3DXBuffer* code = nullptr;
-    ID3DXBuffer* messages = nullptr;
-    HRESULT hr = D3DXCompileShader(source, static_cast<UINT>(strlen(source)), nullptr, nullptr, "main", "ps_3_0",
-                                   0, &code, &messages, nullptr);
-    if (messages) {
-      if (FAILED(hr)) ADD_FAILURE() << static_cast<const char*>(messages->GetBufferPointer());
-      messages->Release();
-    }
-    if (FAILED(hr)) return nullptr;
+    return CreatePixelShader(ShaderCode(source, "ps_3_0"));
+  }
+
+  IDirect3DPixelShader9* CreatePixelShader(const std::vector<DWORD>& code) {
     IDirect3DPixelShader9* shader = nullptr;
-    hr = device_->CreatePixelShader(static_cast<const DWORD*>(code->GetBufferPointer()), &shader);
-    code->Release();
-    EXPECT_EQ(hr, D3D_OK);
+    if (!code.empty()) {
+      EXPECT_EQ(device_->CreatePixelShader(code.data(), &shader), D3D_OK);
+    }
     return shader;
   }
 
@@ -198,14 +209,6 @@ class DeviceTest : public ::testing::Test {
     EXPECT_EQ(device_->GetRenderTargetData(target, copy), D3D_OK);
     pixels = ReadSurfacePixels(copy, desc.Width, desc.Height);
     copy->Release();
-    return pixels;
-  }
-
-  std::vector<uint32_t> ReadTexture(IDirect3DTexture9* texture) {
-    IDirect3DSurface9* surface = nullptr;
-    texture->GetSurfaceLevel(0, &surface);
-    std::vector<uint32_t> pixels = ReadTarget(surface);
-    surface->Release();
     return pixels;
   }
 

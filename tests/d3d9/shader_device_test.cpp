@@ -16,21 +16,31 @@ class ShaderDeviceTest : public DeviceTest {
   static constexpr UINT kWidth = 8;
   static constexpr UINT kHeight = 6;
 
+  void TearDown() override {
+    for (size_t s = 0; s < bound_.size(); ++s) {
+      device_->SetTexture(static_cast<DWORD>(s), nullptr);
+      bound_[s]->Release();
+    }
+    DeviceTest::TearDown();
+  }
+
+  // Binds each texture to the next sampler stage, from stage 0; they are released at the end of the test.
+  void Bind(std::initializer_list<IDirect3DTexture9*> textures) {
+    for (IDirect3DTexture9* texture : textures) {
+      device_->SetTexture(static_cast<DWORD>(bound_.size()), texture);
+      bound_.push_back(texture);
+    }
+  }
+  void BindSolid(std::initializer_list<uint32_t> colours) {
+    for (uint32_t colour : colours) Bind({MakeTexture(2, 2, [colour](UINT, UINT) { return colour; })});
+  }
+
   IDirect3DPixelShader9* CompileFile(const std::string& name) {
     ID3DXBuffer* code = nullptr;
     ID3DXBuffer* messages = nullptr;
-    std::string path = kShaders + "/" + name;
-    HRESULT hr = D3DXCompileShaderFromFileA(path.c_str(), nullptr, nullptr, "main", "ps_3_0", 0, &code, &messages,
-                                            nullptr);
-    if (messages) {
-      if (FAILED(hr)) ADD_FAILURE() << static_cast<const char*>(messages->GetBufferPointer());
-      messages->Release();
-    }
-    if (FAILED(hr)) return nullptr;
-    IDirect3DPixelShader9* shader = nullptr;
-    EXPECT_EQ(device_->CreatePixelShader(static_cast<const DWORD*>(code->GetBufferPointer()), &shader), D3D_OK);
-    code->Release();
-    return shader;
+    const HRESULT hr = D3DXCompileShaderFromFileA((kShaders + "/" + name).c_str(), nullptr, nullptr, "main",
+                                                  "ps_3_0", 0, &code, &messages, nullptr);
+    return CreatePixelShader(CodeOfCompile(hr, code, messages));
   }
 
   // Draws the quad with `shader` into two kWidth x kHeight targets; returns their pixels.
@@ -58,6 +68,8 @@ class ShaderDeviceTest : public DeviceTest {
     }
     EXPECT_EQ(shader->Release(), 0u);
   }
+
+  std::vector<IDirect3DTexture9*> bound_;
 
   void SetConstant(UINT reg, float x, float y = 0, float z = 0, float w = 0) {
     const float v[4] = {x, y, z, w};
@@ -136,20 +148,14 @@ TEST_F(ShaderDeviceTest, UnregisteredConstantsTakeFreeRegistersAndInitialValuesA
   SetConstant(2, 10);
   SetConstant(3, 0, 20);
   SetConstant(5, 30);  // colourMatrix[0][1]: column 1, row 0
-  IDirect3DTexture9* black = MakeTexture(2, 2, [](UINT, UINT) { return 0xFF000000u; });
-  for (DWORD s = 0; s < 3; ++s) device_->SetTexture(s, black);
+  BindSolid({0xFF000000u, 0xFF000000u, 0xFF000000u});
   std::vector<uint32_t> pixels;
   Draw(CompileFile("unregistered.hlsl"), &pixels);
-  for (DWORD s = 0; s < 3; ++s) device_->SetTexture(s, nullptr);
-  black->Release();
   ExpectEverywhere(pixels, Argb(64, 10, 20, 30));
 }
 
 TEST_F(ShaderDeviceTest, SamplersWithoutRegisterTakeTheNextFreeUnitsInOrder) {
-  IDirect3DTexture9* textures[3] = {MakeTexture(2, 2, [](UINT, UINT) { return 0xFF0000FFu; }),
-                                    MakeTexture(2, 2, [](UINT, UINT) { return 0xFF00FF00u; }),
-                                    MakeTexture(2, 2, [](UINT, UINT) { return 0xFFFF0000u; })};
-  for (DWORD s = 0; s < 3; ++s) device_->SetTexture(s, textures[s]);
+  BindSolid({0xFF0000FFu, 0xFF00FF00u, 0xFFFF0000u});
   std::vector<uint32_t> first, second;
   Draw(CompilePixelShader(R"(
 sampler a;                        // s1
@@ -160,18 +166,12 @@ void main(float2 uv : TEXCOORD0, out float4 o0 : COLOR0, out float4 o1 : COLOR1)
   o1 = tex2D(b, uv);
 })"),
        &first, &second);
-  for (DWORD s = 0; s < 3; ++s) {
-    device_->SetTexture(s, nullptr);
-    textures[s]->Release();
-  }
   ExpectEverywhere(first, 0xFF00FF00u);
   ExpectEverywhere(second, 0xFFFF0000u);
 }
 
 TEST_F(ShaderDeviceTest, ConstantsAndSamplersTheShaderNeverReadsTakeNoRegister) {
-  IDirect3DTexture9* textures[2] = {MakeTexture(2, 2, [](UINT, UINT) { return 0xFF0000FFu; }),
-                                    MakeTexture(2, 2, [](UINT, UINT) { return 0xFF00FF00u; })};
-  for (DWORD s = 0; s < 2; ++s) device_->SetTexture(s, textures[s]);
+  BindSolid({0xFF0000FFu, 0xFF00FF00u});
   SetConstant(0, 0.2f);
   SetConstant(1, 0.6f);
   std::vector<uint32_t> pixels;
@@ -182,23 +182,15 @@ sampler2D unusedSampler;    // never read: no register
 sampler2D image;            // s0
 float4 main(float2 uv : TEXCOORD0) : COLOR { return tex2D(image, uv) + tint; })"),
        &pixels);
-  for (DWORD s = 0; s < 2; ++s) {
-    device_->SetTexture(s, nullptr);
-    textures[s]->Release();
-  }
   ExpectEverywhere(pixels, Argb(255, 51, 0, 255));  // blue from s0, plus 0.2 red from c0
 }
 
 TEST_F(ShaderDeviceTest, EffectFileDecodesSideBySideThroughItsSampler) {
   // 16 x 6 source: the left half's texels are (x, y), the right half's (x + 100, y).
-  IDirect3DTexture9* source = MakeTexture(16, kHeight, [](UINT x, UINT y) {
-    return x < 8 ? Argb(255, x, y, 0) : Argb(255, x - 8 + 100, y, 0);
-  });
-  device_->SetTexture(0, source);
+  Bind({MakeTexture(16, kHeight,
+                    [](UINT x, UINT y) { return x < 8 ? Argb(255, x, y, 0) : Argb(255, x - 8 + 100, y, 0); })});
   std::vector<uint32_t> left, right;
   Draw(CompileFile("effect_decoder.fx"), &left, &right);
-  device_->SetTexture(0, nullptr);
-  source->Release();
   // The eye targets are 8 wide: eye pixel x reads source column x / 2 of its half... of a 16-wide source
   // sampled at u = x / 8 / 2, i.e. texel x of the half.
   for (UINT y = 0; y < kHeight; ++y) {
@@ -281,11 +273,8 @@ void main(float2 uv : TEXCOORD0, out float4 o0 : COLOR0, out float4 o1 : COLOR1)
 }
 
 TEST_F(ShaderDeviceTest, SamplerArraysTakeOneUnitPerElement) {
-  IDirect3DTexture9* textures[5];
-  for (DWORD s = 0; s < 5; ++s) {
-    textures[s] = MakeTexture(2, 2, [s](UINT, UINT) { return Argb(255, 10 * (s + 1), 0, 0); });
-    device_->SetTexture(s, textures[s]);
-  }
+  BindSolid(
+      {Argb(255, 10, 0, 0), Argb(255, 20, 0, 0), Argb(255, 30, 0, 0), Argb(255, 40, 0, 0), Argb(255, 50, 0, 0)});
   std::vector<uint32_t> first, second;
   Draw(CompilePixelShader(R"(
 sampler2D pair[2] : register(s1);
@@ -296,10 +285,6 @@ void main(float2 uv : TEXCOORD0, out float4 o0 : COLOR0, out float4 o1 : COLOR1)
   o1 = tex2D(later[1], uv) + tex2D(later[0], uv) * 0.0;
 })"),
        &first, &second);
-  for (DWORD s = 0; s < 5; ++s) {
-    device_->SetTexture(s, nullptr);
-    textures[s]->Release();
-  }
   ExpectEverywhere(first, Argb(255, 30, 0, 0));
   ExpectEverywhere(second, Argb(255, 50, 0, 0));
 }
@@ -343,15 +328,12 @@ TEST_F(ShaderDeviceTest, InitialiserListsFillComponentsInOrderHoweverGrouped) {
 }
 
 TEST_F(ShaderDeviceTest, EffectPassesShareRegistersAndTheCompiledOneTakesThem) {
-  IDirect3DTexture9* white = MakeTexture(2, 2, [](UINT, UINT) { return 0xFFFFFFFFu; });
-  device_->SetTexture(0, white);
+  BindSolid({0xFFFFFFFFu});
   SetConstant(0, 1);                                               // flagB: the first free register
   SetConstant(1, 2);                                               // countB: the next one
   SetConstant(2, 10 / 255.f, 20 / 255.f, 30 / 255.f, 40 / 255.f);  // tintB
   SetConstant(3, 1 / 255.f, 2 / 255.f, 3 / 255.f, 4 / 255.f);      // offsetB: after c2, which tintB holds
   std::vector<uint32_t> pixels;
   Draw(CompileFile("two_passes_one_file.fx"), &pixels);
-  device_->SetTexture(0, nullptr);
-  white->Release();
   ExpectEverywhere(pixels, Argb(84, 21, 42, 63));
 }
