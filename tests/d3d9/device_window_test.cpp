@@ -38,45 +38,56 @@ std::string ScreenPixel(int x, int y) {
   return colour;
 }
 
-// A shown 320x240 top-level window of its own class, once the window manager has mapped it.
-void ShowTestWindow(const wchar_t* className, HBRUSH background, HWND* window) {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = DefWindowProcW;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.hbrBackground = background;
-  windowClass.lpszClassName = className;
-  ASSERT_NE(RegisterClassExW(&windowClass), 0);
-  *window = CreateWindowExW(0, className, L"graphics layer test", WS_OVERLAPPEDWINDOW, 10, 10, 320, 240, nullptr,
-                            nullptr, windowClass.hInstance, nullptr);
-  ASSERT_NE(*window, nullptr);
-  ShowWindow(*window, SW_SHOW);
-  PumpFor(300);
-}
-
-// A windowed 64x48 back buffer, presented once per retrace.
-D3DPRESENT_PARAMETERS WindowedParameters() {
-  D3DPRESENT_PARAMETERS parameters = {};
-  parameters.BackBufferWidth = 64;
-  parameters.BackBufferHeight = 48;
-  parameters.Windowed = TRUE;
-  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  parameters.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
-  return parameters;
-}
+// A shown 320x240 top-level window of its own class, once the window manager has mapped it, and a
+// windowed 64x48 back buffer on it, presented once per retrace.
+class DeviceWindowTest : public ::testing::Test {
+ protected:
+  void ShowWindowAndOpenDirect3D(const wchar_t* className, HBRUSH background) {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hbrBackground = background;
+    windowClass.lpszClassName = className;
+    ASSERT_NE(RegisterClassExW(&windowClass), 0);
+    window_ = CreateWindowExW(0, className, L"graphics layer test", WS_OVERLAPPEDWINDOW, 10, 10, 320, 240, nullptr,
+                              nullptr, windowClass.hInstance, nullptr);
+    ASSERT_NE(window_, nullptr);
+    ShowWindow(window_, SW_SHOW);
+    PumpFor(300);
+    d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+    ASSERT_NE(d3d_, nullptr);
+  }
+  IDirect3DDevice9* CreateDevice() {
+    D3DPRESENT_PARAMETERS parameters = {};
+    parameters.BackBufferWidth = 64;
+    parameters.BackBufferHeight = 48;
+    parameters.Windowed = TRUE;
+    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    parameters.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
+    IDirect3DDevice9* device = nullptr;
+    EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters,
+                                 &device),
+              D3D_OK);
+    return device;
+  }
+  void TearDown() override {
+    if (d3d_) {
+      EXPECT_EQ(d3d_->Release(), 0u);
+    }
+    if (window_) DestroyWindow(window_);
+  }
+  HWND window_ = nullptr;
+  IDirect3D9* d3d_ = nullptr;
+};
 
 }  // namespace
 
-TEST(DeviceWindowTest, PresentFillsTheRenderSurfaceAndRedrawsAfterAResize) {
-  HWND window = nullptr;
-  ASSERT_NO_FATAL_FAILURE(ShowTestWindow(L"TQ_D3D9_TEST", nullptr, &window));
-  IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-  ASSERT_NE(d3d, nullptr);
-  D3DPRESENT_PARAMETERS parameters = WindowedParameters();
-  IDirect3DDevice9* device = nullptr;
-  ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters,
-                              &device),
-            D3D_OK);
+TEST_F(DeviceWindowTest, PresentFillsTheRenderSurfaceAndRedrawsAfterAResize) {
+  ASSERT_NO_FATAL_FAILURE(ShowWindowAndOpenDirect3D(L"TQ_D3D9_TEST", nullptr));
+  IDirect3DDevice9* device = CreateDevice();
+  ASSERT_NE(device, nullptr);
+  HWND window = window_;
 
   auto frame = [&]() {
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF3060C0, 1.0f, 0);
@@ -129,29 +140,17 @@ TEST(DeviceWindowTest, PresentFillsTheRenderSurfaceAndRedrawsAfterAResize) {
   EXPECT_EQ(ScreenPixel(210, 160), "3060C0");
 
   EXPECT_EQ(device->Release(), 0u);
-  EXPECT_EQ(d3d->Release(), 0u);
-  DestroyWindow(window);
 }
 
-TEST(DeviceWindowTest, BetweenPresentsTheRenderAreaShowsTheLastPictureOrBlack) {
-  HWND window = nullptr;
+TEST_F(DeviceWindowTest, BetweenPresentsTheRenderAreaShowsTheLastPictureOrBlack) {
   ASSERT_NO_FATAL_FAILURE(
-      ShowTestWindow(L"TQ_D3D9_EXPOSE_TEST", static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), &window));
-  IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-  ASSERT_NE(d3d, nullptr);
-  D3DPRESENT_PARAMETERS parameters = WindowedParameters();
-  auto createDevice = [&]() {
-    IDirect3DDevice9* device = nullptr;
-    EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters,
-                                &device),
-              D3D_OK);
-    return device;
-  };
+      ShowWindowAndOpenDirect3D(L"TQ_D3D9_EXPOSE_TEST", static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))));
+  HWND window = window_;
   // Two neighbouring pixels, so that a patterned background cannot pass for a plain colour.
   auto shows = [](int x, int y) { return ScreenPixel(x, y) + "/" + ScreenPixel(x + 1, y); };
 
   // A device that has presented nothing yet: black, also over the area a resize uncovers.
-  IDirect3DDevice9* device = createDevice();
+  IDirect3DDevice9* device = CreateDevice();
   ASSERT_NE(device, nullptr);
   PumpFor(300);
   EXPECT_EQ(shows(170, 130), "000000/000000");
@@ -176,7 +175,4 @@ TEST(DeviceWindowTest, BetweenPresentsTheRenderAreaShowsTheLastPictureOrBlack) {
   MoveWindow(window, 10, 10, 520, 400, TRUE);
   PumpFor(300);
   EXPECT_EQ(shows(500, 380), "000000/000000");
-
-  EXPECT_EQ(d3d->Release(), 0u);
-  DestroyWindow(window);
 }

@@ -1,6 +1,7 @@
 // HLSL shader files of the forms public Direct3D 9 shaders use, compiled by D3DXCompileShaderFromFileA,
 // drawn by the device and read back: registers, samplers, MRT outputs, VPOS, fmod and the bridged
 // constructs must give the values Direct3D 9 gives.
+#include <optional>
 #include <string>
 
 #include "tests/d3d9/device_test_support.h"
@@ -76,6 +77,14 @@ class ShaderDeviceTest : public DeviceTest {
     device_->SetPixelShaderConstantF(reg, v, 1);
   }
 
+  // Draws with `shader`; expects `first` all over target 0 and, when given, `second` all over target 1.
+  void DrawAndExpect(IDirect3DPixelShader9* shader, uint32_t first, std::optional<uint32_t> second = {}) {
+    std::vector<uint32_t> pixels[2];
+    Draw(shader, &pixels[0], &pixels[1]);
+    ExpectEverywhere(pixels[0], first);
+    if (second) ExpectEverywhere(pixels[1], *second);
+  }
+
   static void ExpectEverywhere(const std::vector<uint32_t>& pixels, uint32_t value) {
     ASSERT_EQ(pixels.size(), static_cast<size_t>(kWidth) * kHeight);
     for (size_t i = 0; i < pixels.size(); ++i) {
@@ -96,26 +105,20 @@ TEST_F(ShaderDeviceTest, RegistersReachTheShaderByNumber) {
   SetConstant(14, 0, 0, 0, 9 / 255.f);
   const float mScaled[16] = {11, 12 / 255.f, 13, 14, 21, 22, 23, 24, 31, 32, 33, 34, 41, 42, 43, 44};
   device_->SetPixelShaderConstantF(16, mScaled, 4);
-  std::vector<uint32_t> first, second;
-  Draw(CompileFile("registers.hlsl"), &first, &second);
   // mul(m, (1,0,0,0)).y = m[1][0] = c16.y: column-major packing, a register holds a matrix column.
-  ExpectEverywhere(first, Argb(44, 11, 22, 33));
-  ExpectEverywhere(second, Argb(12, 5, 6, 9));
+  DrawAndExpect(CompileFile("registers.hlsl"), Argb(44, 11, 22, 33), Argb(12, 5, 6, 9));
 }
 
 TEST_F(ShaderDeviceTest, ColourOutputsLandInTheTargetOfTheirNumber) {
   SetConstant(0, 0.2f, 0.4f, 0.6f, 0.8f);
   SetConstant(1, 0.8f, 0.6f, 0.4f, 0.2f);
-  std::vector<uint32_t> first, second;
-  Draw(CompileFile("mrt_struct_order.hlsl"), &first, &second);  // struct { COLOR1; COLOR0; }
-  ExpectEverywhere(first, Argb(204, 51, 102, 153));
-  ExpectEverywhere(second, Argb(51, 204, 153, 102));
+  // struct { COLOR1; COLOR0; }
+  DrawAndExpect(CompileFile("mrt_struct_order.hlsl"), Argb(204, 51, 102, 153), Argb(51, 204, 153, 102));
 
   SetConstant(8, 0.2f, 0.4f, 0.6f, 0.8f);
   SetConstant(9, 0.8f, 0.6f, 0.4f, 0.2f);
-  Draw(CompileFile("mrt_out_params.hlsl"), &first, &second);  // out COLOR1 before out COLOR0
-  ExpectEverywhere(first, Argb(204, 51, 102, 153));
-  ExpectEverywhere(second, Argb(51, 204, 153, 102));
+  // out COLOR1 before out COLOR0
+  DrawAndExpect(CompileFile("mrt_out_params.hlsl"), Argb(204, 51, 102, 153), Argb(51, 204, 153, 102));
 }
 
 TEST_F(ShaderDeviceTest, VposIsTheIntegerPixelPositionFromTheTopLeft) {
@@ -136,11 +139,9 @@ TEST_F(ShaderDeviceTest, VposIsTheIntegerPixelPositionFromTheTopLeft) {
 
 TEST_F(ShaderDeviceTest, ModuloTakesTheSignOfTheDividend) {
   SetConstant(0, -0.125f, 0.3f, -5.0f, 3.0f);
-  std::vector<uint32_t> pixels;
-  Draw(CompileFile("modulo_sign.hlsl"), &pixels);
   // 32 + 8 * (fmod(-0.125, 0.3), -0.125 % 0.3, -5 % 3, fmod(0.125, 0.3)) = (31, 31, 16, 33); the
   // floor-style modulo of GLSL would give (33, 33, 40, 33).
-  ExpectEverywhere(pixels, Argb(33, 31, 31, 16));
+  DrawAndExpect(CompileFile("modulo_sign.hlsl"), Argb(33, 31, 31, 16));
 }
 
 TEST_F(ShaderDeviceTest, UnregisteredConstantsTakeFreeRegistersAndInitialValuesAreKept) {
@@ -149,15 +150,12 @@ TEST_F(ShaderDeviceTest, UnregisteredConstantsTakeFreeRegistersAndInitialValuesA
   SetConstant(3, 0, 20);
   SetConstant(5, 30);  // colourMatrix[0][1]: column 1, row 0
   BindSolid({0xFF000000u, 0xFF000000u, 0xFF000000u});
-  std::vector<uint32_t> pixels;
-  Draw(CompileFile("unregistered.hlsl"), &pixels);
-  ExpectEverywhere(pixels, Argb(64, 10, 20, 30));
+  DrawAndExpect(CompileFile("unregistered.hlsl"), Argb(64, 10, 20, 30));
 }
 
 TEST_F(ShaderDeviceTest, SamplersWithoutRegisterTakeTheNextFreeUnitsInOrder) {
   BindSolid({0xFF0000FFu, 0xFF00FF00u, 0xFFFF0000u});
-  std::vector<uint32_t> first, second;
-  Draw(CompilePixelShader(R"(
+  DrawAndExpect(CompilePixelShader(R"(
 sampler a;                        // s1
 sampler2D fixed0 : register(s0);
 sampler b;                        // s2
@@ -165,24 +163,20 @@ void main(float2 uv : TEXCOORD0, out float4 o0 : COLOR0, out float4 o1 : COLOR1)
   o0 = tex2D(a, uv) + tex2D(fixed0, uv) * 0.0;
   o1 = tex2D(b, uv);
 })"),
-       &first, &second);
-  ExpectEverywhere(first, 0xFF00FF00u);
-  ExpectEverywhere(second, 0xFFFF0000u);
+                0xFF00FF00u, 0xFFFF0000u);
 }
 
 TEST_F(ShaderDeviceTest, ConstantsAndSamplersTheShaderNeverReadsTakeNoRegister) {
   BindSolid({0xFF0000FFu, 0xFF00FF00u});
   SetConstant(0, 0.2f);
   SetConstant(1, 0.6f);
-  std::vector<uint32_t> pixels;
-  Draw(CompilePixelShader(R"(
+  DrawAndExpect(CompilePixelShader(R"(
 float4 unused;              // never read: no register
 float4 tint;                // c0
 sampler2D unusedSampler;    // never read: no register
 sampler2D image;            // s0
 float4 main(float2 uv : TEXCOORD0) : COLOR { return tex2D(image, uv) + tint; })"),
-       &pixels);
-  ExpectEverywhere(pixels, Argb(255, 51, 0, 255));  // blue from s0, plus 0.2 red from c0
+                Argb(255, 51, 0, 255));  // blue from s0, plus 0.2 red from c0
 }
 
 TEST_F(ShaderDeviceTest, EffectFileDecodesSideBySideThroughItsSampler) {
@@ -202,28 +196,23 @@ TEST_F(ShaderDeviceTest, EffectFileDecodesSideBySideThroughItsSampler) {
 }
 
 TEST_F(ShaderDeviceTest, BridgedStaticTablesAndIncludesGiveTheWrittenValues) {
-  std::vector<uint32_t> pixels;
-  Draw(CompileFile("static_tables.hlsl"), &pixels);
-  ExpectEverywhere(pixels, Argb(100, 10, 30, 50));
+  DrawAndExpect(CompileFile("static_tables.hlsl"), Argb(100, 10, 30, 50));
 
   SetConstant(0, 10 / 255.f, 20 / 255.f, 30 / 255.f, 40 / 255.f);
-  Draw(CompileFile("include_main.hlsl"), &pixels);  // Scaled(c0) from lib/common.hlsli: c0 * 2
-  ExpectEverywhere(pixels, Argb(80, 20, 40, 60));
-  Draw(CompileFile("include_case.hlsl"), &pixels);  // the same file, named "LIB/Common.HLSLI"
-  ExpectEverywhere(pixels, Argb(80, 20, 40, 60));
+  DrawAndExpect(CompileFile("include_main.hlsl"),
+                Argb(80, 20, 40, 60));  // Scaled(c0) from lib/common.hlsli: c0 * 2
+  DrawAndExpect(CompileFile("include_case.hlsl"),
+                Argb(80, 20, 40, 60));  // the same file, named "LIB/Common.HLSLI"
 }
 
 TEST_F(ShaderDeviceTest, IntAndBoolConstantsReadTheFloatRegisters) {
   SetConstant(0, 10, 20, 30, 40);  // scale
   SetConstant(1, 2);               // count
   SetConstant(2, 1);               // enabled: b0 has no float register, it moved to the first free one
-  std::vector<uint32_t> pixels;
-  Draw(CompileFile("int_bool_constants.hlsl"), &pixels);
-  ExpectEverywhere(pixels, Argb(80, 20, 40, 60));
+  DrawAndExpect(CompileFile("int_bool_constants.hlsl"), Argb(80, 20, 40, 60));
 
   SetConstant(2, 0);
-  Draw(CompileFile("int_bool_constants.hlsl"), &pixels);
-  ExpectEverywhere(pixels, Argb(255, 0, 0, 0));
+  DrawAndExpect(CompileFile("int_bool_constants.hlsl"), Argb(255, 0, 0, 0));
 }
 
 TEST_F(ShaderDeviceTest, MatrixConstantsWorkBesideIntAndBoolConstants) {
@@ -238,12 +227,9 @@ float4 main(float2 uv : TEXCOORD0) : COLOR {
   device_->SetPixelShaderConstantF(4, columns, 4);
   SetConstant(1, 5.75f);  // an int reads the value truncated
   SetConstant(0, 1);
-  std::vector<uint32_t> pixels;
-  Draw(CompilePixelShader(source), &pixels);
-  ExpectEverywhere(pixels, Argb(20, 5, 10, 15));  // column 0 of m, times 5
+  DrawAndExpect(CompilePixelShader(source), Argb(20, 5, 10, 15));  // column 0 of m, times 5
   SetConstant(0, 0);
-  Draw(CompilePixelShader(source), &pixels);
-  ExpectEverywhere(pixels, Argb(5, 0, 0, 0));
+  DrawAndExpect(CompilePixelShader(source), Argb(5, 0, 0, 0));
 }
 
 TEST_F(ShaderDeviceTest, StructureConstantsTakeOneRegisterPerMemberInOrder) {
@@ -266,17 +252,13 @@ void main(float2 uv : TEXCOORD0, out float4 o0 : COLOR0, out float4 o1 : COLOR1)
   SetConstant(26, 50 / 255.f);  // pairs[1].scale
   SetConstant(14, 60 / 255.f);  // pairs[0].inner.weights[0]
   SetConstant(1, 0, 0, 0, 70 / 255.f);
-  std::vector<uint32_t> first, second;
-  Draw(CompilePixelShader(source), &first, &second);
-  ExpectEverywhere(first, Argb(51, 10, 20, 30));
-  ExpectEverywhere(second, Argb(70, 40, 50, 60));
+  DrawAndExpect(CompilePixelShader(source), Argb(51, 10, 20, 30), Argb(70, 40, 50, 60));
 }
 
 TEST_F(ShaderDeviceTest, SamplerArraysTakeOneUnitPerElement) {
   BindSolid(
       {Argb(255, 10, 0, 0), Argb(255, 20, 0, 0), Argb(255, 30, 0, 0), Argb(255, 40, 0, 0), Argb(255, 50, 0, 0)});
-  std::vector<uint32_t> first, second;
-  Draw(CompilePixelShader(R"(
+  DrawAndExpect(CompilePixelShader(R"(
 sampler2D pair[2] : register(s1);
 sampler2D fixed0 : register(s0);
 sampler2D later[2];  // s3, s4
@@ -284,9 +266,7 @@ void main(float2 uv : TEXCOORD0, out float4 o0 : COLOR0, out float4 o1 : COLOR1)
   o0 = tex2D(pair[1], uv) + tex2D(pair[0], uv) * 0.0 + tex2D(fixed0, uv) * 0.0;
   o1 = tex2D(later[1], uv) + tex2D(later[0], uv) * 0.0;
 })"),
-       &first, &second);
-  ExpectEverywhere(first, Argb(255, 30, 0, 0));
-  ExpectEverywhere(second, Argb(255, 50, 0, 0));
+                Argb(255, 30, 0, 0), Argb(255, 50, 0, 0));
 }
 
 TEST_F(ShaderDeviceTest, EveryLookupFormAndInputSemanticCompilesAndLinks) {
@@ -307,24 +287,18 @@ TEST_F(ShaderDeviceTest, OneRowAndOneColumnMatricesFollowTheirShapes) {
   SetConstant(5, 40, 99, 99, 99);
   SetConstant(6, 50, 99, 99, 99);
   SetConstant(7, 3, 5);
-  std::vector<uint32_t> first, second;
-  Draw(CompileFile("one_line_matrices.hlsl"), &first, &second);
   // (1, 2, 4) times m = (10 + 40 + 20, 1 + 2 + 4, 0 + 20 + 0); (1, 2, 4) . (1, 2, 4) = 21.
-  ExpectEverywhere(first, Argb(21, 70, 7, 20));
   // m times (1, 2, 4): row 1 = (20, 1, 10) -> 62; outer product (2, 3)x(3, 5): [1][0] = 9, [0][1] = 10;
   // spread = (30, 40, 50); 7 + 2 + 4 + 4 + 2.
-  ExpectEverywhere(second, Argb(19, 62, 100, 90));
+  DrawAndExpect(CompileFile("one_line_matrices.hlsl"), Argb(21, 70, 7, 20), Argb(19, 62, 100, 90));
 }
 
 TEST_F(ShaderDeviceTest, InitialiserListsFillComponentsInOrderHoweverGrouped) {
   SetConstant(0, 10, 20, 30, 40);
   SetConstant(1, 50, 60, 70, 80);
-  std::vector<uint32_t> first, second;
-  Draw(CompileFile("mixed_initialisers.hlsl"), &first, &second);
   // m = rows (10, 20, 30), (1, 1, 1), (50, 60, 70); v = (10, 20, 2, 3).
-  ExpectEverywhere(first, Argb(25, 21, 50, 71));
   // taps = {(1, 2), 3}, {(4, 5), 6}; pairs = [[1, 2], [3, 4]], [[5, 6], [7, 8]].
-  ExpectEverywhere(second, Argb(8, 8, 8, 36));
+  DrawAndExpect(CompileFile("mixed_initialisers.hlsl"), Argb(25, 21, 50, 71), Argb(8, 8, 8, 36));
 }
 
 TEST_F(ShaderDeviceTest, EffectPassesShareRegistersAndTheCompiledOneTakesThem) {
@@ -333,7 +307,5 @@ TEST_F(ShaderDeviceTest, EffectPassesShareRegistersAndTheCompiledOneTakesThem) {
   SetConstant(1, 2);                                               // countB: the next one
   SetConstant(2, 10 / 255.f, 20 / 255.f, 30 / 255.f, 40 / 255.f);  // tintB
   SetConstant(3, 1 / 255.f, 2 / 255.f, 3 / 255.f, 4 / 255.f);      // offsetB: after c2, which tintB holds
-  std::vector<uint32_t> pixels;
-  Draw(CompileFile("two_passes_one_file.fx"), &pixels);
-  ExpectEverywhere(pixels, Argb(84, 21, 42, 63));
+  DrawAndExpect(CompileFile("two_passes_one_file.fx"), Argb(84, 21, 42, 63));
 }
