@@ -196,35 +196,25 @@ class DeviceTest : public ::testing::Test {
     return texture;
   }
 
-  // The pixels of a render target as 0xAARRGGBB, row 0 first.
+  // The pixels of a render target or, with none, what the (offscreen) window shows: 0xAARRGGBB, top row first.
   std::vector<uint32_t> ReadTarget(IDirect3DSurface9* target) {
     D3DSURFACE_DESC desc = {};
-    target->GetDesc(&desc);
+    desc.Width = kBackWidth;
+    desc.Height = kBackHeight;
+    desc.Format = D3DFMT_A8R8G8B8;
+    if (target) target->GetDesc(&desc);
     IDirect3DSurface9* copy = nullptr;
     EXPECT_EQ(device_->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
                                                    nullptr),
               D3D_OK);
     std::vector<uint32_t> pixels;
     if (!copy) return pixels;
-    EXPECT_EQ(device_->GetRenderTargetData(target, copy), D3D_OK);
+    EXPECT_EQ(target ? device_->GetRenderTargetData(target, copy) : device_->GetFrontBufferData(0, copy), D3D_OK);
     pixels = ReadSurfacePixels(copy, desc.Width, desc.Height);
     copy->Release();
     return pixels;
   }
-
-  // What the (offscreen) window shows, as 0xAARRGGBB, top row first.
-  std::vector<uint32_t> ReadFront() {
-    IDirect3DSurface9* copy = nullptr;
-    EXPECT_EQ(device_->CreateOffscreenPlainSurface(kBackWidth, kBackHeight, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
-                                                   &copy, nullptr),
-              D3D_OK);
-    std::vector<uint32_t> pixels;
-    if (!copy) return pixels;
-    EXPECT_EQ(device_->GetFrontBufferData(0, copy), D3D_OK);
-    pixels = ReadSurfacePixels(copy, kBackWidth, kBackHeight);
-    copy->Release();
-    return pixels;
-  }
+  std::vector<uint32_t> ReadFront() { return ReadTarget(nullptr); }
 
   void DrawQuad() {
     ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, kQuad, sizeof(QuadVertex)), D3D_OK);

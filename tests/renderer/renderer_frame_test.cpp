@@ -52,14 +52,8 @@ float4 main(float2 uv : TEXCOORD0) : COLOR0
 }
 )";
 
-class RenderFrameTest : public testing::Test {
+class RenderFrameTest : public RendererTest {
  protected:
-  void SetUp() override { ResetRendererSettings(); }
-  void TearDown() override {
-    renderer_.Shutdown();
-    ResetRendererSettings();
-  }
-
   uint32_t LeftEye(uint32_t x = 0, uint32_t y = 0) {
     return ReadBack(renderer_, renderer_.GetEyeSurface(0)).At(x, y);
   }
@@ -69,8 +63,6 @@ class RenderFrameTest : public testing::Test {
   uint32_t Screen(uint32_t x, uint32_t y) {
     return ReadBack(renderer_, renderer_.GetBackBufferSurface()).At(x, y);
   }
-
-  CTQRenderer renderer_;
 };
 
 TEST_F(RenderFrameTest, CounterAndParityReachBothPassesAndSeparationOnlyPassTwo) {

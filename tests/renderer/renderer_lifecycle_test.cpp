@@ -14,16 +14,11 @@ namespace {
 const std::string kMonoDecoder = ShippedShader("decoders/mono.hlsl");
 const std::string kMonoEncoder = ShippedShader("encoders/mono.hlsl");
 
-class RendererLifecycle : public testing::Test {
+class RendererLifecycle : public RendererTest {
  protected:
-  void SetUp() override { ResetRendererSettings(); }
-  void TearDown() override { renderer_.Shutdown(); }
-
   int InitializeMono() {
     return renderer_.Initialize(nullptr, 64, 32, kMonoDecoder.c_str(), kMonoEncoder.c_str(), 0);
   }
-
-  CTQRenderer renderer_;
 };
 
 bool IsCompileErrorLine(const std::string& line) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "renderer/renderer.h"
 
 struct Picture {
@@ -47,6 +49,17 @@ Picture ReadBack(CTQRenderer& renderer, IDirect3DSurface9* surface);
 
 // Restores the settings the renderer reads to a neutral state: both eyes, no swap, no window, no shift.
 void ResetRendererSettings();
+
+// A renderer on an offscreen device, with neutral settings before and after each test.
+class RendererTest : public testing::Test {
+ protected:
+  void SetUp() override { ResetRendererSettings(); }
+  void TearDown() override {
+    renderer_.Shutdown();
+    ResetRendererSettings();
+  }
+  CTQRenderer renderer_;
+};
 
 // Standard-output capture around a call, split into lines.
 void StartCapture();

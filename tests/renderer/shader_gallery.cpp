@@ -1,9 +1,9 @@
 #include "tests/renderer/shader_gallery.h"
 
-#include <dirent.h>
 #include <cstdio>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "settings/settings.h"
 
@@ -19,30 +19,16 @@ std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
 std::vector<GalleryEntry> GalleryEntries() {
   std::vector<GalleryEntry> entries;
-  DIR* folder = opendir(ShippedShader("encoders").c_str());
-  if (folder == nullptr) {
-    return entries;
-  }
-  while (dirent* item = readdir(folder)) {
-    std::string name = item->d_name;
-    const std::string suffix = ".hlsl";
-    if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
-      continue;
-    }
-    name.resize(name.size() - suffix.size());
-    GalleryEntry entry = {name, kViewWidth, kViewHeight, false};
-    if (name == "side-by-side-full") {
-      entry.width = 2 * kViewWidth;
-    } else if (name == "top-bottom-full") {
-      entry.height = 2 * kViewHeight;
-    } else if (name == "frame-packing") {
-      entry.height = 245;  // 49 * 5: eyes of 120 rows around a band of 5
-    } else if (name.rfind("frame-sequential", 0) == 0) {
-      entry.twoFrames = true;
-    }
+  std::error_code error;
+  for (const auto& file : std::filesystem::directory_iterator(ShippedShader("encoders"), error)) {
+    if (file.path().extension() != ".hlsl") continue;
+    const std::string name = file.path().stem().string();
+    GalleryEntry entry = {name, kViewWidth, kViewHeight, name.rfind("frame-sequential", 0) == 0};
+    if (name == "side-by-side-full") entry.width = 2 * kViewWidth;
+    if (name == "top-bottom-full") entry.height = 2 * kViewHeight;
+    if (name == "frame-packing") entry.height = 245;  // 49 * 5: eyes of 120 rows around a band of 5
     entries.push_back(entry);
   }
-  closedir(folder);
   std::sort(entries.begin(), entries.end(),
             [](const GalleryEntry& a, const GalleryEntry& b) { return a.encoder < b.encoder; });
   return entries;
@@ -58,34 +44,24 @@ int RenderGalleryEntry(const GalleryEntry& entry, Picture* picture) {
   ResetRendererSettings();
   CTQRenderer renderer;
   const std::string encoder = ShippedShader("encoders/" + entry.encoder + ".hlsl");
-  if (renderer.Initialize(nullptr, entry.width, entry.height,
-                          ShippedShader("decoders/side-by-side-left-first.hlsl").c_str(), encoder.c_str(),
-                          0) != 0 ||
-      renderer.LoadImageTexture(GalleryStereoPicture().c_str()) != 0) {
-    renderer.Shutdown();
-    return 1;
-  }
   const uint32_t frames = entry.twoFrames ? 2 : 1;
+  int failed = renderer.Initialize(nullptr, entry.width, entry.height,
+                                   ShippedShader("decoders/side-by-side-left-first.hlsl").c_str(), encoder.c_str(),
+                                   0) != 0 ||
+               renderer.LoadImageTexture(GalleryStereoPicture().c_str()) != 0;
   *picture = Picture(entry.width * frames, entry.height);
-  for (uint32_t frame = 0; frame < frames; ++frame) {
-    if (renderer.RenderFrame() != 0) {
-      renderer.Shutdown();
-      return 1;
-    }
-    const Picture screen = ReadBack(renderer, renderer.GetBackBufferSurface());
-    if (screen.width != entry.width || screen.height != entry.height) {
-      renderer.Shutdown();
-      return 1;
-    }
-    for (uint32_t y = 0; y < entry.height; ++y) {
-      for (uint32_t x = 0; x < entry.width; ++x) {
+  for (uint32_t frame = 0; frame < frames && !failed; ++frame) {
+    const Picture screen = renderer.RenderFrame() == 0 ? ReadBack(renderer, renderer.GetBackBufferSurface())
+                                                       : Picture();
+    failed = screen.width != entry.width || screen.height != entry.height;
+    for (uint32_t y = 0; y < entry.height && !failed; ++y) {
+      for (uint32_t x = 0; x < entry.width; ++x)
         picture->At(frame * entry.width + x, y) = screen.At(x, y) | 0xFF000000u;
-      }
     }
     renderer.IncrementFrameCount();
   }
   renderer.Shutdown();
-  return 0;
+  return failed;
 }
 
 Picture ReadPictureFile(const std::string& path, uint32_t width, uint32_t height) {

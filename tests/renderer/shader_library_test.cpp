@@ -17,13 +17,8 @@
 
 namespace {
 
-class ShaderLibrary : public testing::Test {
+class ShaderLibrary : public RendererTest {
  protected:
-  void SetUp() override { ResetRendererSettings(); }
-  void TearDown() override {
-    renderer_.Shutdown();
-    ResetRendererSettings();
-  }
   // Starts the renderer with a shipped decoder and an encoder file and draws one frame of `source`.
   void Show(uint32_t width, uint32_t height, const std::string& decoder, const std::string& encoder,
             const Picture& source) {
@@ -35,8 +30,6 @@ class ShaderLibrary : public testing::Test {
   }
   Picture EyeImage(int eye) { return ReadBack(renderer_, renderer_.GetEyeSurface(eye)); }
   Picture Screen() { return ReadBack(renderer_, renderer_.GetBackBufferSurface()); }
-
-  CTQRenderer renderer_;
 };
 
 enum Eye { kLeft = 0, kRight = 1 };
