@@ -1,5 +1,5 @@
 // The shader compiler's entry on its own, without a device: a request in, the GLSL with its register map
-// and the module out, or the refusal with its status and text.
+// and the module out, or the refusal with its status and text (sources that would crash glslang among them).
 #include "renderer/hlsl/hlsl_compile.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,8 @@
 // Forms the Direct3D 9 compiler takes that glslang alone refuses or reads otherwise: one-row and
-// one-column matrices, initialiser lists grouped in any way, and registers shared between the functions
-// of one effect file. What they compute is checked through the device (tests/d3d9/test_shader_device.cpp);
-// here, that each compiles, with the register map Direct3D 9 gives, and that what stays wrong is refused.
+// one-column matrices, initialiser lists grouped in any way, registers shared between the functions of
+// one effect file, brackets of every ordinary form, registers declared out of order, inputs in any order.
+// What they compute is checked through the device (tests/d3d9/shader_device_test.cpp); here, that each
+// compiles, with the register map Direct3D 9 gives, and that what stays wrong is refused.
 #include <gtest/gtest.h>
 
 #include <string>
