@@ -32,10 +32,6 @@ const ViewerMenu kPlaylistViewer = {"Playlist Viewer", "alt+m Up Up Return", "co
 const ViewerMenu kDecoderViewer = {"Stereo Decoder Viewer", "alt+s Up Up Return", "decoder"};
 const ViewerMenu kEncoderViewer = {"Stereo Encoder Viewer", "alt+s Up Up Up Return", "encoder"};
 
-std::string Text(Rgb c) {
-  return "(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
-}
-
 bool IsBlueInk(Rgb c) { return c.b > 180 && c.r < 140 && c.g < 140; }
 
 // The entries that a list key has in a saved settings script, in order.

@@ -1,5 +1,5 @@
 // Reading settings.ini: the grammar, the conversion rules of each kind of key, list entries with
-// their existence check, and the ways a load fails.
+// their existence check, numbers under a decimal-comma locale, and the ways a load fails.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -12,6 +12,7 @@
 #include <string>
 
 #include "settings/settings.h"
+#include "settings/settings_edits.h"
 #include "tests/settings/settings_test_support.h"
 
 namespace {
@@ -273,14 +274,23 @@ TEST_F(ScriptReaderTest, LoadStartsFromAnEmptyStore) {
   EXPECT_EQ(store_.encoder_count, 1u) << "the lists are not added to the previous load's";
 }
 
+// Reading, writing and editing all take and give numbers with a dot under a decimal-comma locale.
 TEST_F(ScriptReaderTest, NumbersUseADotWhateverTheProcessLocaleSays) {
   ASSERT_TRUE(UseDecimalCommaLocale(dir_));
-  WriteFile("settings.ini", std::string(kShaders) + "refresh_rate = 59.94;\n");
-  int result = store_.Load("settings.ini");
-  float rate = store_.refresh_rate;
+  WriteFile("settings.ini", std::string(kShaders) + "refresh_rate = 59.94;\nscreen_aspect = 1.5;\n");
+  const int loaded = store_.Load("settings.ini");
+  const int saved = store_.Save("again.ini");
+  g_settings.Reset();
+  const int edited = ApplyEdit(L"refresh rate", L"29.97");
   setlocale(LC_ALL, "C");
-  ASSERT_EQ(result, 0);
-  EXPECT_FLOAT_EQ(rate, 59.94f);
+  ASSERT_EQ(loaded, 0);
+  EXPECT_FLOAT_EQ(store_.refresh_rate, 59.94f);
+  ASSERT_EQ(saved, 0);
+  const std::string text = ReadFile("again.ini");
+  EXPECT_NE(text.find("\nrefresh_rate = 59.94;\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\nscreen_aspect = 1.5000;\n"), std::string::npos) << text;
+  EXPECT_EQ(edited, 0);
+  EXPECT_EQ(g_settings.refresh_rate, 29.97f);
 }
 
 // ---- Loads that fail ---------------------------------------------------------------------------

@@ -184,6 +184,9 @@ TEST_F(ViewerTest, FillListsEveryEntryAndAnAddRowBelowNine) {
     if (count > 0) {
       EXPECT_EQ(L"active", RowText(viewer->GetStatusList(), 4));
       EXPECT_EQ(L"-", RowText(viewer->GetActionList(), 4));
+      // The last row is an entry too when there is no add row.
+      EXPECT_EQ(L"inactive", RowText(viewer->GetStatusList(), count));
+      EXPECT_EQ(L"close", RowText(viewer->GetActionList(), count));
     }
     EXPECT_EQ(count >= 9, IsMenuItemGrayed(ID_OPEN_ENCODER));
   }
@@ -230,7 +233,6 @@ TEST_F(ViewerTest, ClosingAnEarlierEntryKeepsTheActiveFileAndBringsBackTheAddRow
   EXPECT_EQ(L"active", RowText(viewer->GetStatusList(), 5));
   EXPECT_EQ(L"add", RowText(viewer->GetActionList(), 9));
   EXPECT_FALSE(IsMenuItemGrayed(ID_OPEN_DECODER));
-  EXPECT_EQ(RGB(160, 230, 160), RowBackground(viewer->GetValueList(), 5));
 }
 
 TEST_F(ViewerTest, ClosingTheActiveEntryIsRefusedUntilTheViewerIsOpenedAgain) {
@@ -260,15 +262,6 @@ TEST_F(ViewerTest, DoubleClickOnADecoderCompilesBothShadersAgain) {
   EXPECT_TRUE(g_renderer.IsInitialized());
   EXPECT_EQ(L"active", RowText(viewer->GetStatusList(), 2));
   EXPECT_EQ(L"inactive", RowText(viewer->GetStatusList(), 1));
-
-  // Back to the first decoder from the encoder viewer's side: the encoder list's double click.
-  g_settings.default_decoder = 0;
-  CTQSelectionDialog* encoders = g_window.GetEncoderViewer();
-  Show(OpenEncoderViewer, encoders);
-  DoubleClickRow(encoders->GetValueList(), 1);
-  ASSERT_TRUE(PumpUntil([] { return g_settings.default_encoder == 0; }));
-  EXPECT_STREQ(Decoder("mono.hlsl").c_str(), g_renderer.GetDecoderFile());
-  EXPECT_STREQ(Encoder("anaglyph-red-cyan-dubois.hlsl").c_str(), g_renderer.GetEncoderFile());
 }
 
 TEST_F(ViewerTest, DoubleClickOnAPlaylistEntryOpensIt) {
