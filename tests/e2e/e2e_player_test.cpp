@@ -144,15 +144,6 @@ TEST_F(PlayerEndToEnd, MenuCommands) {
   EXPECT_NE(std::string::npos, saved.find("window_width = 640;")) << saved;
 }
 
-TEST_F(PlayerEndToEnd, StillImageStaysOnScreen) {
-  ASSERT_NO_FATAL_FAILURE(Launch(PlayerSettings({"stereo.png"}, 0)));
-  PlayerSession& player = *session_;
-  EXPECT_TRUE(CentreBecomes(player, IsRed)) << Text(player.PictureCentre());
-  EXPECT_TRUE(PictureStill(player));
-  player.Key("Escape");
-  EXPECT_EQ(0, player.WaitForExit(60));
-}
-
 TEST_F(PlayerEndToEnd, BadActiveEntryIsReportedAndThePlayerRunsOn) {
   ASSERT_NO_FATAL_FAILURE(Launch(PlayerSettings({"broken.avi", "stereo.png"}, 0)));
   PlayerSession& player = *session_;

@@ -9,9 +9,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "tests/e2e/e2e_player_support.h"
@@ -26,13 +24,13 @@ const std::string kCrasher = std::string(TQ_SOURCE_DIR) + "/tests/d3d9/shaders/g
 const std::string kSettings =
     "window_width = 1000;\nwindow_height = 600;\nfullscreen = no;\nshow_channel = CHANNEL_BOTH;\n"
     "proscenium = 0.00;\nseparation = 0.00;\n"
-    "encoder += \"shaders/encoders/mono.hlsl\";\n"
-    "encoder += \"shaders/encoders/side-by-side-half.hlsl\";\n"
-    "encoder += \"" + kCrasher + "\";\n"
     "decoder += \"shaders/decoders/mono.hlsl\";\n"
     "decoder += \"shaders/decoders/side-by-side-left-first.hlsl\";\n"
     "default_encoder = 0;\ndefault_decoder = 0;\nrefresh_rate = 30.00;\n"
-    "renderer_width = 640;\nrenderer_height = 180;\ncontent += \"pair.png\";\ndefault_content = 0;\n";
+    "renderer_width = 640;\nrenderer_height = 180;\ncontent += \"pair.png\";\ndefault_content = 0;\n"
+    "encoder += \"shaders/encoders/mono.hlsl\";\n"
+    "encoder += \"shaders/encoders/side-by-side-half.hlsl\";\nencoder += \"" +
+    kCrasher + "\";\n";
 
 // Waits up to 10 s for the screen pixel at (x, y) to become `expected`.
 bool PixelBecomes(int x, int y, Rgb expected) {
@@ -56,34 +54,9 @@ void PointAt(int x, int y) {
   CommandLine("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y));
 }
 
-// The running tandemix-hlslc child of `parent`, or -1.
+// The live (not yet reaped) tandemix-hlslc child of `parent`, or 0.
 pid_t CompileChild(pid_t parent) {
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    const std::string stat = ReadFile(entry.path().string() + "/stat");
-    const size_t name_end = stat.rfind(')');
-    if (name_end == std::string::npos) continue;
-    char state = 0;
-    int ppid = 0;
-    if (sscanf(stat.c_str() + name_end + 1, " %c %d", &state, &ppid) != 2) continue;
-    if (ppid != parent || state == 'Z') continue;
-    std::error_code error;
-    const std::string exe = std::filesystem::read_symlink(entry.path() / "exe", error).string();
-    if (exe.size() > 15 && exe.compare(exe.size() - 15, 15, "/tandemix-hlslc") == 0) {
-      return static_cast<pid_t>(atoi(entry.path().filename().c_str()));
-    }
-  }
-  return -1;
-}
-
-// Waits up to 5 s for a killed process to be gone or a zombie.
-void WaitUntilDead(pid_t pid) {
-  const std::string stat = "/proc/" + std::to_string(pid) + "/stat";
-  for (int attempt = 0; attempt < 50; ++attempt) {
-    const std::string text = ReadFile(stat);
-    const size_t name_end = text.rfind(')');
-    if (name_end == std::string::npos || text.compare(name_end + 1, 3, " Z ") == 0) return;
-    SleepMs(100);
-  }
+  return atoi(CommandLine("pgrep -P " + std::to_string(parent) + " -x -r R,S,D tandemix-hlslc").c_str());
 }
 
 // Double-clicks the name cell of `row` (row 0 is the header) in the shown viewer titled `title`.
@@ -138,7 +111,7 @@ TEST(ToolWindowsEndToEnd, ViewersSettingsAndTheCompileChildWorkLiveAndAreSaved) 
   const pid_t child = CompileChild(player.Pid());
   ASSERT_GT(child, 0) << "no tandemix-hlslc child runs";
   kill(child, SIGKILL);
-  WaitUntilDead(child);
+  for (int attempt = 0; attempt < 50 && CompileChild(player.Pid()) == child; ++attempt) SleepMs(100);
   PointAt(main.x + 60, probe_y);
   player.Key("alt+s Up Up Up Return");
   ASSERT_NO_FATAL_FAILURE(DoubleClickViewerRow("Stereo Encoder Viewer", 2));

@@ -150,10 +150,6 @@ TEST_F(ViewerTest, MenuCommandsOpenTheSevenToolWindows) {
     GetWindowTextW(window, caption, 64);
     EXPECT_STREQ(windows[i].title, caption);
   }
-  EXPECT_EQ(L" Double click a decoder to activate it. Green highlights the active state.",
-            StatusText(g_window.GetDecoderViewer()->GetStatusBar()));
-  EXPECT_EQ((std::vector<std::wstring>{L"Content Filename", L"wide.png", L"small.png", L""}),
-            ColumnTexts(g_window.GetPlaylistViewer()->GetValueList()));
 }
 
 TEST_F(ViewerTest, FillListsEveryEntryAndAnAddRowBelowNine) {
