@@ -84,14 +84,6 @@ TEST_F(WindowTest, OpensCentredAndFramedWithTitleMenuAndStatusBar) {
   EXPECT_EQ(StatusText(0), L"");
 }
 
-TEST_F(WindowTest, EscapeInWindowedModeEndsThePump) {
-  ASSERT_EQ(window_.Create(L"TQ2", 640, 480), WINDOW_OK);
-  QTest::keyClick(WidgetOf(window_.GetHandle()), Qt::Key_Space);  // nothing loaded: nothing happens
-  QTest::keyClick(WidgetOf(window_.GetHandle()), Qt::Key_Escape);
-  EXPECT_TRUE(PumpUntilQuit());
-  EXPECT_EQ(window_.PumpMessages(), WINDOW_QUIT);  // and stays ended
-}
-
 TEST_F(WindowTest, CloseRequestEndsThePumpWithoutDestroyingTheWindow) {
   ASSERT_EQ(window_.Create(L"TQ2", 640, 480), WINDOW_OK);
   WidgetOf(window_.GetHandle())->close();
