@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -12,13 +11,6 @@
 #include "tests/e2e/e2e_player_support.h"
 
 namespace {
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 int MakeDemo(const std::string& folder) {
   std::string command = std::string(TQ_SOURCE_DIR) + "/scripts/make-demo.sh '" + folder + "'";
@@ -33,7 +25,7 @@ TEST(PlayerDemo, DemoFolderIsMadeOnceAndItsClipPlays) {
     EXPECT_TRUE(std::filesystem::exists(folder + "/" + file)) << file;
   }
   // Every file the three lists name is in the folder, and no list is over its 15 entries.
-  std::istringstream settings(ReadText(folder + "/settings.ini"));
+  std::istringstream settings(ReadFile(folder + "/settings.ini"));
   std::map<std::string, int> listed;
   for (std::string line; std::getline(settings, line);) {
     const size_t plus = line.find(" += \"");
@@ -70,9 +62,9 @@ TEST(PlayerDemo, DemoFolderIsMadeOnceAndItsClipPlays) {
   EXPECT_NE(std::string::npos, player.Output().find("Format: ")) << player.Output();
 
   // A second run of the script keeps the folder as the player left it.
-  std::string saved = ReadText(folder + "/settings.ini");
+  std::string saved = ReadFile(folder + "/settings.ini");
   ASSERT_EQ(0, MakeDemo(folder));
-  EXPECT_EQ(saved, ReadText(folder + "/settings.ini"));
+  EXPECT_EQ(saved, ReadFile(folder + "/settings.ini"));
 }
 
 }  // namespace

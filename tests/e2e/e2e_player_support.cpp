@@ -20,13 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 std::string Run(const std::string& command) {
   std::string output;
   FILE* pipe = popen(command.c_str(), "r");
@@ -80,6 +73,17 @@ constexpr int kMenuBarHeight = 24;
 constexpr int kStatusBarHeight = 22;
 
 }  // namespace
+
+std::string Text(Rgb c) {
+  return "(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 Rgb Screenshot::At(int x, int y) const {
   Rgb c;

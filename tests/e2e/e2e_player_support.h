@@ -15,6 +15,8 @@ struct Rgb {
 };
 inline bool operator==(const Rgb& a, const Rgb& b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
 inline bool operator!=(const Rgb& a, const Rgb& b) { return !(a == b); }
+// "(r,g,b)", for failure messages.
+std::string Text(Rgb c);
 
 struct Screenshot {
   int width = 0;
@@ -56,6 +58,8 @@ class PlayerSession {
   void Stop();
   // Whether the process still runs; once it ended, its exit code is kept for WaitForExit.
   bool Running();
+  // The process id while it runs, else -1.
+  pid_t Pid() const { return pid_; }
 
   // Real X input: the main window takes the focus, then the keys.
   void Key(const std::string& keys) const;
@@ -100,6 +104,8 @@ void ClickAt(int x, int y, int count = 1, int delay_ms = 100);
 void WheelAt(int x, int y, int notches);
 // Real X key presses to the window that has the focus.
 void PressKeys(const std::string& keys);
+// The whole content of a file; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
 // The first line of a command's standard output.
 std::string CommandLine(const std::string& command);
 // Sleeps for `ms` milliseconds.

@@ -18,10 +18,6 @@ bool IsWhite(Rgb c) { return c.r > 170 && c.g > 170 && c.b > 170; }
 bool IsBlack(Rgb c) { return c.r < 60 && c.g < 60 && c.b < 60; }
 bool IsCyan(Rgb c) { return c.r < 90 && c.g > 150 && c.b > 150; }
 
-std::string Text(Rgb c) {
-  return "(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
-}
-
 // Waits up to 20 s for the window to show another picture than now.
 bool PictureChanges(const PlayerSession& session) {
   Screenshot first = session.ShootWindow();
@@ -146,42 +142,6 @@ TEST_F(PlayerEndToEnd, MenuCommands) {
   EXPECT_NE(std::string::npos, saved.find("invert_channels = yes;")) << saved;
   EXPECT_NE(std::string::npos, saved.find("fullscreen = no;")) << saved;
   EXPECT_NE(std::string::npos, saved.find("window_width = 640;")) << saved;
-}
-
-TEST_F(PlayerEndToEnd, FullScreenAtStartFillsTheScreenAndEscapeReturnsToTheWindow) {
-  std::string settings = PlayerSettings({"stereo.png"}, 0);
-  settings.replace(settings.find("fullscreen = no;"), 16, "fullscreen = yes;");
-  ASSERT_NO_FATAL_FAILURE(Launch(settings));
-  PlayerSession& player = *session_;
-  EXPECT_TRUE(CentreBecomes(player, IsRed, true)) << Text(player.PictureCentre(true));
-  // Down to the bottom edge: no strip is kept for the hidden status bar.
-  Screenshot screen = ShootScreen(0, 0, 1920, 1080);
-  EXPECT_TRUE(IsRed(screen.MeanAround(1900, 1070, 3))) << Text(screen.MeanAround(1900, 1070, 3));
-
-  // Escape returns to the framed window, centred: (1920 - 640) / 2, (1080 - 400) / 2.
-  player.Key("Escape");
-  SleepMs(1500);
-  const WindowGeometry framed = player.Geometry();
-  EXPECT_EQ(640, framed.x);
-  EXPECT_EQ(340, framed.y);
-  EXPECT_EQ(640, framed.width);
-  EXPECT_EQ(400, framed.height);
-  EXPECT_TRUE(player.Running());
-  EXPECT_TRUE(CentreBecomes(player, IsRed)) << Text(player.PictureCentre());
-  player.Key("Escape");
-  EXPECT_EQ(0, player.WaitForExit(60));
-  std::string saved = player.SavedSettings();
-  EXPECT_NE(std::string::npos, saved.find("fullscreen = no;")) << saved;
-  EXPECT_NE(std::string::npos, saved.find("window_width = 640;")) << saved;
-}
-
-TEST_F(PlayerEndToEnd, StillImageStaysOnScreen) {
-  ASSERT_NO_FATAL_FAILURE(Launch(PlayerSettings({"stereo.png"}, 0)));
-  PlayerSession& player = *session_;
-  EXPECT_TRUE(CentreBecomes(player, IsRed)) << Text(player.PictureCentre());
-  EXPECT_TRUE(PictureStill(player));
-  player.Key("Escape");
-  EXPECT_EQ(0, player.WaitForExit(60));
 }
 
 TEST_F(PlayerEndToEnd, BadActiveEntryIsReportedAndThePlayerRunsOn) {

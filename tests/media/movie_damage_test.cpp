@@ -146,17 +146,6 @@ TEST_F(DamagedMovie, AbsurdSizesInTheHeaders) {
   }
 }
 
-TEST_F(DamagedMovie, ZeroLengthAndTextWithAMovieName) {
-  const std::string empty = WriteDamaged("zero.mkv", "");
-  EXPECT_FALSE(OpensCleanlyOrFails(empty));
-  const std::string text = WriteDamaged("notes.mpg", "Shopping list\n- milk\n- 3D glasses\n");
-  EXPECT_FALSE(OpensCleanlyOrFails(text));
-  // A text that starts like a movie container.
-  EXPECT_FALSE(OpensCleanlyOrFails(WriteDamaged("riff.avi",
-                                                "RIFF\x10\x00\x00\x00"
-                                                "AVI LIST")));
-}
-
 // Small pictures, then far larger ones, then tiny ones, in one stream: every picture arrives at the size
 // the open reported, copied into a buffer of exactly that size.
 TEST_F(DamagedMovie, StreamWhosePictureSizeChanges) {

@@ -7,46 +7,21 @@
 #include "player/media_kinds.h"
 #include "player/movie_player.h"
 
-TEST(ClassifyFile, RecognisesTheTableExtensions) {
-  EXPECT_EQ(ClassifyFile("clip.avi"), MEDIA_MOVIE);
-  EXPECT_EQ(ClassifyFile("dir/clip.mkv"), MEDIA_MOVIE);
-  EXPECT_EQ(ClassifyFile("a.b.wmv"), MEDIA_MOVIE);
-  EXPECT_EQ(ClassifyFile("picture.png"), MEDIA_IMAGE);
-  EXPECT_EQ(ClassifyFile("picture.tga"), MEDIA_IMAGE);
-  EXPECT_EQ(ClassifyFile("picture.jpg"), MEDIA_IMAGE);
-}
-
-TEST(ClassifyFile, ComparesOverTheShorterLength) {
-  EXPECT_EQ(ClassifyFile("clip.mp"), MEDIA_MOVIE);    // beginning of "mpeg"
-  EXPECT_EQ(ClassifyFile("clip.avi2"), MEDIA_MOVIE);  // begins with "avi"
-  EXPECT_EQ(ClassifyFile("clip.m"), MEDIA_MOVIE);     // beginning of "mpeg", the first "m" row
-  EXPECT_EQ(ClassifyFile("picture.jpeg"), MEDIA_NONE);
-  EXPECT_EQ(ClassifyFile("clip.mp4"), MEDIA_NONE);
-}
-
-TEST(ClassifyFile, IsCaseSensitive) {
-  EXPECT_EQ(ClassifyFile("CLIP.AVI"), MEDIA_NONE);
-  EXPECT_EQ(ClassifyFile("picture.JPG"), MEDIA_NONE);
-  EXPECT_EQ(ClassifyFile("picture.Png"), MEDIA_NONE);
-}
-
-TEST(ClassifyFile, NamesWithoutAUsableDot) {
+// The extension after the last dot is compared with the table over the shorter of the two lengths, case
+// sensitive; a trailing dot does not count, the dot before it does; a folder's dot counts as any other.
+TEST(ClassifyFile, ComparesTheLastExtensionWithTheTable) {
+  for (const char* name :
+       {"clip.avi", "dir/clip.mkv", "a.b.wmv", "clip.mp", "clip.avi2", "clip.m", "clip.avi.", "old.avi/clip"}) {
+    EXPECT_EQ(ClassifyFile(name), MEDIA_MOVIE) << name;
+  }
+  for (const char* name : {"picture.png", "picture.tga", "picture.jpg", "pictures.png/readme"}) {
+    EXPECT_EQ(ClassifyFile(name), MEDIA_IMAGE) << name;
+  }
+  for (const char* name : {"picture.jpeg", "clip.mp4", "CLIP.AVI", "picture.JPG", "picture.Png", "", "README",
+                           "clip.", ".", "archive.tar", "movies.d/clip"}) {
+    EXPECT_EQ(ClassifyFile(name), MEDIA_NONE) << name;
+  }
   EXPECT_EQ(ClassifyFile(nullptr), MEDIA_NONE);
-  EXPECT_EQ(ClassifyFile(""), MEDIA_NONE);
-  EXPECT_EQ(ClassifyFile("README"), MEDIA_NONE);
-  EXPECT_EQ(ClassifyFile("clip."), MEDIA_NONE);
-  EXPECT_EQ(ClassifyFile("."), MEDIA_NONE);
-  EXPECT_EQ(ClassifyFile("archive.tar"), MEDIA_NONE);
-  // A trailing dot does not count; the dot before it does.
-  EXPECT_EQ(ClassifyFile("clip.avi."), MEDIA_MOVIE);
-}
-
-TEST(ClassifyFile, OnlyTheLastDotCountsEvenInAFolderName) {
-  // The text after the folder's dot is the extension: "d/clip" begins with no table entry ...
-  EXPECT_EQ(ClassifyFile("movies.d/clip"), MEDIA_NONE);
-  // ... while "avi/clip" begins with "avi".
-  EXPECT_EQ(ClassifyFile("old.avi/clip"), MEDIA_MOVIE);
-  EXPECT_EQ(ClassifyFile("pictures.png/readme"), MEDIA_IMAGE);
 }
 
 TEST(FramePeriod, IsTheTruncatedMillisecondsOfOnePicture) {

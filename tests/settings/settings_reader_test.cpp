@@ -1,5 +1,5 @@
 // Reading settings.ini: the grammar, the conversion rules of each kind of key, list entries with
-// their existence check, and the ways a load fails.
+// their existence check, numbers under a decimal-comma locale, and the ways a load fails.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -12,6 +12,7 @@
 #include <string>
 
 #include "settings/settings.h"
+#include "settings/settings_edits.h"
 #include "tests/settings/settings_test_support.h"
 
 namespace {
@@ -138,26 +139,52 @@ TEST_F(ScriptReaderTest, NulBytesCountAsBlanks) {
   EXPECT_EQ(store_.adapter, 2);
 }
 
-TEST_F(ScriptReaderTest, IntegersConvertLikeAtoiButSaturate) {
+// Integers convert like atoi but saturate; yes means any value starting with a lowercase y; channel
+// words match by their beginning.
+TEST_F(ScriptReaderTest, ValuesConvertByTheRuleOfTheirKey) {
   struct Case {
+    const char* key;
     const char* text;
     int32_t expected;
   };
   const Case cases[] = {
-      {"1e3", 1},
-      {"  -12abc", -12},
-      {"abc", 0},
-      {"+7", 7},
-      {"0x10", 0},
-      {"2147483647", INT32_MAX},
-      {"2147483648", INT32_MAX},
-      {"4294968296", INT32_MAX},
-      {"-99999999999999999999", INT32_MIN},
-      {"\"42\"", 0},
+      {"window_width", "1e3", 1},
+      {"window_width", "  -12abc", -12},
+      {"window_width", "abc", 0},
+      {"window_width", "+7", 7},
+      {"window_width", "0x10", 0},
+      {"window_width", "2147483647", INT32_MAX},
+      {"window_width", "2147483648", INT32_MAX},
+      {"window_width", "4294968296", INT32_MAX},
+      {"window_width", "-99999999999999999999", INT32_MIN},
+      {"window_width", "\"42\"", 0},
+      {"invert_channels", "yes", 1},
+      {"invert_channels", "y", 1},
+      {"invert_channels", "yup", 1},
+      {"invert_channels", "Yes", 0},
+      {"invert_channels", "no", 0},
+      {"invert_channels", "\"yes\"", 0},
+      {"invert_channels", "1", 0},
+      {"invert_channels", "true", 0},
+      {"show_channel", "CHANNEL_LEFT", CHANNEL_LEFT},
+      {"show_channel", "CHANNEL_LEFT   ", CHANNEL_LEFT},
+      {"show_channel", "CHANNEL_RIGHT", CHANNEL_RIGHT},
+      {"show_channel", "CHANNEL_BOTH", CHANNEL_BOTH},
+      {"show_channel", "left", CHANNEL_BOTH},
+      {"show_channel", "right", CHANNEL_BOTH},
+      {"show_channel", "CHANNEL_", CHANNEL_LEFT},
+      {"show_channel", "CHANNEL_R", CHANNEL_RIGHT},
+      {"show_channel", "C", CHANNEL_LEFT},
+      {"show_channel", "CHANNEL_RIGHTMOST", CHANNEL_RIGHT},
+      {"show_channel", "channel_left", CHANNEL_BOTH},
   };
   for (const Case& c : cases) {
-    LoadBody(std::string("window_width = ") + c.text + ";\n");
-    EXPECT_EQ(store_.window_width, c.expected) << c.text;
+    LoadBody(std::string(c.key) + " = " + c.text + ";\n");
+    const std::string key = c.key;
+    const int32_t value = key == "window_width"      ? store_.window_width
+                          : key == "invert_channels" ? store_.invert_channels
+                                                     : store_.show_channel;
+    EXPECT_EQ(value, c.expected) << key << " = " << c.text;
   }
 }
 
@@ -176,43 +203,6 @@ TEST_F(ScriptReaderTest, FloatsAreStoredAsReadWithoutRangeChecks) {
   EXPECT_TRUE(std::isinf(store_.refresh_rate)) << "beyond the float range saturates to infinity";
   EXPECT_TRUE(std::isinf(store_.version) && store_.version < 0);
   EXPECT_EQ(store_.viewer_distance, FLT_MAX);
-}
-
-TEST_F(ScriptReaderTest, YesMeansAnyValueStartingWithALowercaseY) {
-  struct Case {
-    const char* text;
-    int32_t expected;
-  };
-  const Case cases[] = {{"yes", 1}, {"y", 1},       {"yup", 1}, {"Yes", 0},
-                        {"no", 0},  {"\"yes\"", 0}, {"1", 0},   {"true", 0}};
-  for (const Case& c : cases) {
-    LoadBody(std::string("invert_channels = ") + c.text + ";\n");
-    EXPECT_EQ(store_.invert_channels, c.expected) << c.text;
-  }
-}
-
-TEST_F(ScriptReaderTest, ChannelWordsMatchByTheirBeginning) {
-  struct Case {
-    const char* text;
-    uint8_t expected;
-  };
-  const Case cases[] = {
-      {"CHANNEL_LEFT", CHANNEL_LEFT},
-      {"CHANNEL_LEFT   ", CHANNEL_LEFT},
-      {"CHANNEL_RIGHT", CHANNEL_RIGHT},
-      {"CHANNEL_BOTH", CHANNEL_BOTH},
-      {"left", CHANNEL_BOTH},
-      {"right", CHANNEL_BOTH},
-      {"CHANNEL_", CHANNEL_LEFT},
-      {"CHANNEL_R", CHANNEL_RIGHT},
-      {"C", CHANNEL_LEFT},
-      {"CHANNEL_RIGHTMOST", CHANNEL_RIGHT},
-      {"channel_left", CHANNEL_BOTH},
-  };
-  for (const Case& c : cases) {
-    LoadBody(std::string("show_channel = ") + c.text + ";\n");
-    EXPECT_EQ(store_.show_channel, c.expected) << c.text;
-  }
 }
 
 TEST_F(ScriptReaderTest, ListEntriesLoseTheirQuotesAndMustNameAReadableFile) {
@@ -273,14 +263,23 @@ TEST_F(ScriptReaderTest, LoadStartsFromAnEmptyStore) {
   EXPECT_EQ(store_.encoder_count, 1u) << "the lists are not added to the previous load's";
 }
 
+// Reading, writing and editing all take and give numbers with a dot under a decimal-comma locale.
 TEST_F(ScriptReaderTest, NumbersUseADotWhateverTheProcessLocaleSays) {
   ASSERT_TRUE(UseDecimalCommaLocale(dir_));
-  WriteFile("settings.ini", std::string(kShaders) + "refresh_rate = 59.94;\n");
-  int result = store_.Load("settings.ini");
-  float rate = store_.refresh_rate;
+  WriteFile("settings.ini", std::string(kShaders) + "refresh_rate = 59.94;\nscreen_aspect = 1.5;\n");
+  const int loaded = store_.Load("settings.ini");
+  const int saved = store_.Save("again.ini");
+  g_settings.Reset();
+  const int edited = ApplyEdit(L"refresh rate", L"29.97");
   setlocale(LC_ALL, "C");
-  ASSERT_EQ(result, 0);
-  EXPECT_FLOAT_EQ(rate, 59.94f);
+  ASSERT_EQ(loaded, 0);
+  EXPECT_FLOAT_EQ(store_.refresh_rate, 59.94f);
+  ASSERT_EQ(saved, 0);
+  const std::string text = ReadFile("again.ini");
+  EXPECT_NE(text.find("\nrefresh_rate = 59.94;\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\nscreen_aspect = 1.5000;\n"), std::string::npos) << text;
+  EXPECT_EQ(edited, 0);
+  EXPECT_EQ(g_settings.refresh_rate, 29.97f);
 }
 
 // ---- Loads that fail ---------------------------------------------------------------------------

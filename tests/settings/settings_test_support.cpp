@@ -37,11 +37,6 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
-bool PathExists(const std::string& path) {
-  std::error_code ignored;
-  return std::filesystem::symlink_status(path, ignored).type() != std::filesystem::file_type::not_found;
-}
-
 std::string ListDir(const std::string& dir) {
   std::set<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {

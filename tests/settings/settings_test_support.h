@@ -23,7 +23,6 @@ class ScratchDirTest : public ::testing::Test {
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
-bool PathExists(const std::string& path);
 // The names of the entries in dir, sorted, without "." and "..".
 std::string ListDir(const std::string& dir);
 

@@ -5,7 +5,6 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <clocale>
 #include <cmath>
 #include <csignal>
 #include <filesystem>
@@ -132,18 +131,6 @@ TEST_F(ScriptWriterTest, NamesWithQuotesReadBackTheSameButNotThoseWithSemicolonO
   for (uint32_t i = 0; i < 4; ++i) EXPECT_STREQ(loaded.GetEncoder(i), quoted[i]);
   ASSERT_EQ(loaded.decoder_count, 1u) << "the names with ';' and '=' do not come back";
   EXPECT_STREQ(loaded.GetDecoder(0), "mid\"dle.fx");
-}
-
-TEST_F(ScriptWriterTest, NumbersAreWrittenWithADotWhateverTheProcessLocaleSays) {
-  store_.refresh_rate = 59.94f;
-  store_.screen_aspect = 1.5f;
-  ASSERT_TRUE(UseDecimalCommaLocale(dir_));
-  int result = store_.Save("settings.ini");
-  setlocale(LC_ALL, "C");
-  ASSERT_EQ(result, 0);
-  std::string text = ReadFile("settings.ini");
-  EXPECT_NE(text.find("\nrefresh_rate = 59.94;\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("\nscreen_aspect = 1.5000;\n"), std::string::npos) << text;
 }
 
 TEST_F(ScriptWriterTest, ReplacesTheOldScriptWholeAndKeepsItsPermissions) {

@@ -62,19 +62,6 @@ TEST_F(MenuTest, InitialMarksFollowTheSettings) {
   EXPECT_FALSE(Checked(40029));
 }
 
-TEST_F(MenuTest, DefaultSettingsLeaveTheResourceMarks) {
-  g_settings.show_channel = CHANNEL_BOTH;
-  CreateWindow();
-  EXPECT_FALSE(Checked(40027));
-  EXPECT_FALSE(Checked(40028));
-  EXPECT_TRUE(Checked(40029));
-  EXPECT_FALSE(Checked(40077));
-  EXPECT_FALSE(Checked(40078));
-  EXPECT_FALSE(Greyed(40100));
-  EXPECT_FALSE(Greyed(40148));
-  EXPECT_FALSE(Greyed(40149));
-}
-
 TEST_F(MenuTest, ChannelChoiceWritesTheFieldAndMovesTheMark) {
   CreateWindow();
   SendMessageW(g_window.GetHandle(), WM_COMMAND, 40027, 0);

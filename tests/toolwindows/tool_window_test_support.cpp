@@ -141,29 +141,6 @@ bool IsMenuItemGrayed(UINT command) {
   return state != static_cast<UINT>(-1) && (state & MF_GRAYED) != 0;
 }
 
-std::vector<uint8_t> GrabScreen(const RECT& rect) {
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 3);
-  const std::string command = "import -window root -crop " + std::to_string(width) + "x" + std::to_string(height) +
-                              "+" + std::to_string(rect.left) + "+" + std::to_string(rect.top) + " -depth 8 rgb:-";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return {};
-  const size_t read = fread(pixels.data(), 1, pixels.size(), pipe);
-  pclose(pipe);
-  if (read != pixels.size()) return {};
-  return pixels;
-}
-
-COLORREF RowBackground(HWND list, int row) {
-  const POINT p = RowPoint(list, row);
-  // Two pixels right of the row's left edge: inside the row, before the text starts.
-  const RECT pixel = {p.x - 10, p.y, p.x - 9, p.y + 1};
-  const std::vector<uint8_t> rgb = GrabScreen(pixel);
-  if (rgb.size() != 3) return CLR_NONE;
-  return RGB(rgb[0], rgb[1], rgb[2]);
-}
-
 std::wstring Wide(const std::string& text) {
   WCHAR buffer[4096] = {};
   MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, buffer, 4096);

@@ -2,7 +2,6 @@
 // window's message queue pumped between steps, and reads back what the windows show.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -33,11 +32,6 @@ std::wstring RowText(HWND list, int row);
 std::vector<std::wstring> ColumnTexts(HWND list);
 std::wstring StatusText(HWND status_bar);
 bool IsMenuItemGrayed(UINT command);
-
-// The screen's pixels in `rect` (screen coordinates), three bytes per pixel, row by row.
-std::vector<uint8_t> GrabScreen(const RECT& rect);
-// The colour at the centre of `row` in `list`, a few pixels in from the row's left edge.
-COLORREF RowBackground(HWND list, int row);
 
 // A wide copy of ASCII or UTF-8 text.
 std::wstring Wide(const std::string& text);
