@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -18,6 +19,7 @@ extern "C" {
 #include "media/converted_picture.h"
 #include "media/movie_prefetch.h"
 #include "media/picture_scaler.h"
+#include "media/thread_census.h"
 
 namespace {
 
@@ -43,6 +45,8 @@ struct MovieState {
   std::atomic<long long> pictures_converted{0};
   CTQPictureScaler scaler;
   CTQConvertedPicture converted;
+  // The worker threads FFmpeg started for the decoder and the converter at open.
+  std::vector<int> worker_threads;
 };
 
 MovieState g_movie;
@@ -177,6 +181,9 @@ int MovieOpen(const char* path, int* pixel_format, int* width, int* height) {
   g_movie.codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
   // Pictures that grow beyond the limit mid-file are refused by the decoder instead of allocated.
   g_movie.codec->max_pixels = kMaxPicturePixels;
+  // The decoder's worker threads start in avcodec_open2, the converter's in its creation below.
+  CTQThreadCensus census;
+  census.Begin();
   if (avcodec_open2(g_movie.codec, decoder, nullptr) < 0) {
     printf("Failed to open the codec for file %s\n", path);
     return Fail();
@@ -217,6 +224,7 @@ int MovieOpen(const char* path, int* pixel_format, int* width, int* height) {
 
   if (g_movie.scaler.Create(movie_width, movie_height, g_movie.codec->pix_fmt) != 0)
     printf("Error getting scale context!\n");
+  census.End(&g_movie.worker_threads);
   return 0;
 }
 
@@ -238,6 +246,8 @@ int MovieReadFrame(int delay_ms) {
   return 0;
 }
 
+const std::vector<int>& MovieWorkerThreads() { return g_movie.worker_threads; }
+
 long long MovieConvertedPictureCount() { return g_movie.pictures_converted.load(); }
 
 void MovieAbortWait() {
@@ -253,6 +263,7 @@ int MovieClose() {
   g_movie.height = 0;
   g_movie.draining = false;
   g_movie.pictures_converted = 0;
+  g_movie.worker_threads.clear();
   g_movie.scaler.Destroy();
   g_movie.converted.Release();
   av_frame_free(&g_movie.decoded);

@@ -8,6 +8,8 @@
 // Progress and error lines go to standard output; the format description goes through FFmpeg's log.
 #pragma once
 
+#include <vector>
+
 // Kept for the start-up order of the player; today's FFmpeg needs no registration. Always 0.
 int MovieRegisterFormats();
 
@@ -31,6 +33,12 @@ int MovieReadFrame(int delay_ms);
 // whether a read step delivered a picture (the benchmark counts pictures per second with it). Safe from
 // any thread.
 long long MovieConvertedPictureCount();
+
+// The kernel thread ids of the worker threads FFmpeg started at MovieOpen for the decoder and the BGRA
+// converter, which do the decoding thread's work; empty when no movie is open. A converter made again on
+// the decoding thread for pictures of another size starts threads that are not listed; listed threads may
+// have ended since. Changed only by MovieOpen and MovieClose: read it where MovieReadFrame may run.
+const std::vector<int>& MovieWorkerThreads();
 
 // Ends the wait inside MovieReadFrame at once, and makes every later wait return at once, until the next
 // MovieOpen. The player calls it right after it commands the decoding thread to quit, so a long delay

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <string>
 
 namespace {
 
@@ -16,6 +17,16 @@ constexpr int kLowestPriorityNice = 19;
 constexpr uint32_t kAssumedScreenRate = 60;
 
 id_t CallingThread() { return static_cast<id_t>(syscall(SYS_gettid)); }
+
+// PRIO_PROCESS with a thread id sets that one thread on Linux.
+bool SetThreadNice(id_t thread, int nice) {
+  return setpriority(PRIO_PROCESS, thread, std::min(nice, kLowestPriorityNice)) == 0;
+}
+
+// A thread id that left the process may be another process's thread by now: never touch that one.
+bool IsThreadOfThisProcess(int thread) {
+  return thread > 0 && access(("/proc/self/task/" + std::to_string(thread)).c_str(), F_OK) == 0;
+}
 
 }  // namespace
 
@@ -28,7 +39,7 @@ CTQDecodePriority::CTQDecodePriority() : started_(false), start_nice_(0), applie
 
 CTQDecodePriority::~CTQDecodePriority() {}
 
-void CTQDecodePriority::Follow(float refresh_rate, uint32_t screen_rate) {
+void CTQDecodePriority::Follow(float refresh_rate, uint32_t screen_rate, const std::vector<int>& workers) {
   if (!started_) {
     // getpriority may return -1 as a value: errno tells it from a failure.
     errno = 0;
@@ -37,11 +48,18 @@ void CTQDecodePriority::Follow(float refresh_rate, uint32_t screen_rate) {
     started_ = true;
   }
   const int wanted = DecodeNiceIncrement(refresh_rate, screen_rate);
-  if (wanted == applied_ || (wanted < applied_ && raise_refused_)) return;
-  // PRIO_PROCESS with a thread id sets that one thread on Linux.
-  if (setpriority(PRIO_PROCESS, CallingThread(), std::min(start_nice_ + wanted, kLowestPriorityNice)) == 0) {
-    applied_ = wanted;
-  } else if (wanted < applied_) {
-    raise_refused_ = true;
+  const bool level_kept = wanted == applied_ || (wanted < applied_ && raise_refused_);
+  if (level_kept && workers == workers_) return;
+  if (!level_kept) {
+    if (SetThreadNice(CallingThread(), start_nice_ + wanted)) {
+      applied_ = wanted;
+    } else if (wanted < applied_) {
+      raise_refused_ = true;
+    }
   }
+  // The workers take the level the calling thread is at; one that cannot be raised stays lower.
+  for (int worker : workers) {
+    if (IsThreadOfThisProcess(worker)) SetThreadNice(static_cast<id_t>(worker), start_nice_ + applied_);
+  }
+  workers_ = workers;
 }

@@ -77,7 +77,7 @@ void* DecodeThreadProc(void*) {
         g_decoderStatus.store(STATUS_PLAYING);
         if (g_sourceOpen.load()) {
           const float refresh_rate = g_settings.LoadRefreshRate();
-          priority.Follow(refresh_rate, g_screenRefreshRate.load());
+          priority.Follow(refresh_rate, g_screenRefreshRate.load(), MovieWorkerThreads());
           MovieReadFrame(FramePeriodMs(refresh_rate));
         } else {
           WaitWhileCommandIs(CMD_PLAY);

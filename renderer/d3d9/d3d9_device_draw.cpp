@@ -83,6 +83,16 @@ void CTQD3DDevice::Flush() {
   // the list is taken out first.
   std::vector<D3D9Command> commands;
   commands.swap(pending_);
+  // Rows changed by the processor go to GL before any command runs. Every recorded command that uses a
+  // texture was recorded after the texture's last change (a change executes the commands before it
+  // first), so each command still sees the contents it was recorded with. Uploaded in the middle of the
+  // frame, after a clear, the copy would wait until the driver has carried out the clear, and the rest
+  // of the frame would wait behind it.
+  for (D3D9Command& command : commands) {
+    for (CTQD3DTexture* texture : command.textures) {
+      if (texture) texture->UploadPendingRows();
+    }
+  }
   for (D3D9Command& command : commands) Execute(command);
   for (D3D9Command& command : commands) ReleaseCommand(command);
   frame_repeat_.MarkExecuted();
