@@ -65,15 +65,8 @@ class FrameTest : public DeviceTest {
 sampler2D source : register(s0);
 float4 tint : register(c0);
 float4 main(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(source, uv) + tint; })");
-    ASSERT_NE(shader_, nullptr);
-    source_ = MakeTexture(4, 4, [](UINT, UINT) { return 0xFF102030u; });
-  }
-  void TearDown() override {
-    device_->SetTexture(0, nullptr);
-    device_->SetPixelShader(nullptr);
-    if (source_) source_->Release();
-    if (shader_) shader_->Release();
-    DeviceTest::TearDown();
+    ASSERT_NE(Owned(shader_), nullptr);
+    source_ = Owned(MakeTexture(4, 4, [](UINT, UINT) { return 0xFF102030u; }));
   }
 
   void Frame(float tint) {
@@ -120,9 +113,8 @@ TEST_F(FrameTest, RepeatedFramesAreSkippedAndShowTheLastPicture) {
 
 TEST_F(FrameTest, AFrameThatReadsRenderTargetsOfItsOwnIsStillRecognised) {
   // Pass 1 draws a target that pass 2 reads, as the stereo pipeline does every frame.
-  IDirect3DTexture9* eye = MakeTarget(4, 4);
-  IDirect3DSurface9* eyeSurface = nullptr;
-  eye->GetSurfaceLevel(0, &eyeSurface);
+  IDirect3DTexture9* eye = nullptr;
+  IDirect3DSurface9* eyeSurface = MakeTargetSurface(4, 4, &eye);
   for (int frame = 0; frame < 3; ++frame) {
     const float zero[4] = {0, 0, 0, 0};
     device_->BeginScene();
@@ -141,8 +133,6 @@ TEST_F(FrameTest, AFrameThatReadsRenderTargetsOfItsOwnIsStillRecognised) {
   }
   EXPECT_EQ(Skipped(), 2u);
   EXPECT_EQ(ReadFront()[0], 0xFF102030u);
-  eyeSurface->Release();
-  eye->Release();
 }
 
 TEST_F(FrameTest, ADifferentDestinationIsPresentedAgainWithoutRedrawing) {
