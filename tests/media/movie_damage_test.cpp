@@ -60,11 +60,9 @@ bool OpensCleanlyOrFails(const std::string& path) {
     return false;
   }
   EXPECT_NE(movie.output.find("[FFMpeg] Buffer size "), std::string::npos) << movie.output;
-  EXPECT_GT(movie.width, 0) << path;
-  EXPECT_GT(movie.height, 0) << path;
-  EXPECT_LE(movie.width, 16384) << path;
-  EXPECT_LE(movie.height, 16384) << path;
-  if (movie.width <= 0 || movie.height <= 0 || movie.width > 16384 || movie.height > 16384) {
+  const bool sane = movie.width > 0 && movie.height > 0 && movie.width <= 16384 && movie.height <= 16384;
+  EXPECT_TRUE(sane) << path << " opened at " << movie.width << "x" << movie.height;
+  if (!sane) {
     MovieClose();
     return true;
   }

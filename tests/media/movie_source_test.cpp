@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "media/movie_source.h"
@@ -31,12 +32,8 @@ TEST_P(MovieSourceCodecs, OpensAtNativeSizeAndCopiesIntoWiderRows) {
 
   const int pitch = 200 * 4 + 96;
   std::vector<uint8_t> pixels;
-  for (int step = 0; step < 100; ++step) {
-    MovieReadFrame(0);
-    pixels = CopyPicture(200, 120, pitch);
-    if (PictureNumber(pixels) >= 0) break;
-  }
-  EXPECT_EQ(PictureNumber(pixels), 0) << "the first picture delivered is the first of the file";
+  EXPECT_EQ(FirstPictureNumber(200, 120, pitch, &pixels), 0)
+      << "the first picture delivered is the first of the file";
   EXPECT_TRUE(IsFlatPicture(pixels, 200, 120, pitch));
   for (int y = 0; y < 120; ++y)
     for (int x = 200 * 4; x < pitch; ++x)
@@ -81,38 +78,25 @@ TEST_F(MovieSource, TakesTheFirstVideoStreamAfterSound) {
   EXPECT_EQ(movie.pixel_format, kYuv444p);
   EXPECT_EQ(movie.width, 160);
   EXPECT_EQ(movie.height, 90);
-  int pictures = 0;
-  std::vector<uint8_t> previous = CopyPicture(160, 90, 160 * 4);
-  for (int step = 0; step < 200; ++step) {
-    MovieReadFrame(0);
-    std::vector<uint8_t> now = CopyPicture(160, 90, 160 * 4);
-    if (now != previous) ++pictures;
-    previous = now;
-  }
-  EXPECT_GT(pictures, 10);
+  EXPECT_GT(PictureChanges(160, 90, 200), 10);
 }
 
 TEST_F(MovieSource, FailedOpensSayWhyAndLeaveTheSourceClosed) {
-  struct Case {
-    std::string path;
-    std::string line;
+  const std::pair<std::string, std::string> cases[] = {
+      // the file, and the line its open prints
+      {"audio_only.mkv", "Did not find a video stream in file %\n"},
+      {"no_such_movie.avi", "Failed to open file %!\n"},
+      {"empty.avi", "Failed to open file %!\n"},
+      {"text.avi", "Failed to open file %!\n"},
+      {"too_wide.mkv", "Picture size 20000x16 of file % is too large"},
   };
-  std::string audio_only = ClipPath("audio_only.mkv");
-  std::string missing = ClipPath("no_such_movie.avi");
-  std::string empty = ClipPath("empty.avi");
-  std::string text = ClipPath("text.avi");
-  std::string too_wide = ClipPath("too_wide.mkv");
-  const Case cases[] = {
-      {audio_only, "Did not find a video stream in file " + audio_only + "\n"},
-      {missing, "Failed to open file " + missing + "!\n"},
-      {empty, "Failed to open file " + empty + "!\n"},
-      {text, "Failed to open file " + text + "!\n"},
-      {too_wide, "Picture size 20000x16 of file " + too_wide + " is too large"},
-  };
-  for (const Case& c : cases) {
-    OpenedMovie movie = OpenCapturing(c.path);
-    EXPECT_EQ(movie.result, -1) << c.path;
-    EXPECT_NE(movie.output.find(c.line), std::string::npos) << c.path << " printed:\n" << movie.output;
+  for (const auto& [file, pattern] : cases) {
+    const std::string path = ClipPath(file);
+    std::string line = pattern;
+    line.replace(line.find('%'), 1, path);
+    OpenedMovie movie = OpenCapturing(path);
+    EXPECT_EQ(movie.result, -1) << path;
+    EXPECT_NE(movie.output.find(line), std::string::npos) << path << " printed:\n" << movie.output;
     EXPECT_EQ(movie.width, -100) << "outputs are left alone on failure";
     std::vector<uint8_t> pixels = CopyPicture(4, 4, 16);
     EXPECT_EQ(pixels, std::vector<uint8_t>(64, kUntouched)) << "a closed source copies nothing";
@@ -123,15 +107,7 @@ TEST_F(MovieSource, FailedOpensSayWhyAndLeaveTheSourceClosed) {
 TEST_F(MovieSource, TruncatedMovieLoopsOverWhatItHas) {
   OpenedMovie movie = OpenCapturing(ClipPath("truncated.mkv"));
   ASSERT_EQ(movie.result, 0) << movie.output;
-  int changes = 0;
-  std::vector<uint8_t> previous = CopyPicture(320, 240, 320 * 4);
-  for (int step = 0; step < 400; ++step) {
-    MovieReadFrame(0);
-    std::vector<uint8_t> now = CopyPicture(320, 240, 320 * 4);
-    if (now != previous) ++changes;
-    previous = now;
-  }
-  EXPECT_GT(changes, 25) << "about 25 pictures a pass, and more than one pass in 400 steps";
+  EXPECT_GT(PictureChanges(320, 240, 400), 25) << "about 25 pictures a pass, and more than one pass in 400 steps";
 }
 
 // Dark 4:2:0 pictures, then bright 4:2:2 pictures of another size: all of them arrive at the size the
