@@ -69,7 +69,8 @@ float4 main(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(source, uv) + tint; }
     source_ = Owned(MakeTexture(4, 4, [](UINT, UINT) { return 0xFF102030u; }));
   }
 
-  void Frame(float tint) {
+  // One frame of the tinted source, presented into `destination` (all of the window when null).
+  void Frame(float tint, const RECT* destination = nullptr) {
     const float constant[4] = {tint, 0, 0, 0};
     device_->BeginScene();
     device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
@@ -79,7 +80,7 @@ float4 main(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(source, uv) + tint; }
     device_->SetTexture(0, source_);
     DrawQuad();
     device_->EndScene();
-    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    ASSERT_EQ(device_->Present(nullptr, destination, nullptr, nullptr), D3D_OK);
   }
 
   unsigned long long Skipped() { return static_cast<CTQD3DDevice*>(device_)->SkippedFrames(); }
@@ -138,12 +139,7 @@ TEST_F(FrameTest, AFrameThatReadsRenderTargetsOfItsOwnIsStillRecognised) {
 TEST_F(FrameTest, ADifferentDestinationIsPresentedAgainWithoutRedrawing) {
   Frame(0.0f);
   const RECT half = {0, 0, static_cast<LONG>(kBackWidth / 2), static_cast<LONG>(kBackHeight)};
-  device_->BeginScene();
-  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
-  device_->SetTexture(0, source_);
-  DrawQuad();
-  device_->EndScene();
-  ASSERT_EQ(device_->Present(nullptr, &half, nullptr, nullptr), D3D_OK);
+  Frame(0.0f, &half);
   EXPECT_EQ(Skipped(), 1u);
   const std::vector<uint32_t> front = ReadFront();
   EXPECT_EQ(front[0], 0xFF102030u);

@@ -127,11 +127,7 @@ TEST_F(DeviceTest, ShadersReplacedBetweenFramesDrawWithoutOpenGLErrors) {
   auto drawWith = [&](const char* source, uint32_t expected) {
     IDirect3DPixelShader9* shader = CompilePixelShader(source);
     ASSERT_NE(shader, nullptr);
-    device_->BeginScene();
-    device_->SetVertexShader(vertex_shader_);
-    device_->SetPixelShader(shader);
-    DrawQuad();
-    device_->EndScene();
+    DrawTextureInto(back_buffer_, shader, nullptr);
     device_->Present(nullptr, nullptr, nullptr, nullptr);
     // Released while still bound, as the renderer does before compiling the next pair.
     shader->Release();
@@ -143,5 +139,4 @@ TEST_F(DeviceTest, ShadersReplacedBetweenFramesDrawWithoutOpenGLErrors) {
   drawWith("float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(0, 0, 1, 1); }", 0xFF0000FFu);
   const std::string output = testing::internal::GetCapturedStdout();
   EXPECT_EQ(output.find("OpenGL"), std::string::npos) << output;
-  device_->SetPixelShader(nullptr);
 }

@@ -26,14 +26,16 @@ uint32_t Picture(UINT x, UINT y) {
   return alpha << 24 | kColors[(y >= 4 ? 2 : 0) + (x >= 8 ? 1 : 0)];
 }
 
-std::string MediaDir() {
-  const std::string dir = "d3d9_image_media";
-  mkdir(dir.c_str(), 0755);
-  return dir;
+std::string MediaPath(const std::string& name) {
+  mkdir("d3d9_image_media", 0755);
+  return "d3d9_image_media/" + name;
 }
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
+// Writes `bytes` as the file `name` of the media folder; returns its path.
+std::string WriteMedia(const std::string& name, const std::string& bytes) {
+  const std::string path = MediaPath(name);
   std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return path;
 }
 
 std::string ReadBytes(const std::string& path) {
@@ -43,17 +45,15 @@ std::string ReadBytes(const std::string& path) {
 
 // The picture as raw RGBA, encoded by the ffmpeg CLI into `name` with the given pixel format.
 std::string Encode(const std::string& name, const char* pixelFormat) {
-  const std::string dir = MediaDir();
   std::string raw;
   for (uint32_t p : PixelsOf(kWidth, kHeight, Picture)) {
     raw += {static_cast<char>(p >> 16), static_cast<char>(p >> 8), static_cast<char>(p),
             static_cast<char>(p >> 24)};
   }
-  WriteBytes(dir + "/picture.rgba", raw);
-  const std::string path = dir + "/" + name;
+  const std::string rgba = WriteMedia("picture.rgba", raw), path = MediaPath(name);
   const std::string command = "ffmpeg -v error -y -f rawvideo -pix_fmt rgba -s " + std::to_string(kWidth) + "x" +
-                              std::to_string(kHeight) + " -i " + dir + "/picture.rgba -pix_fmt " + pixelFormat +
-                              " -q:v 1 " + path;
+                              std::to_string(kHeight) + " -i " + rgba + " -pix_fmt " + pixelFormat + " -q:v 1 " +
+                              path;
   EXPECT_EQ(system(command.c_str()), 0) << command;
   return path;
 }
@@ -199,12 +199,10 @@ TEST_F(ImageTest, EveryFormatDecodesToThePictureAtItsOwnSize) {
   ExpectPicture(Encode("picture.tga", "bgra"), D3DXIFF_TGA, true, 0);
   ExpectPicture(Encode("picture.jpg", "yuvj444p"), D3DXIFF_JPG, false, 12);
 
-  const std::string dir = MediaDir();
   const uint32_t masks[4] = {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u};
   std::string dds = DdsHeader(kWidth, kHeight, 0x41, 0, 32, masks, kWidth * 4);  // RGB + alpha pixels
   for (uint32_t p : PixelsOf(kWidth, kHeight, Picture)) Put32(&dds, p);
-  WriteBytes(dir + "/picture.dds", dds);
-  ExpectPicture(dir + "/picture.dds", D3DXIFF_DDS, true, 0);
+  ExpectPicture(WriteMedia("picture.dds", dds), D3DXIFF_DDS, true, 0);
 }
 
 TEST_F(ImageTest, BlockCompressedDdsDecodes) {
@@ -215,10 +213,8 @@ TEST_F(ImageTest, BlockCompressedDdsDecodes) {
     Put32(&dds, 0x001FF800u);  // colour 0 = red, colour 1 = blue (RGB565)
     Put32(&dds, block == 0 ? 0x00000000u : 0x55555555u);
   }
-  const std::string path = MediaDir() + "/blocks.dds";
-  WriteBytes(path, dds);
   IDirect3DTexture9* texture = nullptr;
-  ASSERT_EQ(Load(path, &texture), D3D_OK);
+  ASSERT_EQ(Load(WriteMedia("blocks.dds", dds), &texture), D3D_OK);
   const std::vector<uint32_t> pixels = Pixels(texture);
   ASSERT_EQ(pixels.size(), 32u);
   EXPECT_EQ(pixels[0] & 0xFFFFFFu, 0xFF0000u);
@@ -235,24 +231,20 @@ TEST_F(ImageTest, ADefaultPoolImageDrawsTexelForTexel) {
 }
 
 TEST_F(ImageTest, MissingCorruptAndNonLocalFilesFailCleanly) {
-  const std::string dir = MediaDir();
   IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
-  EXPECT_EQ(Load(dir + "/no such file.png", &texture), D3DERR_NOTAVAILABLE);
+  EXPECT_EQ(Load(MediaPath("no such file.png"), &texture), D3DERR_NOTAVAILABLE);
   EXPECT_EQ(texture, nullptr);
-  EXPECT_EQ(Load(dir, &texture), D3DERR_NOTAVAILABLE);  // a directory
+  EXPECT_EQ(Load(MediaPath(""), &texture), D3DERR_NOTAVAILABLE);  // a directory
 
   // Names are files, never FFmpeg protocols or image-sequence patterns.
   const std::string png = Encode("seq001.png", "rgba");
-  EXPECT_EQ(Load(dir + "/seq%03d.png", &texture), D3DERR_NOTAVAILABLE);
+  EXPECT_EQ(Load(MediaPath("seq%03d.png"), &texture), D3DERR_NOTAVAILABLE);
   EXPECT_EQ(Load("file:" + png, &texture), D3DERR_NOTAVAILABLE);
   EXPECT_EQ(Load("http://127.0.0.1:9/picture.png", &texture), D3DERR_NOTAVAILABLE);
 
-  WriteBytes(dir + "/truncated.png", ReadBytes(png).substr(0, 40));
-  EXPECT_EQ(Load(dir + "/truncated.png", &texture), D3DXERR_INVALIDDATA);
-  WriteBytes(dir + "/empty.jpg", "");
-  EXPECT_EQ(Load(dir + "/empty.jpg", &texture), D3DXERR_INVALIDDATA);
-  WriteBytes(dir + "/text.bmp", "this is not an image at all");
-  EXPECT_EQ(Load(dir + "/text.bmp", &texture), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(Load(WriteMedia("truncated.png", ReadBytes(png).substr(0, 40)), &texture), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(Load(WriteMedia("empty.jpg", ""), &texture), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(Load(WriteMedia("text.bmp", "this is not an image at all"), &texture), D3DXERR_INVALIDDATA);
   EXPECT_EQ(texture, nullptr);
 
   // Options this loader does not carry out are refused, not ignored.
@@ -266,20 +258,17 @@ TEST_F(ImageTest, MissingCorruptAndNonLocalFilesFailCleanly) {
 }
 
 TEST_F(ImageTest, OversizedImagesAndDecompressionBombsAreRefusedWithinTheMemoryBudget) {
-  const std::string dir = MediaDir();
   IDirect3DTexture9* texture = nullptr;
   // Declared far beyond the pixel budget, with a few bytes of data.
-  WriteBytes(dir + "/huge.png", GreyPng(30000, 30000, 1));
-  EXPECT_EQ(Load(dir + "/huge.png", &texture), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(Load(WriteMedia("huge.png", GreyPng(30000, 30000, 1)), &texture), D3DXERR_INVALIDDATA);
   // Wider than any texture can be, though small in pixels.
-  WriteBytes(dir + "/wide.png", GreyPng(40000, 1, 1));
-  EXPECT_EQ(Load(dir + "/wide.png", &texture), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(Load(WriteMedia("wide.png", GreyPng(40000, 1, 1)), &texture), D3DXERR_INVALIDDATA);
   // A bomb: a file of a few hundred kilobytes whose data inflates to 144 megapixels.
   const std::string bomb = GreyPng(12000, 12000, 12000);
   ASSERT_LT(bomb.size(), 1u << 20);
-  WriteBytes(dir + "/bomb.png", bomb);
+  const std::string path = WriteMedia("bomb.png", bomb);
   const long before = MaxResidentKilobytes();
-  EXPECT_EQ(Load(dir + "/bomb.png", &texture), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(Load(path, &texture), D3DXERR_INVALIDDATA);
   EXPECT_LT(MaxResidentKilobytes() - before, 64 * 1024) << "kilobytes more at the peak";
   EXPECT_EQ(texture, nullptr);
 }
@@ -292,8 +281,7 @@ class DamagedImages : public ImageTest {
  protected:
   // Loads `bytes` as the file `name`; a texture must be of a size the device can hold. True when loaded.
   bool LoadsCleanlyOrFails(const std::string& name, const std::string& bytes) {
-    const std::string path = MediaDir() + "/" + name;
-    WriteBytes(path, bytes);
+    const std::string path = WriteMedia(name, bytes);
     IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
     D3DXIMAGE_INFO info = {};
     if (FAILED(Load(path, &texture, &info))) {
@@ -327,7 +315,7 @@ TEST_F(DamagedImages, CutFlippedAndAbsurdlySizedFilesLoadSanelyOrFail) {
   };
   for (const Format& f : formats) {
     SCOPED_TRACE(f.extension);
-    const std::string source = MediaDir() + "/source." + f.extension;
+    const std::string source = MediaPath(std::string("source.") + f.extension);
     const std::string command = "ffmpeg -v error -y -f lavfi -i testsrc=s=37x21:d=0.04 -frames:v 1 -pix_fmt " +
                                 std::string(f.pixelFormat) + " " + source;
     ASSERT_EQ(system(command.c_str()), 0) << command;
@@ -385,7 +373,6 @@ TEST_F(DamagedImages, DdsHeaderOverTooLittleData) {
 // file loads as the picture, and the load raises the peak resident memory of a fresh process by less
 // than 64 MB (measured in a process of its own, so that what earlier tests used does not hide it).
 TEST(ImageMemory, TextAndProfileBombsLoadAsTheirSmallPictureWithinTheMemoryBudget) {
-  const std::string dir = MediaDir();
   constexpr size_t kMegabyte = 1 << 20;
   const std::string text = Deflated(256 * kMegabyte, 'a');
   const std::string profile = Deflated(128 * kMegabyte, 0);
@@ -399,12 +386,11 @@ TEST(ImageMemory, TextAndProfileBombsLoadAsTheirSmallPictureWithinTheMemoryBudge
       {"international-text.png", PngChunk("iTXt", std::string("Comment\0\1\0\0\0", 12) + text)},
       {"profile.png", PngChunk("iCCP", std::string("icc\0\0", 5) + profile)},
   };
-  WriteBytes(dir + "/plain.png", GreyPng(16, 16, 16));
+  const std::string plain = WriteMedia("plain.png", GreyPng(16, 16, 16));
   for (const Bomb& bomb : bombs) {
-    WriteBytes(dir + "/" + bomb.name, GreyPng(16, 16, 16, bomb.chunk));
     // A fresh process for each bomb: its peak is its own. The plain picture warms the decoder up first.
-    const std::string command = std::string(TQ_IMAGE_MEMORY_PROBE) + " " + dir + "/plain.png " + dir + "/" +
-                                bomb.name;
+    const std::string command = std::string(TQ_IMAGE_MEMORY_PROBE) + " " + plain + " " +
+                                WriteMedia(bomb.name, GreyPng(16, 16, 16, bomb.chunk));
     FILE* probe = popen(command.c_str(), "r");
     ASSERT_NE(probe, nullptr);
     unsigned width = 0, height = 0;
