@@ -49,12 +49,11 @@ Compiled Collect(HRESULT hr, ID3DXBuffer* code, ID3DXBuffer* messages) {
   return c;
 }
 
-Compiled CompileFile(const std::string& path, const char* profile = "ps_3_0", const D3DXMACRO* defines = nullptr,
-                     ID3DXInclude* include = nullptr) {
+Compiled CompileFile(const std::string& path) {
   ID3DXBuffer* code = nullptr;
   ID3DXBuffer* messages = nullptr;
-  HRESULT hr = D3DXCompileShaderFromFileA(path.c_str(), defines, include, "main", profile, 0, &code, &messages,
-                                          nullptr);
+  const HRESULT hr = D3DXCompileShaderFromFileA(path.c_str(), nullptr, nullptr, "main", "ps_3_0", 0, &code,
+                                                &messages, nullptr);
   return Collect(hr, code, messages);
 }
 

@@ -84,9 +84,7 @@ TEST_F(RenderFrameTest, CounterAndParityReachBothPassesAndSeparationOnlyPassTwo)
 
   // Opening another movie keeps counting: 2 uploads, then 3 more.
   UploadPicture(renderer_, Picture(40, 20));
-  for (int i = 0; i < 3; ++i) {
-    renderer_.IncrementFrameCount();
-  }
+  for (int i = 0; i < 3; ++i) renderer_.IncrementFrameCount();
   ASSERT_EQ(0, renderer_.RenderFrame());
   EXPECT_EQ(5u, renderer_.GetFrameCount());
   EXPECT_EQ(Rgb(5, 255, 5), LeftEye() | 0xFF000000u);
