@@ -124,12 +124,6 @@ std::string Utf16(const std::string& ascii, bool bigEndian) {
 
 }  // namespace
 
-TEST(ShaderCompile, CodeIsClosedByTheEndTokenAndWarningsDoNotFail) {
-  Compiled c = CompileFile(kShaders + "/truncation.hlsl");
-  ASSERT_TRUE(Translated(c));
-  EXPECT_EQ(c.code.back(), 0x0000FFFFu);
-}
-
 TEST(ShaderCompile, FailuresReturnAFailingResultWithTheCompilerText) {
   EXPECT_TRUE(Failed(CompileFile(kShaders + "/syntax_error.hlsl"), E_FAIL, "syntax_error.hlsl:4"));
   // A text in memory is named "memory" in the messages that come back from the compile process.
@@ -146,6 +140,7 @@ TEST(ShaderCompile, ACompileThatCrashesTheCompilerFailsWithAMessageAndTheNextOne
   // (ended on SIGSEGV; in a sanitizer build the sanitizer takes the signal and exits)
   EXPECT_TRUE(Failed(CompileFile(crasher), E_FAIL,
                      "error: the shader compiler stopped while compiling " + crasher + " (it "));
+  // The next compile works, and warnings (this file has several) do not fail it.
   EXPECT_TRUE(Translated(CompileFile(kShaders + "/truncation.hlsl")));
 }
 
@@ -384,8 +379,6 @@ TEST(ShaderCompile, IncludeHandlerServesIncludesWithTheirParentsData) {
 TEST(ShaderTranslation, CodeThatIsNotFromTheCompilerIsRefused) {
   std::string bytes;
   TranslatedShader out;
-  const DWORD spirvHeader[] = {0x07230203, 0x00010000, 0, 1, 0, 0x0000FFFF};
-  EXPECT_FALSE(UnpackShaderCode(spirvHeader, &bytes));
   EXPECT_FALSE(UnpackShaderCode(nullptr, &bytes));
   Compiled ps = CompileText(kSmallShader);
   ASSERT_EQ(ps.hr, S_OK);

@@ -27,7 +27,7 @@ class RendererLifecycle : public RendererTest {
            std::to_string(renderer_.GetRenderWidth()) + "x" + std::to_string(renderer_.GetRenderHeight());
   }
   // The colour the back buffer shows at (3, 3), opaque.
-  uint32_t ScreenColour() { return ReadBack(renderer_, renderer_.GetBackBufferSurface()).At(3, 3) | 0xFF000000u; }
+  uint32_t ScreenColour() { return Screen().At(3, 3) | 0xFF000000u; }
 };
 
 // A surface's size as "<w>x<h>", or "none".
@@ -227,7 +227,7 @@ TEST_F(RendererLifecycle, AnImageAfterAMovieGivesTheImageSizeAndColours) {
   EXPECT_EQ("40x20", SurfaceSize(renderer_.GetEyeSurface(0)));
   // Its colours reach the eyes.
   ASSERT_EQ(0, renderer_.RenderFrame());
-  EXPECT_EQ(ColourText(0xFF336699u), ColourText(ReadBack(renderer_, renderer_.GetEyeSurface(0)).At(39, 19)));
+  EXPECT_EQ(ColourText(0xFF336699u), ColourText(EyeImage(0).At(39, 19)));
   // An image is not a movie: it cannot be locked for uploads.
   uint8_t* bits = nullptr;
   int32_t pitch = 0;

@@ -28,8 +28,6 @@ class ShaderLibrary : public RendererTest {
     UploadPicture(renderer_, source);
     ASSERT_EQ(0, renderer_.RenderFrame());
   }
-  Picture EyeImage(int eye) { return ReadBack(renderer_, renderer_.GetEyeSurface(eye)); }
-  Picture Screen() { return ReadBack(renderer_, renderer_.GetBackBufferSurface()); }
 };
 
 enum Eye { kLeft = 0, kRight = 1 };
