@@ -113,12 +113,8 @@ class ShaderFiles : public ::testing::Test {
 };
 
 std::string Utf16(const std::string& ascii, bool bigEndian) {
-  std::string out = bigEndian ? std::string("\xFE\xFF", 2) : std::string("\xFF\xFE", 2);
-  for (char c : ascii) {
-    if (bigEndian) out += '\0';
-    out += c;
-    if (!bigEndian) out += '\0';
-  }
+  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (char c : ascii) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
   return out;
 }
 

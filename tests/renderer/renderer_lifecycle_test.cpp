@@ -37,6 +37,11 @@ std::string SurfaceSize(IDirect3DSurface9* surface) {
   return std::to_string(desc.Width) + "x" + std::to_string(desc.Height);
 }
 
+// Writes an encoder that paints everything in the colour `rgba` (HLSL components, "1, 0, 0, 1").
+std::string WriteSolidEncoder(const std::string& name, const std::string& rgba) {
+  return WriteWorkFile(name, "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(" + rgba + "); }\n");
+}
+
 const char kCompileError[] = R"(\[TQ\] Error: Error compiling pixel shader! hr=0x8[0-9a-f]{7})";
 
 // Runs `call` with standard output captured: it must fail (1) and print exactly one line, matching `line`.
@@ -143,12 +148,10 @@ TEST_F(RendererLifecycle, ShaderWarmUpIsSilentAndChangesNoResult) {
       [&] { return renderer_.Initialize(nullptr, 64, 32, missing.c_str(), kMonoEncoder.c_str(), 0); },
       kCompileError);
 
-  const std::string encoder = WriteWorkFile(
-      "warm-up-edited.hlsl", "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(1, 0, 0, 1); }\n");
+  const std::string encoder = WriteSolidEncoder("warm-up-edited.hlsl", "1, 0, 0, 1");
   StartShaderWarmUp(kMonoDecoder.c_str(), encoder.c_str());
   FinishShaderWarmUp();
-  WriteWorkFile("warm-up-edited.hlsl",
-                "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(0, 0, 1, 1); }\n");
+  WriteSolidEncoder("warm-up-edited.hlsl", "0, 0, 1, 1");
   // Started again and not waited for: Initialize takes what it finished, or waits for it.
   StartShaderWarmUp(kMonoDecoder.c_str(), encoder.c_str());
   ASSERT_EQ(0, renderer_.Initialize(nullptr, 8, 8, kMonoDecoder.c_str(), encoder.c_str(), 0));
@@ -160,10 +163,9 @@ TEST_F(RendererLifecycle, ShaderWarmUpIsSilentAndChangesNoResult) {
 TEST_F(RendererLifecycle, LongShaderNamesAreCutTo159BytesAndTheCutNameIsCompiled) {
   // A shader file whose path is exactly 159 bytes long; asking for that path plus more loads it.
   std::string dir = WorkPath("");
-  std::string shaderText = "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(1, 1, 1, 1); }\n";
   std::string stem(kShaderNameMax - dir.size(), 'n');
   ASSERT_GT(stem.size(), 10u);
-  std::string exact = WriteWorkFile(stem, shaderText);
+  std::string exact = WriteSolidEncoder(stem, "1, 1, 1, 1");
   ASSERT_EQ(kShaderNameMax, exact.size());
   std::string longer = exact + std::string(200 - exact.size(), 'x');
 
@@ -179,14 +181,13 @@ TEST_F(RendererLifecycle, LongShaderNamesAreCutTo159BytesAndTheCutNameIsCompiled
 }
 
 TEST_F(RendererLifecycle, NullNamesRecompileTheStoredFilesFromDisk) {
-  const std::string encoder =
-      WriteWorkFile("edited.hlsl", "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(1, 0, 0, 1); }\n");
+  const std::string encoder = WriteSolidEncoder("edited.hlsl", "1, 0, 0, 1");
   ASSERT_EQ(0, renderer_.Initialize(nullptr, 8, 8, kMonoDecoder.c_str(), encoder.c_str(), 0));
   UploadPicture(renderer_, Picture(8, 8));
   ASSERT_EQ(0, renderer_.RenderFrame());
   EXPECT_EQ(Rgb(255, 0, 0), ScreenColour());
 
-  WriteWorkFile("edited.hlsl", "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(0, 0, 1, 1); }\n");
+  WriteSolidEncoder("edited.hlsl", "0, 0, 1, 1");
   ASSERT_EQ(0, renderer_.LoadShaders(nullptr, nullptr));
   ASSERT_EQ(0, renderer_.RenderFrame());
   EXPECT_EQ(Rgb(0, 0, 255), ScreenColour());
