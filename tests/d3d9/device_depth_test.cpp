@@ -18,13 +18,9 @@ class DepthTest : public DeviceTest {
  protected:
   void SetUp() override {
     DeviceTest::SetUp();
-    colour_ = CompilePixelShader(kColourShader);
+    colour_ = Owned(CompilePixelShader(kColourShader));
     ASSERT_NE(colour_, nullptr);
     device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
-  }
-  void TearDown() override {
-    if (colour_) colour_->Release();
-    DeviceTest::TearDown();
   }
 
   // The full-target quad at depth z, in `colour`, with depth testing as given.
@@ -106,10 +102,8 @@ TEST_F(DepthTest, APartialClearAppliesOverAHeldBackWholeClear) {
 }
 
 TEST_F(DepthTest, ASmallerTargetSharesTheDepthBuffer) {
-  IDirect3DTexture9* small = MakeTarget(kBackWidth / 2, kBackHeight / 2);
-  ASSERT_NE(small, nullptr);
-  IDirect3DSurface9* surface = nullptr;
-  small->GetSurfaceLevel(0, &surface);
+  IDirect3DSurface9* surface = MakeTargetSurface(kBackWidth / 2, kBackHeight / 2);
+  ASSERT_NE(surface, nullptr);
   const UINT width = kBackWidth / 2, height = kBackHeight / 2;
 
   FillDepthByDrawing(0.0f);
@@ -128,8 +122,6 @@ TEST_F(DepthTest, ASmallerTargetSharesTheDepthBuffer) {
   std::vector<uint32_t> back = ReadTarget(back_buffer_);
   EXPECT_EQ(kRed, back[0]);                 // the small target's part: 0.25
   EXPECT_EQ(kBlue, back[back.size() - 1]);  // outside it: 1.0
-  surface->Release();
-  small->Release();
 }
 
 }  // namespace

@@ -20,11 +20,9 @@ float4 main(float2 uv : TEXCOORD0) : COLOR0 { return c9v / 255.0; })");
 float4 c8v : register(c8);
 float4 c9v : register(c9);
 float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(c9v.x, c8v.x, c9v.y, 255.0) / 255.0; })");
-  ASSERT_NE(first, nullptr);
-  ASSERT_NE(second, nullptr);
-  IDirect3DTexture9* target = MakeTarget(4, 4);
-  IDirect3DSurface9* surface = nullptr;
-  target->GetSurfaceLevel(0, &surface);
+  ASSERT_NE(Owned(first), nullptr);
+  ASSERT_NE(Owned(second), nullptr);
+  IDirect3DSurface9* surface = MakeTargetSurface(4, 4);
 
   const float c9[4] = {10, 20, 30, 40};
   const float c8[4] = {50, 0, 0, 0};
@@ -47,77 +45,41 @@ float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(c9v.x, c8v.x, c9v.y,
   EXPECT_EQ(readBack[3], 40.0f);
   EXPECT_EQ(device_->SetPixelShaderConstantF(223, c9, 2), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->SetVertexShaderConstantF(255, c9, 1), D3D_OK);
-
-  device_->SetRenderTarget(0, back_buffer_);
-  device_->SetPixelShader(nullptr);
-  surface->Release();
-  target->Release();
-  first->Release();
-  second->Release();
 }
 
 TEST_F(DeviceTest, TopLeftTexelStaysTopLeftThroughEveryPathWithPointSampling) {
   // Source texture -> render target -> back buffer -> window, each a texel-for-texel copy: a 1-pixel
   // checkerboard and distinct texels survive only when orientation and sampling are exact.
-  IDirect3DPixelShader9* copy = CompilePixelShader(kCopyPixelShader);
+  IDirect3DPixelShader9* copy = Owned(CompilePixelShader(kCopyPixelShader));
   ASSERT_NE(copy, nullptr);
   for (auto pattern : {&Checker, &Distinct}) {
-    IDirect3DTexture9* source = MakeTexture(kBackWidth, kBackHeight, pattern);
-    IDirect3DTexture9* middle = MakeTarget(kBackWidth, kBackHeight);
-    IDirect3DSurface9* middleSurface = nullptr;
-    middle->GetSurfaceLevel(0, &middleSurface);
-
-    device_->BeginScene();
-    device_->SetVertexShader(vertex_shader_);
-    device_->SetPixelShader(copy);
-    device_->SetRenderTarget(0, middleSurface);
-    device_->SetTexture(0, source);
-    DrawQuad();
-    device_->SetRenderTarget(0, back_buffer_);
-    device_->SetTexture(0, middle);
-    DrawQuad();
-    device_->EndScene();
+    IDirect3DTexture9* middle = nullptr;
+    IDirect3DSurface9* middleSurface = MakeTargetSurface(kBackWidth, kBackHeight, &middle);
+    DrawTextureInto(middleSurface, copy, Owned(MakeTexture(kBackWidth, kBackHeight, pattern)));
+    DrawTextureInto(back_buffer_, copy, middle);
     device_->SetTexture(0, nullptr);
 
-    std::vector<uint32_t> expected(kBackWidth * kBackHeight);
-    for (UINT y = 0; y < kBackHeight; ++y) {
-      for (UINT x = 0; x < kBackWidth; ++x) expected[y * kBackWidth + x] = pattern(x, y);
-    }
+    const std::vector<uint32_t> expected = PixelsOf(kBackWidth, kBackHeight, pattern);
     EXPECT_TRUE(SamePixels(ReadTarget(middleSurface), expected, kBackWidth));
     std::vector<uint32_t> back = ReadTarget(back_buffer_);
     for (uint32_t& pixel : back) pixel |= 0xFF000000u;  // the back buffer is X8R8G8B8
     EXPECT_TRUE(SamePixels(back, expected, kBackWidth));
     ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
     EXPECT_TRUE(SamePixels(ReadFront(), expected, kBackWidth));
-
-    middleSurface->Release();
-    middle->Release();
-    source->Release();
   }
-  device_->SetPixelShader(nullptr);
-  copy->Release();
 }
 
 TEST_F(DeviceTest, PresentFillsExactlyTheDestinationRectangle) {
-  IDirect3DPixelShader9* copy = CompilePixelShader(kCopyPixelShader);
-  IDirect3DTexture9* source = MakeTexture(4, 4, [](UINT, UINT) { return 0xFF20C040u; });
-  device_->BeginScene();
-  device_->SetVertexShader(vertex_shader_);
-  device_->SetPixelShader(copy);
-  device_->SetTexture(0, source);
-  DrawQuad();
-  device_->EndScene();
+  DrawTextureInto(back_buffer_, Owned(CompilePixelShader(kCopyPixelShader)),
+                  Owned(MakeTexture(4, 4, [](UINT, UINT) { return 0xFF20C040u; })));
   const RECT dest = {8, 4, 40, 36};
   ASSERT_EQ(device_->Present(nullptr, &dest, nullptr, nullptr), D3D_OK);
-  const std::vector<uint32_t> front = ReadFront();
-  for (LONG y = 0; y < static_cast<LONG>(kBackHeight); ++y) {
-    for (LONG x = 0; x < static_cast<LONG>(kBackWidth); ++x) {
-      const bool inside = x >= dest.left && x < dest.right && y >= dest.top && y < dest.bottom;
-      ASSERT_EQ(front[y * kBackWidth + x], inside ? 0xFF20C040u : 0xFF000000u) << "at " << x << "," << y;
-    }
-  }
-  device_->SetTexture(0, nullptr);
-  device_->SetPixelShader(nullptr);
-  source->Release();
-  copy->Release();
+  EXPECT_TRUE(SamePixels(ReadFront(),
+                         PixelsOf(kBackWidth, kBackHeight,
+                                  [&](LONG x, LONG y) {
+                                    const bool inside = x >= dest.left && x < dest.right && y >= dest.top &&
+                                                        y < dest.bottom;
+                                    return inside ? 0xFF20C040u : 0xFF000000u;
+                                  }),
+                         kBackWidth));
 }

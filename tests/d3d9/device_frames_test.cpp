@@ -65,18 +65,12 @@ class FrameTest : public DeviceTest {
 sampler2D source : register(s0);
 float4 tint : register(c0);
 float4 main(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(source, uv) + tint; })");
-    ASSERT_NE(shader_, nullptr);
-    source_ = MakeTexture(4, 4, [](UINT, UINT) { return 0xFF102030u; });
-  }
-  void TearDown() override {
-    device_->SetTexture(0, nullptr);
-    device_->SetPixelShader(nullptr);
-    if (source_) source_->Release();
-    if (shader_) shader_->Release();
-    DeviceTest::TearDown();
+    ASSERT_NE(Owned(shader_), nullptr);
+    source_ = Owned(MakeTexture(4, 4, [](UINT, UINT) { return 0xFF102030u; }));
   }
 
-  void Frame(float tint) {
+  // One frame of the tinted source, presented into `destination` (all of the window when null).
+  void Frame(float tint, const RECT* destination = nullptr) {
     const float constant[4] = {tint, 0, 0, 0};
     device_->BeginScene();
     device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
@@ -86,7 +80,7 @@ float4 main(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(source, uv) + tint; }
     device_->SetTexture(0, source_);
     DrawQuad();
     device_->EndScene();
-    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    ASSERT_EQ(device_->Present(nullptr, destination, nullptr, nullptr), D3D_OK);
   }
 
   unsigned long long Skipped() { return static_cast<CTQD3DDevice*>(device_)->SkippedFrames(); }
@@ -120,9 +114,8 @@ TEST_F(FrameTest, RepeatedFramesAreSkippedAndShowTheLastPicture) {
 
 TEST_F(FrameTest, AFrameThatReadsRenderTargetsOfItsOwnIsStillRecognised) {
   // Pass 1 draws a target that pass 2 reads, as the stereo pipeline does every frame.
-  IDirect3DTexture9* eye = MakeTarget(4, 4);
-  IDirect3DSurface9* eyeSurface = nullptr;
-  eye->GetSurfaceLevel(0, &eyeSurface);
+  IDirect3DTexture9* eye = nullptr;
+  IDirect3DSurface9* eyeSurface = MakeTargetSurface(4, 4, &eye);
   for (int frame = 0; frame < 3; ++frame) {
     const float zero[4] = {0, 0, 0, 0};
     device_->BeginScene();
@@ -141,19 +134,12 @@ TEST_F(FrameTest, AFrameThatReadsRenderTargetsOfItsOwnIsStillRecognised) {
   }
   EXPECT_EQ(Skipped(), 2u);
   EXPECT_EQ(ReadFront()[0], 0xFF102030u);
-  eyeSurface->Release();
-  eye->Release();
 }
 
 TEST_F(FrameTest, ADifferentDestinationIsPresentedAgainWithoutRedrawing) {
   Frame(0.0f);
   const RECT half = {0, 0, static_cast<LONG>(kBackWidth / 2), static_cast<LONG>(kBackHeight)};
-  device_->BeginScene();
-  device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
-  device_->SetTexture(0, source_);
-  DrawQuad();
-  device_->EndScene();
-  ASSERT_EQ(device_->Present(nullptr, &half, nullptr, nullptr), D3D_OK);
+  Frame(0.0f, &half);
   EXPECT_EQ(Skipped(), 1u);
   const std::vector<uint32_t> front = ReadFront();
   EXPECT_EQ(front[0], 0xFF102030u);

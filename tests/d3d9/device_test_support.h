@@ -56,6 +56,15 @@ inline ::testing::AssertionResult SamePixels(const std::vector<uint32_t>& actual
   return ::testing::AssertionSuccess();
 }
 
+// pixel(x, y) for every pixel of a width x height picture, top row first.
+inline std::vector<uint32_t> PixelsOf(UINT width, UINT height, const std::function<uint32_t(UINT, UINT)>& pixel) {
+  std::vector<uint32_t> pixels;
+  for (UINT y = 0; y < height; ++y) {
+    for (UINT x = 0; x < width; ++x) pixels.push_back(pixel(x, y));
+  }
+  return pixels;
+}
+
 // The pixels of a lockable surface as 0xAARRGGBB, top row first.
 inline std::vector<uint32_t> ReadSurfacePixels(IDirect3DSurface9* surface, UINT width, UINT height) {
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
@@ -98,9 +107,7 @@ class DeviceTest : public ::testing::Test {
   static constexpr UINT kBackWidth = 64;
   static constexpr UINT kBackHeight = 48;
 
-  void SetUp() override { CreateDevice(D3DPRESENT_INTERVAL_ONE); }
-
-  void CreateDevice(UINT presentationInterval) {
+  void SetUp() override {
     d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
     ASSERT_NE(d3d_, nullptr);
     D3DPRESENT_PARAMETERS parameters = {};
@@ -111,7 +118,7 @@ class DeviceTest : public ::testing::Test {
     parameters.Windowed = TRUE;
     parameters.EnableAutoDepthStencil = TRUE;
     parameters.AutoDepthStencilFormat = D3DFMT_D16;
-    parameters.PresentationInterval = presentationInterval;
+    parameters.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
     ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
                                  D3DCREATE_MULTITHREADED | D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters,
                                  &device_),
@@ -131,18 +138,24 @@ class DeviceTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (vertex_shader_) {
-      EXPECT_EQ(vertex_shader_->Release(), 0u);
-    }
-    if (back_buffer_) {
-      EXPECT_EQ(back_buffer_->Release(), 0u);
-    }
     if (device_) {
-      EXPECT_EQ(device_->Release(), 0u);
+      for (DWORD stage = 0; stage < 16; ++stage) device_->SetTexture(stage, nullptr);
+      device_->SetRenderTarget(0, back_buffer_);
+      device_->SetRenderTarget(1, nullptr);
+      device_->SetPixelShader(nullptr);
     }
-    if (d3d_) {
-      EXPECT_EQ(d3d_->Release(), 0u);
+    for (auto object = owned_.rbegin(); object != owned_.rend(); ++object) (*object)->Release();
+    // Released in this order, each must be free of references.
+    for (IUnknown* object : std::initializer_list<IUnknown*>{vertex_shader_, back_buffer_, device_, d3d_}) {
+      EXPECT_TRUE(object == nullptr || object->Release() == 0u);
     }
+  }
+
+  // `object`, released at the end of the test once nothing is bound to the device any more.
+  template <typename T>
+  T* Owned(T* object) {
+    if (object) owned_.push_back(object);
+    return object;
   }
 
   IDirect3DVertexShader9* CompileVertexShader(const char* source) {
@@ -196,6 +209,15 @@ class DeviceTest : public ::testing::Test {
     return texture;
   }
 
+  // The surface of a new render target texture; both are owned by the test (see Owned).
+  IDirect3DSurface9* MakeTargetSurface(UINT width, UINT height, IDirect3DTexture9** texture = nullptr) {
+    IDirect3DTexture9* target = Owned(MakeTarget(width, height));
+    IDirect3DSurface9* surface = nullptr;
+    if (target) target->GetSurfaceLevel(0, &surface);
+    if (texture) *texture = target;
+    return Owned(surface);
+  }
+
   // The pixels of a render target or, with none, what the (offscreen) window shows: 0xAARRGGBB, top row first.
   std::vector<uint32_t> ReadTarget(IDirect3DSurface9* target) {
     D3DSURFACE_DESC desc = {};
@@ -235,4 +257,5 @@ class DeviceTest : public ::testing::Test {
   IDirect3DDevice9* device_ = nullptr;
   IDirect3DSurface9* back_buffer_ = nullptr;
   IDirect3DVertexShader9* vertex_shader_ = nullptr;
+  std::vector<IUnknown*> owned_;
 };

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 
 #include "tests/d3d9/device_test_support.h"
 
@@ -25,14 +26,16 @@ uint32_t Picture(UINT x, UINT y) {
   return alpha << 24 | kColors[(y >= 4 ? 2 : 0) + (x >= 8 ? 1 : 0)];
 }
 
-std::string MediaDir() {
-  const std::string dir = "d3d9_image_media";
-  mkdir(dir.c_str(), 0755);
-  return dir;
+std::string MediaPath(const std::string& name) {
+  mkdir("d3d9_image_media", 0755);
+  return "d3d9_image_media/" + name;
 }
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
+// Writes `bytes` as the file `name` of the media folder; returns its path.
+std::string WriteMedia(const std::string& name, const std::string& bytes) {
+  const std::string path = MediaPath(name);
   std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return path;
 }
 
 std::string ReadBytes(const std::string& path) {
@@ -42,28 +45,24 @@ std::string ReadBytes(const std::string& path) {
 
 // The picture as raw RGBA, encoded by the ffmpeg CLI into `name` with the given pixel format.
 std::string Encode(const std::string& name, const char* pixelFormat) {
-  const std::string dir = MediaDir();
   std::string raw;
-  for (UINT y = 0; y < kHeight; ++y) {
-    for (UINT x = 0; x < kWidth; ++x) {
-      const uint32_t p = Picture(x, y);
-      raw += static_cast<char>(p >> 16);
-      raw += static_cast<char>(p >> 8);
-      raw += static_cast<char>(p);
-      raw += static_cast<char>(p >> 24);
-    }
+  for (uint32_t p : PixelsOf(kWidth, kHeight, Picture)) {
+    raw += {static_cast<char>(p >> 16), static_cast<char>(p >> 8), static_cast<char>(p),
+            static_cast<char>(p >> 24)};
   }
-  WriteBytes(dir + "/picture.rgba", raw);
-  const std::string path = dir + "/" + name;
+  const std::string rgba = WriteMedia("picture.rgba", raw), path = MediaPath(name);
   const std::string command = "ffmpeg -v error -y -f rawvideo -pix_fmt rgba -s " + std::to_string(kWidth) + "x" +
-                              std::to_string(kHeight) + " -i " + dir + "/picture.rgba -pix_fmt " + pixelFormat +
-                              " -q:v 1 " + path;
+                              std::to_string(kHeight) + " -i " + rgba + " -pix_fmt " + pixelFormat + " -q:v 1 " +
+                              path;
   EXPECT_EQ(system(command.c_str()), 0) << command;
   return path;
 }
 
 void Put32(std::string* out, uint32_t value) {
   for (int i = 0; i < 4; ++i) *out += static_cast<char>(value >> (8 * i));
+}
+void Put32BigEndian(std::string* out, uint32_t value) {
+  for (int i = 3; i >= 0; --i) *out += static_cast<char>(value >> (8 * i));
 }
 
 std::string DdsHeader(UINT width, UINT height, uint32_t pixelFlags, uint32_t fourCC, uint32_t bits,
@@ -89,11 +88,10 @@ std::string DdsHeader(UINT width, UINT height, uint32_t pixelFlags, uint32_t fou
 
 std::string PngChunk(const char* type, const std::string& data) {
   std::string chunk;
-  for (int i = 3; i >= 0; --i) chunk += static_cast<char>(data.size() >> (8 * i));
-  std::string body = std::string(type, 4) + data;
-  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
-  chunk += body;
-  for (int i = 3; i >= 0; --i) chunk += static_cast<char>(crc >> (8 * i));
+  Put32BigEndian(&chunk, static_cast<uint32_t>(data.size()));
+  chunk += std::string(type, 4) + data;
+  Put32BigEndian(&chunk,
+                 crc32(0, reinterpret_cast<const Bytef*>(chunk.data() + 4), static_cast<uInt>(data.size() + 4)));
   return chunk;
 }
 
@@ -127,9 +125,8 @@ std::string Deflated(size_t bytes, char filler) {
 // chunks between the header and the image data.
 std::string GreyPng(uint32_t width, uint32_t height, uint32_t rows, const std::string& extra = "") {
   std::string header;
-  for (uint32_t value : {width, height}) {
-    for (int i = 3; i >= 0; --i) header += static_cast<char>(value >> (8 * i));
-  }
+  Put32BigEndian(&header, width);
+  Put32BigEndian(&header, height);
   header += std::string("\x08\x00\x00\x00\x00", 5);  // 8-bit grey, deflate, no filter, no interlace
   const std::string compressed = Deflated(static_cast<size_t>(rows) * (width + 1), 0);
   return std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) + extra + PngChunk("IDAT", compressed) +
@@ -156,14 +153,11 @@ class ImageTest : public DeviceTest {
   // The texture's pixels from its system-memory copy (managed pool).
   std::vector<uint32_t> Pixels(IDirect3DTexture9* texture) {
     D3DSURFACE_DESC desc = {};
+    IDirect3DSurface9* level = nullptr;
     texture->GetLevelDesc(0, &desc);
-    std::vector<uint32_t> pixels(desc.Width * desc.Height);
-    D3DLOCKED_RECT locked = {};
-    EXPECT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-    for (UINT y = 0; y < desc.Height; ++y) {
-      memcpy(&pixels[y * desc.Width], static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, desc.Width * 4);
-    }
-    texture->UnlockRect(0);
+    texture->GetSurfaceLevel(0, &level);
+    const std::vector<uint32_t> pixels = ReadSurfacePixels(level, desc.Width, desc.Height);
+    level->Release();
     return pixels;
   }
 
@@ -171,29 +165,24 @@ class ImageTest : public DeviceTest {
     IDirect3DTexture9* texture = nullptr;
     D3DXIMAGE_INFO info = {};
     ASSERT_EQ(Load(path, &texture, &info), D3D_OK) << path;
-    EXPECT_EQ(info.Width, kWidth);
-    EXPECT_EQ(info.Height, kHeight);
     EXPECT_EQ(info.ImageFileFormat, fileFormat);
-    EXPECT_EQ(info.Format, alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8);
     D3DSURFACE_DESC desc = {};
     texture->GetLevelDesc(0, &desc);
-    EXPECT_EQ(desc.Width, kWidth);
-    EXPECT_EQ(desc.Height, kHeight);
-    EXPECT_EQ(desc.Format, info.Format);
+    EXPECT_EQ(std::make_tuple(info.Width, info.Height, info.Format),
+              std::make_tuple(kWidth, kHeight, alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8));
+    EXPECT_EQ(std::make_tuple(desc.Width, desc.Height, desc.Format),
+              std::make_tuple(kWidth, kHeight, info.Format));
     const std::vector<uint32_t> pixels = Pixels(texture);
     for (UINT y = 0; y < kHeight; ++y) {
       for (UINT x = 0; x < kWidth; ++x) {
         // JPEG blurs the quadrant edges; its check keeps to the quadrants' insides.
         if (tolerance > 1 && (x == 7 || x == 8 || y == 3 || y == 4)) continue;
         const uint32_t want = Picture(x, y), got = pixels[y * kWidth + x];
-        for (int shift : {0, 8, 16}) {
+        for (int shift : {0, 8, 16, 24}) {
+          if (shift == 24 && !alpha) continue;
           const int difference = static_cast<int>((got >> shift) & 0xFF) -
                                  static_cast<int>((want >> shift) & 0xFF);
-          ASSERT_LE(abs(difference), tolerance) << path << " at " << x << "," << y;
-        }
-        if (alpha) {
-          ASSERT_LE(abs(static_cast<int>(got >> 24) - static_cast<int>(want >> 24)), tolerance)
-              << path << " at " << x << "," << y;
+          ASSERT_LE(abs(difference), tolerance) << path << " at " << x << "," << y << ", bit " << shift;
         }
       }
     }
@@ -210,14 +199,10 @@ TEST_F(ImageTest, EveryFormatDecodesToThePictureAtItsOwnSize) {
   ExpectPicture(Encode("picture.tga", "bgra"), D3DXIFF_TGA, true, 0);
   ExpectPicture(Encode("picture.jpg", "yuvj444p"), D3DXIFF_JPG, false, 12);
 
-  const std::string dir = MediaDir();
   const uint32_t masks[4] = {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u};
   std::string dds = DdsHeader(kWidth, kHeight, 0x41, 0, 32, masks, kWidth * 4);  // RGB + alpha pixels
-  for (UINT y = 0; y < kHeight; ++y) {
-    for (UINT x = 0; x < kWidth; ++x) Put32(&dds, Picture(x, y));
-  }
-  WriteBytes(dir + "/picture.dds", dds);
-  ExpectPicture(dir + "/picture.dds", D3DXIFF_DDS, true, 0);
+  for (uint32_t p : PixelsOf(kWidth, kHeight, Picture)) Put32(&dds, p);
+  ExpectPicture(WriteMedia("picture.dds", dds), D3DXIFF_DDS, true, 0);
 }
 
 TEST_F(ImageTest, BlockCompressedDdsDecodes) {
@@ -228,10 +213,8 @@ TEST_F(ImageTest, BlockCompressedDdsDecodes) {
     Put32(&dds, 0x001FF800u);  // colour 0 = red, colour 1 = blue (RGB565)
     Put32(&dds, block == 0 ? 0x00000000u : 0x55555555u);
   }
-  const std::string path = MediaDir() + "/blocks.dds";
-  WriteBytes(path, dds);
   IDirect3DTexture9* texture = nullptr;
-  ASSERT_EQ(Load(path, &texture), D3D_OK);
+  ASSERT_EQ(Load(WriteMedia("blocks.dds", dds), &texture), D3D_OK);
   const std::vector<uint32_t> pixels = Pixels(texture);
   ASSERT_EQ(pixels.size(), 32u);
   EXPECT_EQ(pixels[0] & 0xFFFFFFu, 0xFF0000u);
@@ -242,44 +225,26 @@ TEST_F(ImageTest, BlockCompressedDdsDecodes) {
 TEST_F(ImageTest, ADefaultPoolImageDrawsTexelForTexel) {
   IDirect3DTexture9* texture = nullptr;
   ASSERT_EQ(Load(Encode("drawn.png", "rgba"), &texture, nullptr, D3DPOOL_DEFAULT), D3D_OK);
-  IDirect3DPixelShader9* copy = CompilePixelShader(kCopyPixelShader);
-  IDirect3DTexture9* target = MakeTarget(kWidth, kHeight);
-  IDirect3DSurface9* surface = nullptr;
-  target->GetSurfaceLevel(0, &surface);
-  DrawTextureInto(surface, copy, texture);
-  std::vector<uint32_t> expected;
-  for (UINT y = 0; y < kHeight; ++y) {
-    for (UINT x = 0; x < kWidth; ++x) expected.push_back(Picture(x, y));
-  }
-  EXPECT_TRUE(SamePixels(ReadTarget(surface), expected, kWidth));
-  device_->SetTexture(0, nullptr);
-  device_->SetPixelShader(nullptr);
-  device_->SetRenderTarget(0, back_buffer_);
-  surface->Release();
-  target->Release();
-  copy->Release();
-  texture->Release();
+  IDirect3DSurface9* surface = MakeTargetSurface(kWidth, kHeight);
+  DrawTextureInto(surface, Owned(CompilePixelShader(kCopyPixelShader)), Owned(texture));
+  EXPECT_TRUE(SamePixels(ReadTarget(surface), PixelsOf(kWidth, kHeight, Picture), kWidth));
 }
 
 TEST_F(ImageTest, MissingCorruptAndNonLocalFilesFailCleanly) {
-  const std::string dir = MediaDir();
   IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
-  EXPECT_EQ(Load(dir + "/no such file.png", &texture), D3DERR_NOTAVAILABLE);
+  EXPECT_EQ(Load(MediaPath("no such file.png"), &texture), D3DERR_NOTAVAILABLE);
   EXPECT_EQ(texture, nullptr);
-  EXPECT_EQ(Load(dir, &texture), D3DERR_NOTAVAILABLE);  // a directory
+  EXPECT_EQ(Load(MediaPath(""), &texture), D3DERR_NOTAVAILABLE);  // a directory
 
   // Names are files, never FFmpeg protocols or image-sequence patterns.
   const std::string png = Encode("seq001.png", "rgba");
-  EXPECT_EQ(Load(dir + "/seq%03d.png", &texture), D3DERR_NOTAVAILABLE);
+  EXPECT_EQ(Load(MediaPath("seq%03d.png"), &texture), D3DERR_NOTAVAILABLE);
   EXPECT_EQ(Load("file:" + png, &texture), D3DERR_NOTAVAILABLE);
   EXPECT_EQ(Load("http://127.0.0.1:9/picture.png", &texture), D3DERR_NOTAVAILABLE);
 
-  WriteBytes(dir + "/truncated.png", ReadBytes(png).substr(0, 40));
-  EXPECT_EQ(Load(dir + "/truncated.png", &texture), D3DXERR_INVALIDDATA);
-  WriteBytes(dir + "/empty.jpg", "");
-  EXPECT_EQ(Load(dir + "/empty.jpg", &texture), D3DXERR_INVALIDDATA);
-  WriteBytes(dir + "/text.bmp", "this is not an image at all");
-  EXPECT_EQ(Load(dir + "/text.bmp", &texture), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(Load(WriteMedia("truncated.png", ReadBytes(png).substr(0, 40)), &texture), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(Load(WriteMedia("empty.jpg", ""), &texture), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(Load(WriteMedia("text.bmp", "this is not an image at all"), &texture), D3DXERR_INVALIDDATA);
   EXPECT_EQ(texture, nullptr);
 
   // Options this loader does not carry out are refused, not ignored.
@@ -293,20 +258,17 @@ TEST_F(ImageTest, MissingCorruptAndNonLocalFilesFailCleanly) {
 }
 
 TEST_F(ImageTest, OversizedImagesAndDecompressionBombsAreRefusedWithinTheMemoryBudget) {
-  const std::string dir = MediaDir();
   IDirect3DTexture9* texture = nullptr;
   // Declared far beyond the pixel budget, with a few bytes of data.
-  WriteBytes(dir + "/huge.png", GreyPng(30000, 30000, 1));
-  EXPECT_EQ(Load(dir + "/huge.png", &texture), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(Load(WriteMedia("huge.png", GreyPng(30000, 30000, 1)), &texture), D3DXERR_INVALIDDATA);
   // Wider than any texture can be, though small in pixels.
-  WriteBytes(dir + "/wide.png", GreyPng(40000, 1, 1));
-  EXPECT_EQ(Load(dir + "/wide.png", &texture), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(Load(WriteMedia("wide.png", GreyPng(40000, 1, 1)), &texture), D3DXERR_INVALIDDATA);
   // A bomb: a file of a few hundred kilobytes whose data inflates to 144 megapixels.
   const std::string bomb = GreyPng(12000, 12000, 12000);
   ASSERT_LT(bomb.size(), 1u << 20);
-  WriteBytes(dir + "/bomb.png", bomb);
+  const std::string path = WriteMedia("bomb.png", bomb);
   const long before = MaxResidentKilobytes();
-  EXPECT_EQ(Load(dir + "/bomb.png", &texture), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(Load(path, &texture), D3DXERR_INVALIDDATA);
   EXPECT_LT(MaxResidentKilobytes() - before, 64 * 1024) << "kilobytes more at the peak";
   EXPECT_EQ(texture, nullptr);
 }
@@ -319,8 +281,7 @@ class DamagedImages : public ImageTest {
  protected:
   // Loads `bytes` as the file `name`; a texture must be of a size the device can hold. True when loaded.
   bool LoadsCleanlyOrFails(const std::string& name, const std::string& bytes) {
-    const std::string path = MediaDir() + "/" + name;
-    WriteBytes(path, bytes);
+    const std::string path = WriteMedia(name, bytes);
     IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
     D3DXIMAGE_INFO info = {};
     if (FAILED(Load(path, &texture, &info))) {
@@ -331,8 +292,7 @@ class DamagedImages : public ImageTest {
     if (!texture) return false;
     D3DSURFACE_DESC desc = {};
     EXPECT_EQ(texture->GetLevelDesc(0, &desc), D3D_OK);
-    EXPECT_EQ(desc.Width, info.Width) << name;
-    EXPECT_EQ(desc.Height, info.Height) << name;
+    EXPECT_TRUE(desc.Width == info.Width && desc.Height == info.Height) << name;
     EXPECT_TRUE(desc.Width > 0 && desc.Width <= 16384 && desc.Height > 0 && desc.Height <= 16384) << name;
     texture->Release();
     return true;
@@ -355,7 +315,7 @@ TEST_F(DamagedImages, CutFlippedAndAbsurdlySizedFilesLoadSanelyOrFail) {
   };
   for (const Format& f : formats) {
     SCOPED_TRACE(f.extension);
-    const std::string source = MediaDir() + "/source." + f.extension;
+    const std::string source = MediaPath(std::string("source.") + f.extension);
     const std::string command = "ffmpeg -v error -y -f lavfi -i testsrc=s=37x21:d=0.04 -frames:v 1 -pix_fmt " +
                                 std::string(f.pixelFormat) + " " + source;
     ASSERT_EQ(system(command.c_str()), 0) << command;
@@ -413,7 +373,6 @@ TEST_F(DamagedImages, DdsHeaderOverTooLittleData) {
 // file loads as the picture, and the load raises the peak resident memory of a fresh process by less
 // than 64 MB (measured in a process of its own, so that what earlier tests used does not hide it).
 TEST(ImageMemory, TextAndProfileBombsLoadAsTheirSmallPictureWithinTheMemoryBudget) {
-  const std::string dir = MediaDir();
   constexpr size_t kMegabyte = 1 << 20;
   const std::string text = Deflated(256 * kMegabyte, 'a');
   const std::string profile = Deflated(128 * kMegabyte, 0);
@@ -427,12 +386,11 @@ TEST(ImageMemory, TextAndProfileBombsLoadAsTheirSmallPictureWithinTheMemoryBudge
       {"international-text.png", PngChunk("iTXt", std::string("Comment\0\1\0\0\0", 12) + text)},
       {"profile.png", PngChunk("iCCP", std::string("icc\0\0", 5) + profile)},
   };
-  WriteBytes(dir + "/plain.png", GreyPng(16, 16, 16));
+  const std::string plain = WriteMedia("plain.png", GreyPng(16, 16, 16));
   for (const Bomb& bomb : bombs) {
-    WriteBytes(dir + "/" + bomb.name, GreyPng(16, 16, 16, bomb.chunk));
     // A fresh process for each bomb: its peak is its own. The plain picture warms the decoder up first.
-    const std::string command = std::string(TQ_IMAGE_MEMORY_PROBE) + " " + dir + "/plain.png " + dir + "/" +
-                                bomb.name;
+    const std::string command = std::string(TQ_IMAGE_MEMORY_PROBE) + " " + plain + " " +
+                                WriteMedia(bomb.name, GreyPng(16, 16, 16, bomb.chunk));
     FILE* probe = popen(command.c_str(), "r");
     ASSERT_NE(probe, nullptr);
     unsigned width = 0, height = 0;

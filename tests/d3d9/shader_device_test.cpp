@@ -17,20 +17,9 @@ class ShaderDeviceTest : public DeviceTest {
   static constexpr UINT kWidth = 8;
   static constexpr UINT kHeight = 6;
 
-  void TearDown() override {
-    for (size_t s = 0; s < bound_.size(); ++s) {
-      device_->SetTexture(static_cast<DWORD>(s), nullptr);
-      bound_[s]->Release();
-    }
-    DeviceTest::TearDown();
-  }
-
   // Binds each texture to the next sampler stage, from stage 0; they are released at the end of the test.
   void Bind(std::initializer_list<IDirect3DTexture9*> textures) {
-    for (IDirect3DTexture9* texture : textures) {
-      device_->SetTexture(static_cast<DWORD>(bound_.size()), texture);
-      bound_.push_back(texture);
-    }
+    for (IDirect3DTexture9* texture : textures) device_->SetTexture(bound_++, Owned(texture));
   }
   void BindSolid(std::initializer_list<uint32_t> colours) {
     for (uint32_t colour : colours) Bind({MakeTexture(2, 2, [colour](UINT, UINT) { return colour; })});
@@ -47,9 +36,7 @@ class ShaderDeviceTest : public DeviceTest {
   // Draws the quad with `shader` into two kWidth x kHeight targets; returns their pixels.
   void Draw(IDirect3DPixelShader9* shader, std::vector<uint32_t>* first, std::vector<uint32_t>* second = nullptr) {
     ASSERT_NE(shader, nullptr);
-    IDirect3DTexture9* targets[2] = {MakeTarget(kWidth, kHeight), MakeTarget(kWidth, kHeight)};
-    IDirect3DSurface9* surfaces[2] = {};
-    for (int i = 0; i < 2; ++i) targets[i]->GetSurfaceLevel(0, &surfaces[i]);
+    IDirect3DSurface9* surfaces[2] = {MakeTargetSurface(kWidth, kHeight), MakeTargetSurface(kWidth, kHeight)};
     device_->BeginScene();
     device_->SetRenderTarget(0, surfaces[0]);
     device_->SetRenderTarget(1, surfaces[1]);
@@ -60,17 +47,11 @@ class ShaderDeviceTest : public DeviceTest {
     device_->EndScene();
     *first = ReadTarget(surfaces[0]);
     if (second) *second = ReadTarget(surfaces[1]);
-    device_->SetRenderTarget(0, back_buffer_);
-    device_->SetRenderTarget(1, nullptr);
     device_->SetPixelShader(nullptr);
-    for (int i = 0; i < 2; ++i) {
-      surfaces[i]->Release();
-      targets[i]->Release();
-    }
     EXPECT_EQ(shader->Release(), 0u);
   }
 
-  std::vector<IDirect3DTexture9*> bound_;
+  DWORD bound_ = 0;
 
   void SetConstant(UINT reg, float x, float y = 0, float z = 0, float w = 0) {
     const float v[4] = {x, y, z, w};
@@ -81,15 +62,9 @@ class ShaderDeviceTest : public DeviceTest {
   void DrawAndExpect(IDirect3DPixelShader9* shader, uint32_t first, std::optional<uint32_t> second = {}) {
     std::vector<uint32_t> pixels[2];
     Draw(shader, &pixels[0], &pixels[1]);
-    ExpectEverywhere(pixels[0], first);
-    if (second) ExpectEverywhere(pixels[1], *second);
-  }
-
-  static void ExpectEverywhere(const std::vector<uint32_t>& pixels, uint32_t value) {
-    ASSERT_EQ(pixels.size(), static_cast<size_t>(kWidth) * kHeight);
-    for (size_t i = 0; i < pixels.size(); ++i) {
-      ASSERT_EQ(pixels[i], value) << "pixel " << i % kWidth << "," << i / kWidth << std::hex << " reads "
-                                  << pixels[i];
+    EXPECT_TRUE(SamePixels(pixels[0], std::vector<uint32_t>(kWidth * kHeight, first), kWidth));
+    if (second) {
+      EXPECT_TRUE(SamePixels(pixels[1], std::vector<uint32_t>(kWidth * kHeight, *second), kWidth));
     }
   }
 };
@@ -126,14 +101,13 @@ TEST_F(ShaderDeviceTest, VposIsTheIntegerPixelPositionFromTheTopLeft) {
     SCOPED_TRACE(file);
     std::vector<uint32_t> pixels;
     Draw(CompileFile(file), &pixels);
-    ASSERT_EQ(pixels.size(), static_cast<size_t>(kWidth) * kHeight);
-    for (UINT y = 0; y < kHeight; ++y) {
-      for (UINT x = 0; x < kWidth; ++x) {
-        uint32_t expected = std::string(file) == "vpos_parity.hlsl" ? Argb(y % 2, x, y, x % 2)
-                                                                    : Argb(255, x, y, 0);
-        ASSERT_EQ(pixels[y * kWidth + x], expected) << x << "," << y;
-      }
-    }
+    const bool parity = std::string(file) == "vpos_parity.hlsl";
+    EXPECT_TRUE(SamePixels(pixels,
+                           PixelsOf(kWidth, kHeight,
+                                    [parity](UINT x, UINT y) {
+                                      return parity ? Argb(y % 2, x, y, x % 2) : Argb(255, x, y, 0);
+                                    }),
+                           kWidth));
   }
 }
 
@@ -185,14 +159,11 @@ TEST_F(ShaderDeviceTest, EffectFileDecodesSideBySideThroughItsSampler) {
                     [](UINT x, UINT y) { return x < 8 ? Argb(255, x, y, 0) : Argb(255, x - 8 + 100, y, 0); })});
   std::vector<uint32_t> left, right;
   Draw(CompileFile("effect_decoder.fx"), &left, &right);
-  // The eye targets are 8 wide: eye pixel x reads source column x / 2 of its half... of a 16-wide source
-  // sampled at u = x / 8 / 2, i.e. texel x of the half.
-  for (UINT y = 0; y < kHeight; ++y) {
-    for (UINT x = 0; x < kWidth; ++x) {
-      ASSERT_EQ(left[y * kWidth + x], Argb(255, x, y, 0)) << x << "," << y;
-      ASSERT_EQ(right[y * kWidth + x], Argb(255, x + 100, y, 0)) << x << "," << y;
-    }
-  }
+  // The eye targets are 8 wide, each half of the 16-wide source sampled at u = x / 8 / 2: texel x of the half.
+  EXPECT_TRUE(
+      SamePixels(left, PixelsOf(kWidth, kHeight, [](UINT x, UINT y) { return Argb(255, x, y, 0); }), kWidth));
+  EXPECT_TRUE(SamePixels(right, PixelsOf(kWidth, kHeight, [](UINT x, UINT y) { return Argb(255, x + 100, y, 0); }),
+                         kWidth));
 }
 
 TEST_F(ShaderDeviceTest, BridgedStaticTablesAndIncludesGiveTheWrittenValues) {

@@ -2,21 +2,16 @@
 #include "tests/d3d9/device_test_support.h"
 
 TEST_F(DeviceTest, LockedRowsArePitchApartInBlueGreenRedAlphaOrder) {
-  IDirect3DPixelShader9* copy = CompilePixelShader(kCopyPixelShader);
+  IDirect3DPixelShader9* copy = Owned(CompilePixelShader(kCopyPixelShader));
   ASSERT_NE(copy, nullptr);
   const UINT width = 13, height = 5;  // a width whose rows need padding
   IDirect3DTexture9* texture = nullptr;
   ASSERT_EQ(device_->CreateTexture(width, height, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture,
                                    nullptr),
             D3D_OK);
+  Owned(texture);
   D3DSURFACE_DESC desc = {};
-  ASSERT_EQ(texture->GetLevelDesc(0, &desc), D3D_OK);
-  EXPECT_EQ(desc.Width, width);
-  EXPECT_EQ(desc.Height, height);
-  EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);
-  EXPECT_EQ(desc.Usage, static_cast<DWORD>(D3DUSAGE_DYNAMIC));
-  EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
-  EXPECT_EQ(texture->GetLevelDesc(1, &desc), D3DERR_INVALIDCALL);
+  EXPECT_EQ(texture->GetLevelDesc(1, &desc), D3DERR_INVALIDCALL);  // one level only
 
   D3DLOCKED_RECT locked = {};
   ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
@@ -34,9 +29,7 @@ TEST_F(DeviceTest, LockedRowsArePitchApartInBlueGreenRedAlphaOrder) {
   ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
   EXPECT_EQ(texture->UnlockRect(0), D3DERR_INVALIDCALL);
 
-  IDirect3DTexture9* target = MakeTarget(width, height);
-  IDirect3DSurface9* surface = nullptr;
-  target->GetSurfaceLevel(0, &surface);
+  IDirect3DSurface9* surface = MakeTargetSurface(width, height);
   DrawTextureInto(surface, copy, texture);
 
   // A lock after a recorded draw must not change what that draw reads.
@@ -44,13 +37,10 @@ TEST_F(DeviceTest, LockedRowsArePitchApartInBlueGreenRedAlphaOrder) {
   memset(locked.pBits, 0, static_cast<size_t>(locked.Pitch) * height);
   texture->UnlockRect(0);
 
-  const std::vector<uint32_t> pixels = ReadTarget(surface);
-  for (UINT y = 0; y < height; ++y) {
-    for (UINT x = 0; x < width; ++x) {
-      const uint32_t expected = (x + y) << 24 | 200u << 16 | y << 8 | x;
-      ASSERT_EQ(pixels[y * width + x], expected) << "at " << x << "," << y;
-    }
-  }
+  EXPECT_TRUE(
+      SamePixels(ReadTarget(surface),
+                 PixelsOf(width, height, [](UINT x, UINT y) { return (x + y) << 24 | 200u << 16 | y << 8 | x; }),
+                 width));
 
   // A partial lock points into the same layout and uploads its rows.
   const RECT part = {2, 3, 5, 5};
@@ -64,28 +54,16 @@ TEST_F(DeviceTest, LockedRowsArePitchApartInBlueGreenRedAlphaOrder) {
   EXPECT_EQ(ReadTarget(surface)[0], 0u);
   const RECT outside = {0, 0, 14, 1};
   EXPECT_EQ(texture->LockRect(0, &locked, &outside, 0), D3DERR_INVALIDCALL);
-
-  device_->SetTexture(0, nullptr);
-  device_->SetRenderTarget(0, back_buffer_);
-  device_->SetPixelShader(nullptr);
-  surface->Release();
-  target->Release();
-  texture->Release();
-  copy->Release();
 }
 
 TEST_F(DeviceTest, OnlyDynamicAndManagedTexturesLock) {
   D3DLOCKED_RECT locked = {};
-  IDirect3DTexture9* target = MakeTarget(8, 8);
-  EXPECT_EQ(target->LockRect(0, &locked, nullptr, 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(Owned(MakeTarget(8, 8))->LockRect(0, &locked, nullptr, 0), D3DERR_INVALIDCALL);
   IDirect3DTexture9* plain = nullptr;
   ASSERT_EQ(device_->CreateTexture(8, 8, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &plain, nullptr), D3D_OK);
-  EXPECT_EQ(plain->LockRect(0, &locked, nullptr, 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(Owned(plain)->LockRect(0, &locked, nullptr, 0), D3DERR_INVALIDCALL);
   IDirect3DTexture9* managed = nullptr;
   ASSERT_EQ(device_->CreateTexture(8, 8, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &managed, nullptr), D3D_OK);
-  EXPECT_EQ(managed->LockRect(0, &locked, nullptr, 0), D3D_OK);
+  EXPECT_EQ(Owned(managed)->LockRect(0, &locked, nullptr, 0), D3D_OK);
   EXPECT_EQ(managed->UnlockRect(0), D3D_OK);
-  target->Release();
-  plain->Release();
-  managed->Release();
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "renderer/hlsl/hlsl_compile_messages.h"
 #include "renderer/hlsl/hlsl_wire.h"
@@ -28,34 +29,28 @@ TEST(CompileMessages, EveryMessageComesBackFieldForField) {
                      "ps_3_0"};
   HlslCompileJob job2;
   ASSERT_TRUE(DecodeCompileJob(PayloadOf(EncodeCompileJob(job)), &job2));
-  EXPECT_EQ(job2.mainName, job.mainName);
-  EXPECT_EQ(job2.text, job.text);
+  EXPECT_EQ(std::tie(job2.mainName, job2.text, job2.entryPoint, job2.profile),
+            std::tie(job.mainName, job.text, job.entryPoint, job.profile));
   ASSERT_EQ(job2.defines.size(), 2u);
   EXPECT_EQ(job2.defines[1].name, "F(x)");
   EXPECT_EQ(job2.defines[0].definition, "1");
-  EXPECT_EQ(job2.entryPoint, job.entryPoint);
-  EXPECT_EQ(job2.profile, job.profile);
 
   HlslIncludeQuery query{"common.hlsli", true, "dir/enc.hlsl"};
   HlslIncludeQuery query2;
   ASSERT_TRUE(DecodeIncludeQuery(PayloadOf(EncodeIncludeQuery(query)), &query2));
-  EXPECT_EQ(query2.name, query.name);
-  EXPECT_TRUE(query2.system);
-  EXPECT_EQ(query2.includerName, query.includerName);
+  EXPECT_EQ(std::tie(query2.name, query2.system, query2.includerName),
+            std::tie(query.name, query.system, query.includerName));
 
   HlslIncludeAnswer answer{true, "dir/common.hlsli", kBinary};
   HlslIncludeAnswer answer2;
   ASSERT_TRUE(DecodeIncludeAnswer(PayloadOf(EncodeIncludeAnswer(answer)), &answer2));
-  EXPECT_TRUE(answer2.found);
-  EXPECT_EQ(answer2.resolvedName, answer.resolvedName);
-  EXPECT_EQ(answer2.text, kBinary);
+  EXPECT_EQ(std::tie(answer2.found, answer2.resolvedName, answer2.text),
+            std::tie(answer.found, answer.resolvedName, answer.text));
 
   HlslCompileReply reply{static_cast<int32_t>(0x80004005), "memory:1: error: x\n", kBinary};
   HlslCompileReply reply2;
   ASSERT_TRUE(DecodeCompileReply(PayloadOf(EncodeCompileReply(reply)), &reply2));
-  EXPECT_EQ(reply2.status, reply.status);
-  EXPECT_EQ(reply2.log, reply.log);
-  EXPECT_EQ(reply2.code, kBinary);
+  EXPECT_EQ(std::tie(reply2.status, reply2.log, reply2.code), std::tie(reply.status, reply.log, reply.code));
 
   uint32_t version = 0;
   ASSERT_TRUE(DecodeReady(PayloadOf(EncodeReady()), &version));

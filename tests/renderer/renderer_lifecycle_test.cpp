@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <regex>
 #include <string>
 
@@ -19,20 +20,45 @@ class RendererLifecycle : public RendererTest {
   int InitializeMono() {
     return renderer_.Initialize(nullptr, 64, 32, kMonoDecoder.c_str(), kMonoEncoder.c_str(), 0);
   }
+  // The sizes the renderer keeps, as "content <w>x<h>, render <w>x<h>".
+  std::string Sizes() {
+    return "content " + std::to_string(renderer_.GetContentWidth()) + "x" +
+           std::to_string(renderer_.GetContentHeight()) + ", render " +
+           std::to_string(renderer_.GetRenderWidth()) + "x" + std::to_string(renderer_.GetRenderHeight());
+  }
+  // The colour the back buffer shows at (3, 3), opaque.
+  uint32_t ScreenColour() { return Screen().At(3, 3) | 0xFF000000u; }
 };
 
-bool IsCompileErrorLine(const std::string& line) {
-  return std::regex_match(line, std::regex(R"(\[TQ\] Error: Error compiling pixel shader! hr=0x8[0-9a-f]{7})"));
+// A surface's size as "<w>x<h>", or "none".
+std::string SurfaceSize(IDirect3DSurface9* surface) {
+  D3DSURFACE_DESC desc = {};
+  if (surface == nullptr || surface->GetDesc(&desc) < 0) return "none";
+  return std::to_string(desc.Width) + "x" + std::to_string(desc.Height);
+}
+
+// Writes an encoder that paints everything in the colour `rgba` (HLSL components, "1, 0, 0, 1").
+std::string WriteSolidEncoder(const std::string& name, const std::string& rgba) {
+  return WriteWorkFile(name, "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(" + rgba + "); }\n");
+}
+
+const char kCompileError[] = R"(\[TQ\] Error: Error compiling pixel shader! hr=0x8[0-9a-f]{7})";
+
+// Runs `call` with standard output captured: it must fail (1) and print exactly one line, matching `line`.
+void ExpectFailureWithOneLine(const std::function<int()>& call, const std::string& line) {
+  StartCapture();
+  const int result = call();
+  const std::vector<std::string> lines = StopCapture();
+  EXPECT_EQ(1, result);
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_TRUE(std::regex_match(lines[0], std::regex(line))) << lines[0];
 }
 
 TEST_F(RendererLifecycle, InitializeOnceThenRefusesAndShutdownKeepsSizesAndNames) {
   ASSERT_EQ(0, InitializeMono());
   EXPECT_TRUE(renderer_.IsInitialized());
-  EXPECT_NE(nullptr, renderer_.GetDevice());
-  EXPECT_NE(nullptr, renderer_.GetBackBufferSurface());
   // First start: no source yet, so no eye targets and a content size of 0 x 0.
-  EXPECT_EQ(0u, renderer_.GetContentWidth());
-  EXPECT_EQ(0u, renderer_.GetContentHeight());
+  EXPECT_EQ("content 0x0, render 64x32", Sizes());
   EXPECT_EQ(nullptr, renderer_.GetEyeSurface(0));
   EXPECT_EQ(nullptr, renderer_.GetEyeSurface(1));
   EXPECT_EQ(0, renderer_.CreateEyeTargets(0, 0));
@@ -51,10 +77,7 @@ TEST_F(RendererLifecycle, InitializeOnceThenRefusesAndShutdownKeepsSizesAndNames
   EXPECT_FALSE(renderer_.IsInitialized());
   EXPECT_EQ(nullptr, renderer_.GetDevice());
   EXPECT_EQ(0u, renderer_.GetFrameCount());
-  EXPECT_EQ(16u, renderer_.GetContentWidth());
-  EXPECT_EQ(8u, renderer_.GetContentHeight());
-  EXPECT_EQ(64u, renderer_.GetRenderWidth());
-  EXPECT_EQ(32u, renderer_.GetRenderHeight());
+  EXPECT_EQ("content 16x8, render 64x32", Sizes());
   EXPECT_EQ(kMonoEncoder, renderer_.GetEncoderFile());
 
   // Everything refuses on a shut-down renderer, without touching a device.
@@ -64,34 +87,22 @@ TEST_F(RendererLifecycle, InitializeOnceThenRefusesAndShutdownKeepsSizesAndNames
   EXPECT_EQ(1, renderer_.LoadImageTexture("missing.png"));
   EXPECT_EQ(1, renderer_.UnlockSource());
 
-  // A new Initialize starts from the stored sizes and names: zeros and nulls keep them.
+  // A new Initialize starts from the stored sizes and names: zeros and nulls keep them, and the content
+  // size that survived brings the eye targets back at once.
   ASSERT_EQ(0, renderer_.Initialize(nullptr, 0, 0, nullptr, nullptr, 0));
-  EXPECT_EQ(64u, renderer_.GetRenderWidth());
-  EXPECT_EQ(32u, renderer_.GetRenderHeight());
-  D3DSURFACE_DESC desc = {};
-  renderer_.GetBackBufferSurface()->GetDesc(&desc);
-  EXPECT_EQ(64u, desc.Width);
-  EXPECT_EQ(32u, desc.Height);
-  // The content size survived, so the eye targets come back at once.
-  ASSERT_NE(nullptr, renderer_.GetEyeSurface(0));
-  renderer_.GetEyeSurface(1)->GetDesc(&desc);
-  EXPECT_EQ(16u, desc.Width);
-  EXPECT_EQ(8u, desc.Height);
-  EXPECT_EQ(D3DFMT_A8R8G8B8, desc.Format);
-  EXPECT_EQ(DWORD(D3DUSAGE_RENDERTARGET), desc.Usage);
+  EXPECT_EQ("content 16x8, render 64x32", Sizes());
+  EXPECT_EQ("64x32", SurfaceSize(renderer_.GetBackBufferSurface()));
+  EXPECT_EQ("16x8", SurfaceSize(renderer_.GetEyeSurface(0)));
+  EXPECT_EQ("16x8", SurfaceSize(renderer_.GetEyeSurface(1)));
 }
 
 TEST_F(RendererLifecycle, MissingOrBrokenShaderWritesOneLineAndShutsDown) {
   // A missing decoder file, or none named, fails Initialize with one line of its own.
   const std::string missing = WorkPath("no-such-shader.hlsl");
   for (const char* decoder : {missing.c_str(), static_cast<const char*>(nullptr)}) {
-    StartCapture();
-    const int result = renderer_.Initialize(nullptr, 64, 32, decoder, kMonoEncoder.c_str(), 0);
-    const std::vector<std::string> lines = StopCapture();
-    EXPECT_EQ(1, result);
+    ExpectFailureWithOneLine(
+        [&] { return renderer_.Initialize(nullptr, 64, 32, decoder, kMonoEncoder.c_str(), 0); }, kCompileError);
     EXPECT_FALSE(renderer_.IsInitialized());
-    ASSERT_EQ(1u, lines.size());
-    EXPECT_TRUE(IsCompileErrorLine(lines[0])) << lines[0];
   }
 
   // An encoder with a syntax error, loaded into a running renderer: the decoder compiles, the encoder
@@ -100,12 +111,8 @@ TEST_F(RendererLifecycle, MissingOrBrokenShaderWritesOneLineAndShutsDown) {
   UploadPicture(renderer_, Picture(16, 8));
   const std::string broken = WriteWorkFile("broken.hlsl",
                                            "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return }\n");
-  StartCapture();
-  int result = renderer_.LoadShaders(kMonoDecoder.c_str(), broken.c_str());
-  std::vector<std::string> lines = StopCapture();
-  EXPECT_EQ(1, result);
-  ASSERT_EQ(1u, lines.size());
-  EXPECT_TRUE(IsCompileErrorLine(lines[0])) << lines[0];
+  ExpectFailureWithOneLine([&] { return renderer_.LoadShaders(kMonoDecoder.c_str(), broken.c_str()); },
+                           kCompileError);
   EXPECT_FALSE(renderer_.IsInitialized());
   EXPECT_EQ(nullptr, renderer_.GetDevice());
   EXPECT_EQ(nullptr, renderer_.GetEyeSurface(0));
@@ -123,12 +130,9 @@ TEST_F(RendererLifecycle, RegistersAShaderCannotHaveFailItsCompileNotTheDevice) 
   const std::string overlap = WriteWorkFile("overlap.hlsl",
                                             "float4 a : register(c3); float4 b : register(c3);\n"
                                             "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return a + b; }\n");
-  StartCapture();
-  const int result = renderer_.Initialize(nullptr, 64, 32, kMonoDecoder.c_str(), overlap.c_str(), 0);
-  const std::vector<std::string> lines = StopCapture();
-  EXPECT_EQ(1, result);
-  ASSERT_EQ(1u, lines.size());
-  EXPECT_EQ("[TQ] Error: Error compiling pixel shader! hr=0x80004005", lines[0]);
+  ExpectFailureWithOneLine(
+      [&] { return renderer_.Initialize(nullptr, 64, 32, kMonoDecoder.c_str(), overlap.c_str(), 0); },
+      R"(\[TQ\] Error: Error compiling pixel shader! hr=0x80004005)");
 }
 
 // A warm-up that met the same errors says nothing: the renderer's own compiles report them as before,
@@ -140,34 +144,28 @@ TEST_F(RendererLifecycle, ShaderWarmUpIsSilentAndChangesNoResult) {
   FinishShaderWarmUp();
   FinishShaderWarmUp();
   EXPECT_TRUE(StopCapture().empty());
-  StartCapture();
-  int result = renderer_.Initialize(nullptr, 64, 32, missing.c_str(), kMonoEncoder.c_str(), 0);
-  std::vector<std::string> lines = StopCapture();
-  EXPECT_EQ(1, result);
-  ASSERT_EQ(1u, lines.size());
-  EXPECT_TRUE(IsCompileErrorLine(lines[0])) << lines[0];
+  ExpectFailureWithOneLine(
+      [&] { return renderer_.Initialize(nullptr, 64, 32, missing.c_str(), kMonoEncoder.c_str(), 0); },
+      kCompileError);
 
-  const std::string encoder = WriteWorkFile(
-      "warm-up-edited.hlsl", "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(1, 0, 0, 1); }\n");
+  const std::string encoder = WriteSolidEncoder("warm-up-edited.hlsl", "1, 0, 0, 1");
   StartShaderWarmUp(kMonoDecoder.c_str(), encoder.c_str());
   FinishShaderWarmUp();
-  WriteWorkFile("warm-up-edited.hlsl",
-                "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(0, 0, 1, 1); }\n");
+  WriteSolidEncoder("warm-up-edited.hlsl", "0, 0, 1, 1");
   // Started again and not waited for: Initialize takes what it finished, or waits for it.
   StartShaderWarmUp(kMonoDecoder.c_str(), encoder.c_str());
   ASSERT_EQ(0, renderer_.Initialize(nullptr, 8, 8, kMonoDecoder.c_str(), encoder.c_str(), 0));
   UploadPicture(renderer_, Picture(8, 8));
   ASSERT_EQ(0, renderer_.RenderFrame());
-  EXPECT_EQ(Rgb(0, 0, 255), ReadBack(renderer_, renderer_.GetBackBufferSurface()).At(3, 3) | 0xFF000000u);
+  EXPECT_EQ(Rgb(0, 0, 255), ScreenColour());
 }
 
 TEST_F(RendererLifecycle, LongShaderNamesAreCutTo159BytesAndTheCutNameIsCompiled) {
   // A shader file whose path is exactly 159 bytes long; asking for that path plus more loads it.
   std::string dir = WorkPath("");
-  std::string shaderText = "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(1, 1, 1, 1); }\n";
   std::string stem(kShaderNameMax - dir.size(), 'n');
   ASSERT_GT(stem.size(), 10u);
-  std::string exact = WriteWorkFile(stem, shaderText);
+  std::string exact = WriteSolidEncoder(stem, "1, 1, 1, 1");
   ASSERT_EQ(kShaderNameMax, exact.size());
   std::string longer = exact + std::string(200 - exact.size(), 'x');
 
@@ -183,30 +181,24 @@ TEST_F(RendererLifecycle, LongShaderNamesAreCutTo159BytesAndTheCutNameIsCompiled
 }
 
 TEST_F(RendererLifecycle, NullNamesRecompileTheStoredFilesFromDisk) {
-  const std::string encoder =
-      WriteWorkFile("edited.hlsl", "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(1, 0, 0, 1); }\n");
+  const std::string encoder = WriteSolidEncoder("edited.hlsl", "1, 0, 0, 1");
   ASSERT_EQ(0, renderer_.Initialize(nullptr, 8, 8, kMonoDecoder.c_str(), encoder.c_str(), 0));
   UploadPicture(renderer_, Picture(8, 8));
   ASSERT_EQ(0, renderer_.RenderFrame());
-  EXPECT_EQ(Rgb(255, 0, 0), ReadBack(renderer_, renderer_.GetBackBufferSurface()).At(3, 3) | 0xFF000000u);
+  EXPECT_EQ(Rgb(255, 0, 0), ScreenColour());
 
-  WriteWorkFile("edited.hlsl", "float4 main(float2 uv : TEXCOORD0) : COLOR0 { return float4(0, 0, 1, 1); }\n");
+  WriteSolidEncoder("edited.hlsl", "0, 0, 1, 1");
   ASSERT_EQ(0, renderer_.LoadShaders(nullptr, nullptr));
   ASSERT_EQ(0, renderer_.RenderFrame());
-  EXPECT_EQ(Rgb(0, 0, 255), ReadBack(renderer_, renderer_.GetBackBufferSurface()).At(3, 3) | 0xFF000000u);
+  EXPECT_EQ(Rgb(0, 0, 255), ScreenColour());
 }
 
 TEST_F(RendererLifecycle, SourceTextureFailuresKeepTheRendererRunning) {
   ASSERT_EQ(0, InitializeMono());
   UploadPicture(renderer_, Picture(48, 24));
 
-  StartCapture();
-  EXPECT_EQ(1, renderer_.CreateSourceTexture(0, 0));
-  std::vector<std::string> lines = StopCapture();
-  ASSERT_EQ(1u, lines.size());
-  EXPECT_TRUE(
-      std::regex_match(lines[0], std::regex(R"(\[TQ\] Error: Error creating source texture: hr=0x8[0-9a-f]{7})")))
-      << lines[0];
+  ExpectFailureWithOneLine([&] { return renderer_.CreateSourceTexture(0, 0); },
+                           R"(\[TQ\] Error: Error creating source texture: hr=0x8[0-9a-f]{7})");
   EXPECT_TRUE(renderer_.IsInitialized());
   // No source texture any more, but the previous eye targets stay.
   uint8_t* bits = nullptr;
@@ -216,11 +208,8 @@ TEST_F(RendererLifecycle, SourceTextureFailuresKeepTheRendererRunning) {
   EXPECT_NE(nullptr, renderer_.GetEyeSurface(0));
   EXPECT_EQ(0, renderer_.RenderFrame());
 
-  StartCapture();
-  EXPECT_EQ(1, renderer_.LoadImageTexture(WorkPath("no-such-image.png").c_str()));
-  lines = StopCapture();
-  ASSERT_EQ(1u, lines.size());
-  EXPECT_EQ("[TQ] Error: Failed to create image texture!", lines[0]);
+  ExpectFailureWithOneLine([&] { return renderer_.LoadImageTexture(WorkPath("no-such-image.png").c_str()); },
+                           R"(\[TQ\] Error: Failed to create image texture!)");
   EXPECT_TRUE(renderer_.IsInitialized());
   EXPECT_EQ(1, renderer_.UnlockSource());
   EXPECT_EQ(0, renderer_.RenderFrame());
@@ -234,17 +223,12 @@ TEST_F(RendererLifecycle, AnImageAfterAMovieGivesTheImageSizeAndColours) {
 
   ASSERT_EQ(0, InitializeMono());
   ASSERT_EQ(0, renderer_.CreateSourceTexture(96, 48));
-  EXPECT_EQ(96u, renderer_.GetContentWidth());
   ASSERT_EQ(0, renderer_.LoadImageTexture(image.c_str()));
-  EXPECT_EQ(40u, renderer_.GetContentWidth());
-  EXPECT_EQ(20u, renderer_.GetContentHeight());
-  D3DSURFACE_DESC desc = {};
-  renderer_.GetEyeSurface(0)->GetDesc(&desc);
-  EXPECT_EQ(40u, desc.Width);
-  EXPECT_EQ(20u, desc.Height);
+  EXPECT_EQ("content 40x20, render 64x32", Sizes());
+  EXPECT_EQ("40x20", SurfaceSize(renderer_.GetEyeSurface(0)));
   // Its colours reach the eyes.
   ASSERT_EQ(0, renderer_.RenderFrame());
-  EXPECT_EQ(ColourText(0xFF336699u), ColourText(ReadBack(renderer_, renderer_.GetEyeSurface(0)).At(39, 19)));
+  EXPECT_EQ(ColourText(0xFF336699u), ColourText(EyeImage(0).At(39, 19)));
   // An image is not a movie: it cannot be locked for uploads.
   uint8_t* bits = nullptr;
   int32_t pitch = 0;

@@ -68,33 +68,26 @@ void UploadPicture(CTQRenderer& renderer, const Picture& picture) {
 }
 
 Picture ReadBack(CTQRenderer& renderer, IDirect3DSurface9* surface) {
-  Picture picture;
   IDirect3DDevice9* device = renderer.GetDevice();
-  EXPECT_NE(nullptr, device);
-  EXPECT_NE(nullptr, surface);
-  if (device == nullptr || surface == nullptr) {
-    return picture;
-  }
   D3DSURFACE_DESC desc = {};
-  EXPECT_GE(surface->GetDesc(&desc), 0);
   IDirect3DSurface9* copy = nullptr;
-  EXPECT_GE(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
-                                                nullptr),
-            0);
-  if (copy == nullptr) {
-    return picture;
+  if (device == nullptr || surface == nullptr || surface->GetDesc(&desc) < 0 ||
+      device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
+                                          nullptr) < 0) {
+    ADD_FAILURE() << "nothing to read back";
+    return Picture();
   }
-  EXPECT_GE(device->GetRenderTargetData(surface, copy), 0);
+  Picture picture(desc.Width, desc.Height);
   D3DLOCKED_RECT locked = {};
-  if (copy->LockRect(&locked, nullptr, 0) >= 0) {
-    picture = Picture(desc.Width, desc.Height);
+  if (device->GetRenderTargetData(surface, copy) < 0 || copy->LockRect(&locked, nullptr, 0) < 0) {
+    ADD_FAILURE() << "the read-back of the render target failed";
+    picture = Picture();
+  } else {
     for (uint32_t y = 0; y < desc.Height; ++y) {
       memcpy(&picture.pixels[size_t(y) * desc.Width],
              static_cast<uint8_t*>(locked.pBits) + size_t(y) * locked.Pitch, desc.Width * 4);
     }
     copy->UnlockRect();
-  } else {
-    ADD_FAILURE() << "LockRect of the read-back surface failed";
   }
   copy->Release();
   return picture;

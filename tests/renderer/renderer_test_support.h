@@ -58,6 +58,8 @@ class RendererTest : public testing::Test {
     renderer_.Shutdown();
     ResetRendererSettings();
   }
+  Picture Screen() { return ReadBack(renderer_, renderer_.GetBackBufferSurface()); }
+  Picture EyeImage(int eye) { return ReadBack(renderer_, renderer_.GetEyeSurface(eye)); }
   CTQRenderer renderer_;
 };
 

@@ -28,8 +28,6 @@ class ShaderLibrary : public RendererTest {
     UploadPicture(renderer_, source);
     ASSERT_EQ(0, renderer_.RenderFrame());
   }
-  Picture EyeImage(int eye) { return ReadBack(renderer_, renderer_.GetEyeSurface(eye)); }
-  Picture Screen() { return ReadBack(renderer_, renderer_.GetBackBufferSurface()); }
 };
 
 enum Eye { kLeft = 0, kRight = 1 };
@@ -42,8 +40,18 @@ uint32_t DecoderView(Eye eye, uint32_t vx, uint32_t vy) {
   return Rgb(eye == kLeft ? 200 : 60, 20 + 3 * vx, 20 + 3 * vy);
 }
 
+const uint32_t kW = 64, kH = 32;  // the decoders' sources
+
+// A source of the two views in halves, side by side or top and bottom, `first` in the first half.
+PixelRule HalvesSource(bool sideBySide, Eye first) {
+  return [=](uint32_t x, uint32_t y) {
+    const bool second = sideBySide ? x >= kW / 2 : y >= kH / 2;
+    return DecoderView(second ? Eye(1 - first) : first, second && sideBySide ? x - kW / 2 : x,
+                       second && !sideBySide ? y - kH / 2 : y);
+  };
+}
+
 TEST_F(ShaderLibrary, EveryDecoderGivesEachEyeExactlyItsView) {
-  const uint32_t kW = 64, kH = 32;
   struct Case {
     const char* file;
     PixelRule source;       // of a 64 x 32 source in this layout
@@ -51,26 +59,10 @@ TEST_F(ShaderLibrary, EveryDecoderGivesEachEyeExactlyItsView) {
   };
   const Case cases[] = {
       {"mono.hlsl", [](uint32_t x, uint32_t y) { return DecoderView(kLeft, x, y); }, 1, 1},
-      {"side-by-side-left-first.hlsl",
-       [=](uint32_t x, uint32_t y) {
-         return x < kW / 2 ? DecoderView(kLeft, x, y) : DecoderView(kRight, x - kW / 2, y);
-       },
-       2, 1},
-      {"side-by-side-right-first.hlsl",
-       [=](uint32_t x, uint32_t y) {
-         return x < kW / 2 ? DecoderView(kRight, x, y) : DecoderView(kLeft, x - kW / 2, y);
-       },
-       2, 1},
-      {"top-bottom-left-first.hlsl",
-       [=](uint32_t x, uint32_t y) {
-         return y < kH / 2 ? DecoderView(kLeft, x, y) : DecoderView(kRight, x, y - kH / 2);
-       },
-       1, 2},
-      {"top-bottom-right-first.hlsl",
-       [=](uint32_t x, uint32_t y) {
-         return y < kH / 2 ? DecoderView(kRight, x, y) : DecoderView(kLeft, x, y - kH / 2);
-       },
-       1, 2},
+      {"side-by-side-left-first.hlsl", HalvesSource(true, kLeft), 2, 1},
+      {"side-by-side-right-first.hlsl", HalvesSource(true, kRight), 2, 1},
+      {"top-bottom-left-first.hlsl", HalvesSource(false, kLeft), 1, 2},
+      {"top-bottom-right-first.hlsl", HalvesSource(false, kRight), 1, 2},
       {"row-interleaved.hlsl",
        [](uint32_t x, uint32_t y) { return DecoderView(y % 2 ? kRight : kLeft, x, y / 2); }, 1, 2},
       {"column-interleaved.hlsl",
