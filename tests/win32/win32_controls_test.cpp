@@ -18,10 +18,7 @@ namespace {
 class ControlsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Win32Application();
-    DrainQueue();
-    Recorded().clear();
-    SetTestHandler(nullptr);
+    StartRecording();
     parent_ = CreateWindowExW(0, RecordingClass(), L"controls", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400,
                               300, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(parent_, nullptr);
@@ -32,6 +29,14 @@ class ControlsTest : public ::testing::Test {
     PumpFor(10);
   }
 
+  // A status bar of four parts, the last one running to the right edge.
+  HWND CreateStatusBar() {
+    HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, -100, -100, 10, 10,
+                               parent_, nullptr, nullptr, nullptr);
+    const int edges[4] = {195, 390, 580, -1};
+    EXPECT_TRUE(SendMessageW(bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges)));
+    return bar;
+  }
   HWND CreateList(DWORD extra_style = 0) {
     HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"list",
                                 WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_NOCOLUMNHEADER |
@@ -51,16 +56,6 @@ class ControlsTest : public ::testing::Test {
     item.iItem = row;
     item.pszText = const_cast<LPWSTR>(text);
     SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  }
-  std::wstring Text(HWND list, int row) {
-    WCHAR buffer[260] = {};
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.pszText = buffer;
-    item.cchTextMax = 260;
-    if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return L"<none>";
-    return buffer;
   }
   QPoint RowCentre(HWND list, int row) {
     RECT rect = {LVIR_BOUNDS, 0, 0, 0};
@@ -86,13 +81,15 @@ class ControlsTest : public ::testing::Test {
     UINT_PTR id;
     int item;
   };
-  void CollectClicks(std::vector<Notified>* seen) {
-    SetTestHandler([seen](HWND, UINT message, WPARAM, LPARAM lparam, LRESULT*) {
+  // Records every click and double click; `then` runs after each is recorded.
+  void CollectClicks(std::vector<Notified>* seen, std::function<void(const NMHDR*)> then = nullptr) {
+    SetTestHandler([seen, then](HWND, UINT message, WPARAM, LPARAM lparam, LRESULT*) {
       if (message != WM_NOTIFY) return false;
       const NMHDR* header = reinterpret_cast<const NMHDR*>(lparam);
       if (header->code == NM_CLICK || header->code == NM_DBLCLK) {
         seen->push_back(Notified{header->code, header->hwndFrom, header->idFrom,
                                  reinterpret_cast<const NMITEMACTIVATE*>(lparam)->iItem});
+        if (then) then(header);
       }
       return false;
     });
@@ -102,11 +99,7 @@ class ControlsTest : public ::testing::Test {
 };
 
 TEST_F(ControlsTest, StatusBarDocksAtTheBottomAndKeepsTextsPerPart) {
-  HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, -100, -100, 10, 10,
-                             parent_, nullptr, nullptr, nullptr);
-  ASSERT_NE(bar, nullptr);
-  const int edges[4] = {195, 390, 580, -1};
-  EXPECT_TRUE(SendMessageW(bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges)));
+  HWND bar = CreateStatusBar();
   EXPECT_TRUE(SendMessageW(bar, SB_SETTEXTW, 3, reinterpret_cast<LPARAM>(L" Ready")));
   EXPECT_FALSE(SendMessageW(bar, SB_SETTEXTW, 4, reinterpret_cast<LPARAM>(L"no such part")));
   int read_edges[4] = {};
@@ -119,16 +112,10 @@ TEST_F(ControlsTest, StatusBarDocksAtTheBottomAndKeepsTextsPerPart) {
   EXPECT_STREQ(text, L" Ready");
   EXPECT_EQ(LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, 0, 0)), 0);
 
-  RECT client;
-  GetClientRect(parent_, &client);
-  RECT rect;
-  GetWindowRect(bar, &rect);
-  EXPECT_EQ(rect.bottom - rect.top, 22);
-  EXPECT_EQ(rect.right - rect.left, client.right);
-
   // The parent grows; the bar follows on WM_SIZE.
   SetWindowPos(parent_, nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
   SendMessageW(bar, WM_SIZE, 0, 0);
+  RECT client, rect;
   GetClientRect(parent_, &client);
   GetWindowRect(bar, &rect);
   EXPECT_EQ(rect.right - rect.left, client.right);
@@ -154,11 +141,7 @@ int RightmostInk(const QImage& image, const RECT& part) {
 
 TEST_F(ControlsTest, StatusBarTextsEndInsideTheirFixedParts) {
   SetWindowPos(parent_, nullptr, 0, 0, 900, 300, SWP_NOMOVE | SWP_NOZORDER);
-  HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, -100, -100, 10, 10,
-                             parent_, nullptr, nullptr, nullptr);
-  ASSERT_NE(bar, nullptr);
-  const int edges[4] = {195, 390, 580, -1};
-  SendMessageW(bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+  HWND bar = CreateStatusBar();
   RECT parts[4] = {};
   for (int part = 0; part < 4; ++part) {
     ASSERT_TRUE(SendMessageW(bar, SB_GETRECT, part, reinterpret_cast<LPARAM>(&parts[part])));
@@ -194,15 +177,15 @@ TEST_F(ControlsTest, ListItemsInsertGetSetAndFocusState) {
   Insert(list, 5, L"third");  // past the end: appended
   Insert(list, 1, L"second");
   EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
-  EXPECT_EQ(Text(list, 0), L"first");
-  EXPECT_EQ(Text(list, 1), L"second");
-  EXPECT_EQ(Text(list, 2), L"third");
-  EXPECT_EQ(Text(list, 3), L"<none>");
+  EXPECT_EQ(RowText(list, 0), L"first");
+  EXPECT_EQ(RowText(list, 1), L"second");
+  EXPECT_EQ(RowText(list, 2), L"third");
+  EXPECT_EQ(RowText(list, 3), L"<no row>");
 
   LVITEMW item = {};
   item.pszText = const_cast<LPWSTR>(L"2nd");
   SendMessageW(list, LVM_SETITEMTEXTW, 1, reinterpret_cast<LPARAM>(&item));
-  EXPECT_EQ(Text(list, 1), L"2nd");
+  EXPECT_EQ(RowText(list, 1), L"2nd");
   WCHAR small[3];
   item.pszText = small;
   item.cchTextMax = 3;
@@ -274,18 +257,11 @@ TEST_F(ControlsTest, SecondPressOnAListCreatedAfterTheFirstIsNoClick) {
   PumpFor(30);
   HWND replacement = nullptr;
   std::vector<Notified> seen;
-  SetTestHandler([&](HWND, UINT message, WPARAM, LPARAM lparam, LRESULT*) {
-    if (message != WM_NOTIFY) return false;
-    const NMHDR* header = reinterpret_cast<const NMHDR*>(lparam);
-    if (header->code != NM_CLICK && header->code != NM_DBLCLK) return false;
-    seen.push_back(Notified{header->code, header->hwndFrom, header->idFrom,
-                            reinterpret_cast<const NMITEMACTIVATE*>(lparam)->iItem});
-    if (header->code == NM_CLICK && replacement == nullptr) {
-      DestroyWindow(header->hwndFrom);
-      replacement = CreateList();
-      for (int i = 0; i < 3; ++i) Insert(replacement, i, L"row");
-    }
-    return false;
+  CollectClicks(&seen, [&](const NMHDR* header) {
+    if (header->code != NM_CLICK || replacement != nullptr) return;
+    DestroyWindow(header->hwndFrom);
+    replacement = CreateList();
+    for (int i = 0; i < 3; ++i) Insert(replacement, i, L"row");
   });
 
   Button(first, 1, QEvent::MouseButtonPress, 1000);
@@ -445,7 +421,7 @@ TEST_F(ControlsTest, LabelEditEndsWithTextOnEnterAndWithoutOnEscape) {
   EXPECT_FALSE(ended_with_null);
   EXPECT_EQ(ended_text, L"new value");
   EXPECT_EQ(seen_in_box, L"new value");
-  EXPECT_EQ(Text(list, 0), L"new value");  // accepted: the list takes the text
+  EXPECT_EQ(RowText(list, 0), L"new value");  // accepted: the list takes the text
 
   edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_EDITLABELW, 0, 0));
   ASSERT_TRUE(IsWindow(edit));
@@ -454,7 +430,7 @@ TEST_F(ControlsTest, LabelEditEndsWithTextOnEnterAndWithoutOnEscape) {
   ASSERT_TRUE(PumpUntil([&] { return !IsWindow(edit); }));
   EXPECT_TRUE(ended_with_null);
   EXPECT_NE(seen_in_box.find(L"typed"), std::wstring::npos);  // the box's text is still readable
-  EXPECT_EQ(Text(list, 0), L"new value");
+  EXPECT_EQ(RowText(list, 0), L"new value");
 
   accept = FALSE;  // refused by the parent: the label stays
   edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_EDITLABELW, 0, 0));
@@ -462,7 +438,7 @@ TEST_F(ControlsTest, LabelEditEndsWithTextOnEnterAndWithoutOnEscape) {
   QTest::keyClick(WidgetOf(edit), Qt::Key_Return);
   ASSERT_TRUE(PumpUntil([&] { return !IsWindow(edit); }));
   EXPECT_EQ(ended_text, L"refused");
-  EXPECT_EQ(Text(list, 0), L"new value");
+  EXPECT_EQ(RowText(list, 0), L"new value");
   EXPECT_EQ(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0), 0);
 }
 

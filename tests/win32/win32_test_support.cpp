@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "shell/win32/win32_internal.h"
+#include "shell/win32/win32_qt.h"
 
 namespace {
 
@@ -56,6 +57,13 @@ void DrainQueue() {
   }
 }
 
+void StartRecording() {
+  Win32Application();
+  DrainQueue();
+  Recorded().clear();
+  SetTestHandler(nullptr);
+}
+
 std::vector<RecordedMessage>& Recorded() {
   static std::vector<RecordedMessage> recorded;
   return recorded;
@@ -82,6 +90,29 @@ std::vector<RecordedMessage> RecordedOf(UINT message) {
     if (m.message == message) result.push_back(m);
   }
   return result;
+}
+
+std::string Size(HWND hwnd) {
+  RECT rect = {};
+  GetWindowRect(hwnd, &rect);
+  return std::to_string(rect.right - rect.left) + "x" + std::to_string(rect.bottom - rect.top);
+}
+
+std::string Geometry(HWND hwnd) {
+  RECT rect = {};
+  GetWindowRect(hwnd, &rect);
+  return Size(hwnd) + "+" + std::to_string(rect.left) + "+" + std::to_string(rect.top);
+}
+
+std::wstring RowText(HWND list, int row) {
+  WCHAR text[260] = {};
+  LVITEMW item = {};
+  item.mask = LVIF_TEXT;
+  item.iItem = row;
+  item.pszText = text;
+  item.cchTextMax = 260;
+  if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return L"<no row>";
+  return text;
 }
 
 QWidget* WidgetOf(HWND hwnd) {
