@@ -117,28 +117,24 @@ TEST_F(ViewerTest, MenuCommandsOpenTheSevenToolWindows) {
   const struct {
     UINT command;
     const wchar_t* title;
+    CTQDialog* dialog;
   } windows[] = {
-      {ID_VIEW_SETTINGS, L"General Settings"},
-      {ID_MOVIE_SETTINGS, L"Movie Player Settings"},
-      {ID_STEREOSCOPY_SETTINGS, L"Stereoscopic Settings"},
-      {ID_TRACKER_SETTINGS, L"Tracker Settings"},
-      {ID_MOVIE_LOCALPLAYLISTVIEWER, L"Playlist Viewer"},
-      {ID_STEREOSCOPY_ENCODERVIEWER, L"Stereo Encoder Viewer"},
-      {ID_STEREOSCOPY_DECODERVIEWER, L"Stereo Decoder Viewer"},
+      {ID_VIEW_SETTINGS, L"General Settings", g_window.GetGeneralSettings()},
+      {ID_MOVIE_SETTINGS, L"Movie Player Settings", g_window.GetMoviePlayerSettings()},
+      {ID_STEREOSCOPY_SETTINGS, L"Stereoscopic Settings", g_window.GetStereoscopicSettings()},
+      {ID_TRACKER_SETTINGS, L"Tracker Settings", g_window.GetTrackerSettings()},
+      {ID_MOVIE_LOCALPLAYLISTVIEWER, L"Playlist Viewer", g_window.GetPlaylistViewer()},
+      {ID_STEREOSCOPY_ENCODERVIEWER, L"Stereo Encoder Viewer", g_window.GetEncoderViewer()},
+      {ID_STEREOSCOPY_DECODERVIEWER, L"Stereo Decoder Viewer", g_window.GetDecoderViewer()},
   };
-  CTQDialog* dialogs[] = {g_window.GetGeneralSettings(),      g_window.GetMoviePlayerSettings(),
-                          g_window.GetStereoscopicSettings(), g_window.GetTrackerSettings(),
-                          g_window.GetPlaylistViewer(),       g_window.GetEncoderViewer(),
-                          g_window.GetDecoderViewer()};
-  for (int i = 0; i < 7; ++i) {
-    Command(windows[i].command);
+  for (const auto& w : windows) {
+    Command(w.command);
     PumpFor(50);
-    HWND window = dialogs[i]->GetWindow();
-    ASSERT_NE(nullptr, window) << i;
-    EXPECT_TRUE(IsWindowVisible(window)) << i;
+    ASSERT_NE(nullptr, w.dialog->GetWindow()) << w.command;
+    EXPECT_TRUE(IsWindowVisible(w.dialog->GetWindow())) << w.command;
     WCHAR caption[64] = {};
-    GetWindowTextW(window, caption, 64);
-    EXPECT_STREQ(windows[i].title, caption);
+    GetWindowTextW(w.dialog->GetWindow(), caption, 64);
+    EXPECT_STREQ(w.title, caption);
   }
 }
 
@@ -332,11 +328,10 @@ TEST_F(ViewerTest, NamesSettingsCannotKeepAreRefusedWithAMessage) {
 }
 
 TEST_F(ViewerTest, EntriesOfTheFullSlotSizeAreShownWhole) {
-  const std::string longest(259, 'n');
-  SetEncoders({Encoder("mono.hlsl"), longest}, 0);
+  SetEncoders({Encoder("mono.hlsl"), std::string(259, 'n')}, 0);
   CTQSelectionDialog* viewer = g_window.GetEncoderViewer();
   Show(OpenEncoderViewer, viewer);
-  EXPECT_EQ(Wide(longest), RowText(viewer->GetValueList(), 2));
+  EXPECT_EQ(std::wstring(259, L'n'), RowText(viewer->GetValueList(), 2));
 }
 
 }  // namespace
