@@ -47,6 +47,9 @@ class FileListTest : public ::testing::TestWithParam<ListAccess> {
   const char* Slot(uint32_t index) const { return (store_.*list().slots)[index]; }
   uint32_t& ActiveIndex() { return store_.*list().active; }
   const ListAccess& list() const { return GetParam(); }
+  void AddThree() {
+    for (const char* name : {"a", "b", "c"}) Add(name);
+  }
 
   bool SlotIsZero(uint32_t index) const {
     for (unsigned i = 0; i < kListSlotSize; ++i) {
@@ -111,9 +114,7 @@ TEST_P(FileListTest, HoldsFifteenEntriesAndLeavesTheLastSlotEmpty) {
 }
 
 TEST_P(FileListTest, RemovalClosesTheGapAndTheActiveIndexFollowsItsEntry) {
-  Add("a");
-  Add("b");
-  Add("c");
+  AddThree();
   ActiveIndex() = 2;
   EXPECT_EQ(Remove(0), 2u);
   EXPECT_STREQ(Get(0), "b");
@@ -123,9 +124,7 @@ TEST_P(FileListTest, RemovalClosesTheGapAndTheActiveIndexFollowsItsEntry) {
   EXPECT_TRUE(SlotIsZero(2));
 
   store_.Reset();
-  Add("a");
-  Add("b");
-  Add("c");
+  AddThree();
   ActiveIndex() = 0;
   EXPECT_EQ(Remove(2), 2u);
   EXPECT_STREQ(Get(1), "b");
@@ -135,9 +134,7 @@ TEST_P(FileListTest, RemovalClosesTheGapAndTheActiveIndexFollowsItsEntry) {
 }
 
 TEST_P(FileListTest, RefusesToRemoveTheActiveEntryOrAnIndexBeyondTheList) {
-  Add("a");
-  Add("b");
-  Add("c");
+  AddThree();
   ActiveIndex() = 1;
   SettingsRecord before = Snapshot(store_);
   EXPECT_EQ(Remove(1), 0u);
