@@ -180,15 +180,4 @@ TEST(SettingsValidate, NeedsAnEncoderAndADecoderAndPullsStrayIndicesBack) {
   EXPECT_EQ(store.default_decoder, 1u) << "an index in range stays";
 }
 
-TEST(SettingsReset, ClearsEveryFieldAndKeepsTheObjectUsable) {
-  CTQSettings store;
-  EXPECT_TRUE(IsZeroRecord(store));
-  store.AddContent("x");
-  store.refresh_rate = 60.0f;
-  store.show_channel = CHANNEL_BOTH;
-  store.Reset();
-  EXPECT_TRUE(IsZeroRecord(store));
-  EXPECT_EQ(store.AddContent("y"), 1u);
-}
-
 }  // namespace

@@ -168,18 +168,20 @@ TEST_F(WindowTest, ChannelKeysSetShowChannelEveryPass) {
   g_settings.show_channel = CHANNEL_LEFT;
   window_.PollChannelKeys();
   EXPECT_EQ(g_settings.show_channel, CHANNEL_BOTH);
-  QTest::keyPress(widget, Qt::Key_Left);
-  window_.PollChannelKeys();
-  EXPECT_EQ(g_settings.show_channel, CHANNEL_LEFT);
-  QTest::keyPress(widget, Qt::Key_Right);
-  window_.PollChannelKeys();
-  EXPECT_EQ(g_settings.show_channel, CHANNEL_BOTH);
-  QTest::keyRelease(widget, Qt::Key_Left);
-  window_.PollChannelKeys();
-  EXPECT_EQ(g_settings.show_channel, CHANNEL_RIGHT);
-  QTest::keyRelease(widget, Qt::Key_Right);
-  window_.PollChannelKeys();
-  EXPECT_EQ(g_settings.show_channel, CHANNEL_BOTH);
+  // Left down, Right down, Left up, Right up: one arrow alone shows its eye, both or none show both.
+  const struct {
+    Qt::Key key;
+    bool press;
+    int32_t shown;
+  } steps[] = {{Qt::Key_Left, true, CHANNEL_LEFT},
+               {Qt::Key_Right, true, CHANNEL_BOTH},
+               {Qt::Key_Left, false, CHANNEL_RIGHT},
+               {Qt::Key_Right, false, CHANNEL_BOTH}};
+  for (const auto& step : steps) {
+    step.press ? QTest::keyPress(widget, step.key) : QTest::keyRelease(widget, step.key);
+    window_.PollChannelKeys();
+    EXPECT_EQ(g_settings.show_channel, step.shown);
+  }
 }
 
 TEST_F(WindowTest, StatusTextsAreFormattedAndCutAt259Characters) {
@@ -189,7 +191,6 @@ TEST_F(WindowTest, StatusTextsAreFormattedAndCutAt259Characters) {
   const std::wstring long_text(300, L'x');
   window_.SetStatusText(0, L"%ls", long_text.c_str());
   EXPECT_EQ(StatusText(0), std::wstring(259, L'x'));
-  EXPECT_EQ(StatusText(3), L" Player Initialized Successfully");
 }
 
 TEST_F(WindowTest, MessagesReachNoObjectWhileNoWindowIsLive) {

@@ -101,9 +101,10 @@ class ViewerTest : public ::testing::Test {
   void SetUp() override { ResetLists(); }
 
   // Opens a viewer the first time, rebuilds it from the lists after that.
-  static void Show(int (*open)(CTQSelectionDialog*), CTQSelectionDialog* viewer) {
+  static CTQSelectionDialog* Show(int (*open)(CTQSelectionDialog*), CTQSelectionDialog* viewer) {
     if (open(viewer) == DIALOG_SHOWN_AGAIN) viewer->Refresh();
     PumpFor(150);
+    return viewer;
   }
 
   static std::string full_path_;
@@ -181,8 +182,7 @@ TEST_F(ViewerTest, AddingTheNinthEntryRemovesTheAddRowAndGreysFileOpen) {
   std::vector<std::string> names = {Decoder("mono.hlsl"), Decoder("side-by-side-left-first.hlsl")};
   for (const std::string& name : Numbered("/nowhere/decoder_", 6)) names.push_back(name);
   SetDecoders(names, 0);
-  CTQSelectionDialog* viewer = g_window.GetDecoderViewer();
-  Show(OpenDecoderViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenDecoderViewer, g_window.GetDecoderViewer());
   ASSERT_EQ(L"add", RowText(viewer->GetActionList(), 9));
 
   const std::string chosen = Decoder("top-bottom-left-first.hlsl");
@@ -202,8 +202,7 @@ TEST_F(ViewerTest, ClosingAnEarlierEntryKeepsTheActiveFileAndBringsBackTheAddRow
   SetDecoders(Numbered("/nowhere/decoder_", 9), 5);
   UpdateOpenDecoderItem(g_window.GetMenuHandle());
   ASSERT_TRUE(IsMenuItemGrayed(ID_OPEN_DECODER));
-  CTQSelectionDialog* viewer = g_window.GetDecoderViewer();
-  Show(OpenDecoderViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenDecoderViewer, g_window.GetDecoderViewer());
   ASSERT_EQ(10, RowCount(viewer->GetActionList()));
 
   ClickRow(viewer->GetActionList(), 2);  // entry 1, above the active entry 5
@@ -218,8 +217,7 @@ TEST_F(ViewerTest, ClosingAnEarlierEntryKeepsTheActiveFileAndBringsBackTheAddRow
 }
 
 TEST_F(ViewerTest, ClosingTheActiveEntryIsRefusedUntilTheViewerIsOpenedAgain) {
-  CTQSelectionDialog* viewer = g_window.GetPlaylistViewer();
-  Show(OpenPlaylistViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenPlaylistViewer, g_window.GetPlaylistViewer());
   ClickRow(viewer->GetActionList(), 1);
   EXPECT_TRUE(PumpUntil([&] {
     return StatusText(viewer->GetStatusBar()) == L" You cannot close a resource that is currently in use.";
@@ -231,8 +229,7 @@ TEST_F(ViewerTest, ClosingTheActiveEntryIsRefusedUntilTheViewerIsOpenedAgain) {
 }
 
 TEST_F(ViewerTest, DoubleClickOnADecoderCompilesBothShadersAgain) {
-  CTQSelectionDialog* viewer = g_window.GetDecoderViewer();
-  Show(OpenDecoderViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenDecoderViewer, g_window.GetDecoderViewer());
   ASSERT_STREQ(Encoder("anaglyph-red-cyan-dubois.hlsl").c_str(), g_renderer.GetEncoderFile());
   // The active encoder changes behind the renderer's back; activating a decoder loads it too.
   g_settings.default_encoder = 1;
@@ -249,8 +246,7 @@ TEST_F(ViewerTest, DoubleClickOnADecoderCompilesBothShadersAgain) {
 TEST_F(ViewerTest, DoubleClickOnAPlaylistEntryOpensIt) {
   ASSERT_GE(g_player.Open(Media("wide.png").c_str()), 0);
   ASSERT_EQ(200u, g_renderer.GetContentWidth());
-  CTQSelectionDialog* viewer = g_window.GetPlaylistViewer();
-  Show(OpenPlaylistViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenPlaylistViewer, g_window.GetPlaylistViewer());
   DoubleClickRow(viewer->GetValueList(), 2);
   ASSERT_TRUE(PumpUntil([] { return g_settings.default_content == 1; }));
   EXPECT_EQ(160u, g_renderer.GetContentWidth());
@@ -258,8 +254,7 @@ TEST_F(ViewerTest, DoubleClickOnAPlaylistEntryOpensIt) {
 }
 
 TEST_F(ViewerTest, FileOpenFilmAddsOpensAndRefreshesThePlaylist) {
-  CTQSelectionDialog* viewer = g_window.GetPlaylistViewer();
-  Show(OpenPlaylistViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenPlaylistViewer, g_window.GetPlaylistViewer());
   ShowWindow(viewer->GetWindow(), SW_HIDE);  // refreshed even while hidden
   AnswerFileDialog("Open Media File", Media("added.png"));
   Command(ID_OPEN_FILM);
@@ -272,8 +267,7 @@ TEST_F(ViewerTest, FileOpenFilmAddsOpensAndRefreshesThePlaylist) {
 }
 
 TEST_F(ViewerTest, FileOpenEncoderAddsWithoutActivatingOrRebuilding) {
-  CTQSelectionDialog* viewer = g_window.GetEncoderViewer();
-  Show(OpenEncoderViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenEncoderViewer, g_window.GetEncoderViewer());
   const int rows = RowCount(viewer->GetValueList());
   AnswerFileDialog("Open Encoder Shader", Encoder("row-interleaved.hlsl"));
   Command(ID_OPEN_ENCODER);
@@ -284,8 +278,7 @@ TEST_F(ViewerTest, FileOpenEncoderAddsWithoutActivatingOrRebuilding) {
 }
 
 TEST_F(ViewerTest, CancelledDialogAddsNothing) {
-  CTQSelectionDialog* viewer = g_window.GetEncoderViewer();
-  Show(OpenEncoderViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenEncoderViewer, g_window.GetEncoderViewer());
   AnswerFileDialog("Open Encoder Shader", "");
   ClickRow(viewer->GetActionList(), 3);
   PumpFor(1500);
@@ -295,8 +288,7 @@ TEST_F(ViewerTest, CancelledDialogAddsNothing) {
 }
 
 TEST_F(ViewerTest, NamesSettingsCannotKeepAreRefusedWithAMessage) {
-  CTQSelectionDialog* viewer = g_window.GetPlaylistViewer();
-  Show(OpenPlaylistViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenPlaylistViewer, g_window.GetPlaylistViewer());
 
   AnswerFileDialog("Open Media File", Media("with;semicolon.png"));
   ClickRow(viewer->GetActionList(), 3);
@@ -329,8 +321,7 @@ TEST_F(ViewerTest, NamesSettingsCannotKeepAreRefusedWithAMessage) {
 
 TEST_F(ViewerTest, EntriesOfTheFullSlotSizeAreShownWhole) {
   SetEncoders({Encoder("mono.hlsl"), std::string(259, 'n')}, 0);
-  CTQSelectionDialog* viewer = g_window.GetEncoderViewer();
-  Show(OpenEncoderViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenEncoderViewer, g_window.GetEncoderViewer());
   EXPECT_EQ(std::wstring(259, L'n'), RowText(viewer->GetValueList(), 2));
 }
 
