@@ -86,31 +86,21 @@ std::string ReadFile(const std::string& path) {
 }
 
 Rgb Screenshot::At(int x, int y) const {
-  Rgb c;
-  if (x < 0 || y < 0 || x >= width || y >= height) return c;
+  if (x < 0 || y < 0 || x >= width || y >= height) return Rgb();
   const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-  c.r = p[0];
-  c.g = p[1];
-  c.b = p[2];
-  return c;
+  return Rgb{p[0], p[1], p[2]};
 }
 
 Rgb Screenshot::MeanAround(int x, int y, int radius) const {
-  long r = 0, g = 0, b = 0, n = 0;
+  Rgb sum;
   for (int dy = -radius; dy <= radius; ++dy) {
     for (int dx = -radius; dx <= radius; ++dx) {
-      Rgb c = At(x + dx, y + dy);
-      r += c.r;
-      g += c.g;
-      b += c.b;
-      ++n;
+      const Rgb c = At(x + dx, y + dy);
+      sum = Rgb{sum.r + c.r, sum.g + c.g, sum.b + c.b};
     }
   }
-  Rgb mean;
-  mean.r = static_cast<int>(r / n);
-  mean.g = static_cast<int>(g / n);
-  mean.b = static_cast<int>(b / n);
-  return mean;
+  const int n = (2 * radius + 1) * (2 * radius + 1);
+  return Rgb{sum.r / n, sum.g / n, sum.b / n};
 }
 
 std::string PlayerSettings(const std::vector<std::string>& playlist, int active, const std::string& extra) {
@@ -159,6 +149,11 @@ bool PlayerSession::Start() {
     _exit(127);
   }
   return true;
+}
+
+bool PlayerSession::Launch(const std::string& settings) {
+  WriteSettings(settings);
+  return Start() && WaitForWindow();
 }
 
 bool PlayerSession::WaitForWindow() {
@@ -261,6 +256,23 @@ int PlayerSession::OpenMenus() const {
 std::string PlayerSession::Output() const { return ReadFile(folder_ + "/stdout.txt"); }
 
 std::string PlayerSession::SavedSettings() const { return ReadFile(folder_ + "/settings.ini"); }
+
+bool PictureChanges(const PlayerSession& session) {
+  const Screenshot first = session.ShootWindow();
+  for (int attempt = 0; attempt < 40; ++attempt) {
+    SleepMs(500);
+    if (!session.ShootWindow().SameAs(first)) return true;
+  }
+  return false;
+}
+
+bool CentreBecomes(const PlayerSession& session, const std::function<bool(Rgb)>& test, bool fullscreen) {
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    if (test(session.PictureCentre(fullscreen))) return true;
+    SleepMs(500);
+  }
+  return false;
+}
 
 Screenshot ShootScreen(int x, int y, int width, int height) {
   char crop[128];
