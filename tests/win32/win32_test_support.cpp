@@ -115,6 +115,17 @@ std::wstring RowText(HWND list, int row) {
   return text;
 }
 
+void SetRowState(HWND list, int row, UINT state, UINT mask) {
+  LVITEMW item = {};
+  item.state = state;
+  item.stateMask = mask;
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+int FirstRowWith(HWND list, UINT flags) {
+  return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(flags, 0)));
+}
+
 QWidget* WidgetOf(HWND hwnd) {
   Win32Window* window = Win32FromHandle(hwnd);
   return window ? window->widget.data() : nullptr;

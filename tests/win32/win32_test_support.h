@@ -42,6 +42,10 @@ std::string Geometry(HWND hwnd);
 std::string Size(HWND hwnd);
 // The text of one row of a list view, or "<no row>".
 std::wstring RowText(HWND list, int row);
+// Sets the state bits `mask` of one row of a list view (-1: of every row) to `state`.
+void SetRowState(HWND list, int row, UINT state, UINT mask);
+// The first row of a list view with the state of `flags` (LVNI_FOCUSED, LVNI_SELECTED), or -1.
+int FirstRowWith(HWND list, UINT flags);
 
 QWidget* WidgetOf(HWND hwnd);
 // The colour of one pixel of the widget behind hwnd, rendered now (x, y in its client coordinates).
