@@ -39,15 +39,12 @@ class PropertyWindowTest : public ::testing::Test {
 
   // Opens a window with the given opener, centred over the main window, and checks that a second
   // opening brings back the same window without adding rows.
-  static void ExpectOpensOnce(int (*open)(CTQDialog*), CTQDialog* dialog, const wchar_t* title) {
+  static void ExpectOpensOnce(int (*open)(CTQDialog*), CTQDialog* dialog) {
     ASSERT_EQ(DIALOG_SHOWN, open(dialog));
     PumpFor(100);
     const std::vector<std::wstring> names = ColumnTexts(dialog->GetNameList());
     const std::vector<std::wstring> values = ColumnTexts(dialog->GetValueList());
     HWND window = dialog->GetWindow();
-    WCHAR caption[64] = {};
-    GetWindowTextW(window, caption, 64);
-    EXPECT_STREQ(title, caption);
     RECT main_rect = {}, own = {};
     GetWindowRect(g_window.GetHandle(), &main_rect);
     GetWindowRect(window, &own);
@@ -68,10 +65,11 @@ class PropertyWindowTest : public ::testing::Test {
 
 TEST_F(PropertyWindowTest, EachWindowOpensOnceWithItsRowsInOrder) {
   CTQWindow& main = g_window;
-  ExpectOpensOnce(OpenGeneralSettings, main.GetGeneralSettings(), L"General Settings");
-  ExpectOpensOnce(OpenMoviePlayerSettings, main.GetMoviePlayerSettings(), L"Movie Player Settings");
-  ExpectOpensOnce(OpenStereoscopicSettings, main.GetStereoscopicSettings(), L"Stereoscopic Settings");
-  ExpectOpensOnce(OpenTrackerSettings, main.GetTrackerSettings(), L"Tracker Settings");
+  // (Their titles: the viewers' test of the menu commands.)
+  ExpectOpensOnce(OpenGeneralSettings, main.GetGeneralSettings());
+  ExpectOpensOnce(OpenMoviePlayerSettings, main.GetMoviePlayerSettings());
+  ExpectOpensOnce(OpenStereoscopicSettings, main.GetStereoscopicSettings());
+  ExpectOpensOnce(OpenTrackerSettings, main.GetTrackerSettings());
 
   const std::vector<std::wstring> general_values = {L"2.50", L"800", L"600", L"no", L"1"};
   EXPECT_EQ(general_values, ColumnTexts(main.GetGeneralSettings()->GetValueList()));
