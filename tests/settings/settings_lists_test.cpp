@@ -2,6 +2,7 @@
 // active index.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ostream>
 #include <string>
@@ -52,10 +53,7 @@ class FileListTest : public ::testing::TestWithParam<ListAccess> {
   }
 
   bool SlotIsZero(uint32_t index) const {
-    for (unsigned i = 0; i < kListSlotSize; ++i) {
-      if (Slot(index)[i] != 0) return false;
-    }
-    return true;
+    return std::all_of(Slot(index), Slot(index) + kListSlotSize, [](char c) { return c == 0; });
   }
 
   CTQSettings store_;

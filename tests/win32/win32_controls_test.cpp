@@ -37,7 +37,8 @@ class ControlsTest : public ::testing::Test {
     EXPECT_TRUE(SendMessageW(bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges)));
     return bar;
   }
-  HWND CreateList(DWORD extra_style = 0) {
+  // A single-column report list with `rows` rows reading "row".
+  HWND CreateList(DWORD extra_style = 0, int rows = 0) {
     HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"list",
                                 WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_NOCOLUMNHEADER |
                                     extra_style,
@@ -48,6 +49,7 @@ class ControlsTest : public ::testing::Test {
     column.cx = 200;
     column.pszText = const_cast<LPWSTR>(L"Name");
     EXPECT_EQ(SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column)), 0);
+    for (int i = 0; i < rows; ++i) Insert(list, i, L"row");
     return list;
   }
   void Insert(HWND list, int row, LPCWSTR text) {
@@ -208,8 +210,7 @@ TEST_F(ControlsTest, ListItemsInsertGetSetAndFocusState) {
 }
 
 TEST_F(ControlsTest, ClickIsReportedOnReleaseAndDoubleClickAsClickThenDoubleClick) {
-  HWND list = CreateList();
-  for (int i = 0; i < 3; ++i) Insert(list, i, L"row");
+  HWND list = CreateList(0, 3);
   PumpFor(30);
   std::vector<Notified> seen;
   CollectClicks(&seen);
@@ -245,16 +246,14 @@ TEST_F(ControlsTest, ClickIsReportedOnReleaseAndDoubleClickAsClickThenDoubleClic
 // place (as a selection window rebuilds its lists after closing an entry). The second press reaches
 // the new list as a double click, never as another click.
 TEST_F(ControlsTest, SecondPressOnAListCreatedAfterTheFirstIsNoClick) {
-  HWND first = CreateList();
-  for (int i = 0; i < 3; ++i) Insert(first, i, L"row");
+  HWND first = CreateList(0, 3);
   PumpFor(30);
   HWND replacement = nullptr;
   std::vector<Notified> seen;
   CollectClicks(&seen, [&](const NMHDR* header) {
     if (header->code != NM_CLICK || replacement != nullptr) return;
     DestroyWindow(header->hwndFrom);
-    replacement = CreateList();
-    for (int i = 0; i < 3; ++i) Insert(replacement, i, L"row");
+    replacement = CreateList(0, 3);
   });
 
   Button(first, 1, QEvent::MouseButtonPress, 1000);
@@ -275,12 +274,8 @@ TEST_F(ControlsTest, SecondPressOnAListCreatedAfterTheFirstIsNoClick) {
 }
 
 TEST_F(ControlsTest, ListScrollsByWholeRowsAndReportsEachScroll) {
-  HWND bare = CreateList();
-  HWND barred = CreateList(WS_VSCROLL);
-  for (int i = 0; i < 40; ++i) {
-    Insert(bare, i, L"row");
-    Insert(barred, i, L"row");
-  }
+  HWND bare = CreateList(0, 40);
+  HWND barred = CreateList(WS_VSCROLL, 40);
   PumpFor(50);
   auto* bare_view = static_cast<QTreeWidget*>(WidgetOf(bare));
   EXPECT_FALSE(bare_view->verticalScrollBar()->isVisible());
@@ -336,8 +331,7 @@ TEST_F(ControlsTest, ListScrollsByWholeRowsAndReportsEachScroll) {
 }
 
 TEST_F(ControlsTest, CustomDrawColoursArePaintedPerRow) {
-  HWND list = CreateList();
-  for (int i = 0; i < 3; ++i) Insert(list, i, L"");
+  HWND list = CreateList(0, 3);
   SetTestHandler([](HWND, UINT message, WPARAM, LPARAM lparam, LRESULT* result) {
     if (message != WM_NOTIFY || reinterpret_cast<const NMHDR*>(lparam)->code != NM_CUSTOMDRAW) return false;
     NMLVCUSTOMDRAW* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lparam);
