@@ -52,11 +52,10 @@ void ExpectEdit(const EditCase& c) {
   CTQSettings expected;
   FillSentinels(expected);
   if (c.stores) c.stores(expected);
-  int result = ApplyEdit(c.name, c.value);
-  EXPECT_EQ(result, c.stores ? 0 : 1) << "\"" << testing::PrintToString(std::wstring(c.name)) << "\" = \""
-                                      << testing::PrintToString(std::wstring(c.value)) << "\"";
-  EXPECT_TRUE(SameRecord(g_settings, expected))
-      << testing::PrintToString(std::wstring(c.name)) << " = " << testing::PrintToString(std::wstring(c.value));
+  const std::string edit = testing::PrintToString(std::wstring(c.name)) + " = " +
+                           testing::PrintToString(std::wstring(c.value));
+  EXPECT_EQ(ApplyEdit(c.name, c.value), c.stores ? 0 : 1) << edit;
+  EXPECT_TRUE(SameRecord(g_settings, expected)) << edit;
 }
 
 TEST(SettingsEdits, IntegerRangesAreStrict) {

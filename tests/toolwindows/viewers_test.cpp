@@ -106,6 +106,10 @@ class ViewerTest : public ::testing::Test {
     PumpFor(150);
     return viewer;
   }
+  // Waits for the viewer's status bar to show a text that holds `part`.
+  static bool StatusShows(CTQSelectionDialog* viewer, const std::wstring& part) {
+    return PumpUntil([&] { return StatusText(viewer->GetStatusBar()).find(part) != std::wstring::npos; }, 20000);
+  }
 
   static std::string full_path_;
   static std::string over_path_;
@@ -219,9 +223,7 @@ TEST_F(ViewerTest, ClosingAnEarlierEntryKeepsTheActiveFileAndBringsBackTheAddRow
 TEST_F(ViewerTest, ClosingTheActiveEntryIsRefusedUntilTheViewerIsOpenedAgain) {
   CTQSelectionDialog* viewer = Show(OpenPlaylistViewer, g_window.GetPlaylistViewer());
   ClickRow(viewer->GetActionList(), 1);
-  EXPECT_TRUE(PumpUntil([&] {
-    return StatusText(viewer->GetStatusBar()) == L" You cannot close a resource that is currently in use.";
-  }));
+  EXPECT_TRUE(StatusShows(viewer, L" You cannot close a resource that is currently in use."));
   EXPECT_EQ(2u, g_settings.content_count);
   OpenPlaylistViewer(viewer);
   EXPECT_EQ(L" Double click an element to activate it. Green highlights active content.",
@@ -292,21 +294,14 @@ TEST_F(ViewerTest, NamesSettingsCannotKeepAreRefusedWithAMessage) {
 
   AnswerFileDialog("Open Media File", Media("with;semicolon.png"));
   ClickRow(viewer->GetActionList(), 3);
-  EXPECT_TRUE(PumpUntil(
-      [&] { return StatusText(viewer->GetStatusBar()).find(L"settings.ini cannot keep") != std::wstring::npos; },
-      20000));
+  EXPECT_TRUE(StatusShows(viewer, L"settings.ini cannot keep"));
   EXPECT_EQ(2u, g_settings.content_count);
 
   // One byte over: refused whole, never cut short.
   ASSERT_EQ(259u, over_path_.size());
   AnswerFileDialog("Open Media File", over_path_);
   ClickRow(viewer->GetActionList(), 3);
-  EXPECT_TRUE(PumpUntil(
-      [&] {
-        return StatusText(viewer->GetStatusBar()) ==
-               L" The file was not added: its path is longer than 258 bytes.";
-      },
-      20000));
+  EXPECT_TRUE(StatusShows(viewer, L" The file was not added: its path is longer than 258 bytes."));
   EXPECT_EQ(2u, g_settings.content_count);
   EXPECT_EQ(4, RowCount(viewer->GetValueList()));
 
