@@ -31,40 +31,14 @@ std::string Run(const std::string& command) {
   return output;
 }
 
-// Reads a binary PPM (P6, maxval 255).
-Screenshot ParsePpm(const std::string& data) {
-  Screenshot shot;
-  std::istringstream in(data);
-  std::string magic;
-  int width = 0, height = 0, maxval = 0;
-  in >> magic >> width >> height >> maxval;
-  if (magic != "P6" || width <= 0 || height <= 0 || maxval != 255) return shot;
-  in.get();  // the one whitespace after the header
-  size_t offset = static_cast<size_t>(in.tellg());
-  size_t bytes = static_cast<size_t>(width) * height * 3;
-  if (data.size() < offset + bytes) return shot;
-  shot.width = width;
-  shot.height = height;
-  shot.rgb.assign(data.begin() + offset, data.begin() + offset + bytes);
-  return shot;
-}
-
 // The outer geometry of an X window, by its id.
 WindowGeometry GeometryOf(const std::string& window) {
-  WindowGeometry geometry;
-  std::istringstream lines(Run("xdotool getwindowgeometry --shell " + window));
-  std::string line;
-  while (std::getline(lines, line)) {
-    size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    std::string key = line.substr(0, eq);
-    int value = atoi(line.c_str() + eq + 1);
-    if (key == "X") geometry.x = value;
-    if (key == "Y") geometry.y = value;
-    if (key == "WIDTH") geometry.width = value;
-    if (key == "HEIGHT") geometry.height = value;
+  WindowGeometry g;
+  const std::string shell = Run("xdotool getwindowgeometry --shell " + window);
+  if (sscanf(shell.c_str(), "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &g.x, &g.y, &g.width, &g.height) != 4) {
+    return WindowGeometry();
   }
-  return geometry;
+  return g;
 }
 
 // Heights of the menu bar and the status bar in the windowed main window, generously rounded up: the
@@ -277,7 +251,10 @@ bool CentreBecomes(const PlayerSession& session, const std::function<bool(Rgb)>&
 Screenshot ShootScreen(int x, int y, int width, int height) {
   char crop[128];
   snprintf(crop, sizeof(crop), "%dx%d+%d+%d", width, height, x, y);
-  return ParsePpm(Run(std::string("import -silent -window root -crop ") + crop + " -depth 8 ppm:- 2>/dev/null"));
+  const std::string rgb = Run(std::string("import -silent -window root -crop ") + crop + " -depth 8 rgb:- 2>/dev/null");
+  // A crop that reaches past the screen comes back smaller: refused, as is any failure.
+  if (width <= 0 || height <= 0 || rgb.size() != static_cast<size_t>(width) * height * 3) return Screenshot();
+  return Screenshot{width, height, std::vector<uint8_t>(rgb.begin(), rgb.end())};
 }
 
 Screenshot ShootScreen(const WindowGeometry& area) { return ShootScreen(area.x, area.y, area.width, area.height); }

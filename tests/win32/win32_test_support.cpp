@@ -21,20 +21,6 @@ LRESULT RecordingProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
 
 }  // namespace
 
-void PumpFor(int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  MSG msg;
-  while (timer.elapsed() < ms) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) continue;
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    QThread::msleep(2);
-  }
-}
-
 bool PumpUntil(const std::function<bool()>& done, int timeout_ms) {
   QElapsedTimer timer;
   timer.start();
@@ -50,6 +36,8 @@ bool PumpUntil(const std::function<bool()>& done, int timeout_ms) {
   }
   return true;
 }
+
+void PumpFor(int ms) { PumpUntil([] { return false; }, ms); }
 
 void DrainQueue() {
   MSG msg;
