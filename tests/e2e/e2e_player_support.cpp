@@ -125,6 +125,17 @@ bool PlayerSession::Start() {
   return true;
 }
 
+std::vector<std::string> SavedList(const std::string& script, const std::string& key) {
+  std::vector<std::string> entries;
+  const std::string prefix = key + " += \"";
+  size_t at = 0;
+  while ((at = script.find(prefix, at)) != std::string::npos) {
+    at += prefix.size();
+    entries.push_back(script.substr(at, script.find('"', at) - at));
+  }
+  return entries;
+}
+
 bool PlayerSession::Launch(const std::string& settings) {
   WriteSettings(settings);
   return Start() && WaitForWindow();

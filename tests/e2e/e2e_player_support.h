@@ -39,6 +39,8 @@ struct WindowGeometry {
 // Settings for a run: the decoder and encoder lists of the demo (side-by-side left first and red-cyan
 // Dubois active), a 640x400 window, a 640x360 back buffer, and the given playlist with its active entry.
 std::string PlayerSettings(const std::vector<std::string>& playlist, int active, const std::string& extra = "");
+// The entries that a list key has in a settings script, in order.
+std::vector<std::string> SavedList(const std::string& script, const std::string& key);
 
 class PlayerSession {
  public:

@@ -33,18 +33,6 @@ const ViewerMenu kEncoderViewer = {"Stereo Encoder Viewer", "alt+s Up Up Up Retu
 
 bool IsBlueInk(Rgb c) { return c.b > 180 && c.r < 140 && c.g < 140; }
 
-// The entries that a list key has in a saved settings script, in order.
-std::vector<std::string> SavedList(const std::string& script, const std::string& key) {
-  std::vector<std::string> entries;
-  const std::string prefix = key + " += \"";
-  size_t at = 0;
-  while ((at = script.find(prefix, at)) != std::string::npos) {
-    at += prefix.size();
-    entries.push_back(script.substr(at, script.find('"', at) - at));
-  }
-  return entries;
-}
-
 class ViewerEndToEnd : public PlayerTest {
  protected:
   // Starts the player with `settings`; each of `copies` is a copy of the test image, since the
