@@ -68,9 +68,7 @@ void RunAndEndWithEscape(const std::string& name, const std::vector<std::string>
   SCOPED_TRACE(Describe(steps));
   PlayerSession player(name);
   const std::string settings = PlayerSettings({"stereo.mkv"}, 0);
-  player.WriteSettings(settings);
-  ASSERT_TRUE(player.Start());
-  ASSERT_TRUE(player.WaitForWindow()) << player.Output();
+  ASSERT_TRUE(player.Launch(settings)) << player.Output();
 
   for (const std::string& step : steps) {
     if (!player.Running()) break;  // File > Exit chosen with Space: a normal end too

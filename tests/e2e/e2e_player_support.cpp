@@ -31,40 +31,14 @@ std::string Run(const std::string& command) {
   return output;
 }
 
-// Reads a binary PPM (P6, maxval 255).
-Screenshot ParsePpm(const std::string& data) {
-  Screenshot shot;
-  std::istringstream in(data);
-  std::string magic;
-  int width = 0, height = 0, maxval = 0;
-  in >> magic >> width >> height >> maxval;
-  if (magic != "P6" || width <= 0 || height <= 0 || maxval != 255) return shot;
-  in.get();  // the one whitespace after the header
-  size_t offset = static_cast<size_t>(in.tellg());
-  size_t bytes = static_cast<size_t>(width) * height * 3;
-  if (data.size() < offset + bytes) return shot;
-  shot.width = width;
-  shot.height = height;
-  shot.rgb.assign(data.begin() + offset, data.begin() + offset + bytes);
-  return shot;
-}
-
 // The outer geometry of an X window, by its id.
 WindowGeometry GeometryOf(const std::string& window) {
-  WindowGeometry geometry;
-  std::istringstream lines(Run("xdotool getwindowgeometry --shell " + window));
-  std::string line;
-  while (std::getline(lines, line)) {
-    size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    std::string key = line.substr(0, eq);
-    int value = atoi(line.c_str() + eq + 1);
-    if (key == "X") geometry.x = value;
-    if (key == "Y") geometry.y = value;
-    if (key == "WIDTH") geometry.width = value;
-    if (key == "HEIGHT") geometry.height = value;
+  WindowGeometry g;
+  const std::string shell = Run("xdotool getwindowgeometry --shell " + window);
+  if (sscanf(shell.c_str(), "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &g.x, &g.y, &g.width, &g.height) != 4) {
+    return WindowGeometry();
   }
-  return geometry;
+  return g;
 }
 
 // Heights of the menu bar and the status bar in the windowed main window, generously rounded up: the
@@ -86,31 +60,21 @@ std::string ReadFile(const std::string& path) {
 }
 
 Rgb Screenshot::At(int x, int y) const {
-  Rgb c;
-  if (x < 0 || y < 0 || x >= width || y >= height) return c;
+  if (x < 0 || y < 0 || x >= width || y >= height) return Rgb();
   const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-  c.r = p[0];
-  c.g = p[1];
-  c.b = p[2];
-  return c;
+  return Rgb{p[0], p[1], p[2]};
 }
 
 Rgb Screenshot::MeanAround(int x, int y, int radius) const {
-  long r = 0, g = 0, b = 0, n = 0;
+  Rgb sum;
   for (int dy = -radius; dy <= radius; ++dy) {
     for (int dx = -radius; dx <= radius; ++dx) {
-      Rgb c = At(x + dx, y + dy);
-      r += c.r;
-      g += c.g;
-      b += c.b;
-      ++n;
+      const Rgb c = At(x + dx, y + dy);
+      sum = Rgb{sum.r + c.r, sum.g + c.g, sum.b + c.b};
     }
   }
-  Rgb mean;
-  mean.r = static_cast<int>(r / n);
-  mean.g = static_cast<int>(g / n);
-  mean.b = static_cast<int>(b / n);
-  return mean;
+  const int n = (2 * radius + 1) * (2 * radius + 1);
+  return Rgb{sum.r / n, sum.g / n, sum.b / n};
 }
 
 std::string PlayerSettings(const std::vector<std::string>& playlist, int active, const std::string& extra) {
@@ -159,6 +123,22 @@ bool PlayerSession::Start() {
     _exit(127);
   }
   return true;
+}
+
+std::vector<std::string> SavedList(const std::string& script, const std::string& key) {
+  std::vector<std::string> entries;
+  const std::string prefix = key + " += \"";
+  size_t at = 0;
+  while ((at = script.find(prefix, at)) != std::string::npos) {
+    at += prefix.size();
+    entries.push_back(script.substr(at, script.find('"', at) - at));
+  }
+  return entries;
+}
+
+bool PlayerSession::Launch(const std::string& settings) {
+  WriteSettings(settings);
+  return Start() && WaitForWindow();
 }
 
 bool PlayerSession::WaitForWindow() {
@@ -262,10 +242,30 @@ std::string PlayerSession::Output() const { return ReadFile(folder_ + "/stdout.t
 
 std::string PlayerSession::SavedSettings() const { return ReadFile(folder_ + "/settings.ini"); }
 
+bool PictureChanges(const PlayerSession& session) {
+  const Screenshot first = session.ShootWindow();
+  for (int attempt = 0; attempt < 40; ++attempt) {
+    SleepMs(500);
+    if (!session.ShootWindow().SameAs(first)) return true;
+  }
+  return false;
+}
+
+bool CentreBecomes(const PlayerSession& session, const std::function<bool(Rgb)>& test, bool fullscreen) {
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    if (test(session.PictureCentre(fullscreen))) return true;
+    SleepMs(500);
+  }
+  return false;
+}
+
 Screenshot ShootScreen(int x, int y, int width, int height) {
   char crop[128];
   snprintf(crop, sizeof(crop), "%dx%d+%d+%d", width, height, x, y);
-  return ParsePpm(Run(std::string("import -silent -window root -crop ") + crop + " -depth 8 ppm:- 2>/dev/null"));
+  const std::string rgb = Run(std::string("import -silent -window root -crop ") + crop + " -depth 8 rgb:- 2>/dev/null");
+  // A crop that reaches past the screen comes back smaller: refused, as is any failure.
+  if (width <= 0 || height <= 0 || rgb.size() != static_cast<size_t>(width) * height * 3) return Screenshot();
+  return Screenshot{width, height, std::vector<uint8_t>(rgb.begin(), rgb.end())};
 }
 
 Screenshot ShootScreen(const WindowGeometry& area) { return ShootScreen(area.x, area.y, area.width, area.height); }

@@ -4,9 +4,11 @@
 // settings.ini written back.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,8 @@ struct WindowGeometry {
 // Settings for a run: the decoder and encoder lists of the demo (side-by-side left first and red-cyan
 // Dubois active), a 640x400 window, a 640x360 back buffer, and the given playlist with its active entry.
 std::string PlayerSettings(const std::vector<std::string>& playlist, int active, const std::string& extra = "");
+// The entries that a list key has in a settings script, in order.
+std::vector<std::string> SavedList(const std::string& script, const std::string& key);
 
 class PlayerSession {
  public:
@@ -50,6 +54,8 @@ class PlayerSession {
 
   // Starts the binary in the folder, its standard output and error going to files there.
   bool Start();
+  // Writes the settings, starts the binary and waits for its window; false if it never shows.
+  bool Launch(const std::string& settings);
   // Waits up to 60 s for the visible main window; false if it never shows.
   bool WaitForWindow();
   // Waits up to `seconds` for the process to end; its exit code, or -1 when it had to be killed.
@@ -89,6 +95,19 @@ class PlayerSession {
   pid_t pid_ = -1;
   int exit_code_ = -1;  // of the ended process; -1 when killed or not started
 };
+
+// A test with a player session in a folder named after the test, stopped when the test ends.
+class PlayerTest : public testing::Test {
+ protected:
+  PlayerTest() : session_(testing::UnitTest::GetInstance()->current_test_info()->name()) {}
+  void TearDown() override { session_.Stop(); }
+  PlayerSession session_;
+};
+
+// Waits up to 20 s for the window to show another picture than now.
+bool PictureChanges(const PlayerSession& session);
+// Waits up to 10 s for the colour at the centre of the picture to pass `test`.
+bool CentreBecomes(const PlayerSession& session, const std::function<bool(Rgb)>& test, bool fullscreen = false);
 
 // The whole screen, or a part of it; empty on failure.
 Screenshot ShootScreen(int x, int y, int width, int height);

@@ -70,9 +70,7 @@ void DoubleClickViewerRow(const std::string& title, int row) {
 
 TEST(ToolWindowsEndToEnd, ViewersSettingsAndTheCompileChildWorkLiveAndAreSaved) {
   PlayerSession player("ToolWindows");
-  player.WriteSettings(kSettings);
-  ASSERT_TRUE(player.Start());
-  ASSERT_TRUE(player.WaitForWindow()) << player.Output();
+  ASSERT_TRUE(player.Launch(kSettings)) << player.Output();
   const WindowGeometry main = player.Geometry();
   const int probe_x = main.x + main.width * 7 / 8;
   const int probe_y = main.y + main.height / 2;

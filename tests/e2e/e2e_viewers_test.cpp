@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,37 +33,19 @@ const ViewerMenu kEncoderViewer = {"Stereo Encoder Viewer", "alt+s Up Up Up Retu
 
 bool IsBlueInk(Rgb c) { return c.b > 180 && c.r < 140 && c.g < 140; }
 
-// The entries that a list key has in a saved settings script, in order.
-std::vector<std::string> SavedList(const std::string& script, const std::string& key) {
-  std::vector<std::string> entries;
-  const std::string prefix = key + " += \"";
-  size_t at = 0;
-  while ((at = script.find(prefix, at)) != std::string::npos) {
-    at += prefix.size();
-    entries.push_back(script.substr(at, script.find('"', at) - at));
-  }
-  return entries;
-}
-
-class ViewerEndToEnd : public testing::Test {
+class ViewerEndToEnd : public PlayerTest {
  protected:
-  void TearDown() override {
-    if (session_ != nullptr) session_->Stop();
-  }
   // Starts the player with `settings`; each of `copies` is a copy of the test image, since the
   // settings script leaves out list entries that are not readable files.
   void Launch(const std::string& settings, const std::vector<std::string>& copies) {
-    session_.reset(new PlayerSession(testing::UnitTest::GetInstance()->current_test_info()->name()));
     for (const std::string& name : copies) {
-      std::filesystem::copy_file(session_->Folder() + "/stereo.png", session_->Folder() + "/" + name);
+      std::filesystem::copy_file(session_.Folder() + "/stereo.png", session_.Folder() + "/" + name);
     }
-    session_->WriteSettings(settings);
-    ASSERT_TRUE(session_->Start());
-    ASSERT_TRUE(session_->WaitForWindow()) << session_->Output();
+    ASSERT_TRUE(session_.Launch(settings)) << session_.Output();
   }
   // Opens a viewer from the menu bar and measures its rows; fatal when it does not show.
   void OpenViewer(const ViewerMenu& menu) {
-    session_->Key(menu.keys);
+    session_.Key(menu.keys);
     viewer_ = WaitForWindowTitled(menu.title);
     ASSERT_GT(viewer_.width, 0) << menu.title << " did not open";
     const Screenshot shot = Shoot();
@@ -113,7 +94,6 @@ class ViewerEndToEnd : public testing::Test {
     return ::testing::AssertionSuccess();
   }
 
-  std::unique_ptr<PlayerSession> session_;
   WindowGeometry viewer_;
   int row_height_ = 0;
 };
@@ -131,7 +111,7 @@ TEST_F(ViewerEndToEnd, DoubleClickOnCloseClosesOnlyTheEntryUnderThePointerInEver
   ASSERT_NO_FATAL_FAILURE(
       Launch(PlayerSettings({"stereo.png", "stereo.mkv", "third.png", "fourth.png", "fifth.png"}, 0, extra),
              {"third.png", "fourth.png", "fifth.png"}));
-  const std::vector<std::string> before_decoders = SavedList(session_->SavedSettings(), "decoder");
+  const std::vector<std::string> before_decoders = SavedList(session_.SavedSettings(), "decoder");
 
   for (const ViewerMenu* menu : {&kPlaylistViewer, &kDecoderViewer, &kEncoderViewer}) {
     SCOPED_TRACE(menu->title);
@@ -150,9 +130,9 @@ TEST_F(ViewerEndToEnd, DoubleClickOnCloseClosesOnlyTheEntryUnderThePointerInEver
     EXPECT_EQ(kActiveGreen, Background(shot, kName, row_height_ + row_height_ / 2));
   }
 
-  session_->Key("Escape");
-  EXPECT_EQ(0, session_->WaitForExit(60));
-  const std::string saved = session_->SavedSettings();
+  session_.Key("Escape");
+  EXPECT_EQ(0, session_.WaitForExit(60));
+  const std::string saved = session_.SavedSettings();
   EXPECT_EQ((std::vector<std::string>{"stereo.png", "stereo.mkv", "fourth.png", "fifth.png"}),
             SavedList(saved, "content"))
       << saved;
@@ -224,9 +204,9 @@ TEST_F(ViewerEndToEnd, FifteenEntriesScrollTogetherAndEveryRowIsOneEntry) {
   EXPECT_EQ(after_close, GreenRows(shot, kStatus));
   EXPECT_TRUE(RowsStandSideBySide(shot));
 
-  session_->Key("Escape");
-  EXPECT_EQ(0, session_->WaitForExit(60));
-  const std::string saved = session_->SavedSettings();
+  session_.Key("Escape");
+  EXPECT_EQ(0, session_.WaitForExit(60));
+  const std::string saved = session_.SavedSettings();
   std::vector<std::string> expected = playlist;
   expected.erase(expected.begin() + 12);  // clip13.png
   EXPECT_EQ(expected, SavedList(saved, "content")) << saved;

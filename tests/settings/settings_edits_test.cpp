@@ -52,11 +52,10 @@ void ExpectEdit(const EditCase& c) {
   CTQSettings expected;
   FillSentinels(expected);
   if (c.stores) c.stores(expected);
-  int result = ApplyEdit(c.name, c.value);
-  EXPECT_EQ(result, c.stores ? 0 : 1) << "\"" << testing::PrintToString(std::wstring(c.name)) << "\" = \""
-                                      << testing::PrintToString(std::wstring(c.value)) << "\"";
-  EXPECT_TRUE(SameRecord(g_settings, expected))
-      << testing::PrintToString(std::wstring(c.name)) << " = " << testing::PrintToString(std::wstring(c.value));
+  const std::string edit = testing::PrintToString(std::wstring(c.name)) + " = " +
+                           testing::PrintToString(std::wstring(c.value));
+  EXPECT_EQ(ApplyEdit(c.name, c.value), c.stores ? 0 : 1) << edit;
+  EXPECT_TRUE(SameRecord(g_settings, expected)) << edit;
 }
 
 TEST(SettingsEdits, IntegerRangesAreStrict) {
@@ -188,18 +187,11 @@ TEST(SettingsEdits, ValuesMustFitIn259BytesOfUtf8WithTheirTerminator) {
 }
 
 TEST(SettingsEdits, CharactersBeyondTheBasicPlaneAreAcceptedAsCodePointsOrSurrogatePairs) {
-  std::wstring code_point = L"5";
-  code_point += static_cast<wchar_t>(0x1F600);
-  std::wstring pair = L"5";
-  pair += static_cast<wchar_t>(0xD83D);
-  pair += static_cast<wchar_t>(0xDE00);
-  std::wstring lone_high = L"5";
-  lone_high += static_cast<wchar_t>(0xD800);
-  std::wstring lone_low = L"5";
-  lone_low += static_cast<wchar_t>(0xDC00);
-  lone_low += L"0";
-  std::wstring beyond_unicode = L"5";
-  beyond_unicode += static_cast<wchar_t>(0x110000);
+  const std::wstring code_point{L'5', static_cast<wchar_t>(0x1F600)};
+  const std::wstring pair{L'5', static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)};
+  const std::wstring lone_high{L'5', static_cast<wchar_t>(0xD800)};
+  const std::wstring lone_low{L'5', static_cast<wchar_t>(0xDC00), L'0'};
+  const std::wstring beyond_unicode{L'5', static_cast<wchar_t>(0x110000)};
   ExpectEdit({L"window width", code_point.c_str(), [](CTQSettings& s) { s.window_width = 5; }});
   ExpectEdit({L"window width", pair.c_str(), [](CTQSettings& s) { s.window_width = 5; }});
   ExpectEdit({L"window width", lone_high.c_str(), nullptr});

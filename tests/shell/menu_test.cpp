@@ -3,7 +3,9 @@
 // without an action.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "player/movie_player.h"
@@ -25,9 +27,11 @@ class MenuTest : public testing::Test {
     g_settings.Reset();
     g_settings.StoreRefreshRate(30.0f);
     g_settings.show_channel = CHANNEL_BOTH;
+    CreateWindow();
   }
   void TearDown() override { g_window.Destroy(); }
   void CreateWindow() { ASSERT_EQ(0, g_window.Create(L"TQ2", 640, 400)); }
+  static void Choose(UINT id) { SendMessageW(g_window.GetHandle(), WM_COMMAND, id, 0); }
 };
 
 TEST_F(MenuTest, InitialMarksFollowTheSettings) {
@@ -38,6 +42,7 @@ TEST_F(MenuTest, InitialMarksFollowTheSettings) {
   g_settings.content_count = 9;
   g_settings.encoder_count = 8;
   g_settings.decoder_count = 12;
+  g_window.Destroy();
   CreateWindow();
 
   EXPECT_FALSE(Checked(40027));
@@ -63,53 +68,47 @@ TEST_F(MenuTest, InitialMarksFollowTheSettings) {
 }
 
 TEST_F(MenuTest, ChannelChoiceWritesTheFieldAndMovesTheMark) {
-  CreateWindow();
-  SendMessageW(g_window.GetHandle(), WM_COMMAND, 40027, 0);
+  Choose(40027);
   EXPECT_EQ(CHANNEL_LEFT, g_settings.show_channel);
   EXPECT_TRUE(Checked(40027));
   EXPECT_FALSE(Checked(40028));
   EXPECT_FALSE(Checked(40029));
-  SendMessageW(g_window.GetHandle(), WM_COMMAND, 40029, 0);
+  Choose(40029);
   EXPECT_EQ(CHANNEL_BOTH, g_settings.show_channel);
   EXPECT_FALSE(Checked(40027));
   EXPECT_TRUE(Checked(40029));
 }
 
 TEST_F(MenuTest, TogglesFlipTheirFieldAndMark) {
-  CreateWindow();
-  SendMessageW(g_window.GetHandle(), WM_COMMAND, 40077, 0);
+  Choose(40077);
   EXPECT_EQ(1, g_settings.invert_channels);
   EXPECT_TRUE(Checked(40077));
-  SendMessageW(g_window.GetHandle(), WM_COMMAND, 40077, 0);
+  Choose(40077);
   EXPECT_EQ(0, g_settings.invert_channels);
   EXPECT_FALSE(Checked(40077));
 
   // A value other than 0 and 1 (a hand-edited script) counts as on: the toggle turns it off.
   g_settings.temporal_interleave = 7;
-  SendMessageW(g_window.GetHandle(), WM_COMMAND, 40078, 0);
+  Choose(40078);
   EXPECT_EQ(0, g_settings.temporal_interleave);
   EXPECT_FALSE(Checked(40078));
 }
 
 TEST_F(MenuTest, FullscreenFollowsTheSettingNotTheWindow) {
-  CreateWindow();
   // Set on in a settings window while the window is still framed: the command turns it off.
   g_settings.fullscreen = 1;
-  SendMessageW(g_window.GetHandle(), WM_COMMAND, 40062, 0);
+  Choose(40062);
   EXPECT_EQ(0, g_settings.fullscreen);
   EXPECT_FALSE(Checked(40062));
   EXPECT_EQ(0, g_window.IsFullscreen());
   // The second choice makes it full screen.
-  SendMessageW(g_window.GetHandle(), WM_COMMAND, 40062, 0);
+  Choose(40062);
   EXPECT_EQ(1, g_settings.fullscreen);
   EXPECT_TRUE(Checked(40062));
   EXPECT_EQ(1, g_window.IsFullscreen());
-  SendMessageW(g_window.GetHandle(), WM_COMMAND, 40062, 0);
-  EXPECT_EQ(0, g_window.IsFullscreen());
 }
 
 TEST_F(MenuTest, PlayPauseAndStopWithNothingLoadedChangeNothing) {
-  CreateWindow();
   int32_t command = g_playerCommand.load();
   for (UINT id : {40014u, 40015u, 40016u}) {
     EXPECT_EQ(0, SendMessageW(g_window.GetHandle(), WM_COMMAND, id, 0));
@@ -118,15 +117,13 @@ TEST_F(MenuTest, PlayPauseAndStopWithNothingLoadedChangeNothing) {
 }
 
 TEST_F(MenuTest, ExitEndsTheMainLoop) {
-  CreateWindow();
-  SendMessageW(g_window.GetHandle(), WM_COMMAND, 40006, 0);
+  Choose(40006);
   int result = 0;
   for (int pass = 0; pass < 10000 && result == 0; ++pass) result = g_window.PumpMessages();
   EXPECT_EQ(3, result);
 }
 
 TEST_F(MenuTest, IdentifiersWithoutAnActionChangeNothing) {
-  CreateWindow();
   std::vector<UINT> ids = {0, 1, 101, 39999, 40000, 40150, 40200, 65535};
   for (UINT id = 40000; id <= 40149; ++id) ids.push_back(id);
 
@@ -137,9 +134,7 @@ TEST_F(MenuTest, IdentifiersWithoutAnActionChangeNothing) {
     states.push_back(GetMenuState(g_window.GetMenuHandle(), id, MF_BYCOMMAND));
 
   for (UINT id : ids) {
-    bool acting = false;
-    for (UINT a : kActing) acting = acting || a == id;
-    if (acting) continue;
+    if (std::find(std::begin(kActing), std::end(kActing), id) != std::end(kActing)) continue;
     EXPECT_EQ(0, SendMessageW(g_window.GetHandle(), WM_COMMAND, id, 0)) << id;
   }
   EXPECT_EQ(0,

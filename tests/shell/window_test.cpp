@@ -19,8 +19,7 @@ namespace {
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Win32Application();
-    DrainQueue();
+    StartRecording();
     g_settings.Reset();
     g_settings.window_width = 640;
     g_settings.window_height = 480;
@@ -29,10 +28,12 @@ class WindowTest : public ::testing::Test {
     window_.Destroy();
     DrainQueue();
   }
-  RECT Rect() {
-    RECT rect = {};
-    GetWindowRect(window_.GetHandle(), &rect);
-    return rect;
+  std::string Geometry() { return ::Geometry(window_.GetHandle()); }
+  // The framed window of the given size, centred on the screen.
+  static std::string Centred(int width, int height) {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    return std::to_string(width) + "x" + std::to_string(height) + "+" +
+           std::to_string(screen.width() / 2 - width / 2) + "+" + std::to_string(screen.height() / 2 - height / 2);
   }
   HWND StatusBar() { return StatusBarOf(window_); }
   std::wstring StatusText(int slot) { return StatusTextOf(window_, slot); }
@@ -62,23 +63,14 @@ TEST_F(WindowTest, CreateRefusesZeroSizesAndSecondCreate) {
   EXPECT_EQ(window_.Create(L"TQ2", 640, 480), WINDOW_OK);
 }
 
-TEST_F(WindowTest, OpensCentredAndFramedWithTitleMenuAndStatusBar) {
+TEST_F(WindowTest, OpensCentredAndFramedWithMenuAndStatusBar) {
   ASSERT_EQ(window_.Create(L"TQ2", 641, 481), WINDOW_OK);
   HWND hwnd = window_.GetHandle();
-  WCHAR title[64] = {};
-  GetWindowTextW(hwnd, title, 64);
-  EXPECT_STREQ(title, L"Tandemix build 002.184.016");
-  const QRect screen = QGuiApplication::primaryScreen()->geometry();
-  const RECT rect = Rect();
-  EXPECT_EQ(rect.left, screen.width() / 2 - 641 / 2);
-  EXPECT_EQ(rect.top, screen.height() / 2 - 481 / 2);
-  EXPECT_EQ(rect.right - rect.left, 641);
-  EXPECT_EQ(rect.bottom - rect.top, 481);
+  EXPECT_EQ(Geometry(), Centred(641, 481));
   EXPECT_EQ(g_settings.window_width, 641);
   EXPECT_EQ(g_settings.window_height, 481);
   EXPECT_EQ(GetMenu(hwnd), window_.GetMenuHandle());
   ASSERT_NE(window_.GetMenuHandle(), nullptr);
-  EXPECT_EQ(GetMenuItemCount(window_.GetMenuHandle()), 9);
   ASSERT_NE(StatusBar(), nullptr);
   EXPECT_EQ(StatusText(3), L" Player Initialized Successfully");
   EXPECT_EQ(StatusText(0), L"");
@@ -97,10 +89,7 @@ TEST_F(WindowTest, FullScreenAtStartThenEscapeReturnsToTheCentredFramedWindow) {
   CheckMenuItem(window_.GetMenuHandle(), ID_VIEW_FULLSCREEN, MF_BYCOMMAND | MF_CHECKED);
   HWND hwnd = window_.GetHandle();
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
-  RECT rect = Rect();
-  EXPECT_EQ(rect.left, screen.left());
-  EXPECT_EQ(rect.right - rect.left, screen.width());
-  EXPECT_EQ(rect.bottom - rect.top, screen.height());
+  EXPECT_EQ(Geometry(), std::to_string(screen.width()) + "x" + std::to_string(screen.height()) + "+0+0");
   EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & WS_CAPTION, 0u);
   EXPECT_EQ(GetMenu(hwnd), nullptr);
   EXPECT_FALSE(IsWindowVisible(StatusBar()));
@@ -109,11 +98,7 @@ TEST_F(WindowTest, FullScreenAtStartThenEscapeReturnsToTheCentredFramedWindow) {
 
   PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
   PumpFor(50);
-  rect = Rect();
-  EXPECT_EQ(rect.left, screen.width() / 2 - 320);
-  EXPECT_EQ(rect.top, screen.height() / 2 - 240);
-  EXPECT_EQ(rect.right - rect.left, 640);
-  EXPECT_EQ(rect.bottom - rect.top, 480);
+  EXPECT_EQ(Geometry(), Centred(640, 480));
   EXPECT_EQ(g_settings.fullscreen, 0);
   EXPECT_EQ(g_settings.window_width, 640);
   EXPECT_EQ(g_settings.window_height, 480);
@@ -131,8 +116,9 @@ TEST_F(WindowTest, ResizeWritesTheNewOuterSize) {
   EXPECT_EQ(g_settings.window_height, 700);
   EXPECT_EQ(window_.GetWidth(), 900);
   // The status bar follows the bottom edge.
-  RECT bar, rect = Rect();
+  RECT bar, rect;
   GetWindowRect(StatusBar(), &bar);
+  GetWindowRect(window_.GetHandle(), &rect);
   EXPECT_EQ(bar.bottom, rect.bottom);
   EXPECT_EQ(bar.right - bar.left, 900);
 }
@@ -149,9 +135,7 @@ TEST_F(WindowTest, MinimizingKeepsTheSavedWindowSize) {
   EXPECT_EQ(g_settings.window_height, 480);
   ShowWindow(hwnd, SW_RESTORE);
   PumpFor(50);
-  const RECT rect = Rect();
-  EXPECT_EQ(rect.right - rect.left, 640);
-  EXPECT_EQ(rect.bottom - rect.top, 480);
+  EXPECT_EQ(Size(hwnd), "640x480");
   EXPECT_EQ(g_settings.window_width, 640);
 }
 
@@ -164,19 +148,14 @@ TEST_F(WindowTest, LeavingFullScreenAfterAMoveUsesTheClientOrigin) {
   SetWindowPos(hwnd, nullptr, 100, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // a move alone: WM_MOVE only
   window_.SetFullscreen(1);
   window_.SetFullscreen(0);
-  RECT rect = Rect();
-  EXPECT_EQ(rect.left, 100);
-  EXPECT_EQ(rect.top, 80 + menu_height);
-  EXPECT_EQ(rect.right - rect.left, 640);
+  EXPECT_EQ(Geometry(), "640x480+100+" + std::to_string(80 + menu_height));
 
   // Partly left of the screen: the origin is negative, and the window comes back there rather than
   // 65536 pixels to the right.
   SetWindowPos(hwnd, nullptr, -50, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   window_.SetFullscreen(1);
   window_.SetFullscreen(0);
-  rect = Rect();
-  EXPECT_EQ(rect.left, -50);
-  EXPECT_EQ(rect.top, 80 + menu_height);
+  EXPECT_EQ(Geometry(), "640x480+-50+" + std::to_string(80 + menu_height));
 }
 
 TEST_F(WindowTest, ChannelKeysSetShowChannelEveryPass) {
@@ -185,18 +164,20 @@ TEST_F(WindowTest, ChannelKeysSetShowChannelEveryPass) {
   g_settings.show_channel = CHANNEL_LEFT;
   window_.PollChannelKeys();
   EXPECT_EQ(g_settings.show_channel, CHANNEL_BOTH);
-  QTest::keyPress(widget, Qt::Key_Left);
-  window_.PollChannelKeys();
-  EXPECT_EQ(g_settings.show_channel, CHANNEL_LEFT);
-  QTest::keyPress(widget, Qt::Key_Right);
-  window_.PollChannelKeys();
-  EXPECT_EQ(g_settings.show_channel, CHANNEL_BOTH);
-  QTest::keyRelease(widget, Qt::Key_Left);
-  window_.PollChannelKeys();
-  EXPECT_EQ(g_settings.show_channel, CHANNEL_RIGHT);
-  QTest::keyRelease(widget, Qt::Key_Right);
-  window_.PollChannelKeys();
-  EXPECT_EQ(g_settings.show_channel, CHANNEL_BOTH);
+  // Left down, Right down, Left up, Right up: one arrow alone shows its eye, both or none show both.
+  const struct {
+    Qt::Key key;
+    bool press;
+    int32_t shown;
+  } steps[] = {{Qt::Key_Left, true, CHANNEL_LEFT},
+               {Qt::Key_Right, true, CHANNEL_BOTH},
+               {Qt::Key_Left, false, CHANNEL_RIGHT},
+               {Qt::Key_Right, false, CHANNEL_BOTH}};
+  for (const auto& step : steps) {
+    step.press ? QTest::keyPress(widget, step.key) : QTest::keyRelease(widget, step.key);
+    window_.PollChannelKeys();
+    EXPECT_EQ(g_settings.show_channel, step.shown);
+  }
 }
 
 TEST_F(WindowTest, StatusTextsAreFormattedAndCutAt259Characters) {
@@ -206,7 +187,6 @@ TEST_F(WindowTest, StatusTextsAreFormattedAndCutAt259Characters) {
   const std::wstring long_text(300, L'x');
   window_.SetStatusText(0, L"%ls", long_text.c_str());
   EXPECT_EQ(StatusText(0), std::wstring(259, L'x'));
-  EXPECT_EQ(StatusText(3), L" Player Initialized Successfully");
 }
 
 TEST_F(WindowTest, MessagesReachNoObjectWhileNoWindowIsLive) {

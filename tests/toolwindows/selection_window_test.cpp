@@ -153,8 +153,7 @@ TEST_F(SelectionWindowTest, ClicksLeaveNoSelectedRow) {
   ClickRow(Status(), 3);
   ClickRow(Numbers(), 0);
   for (HWND list : {Numbers(), Names(), Status(), Actions()}) {
-    EXPECT_EQ(-1, static_cast<int>(
-                      SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0))));
+    EXPECT_EQ(-1, FirstRowWith(list, LVNI_SELECTED));
   }
 }
 

@@ -1,8 +1,5 @@
 #include "tests/toolwindows/tool_window_test_support.h"
 
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -52,37 +49,10 @@ void EnsureMainWindow() {
   PumpFor(300);
 }
 
-void PumpFor(int ms) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < end) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    usleep(2000);
-  }
-}
-
-bool PumpUntil(const std::function<bool()>& done, int timeout_ms) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    PumpFor(10);
-  }
-  return true;
-}
-
-void ClickRow(HWND list, int row) {
+void ClickRow(HWND list, int row, int clicks) {
   const POINT p = RowPoint(list, row);
-  Run("xdotool mousemove --sync " + std::to_string(p.x) + " " + std::to_string(p.y) + " click 1");
-  PumpFor(150);
-}
-
-void DoubleClickRow(HWND list, int row) {
-  const POINT p = RowPoint(list, row);
-  Run("xdotool mousemove --sync " + std::to_string(p.x) + " " + std::to_string(p.y) +
-      " click --repeat 2 --delay 60 1");
+  Run("xdotool mousemove --sync " + std::to_string(p.x) + " " + std::to_string(p.y) + " click --repeat " +
+      std::to_string(clicks) + " --delay 60 1");
   PumpFor(150);
 }
 
@@ -113,17 +83,6 @@ void AnswerFileDialog(const std::string& title, const std::string& path) {
 
 int RowCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
 
-std::wstring RowText(HWND list, int row) {
-  WCHAR text[260] = {};
-  LVITEMW item = {};
-  item.mask = LVIF_TEXT;
-  item.iItem = row;
-  item.pszText = text;
-  item.cchTextMax = 260;
-  if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return L"<no row>";
-  return text;
-}
-
 std::vector<std::wstring> ColumnTexts(HWND list) {
   std::vector<std::wstring> texts;
   for (int row = 0; row < RowCount(list); ++row) texts.push_back(RowText(list, row));
@@ -139,10 +98,4 @@ std::wstring StatusText(HWND status_bar) {
 bool IsMenuItemGrayed(UINT command) {
   const UINT state = GetMenuState(g_window.GetMenuHandle(), command, MF_BYCOMMAND);
   return state != static_cast<UINT>(-1) && (state & MF_GRAYED) != 0;
-}
-
-std::wstring Wide(const std::string& text) {
-  WCHAR buffer[4096] = {};
-  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, buffer, 4096);
-  return buffer;
 }

@@ -101,9 +101,14 @@ class ViewerTest : public ::testing::Test {
   void SetUp() override { ResetLists(); }
 
   // Opens a viewer the first time, rebuilds it from the lists after that.
-  static void Show(int (*open)(CTQSelectionDialog*), CTQSelectionDialog* viewer) {
+  static CTQSelectionDialog* Show(int (*open)(CTQSelectionDialog*), CTQSelectionDialog* viewer) {
     if (open(viewer) == DIALOG_SHOWN_AGAIN) viewer->Refresh();
     PumpFor(150);
+    return viewer;
+  }
+  // Waits for the viewer's status bar to show a text that holds `part`.
+  static bool StatusShows(CTQSelectionDialog* viewer, const std::wstring& part) {
+    return PumpUntil([&] { return StatusText(viewer->GetStatusBar()).find(part) != std::wstring::npos; }, 20000);
   }
 
   static std::string full_path_;
@@ -117,28 +122,24 @@ TEST_F(ViewerTest, MenuCommandsOpenTheSevenToolWindows) {
   const struct {
     UINT command;
     const wchar_t* title;
+    CTQDialog* dialog;
   } windows[] = {
-      {ID_VIEW_SETTINGS, L"General Settings"},
-      {ID_MOVIE_SETTINGS, L"Movie Player Settings"},
-      {ID_STEREOSCOPY_SETTINGS, L"Stereoscopic Settings"},
-      {ID_TRACKER_SETTINGS, L"Tracker Settings"},
-      {ID_MOVIE_LOCALPLAYLISTVIEWER, L"Playlist Viewer"},
-      {ID_STEREOSCOPY_ENCODERVIEWER, L"Stereo Encoder Viewer"},
-      {ID_STEREOSCOPY_DECODERVIEWER, L"Stereo Decoder Viewer"},
+      {ID_VIEW_SETTINGS, L"General Settings", g_window.GetGeneralSettings()},
+      {ID_MOVIE_SETTINGS, L"Movie Player Settings", g_window.GetMoviePlayerSettings()},
+      {ID_STEREOSCOPY_SETTINGS, L"Stereoscopic Settings", g_window.GetStereoscopicSettings()},
+      {ID_TRACKER_SETTINGS, L"Tracker Settings", g_window.GetTrackerSettings()},
+      {ID_MOVIE_LOCALPLAYLISTVIEWER, L"Playlist Viewer", g_window.GetPlaylistViewer()},
+      {ID_STEREOSCOPY_ENCODERVIEWER, L"Stereo Encoder Viewer", g_window.GetEncoderViewer()},
+      {ID_STEREOSCOPY_DECODERVIEWER, L"Stereo Decoder Viewer", g_window.GetDecoderViewer()},
   };
-  CTQDialog* dialogs[] = {g_window.GetGeneralSettings(),      g_window.GetMoviePlayerSettings(),
-                          g_window.GetStereoscopicSettings(), g_window.GetTrackerSettings(),
-                          g_window.GetPlaylistViewer(),       g_window.GetEncoderViewer(),
-                          g_window.GetDecoderViewer()};
-  for (int i = 0; i < 7; ++i) {
-    Command(windows[i].command);
+  for (const auto& w : windows) {
+    Command(w.command);
     PumpFor(50);
-    HWND window = dialogs[i]->GetWindow();
-    ASSERT_NE(nullptr, window) << i;
-    EXPECT_TRUE(IsWindowVisible(window)) << i;
+    ASSERT_NE(nullptr, w.dialog->GetWindow()) << w.command;
+    EXPECT_TRUE(IsWindowVisible(w.dialog->GetWindow())) << w.command;
     WCHAR caption[64] = {};
-    GetWindowTextW(window, caption, 64);
-    EXPECT_STREQ(windows[i].title, caption);
+    GetWindowTextW(w.dialog->GetWindow(), caption, 64);
+    EXPECT_STREQ(w.title, caption);
   }
 }
 
@@ -185,8 +186,7 @@ TEST_F(ViewerTest, AddingTheNinthEntryRemovesTheAddRowAndGreysFileOpen) {
   std::vector<std::string> names = {Decoder("mono.hlsl"), Decoder("side-by-side-left-first.hlsl")};
   for (const std::string& name : Numbered("/nowhere/decoder_", 6)) names.push_back(name);
   SetDecoders(names, 0);
-  CTQSelectionDialog* viewer = g_window.GetDecoderViewer();
-  Show(OpenDecoderViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenDecoderViewer, g_window.GetDecoderViewer());
   ASSERT_EQ(L"add", RowText(viewer->GetActionList(), 9));
 
   const std::string chosen = Decoder("top-bottom-left-first.hlsl");
@@ -206,8 +206,7 @@ TEST_F(ViewerTest, ClosingAnEarlierEntryKeepsTheActiveFileAndBringsBackTheAddRow
   SetDecoders(Numbered("/nowhere/decoder_", 9), 5);
   UpdateOpenDecoderItem(g_window.GetMenuHandle());
   ASSERT_TRUE(IsMenuItemGrayed(ID_OPEN_DECODER));
-  CTQSelectionDialog* viewer = g_window.GetDecoderViewer();
-  Show(OpenDecoderViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenDecoderViewer, g_window.GetDecoderViewer());
   ASSERT_EQ(10, RowCount(viewer->GetActionList()));
 
   ClickRow(viewer->GetActionList(), 2);  // entry 1, above the active entry 5
@@ -222,12 +221,9 @@ TEST_F(ViewerTest, ClosingAnEarlierEntryKeepsTheActiveFileAndBringsBackTheAddRow
 }
 
 TEST_F(ViewerTest, ClosingTheActiveEntryIsRefusedUntilTheViewerIsOpenedAgain) {
-  CTQSelectionDialog* viewer = g_window.GetPlaylistViewer();
-  Show(OpenPlaylistViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenPlaylistViewer, g_window.GetPlaylistViewer());
   ClickRow(viewer->GetActionList(), 1);
-  EXPECT_TRUE(PumpUntil([&] {
-    return StatusText(viewer->GetStatusBar()) == L" You cannot close a resource that is currently in use.";
-  }));
+  EXPECT_TRUE(StatusShows(viewer, L" You cannot close a resource that is currently in use."));
   EXPECT_EQ(2u, g_settings.content_count);
   OpenPlaylistViewer(viewer);
   EXPECT_EQ(L" Double click an element to activate it. Green highlights active content.",
@@ -235,8 +231,7 @@ TEST_F(ViewerTest, ClosingTheActiveEntryIsRefusedUntilTheViewerIsOpenedAgain) {
 }
 
 TEST_F(ViewerTest, DoubleClickOnADecoderCompilesBothShadersAgain) {
-  CTQSelectionDialog* viewer = g_window.GetDecoderViewer();
-  Show(OpenDecoderViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenDecoderViewer, g_window.GetDecoderViewer());
   ASSERT_STREQ(Encoder("anaglyph-red-cyan-dubois.hlsl").c_str(), g_renderer.GetEncoderFile());
   // The active encoder changes behind the renderer's back; activating a decoder loads it too.
   g_settings.default_encoder = 1;
@@ -253,8 +248,7 @@ TEST_F(ViewerTest, DoubleClickOnADecoderCompilesBothShadersAgain) {
 TEST_F(ViewerTest, DoubleClickOnAPlaylistEntryOpensIt) {
   ASSERT_GE(g_player.Open(Media("wide.png").c_str()), 0);
   ASSERT_EQ(200u, g_renderer.GetContentWidth());
-  CTQSelectionDialog* viewer = g_window.GetPlaylistViewer();
-  Show(OpenPlaylistViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenPlaylistViewer, g_window.GetPlaylistViewer());
   DoubleClickRow(viewer->GetValueList(), 2);
   ASSERT_TRUE(PumpUntil([] { return g_settings.default_content == 1; }));
   EXPECT_EQ(160u, g_renderer.GetContentWidth());
@@ -262,8 +256,7 @@ TEST_F(ViewerTest, DoubleClickOnAPlaylistEntryOpensIt) {
 }
 
 TEST_F(ViewerTest, FileOpenFilmAddsOpensAndRefreshesThePlaylist) {
-  CTQSelectionDialog* viewer = g_window.GetPlaylistViewer();
-  Show(OpenPlaylistViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenPlaylistViewer, g_window.GetPlaylistViewer());
   ShowWindow(viewer->GetWindow(), SW_HIDE);  // refreshed even while hidden
   AnswerFileDialog("Open Media File", Media("added.png"));
   Command(ID_OPEN_FILM);
@@ -276,8 +269,7 @@ TEST_F(ViewerTest, FileOpenFilmAddsOpensAndRefreshesThePlaylist) {
 }
 
 TEST_F(ViewerTest, FileOpenEncoderAddsWithoutActivatingOrRebuilding) {
-  CTQSelectionDialog* viewer = g_window.GetEncoderViewer();
-  Show(OpenEncoderViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenEncoderViewer, g_window.GetEncoderViewer());
   const int rows = RowCount(viewer->GetValueList());
   AnswerFileDialog("Open Encoder Shader", Encoder("row-interleaved.hlsl"));
   Command(ID_OPEN_ENCODER);
@@ -288,8 +280,7 @@ TEST_F(ViewerTest, FileOpenEncoderAddsWithoutActivatingOrRebuilding) {
 }
 
 TEST_F(ViewerTest, CancelledDialogAddsNothing) {
-  CTQSelectionDialog* viewer = g_window.GetEncoderViewer();
-  Show(OpenEncoderViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenEncoderViewer, g_window.GetEncoderViewer());
   AnswerFileDialog("Open Encoder Shader", "");
   ClickRow(viewer->GetActionList(), 3);
   PumpFor(1500);
@@ -299,26 +290,18 @@ TEST_F(ViewerTest, CancelledDialogAddsNothing) {
 }
 
 TEST_F(ViewerTest, NamesSettingsCannotKeepAreRefusedWithAMessage) {
-  CTQSelectionDialog* viewer = g_window.GetPlaylistViewer();
-  Show(OpenPlaylistViewer, viewer);
+  CTQSelectionDialog* viewer = Show(OpenPlaylistViewer, g_window.GetPlaylistViewer());
 
   AnswerFileDialog("Open Media File", Media("with;semicolon.png"));
   ClickRow(viewer->GetActionList(), 3);
-  EXPECT_TRUE(PumpUntil(
-      [&] { return StatusText(viewer->GetStatusBar()).find(L"settings.ini cannot keep") != std::wstring::npos; },
-      20000));
+  EXPECT_TRUE(StatusShows(viewer, L"settings.ini cannot keep"));
   EXPECT_EQ(2u, g_settings.content_count);
 
   // One byte over: refused whole, never cut short.
   ASSERT_EQ(259u, over_path_.size());
   AnswerFileDialog("Open Media File", over_path_);
   ClickRow(viewer->GetActionList(), 3);
-  EXPECT_TRUE(PumpUntil(
-      [&] {
-        return StatusText(viewer->GetStatusBar()) ==
-               L" The file was not added: its path is longer than 258 bytes.";
-      },
-      20000));
+  EXPECT_TRUE(StatusShows(viewer, L" The file was not added: its path is longer than 258 bytes."));
   EXPECT_EQ(2u, g_settings.content_count);
   EXPECT_EQ(4, RowCount(viewer->GetValueList()));
 
@@ -332,11 +315,9 @@ TEST_F(ViewerTest, NamesSettingsCannotKeepAreRefusedWithAMessage) {
 }
 
 TEST_F(ViewerTest, EntriesOfTheFullSlotSizeAreShownWhole) {
-  const std::string longest(259, 'n');
-  SetEncoders({Encoder("mono.hlsl"), longest}, 0);
-  CTQSelectionDialog* viewer = g_window.GetEncoderViewer();
-  Show(OpenEncoderViewer, viewer);
-  EXPECT_EQ(Wide(longest), RowText(viewer->GetValueList(), 2));
+  SetEncoders({Encoder("mono.hlsl"), std::string(259, 'n')}, 0);
+  CTQSelectionDialog* viewer = Show(OpenEncoderViewer, g_window.GetEncoderViewer());
+  EXPECT_EQ(std::wstring(259, L'n'), RowText(viewer->GetValueList(), 2));
 }
 
 }  // namespace

@@ -17,10 +17,7 @@ namespace {
 class MenuTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Win32Application();
-    DrainQueue();
-    Recorded().clear();
-    SetTestHandler(nullptr);
+    StartRecording();
     window_ = CreateWindowExW(0, RecordingClass(), L"menu", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 600, 400,
                               nullptr, nullptr, nullptr, nullptr);
     menu_ = LoadMenuW(nullptr, MAKEINTRESOURCEW(IDR_MAINMENU));
@@ -97,9 +94,7 @@ TEST_F(MenuTest, DetachingTheMenuBarGivesItsHeightToTheClientArea) {
   GetClientRect(window_, &after);
   EXPECT_EQ(after.bottom, before.bottom);
   EXPECT_EQ(RecordedOf(WM_SIZE).size(), 1u);
-  RECT outer;
-  GetWindowRect(window_, &outer);
-  EXPECT_EQ(outer.bottom - outer.top, 400);  // the outer size stays
+  EXPECT_EQ(Size(window_), "600x400");  // the outer size stays
 }
 
 // Darkest pixel of an item's row: the text colour.

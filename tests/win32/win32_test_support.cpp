@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "shell/win32/win32_internal.h"
+#include "shell/win32/win32_qt.h"
 
 namespace {
 
@@ -19,20 +20,6 @@ LRESULT RecordingProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 }  // namespace
-
-void PumpFor(int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  MSG msg;
-  while (timer.elapsed() < ms) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) continue;
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    QThread::msleep(2);
-  }
-}
 
 bool PumpUntil(const std::function<bool()>& done, int timeout_ms) {
   QElapsedTimer timer;
@@ -50,10 +37,19 @@ bool PumpUntil(const std::function<bool()>& done, int timeout_ms) {
   return true;
 }
 
+void PumpFor(int ms) { PumpUntil([] { return false; }, ms); }
+
 void DrainQueue() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
   }
+}
+
+void StartRecording() {
+  Win32Application();
+  DrainQueue();
+  Recorded().clear();
+  SetTestHandler(nullptr);
 }
 
 std::vector<RecordedMessage>& Recorded() {
@@ -82,6 +78,40 @@ std::vector<RecordedMessage> RecordedOf(UINT message) {
     if (m.message == message) result.push_back(m);
   }
   return result;
+}
+
+std::string Size(HWND hwnd) {
+  RECT rect = {};
+  GetWindowRect(hwnd, &rect);
+  return std::to_string(rect.right - rect.left) + "x" + std::to_string(rect.bottom - rect.top);
+}
+
+std::string Geometry(HWND hwnd) {
+  RECT rect = {};
+  GetWindowRect(hwnd, &rect);
+  return Size(hwnd) + "+" + std::to_string(rect.left) + "+" + std::to_string(rect.top);
+}
+
+std::wstring RowText(HWND list, int row) {
+  WCHAR text[260] = {};
+  LVITEMW item = {};
+  item.mask = LVIF_TEXT;
+  item.iItem = row;
+  item.pszText = text;
+  item.cchTextMax = 260;
+  if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return L"<no row>";
+  return text;
+}
+
+void SetRowState(HWND list, int row, UINT state, UINT mask) {
+  LVITEMW item = {};
+  item.state = state;
+  item.stateMask = mask;
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+int FirstRowWith(HWND list, UINT flags) {
+  return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(flags, 0)));
 }
 
 QWidget* WidgetOf(HWND hwnd) {
