@@ -176,16 +176,6 @@ TEST_F(ShaderDeviceTest, BridgedStaticTablesAndIncludesGiveTheWrittenValues) {
                 Argb(80, 20, 40, 60));  // the same file, named "LIB/Common.HLSLI"
 }
 
-TEST_F(ShaderDeviceTest, IntAndBoolConstantsReadTheFloatRegisters) {
-  SetConstant(0, 10, 20, 30, 40);  // scale
-  SetConstant(1, 2);               // count
-  SetConstant(2, 1);               // enabled: b0 has no float register, it moved to the first free one
-  DrawAndExpect(CompileFile("int_bool_constants.hlsl"), Argb(80, 20, 40, 60));
-
-  SetConstant(2, 0);
-  DrawAndExpect(CompileFile("int_bool_constants.hlsl"), Argb(255, 0, 0, 0));
-}
-
 TEST_F(ShaderDeviceTest, MatrixConstantsWorkBesideIntAndBoolConstants) {
   const char* source = R"(
 float4x4 m : register(c4);
