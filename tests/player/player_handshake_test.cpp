@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <limits>
 #include <string>
 #include <thread>
 
@@ -12,11 +11,11 @@
 #include "renderer/renderer.h"
 #include "settings/settings.h"
 #include "tests/player/thread_nice.h"
+#include "tests/renderer/renderer_test_support.h"
 
 namespace {
 
 std::string Media(const char* name) { return std::string(TQ_PLAYER_MEDIA) + "/" + name; }
-std::string Shader(const char* name) { return std::string(TQ_SHADER_DIR) + "/" + name; }
 
 // Polls `condition` for up to 20 s: the decoding thread answers within a pass, so only a fault waits
 // the whole time.
@@ -32,24 +31,9 @@ bool Eventually(Condition condition) {
 
 // Grey level of the centre pixel of the left eye image (what the previous pass uploaded), or -1.
 int CentreLevel() {
-  IDirect3DDevice9* device = g_renderer.GetDevice();
-  IDirect3DSurface9* eye = g_renderer.GetEyeSurface(0);
-  D3DSURFACE_DESC desc = {};
-  IDirect3DSurface9* copy = nullptr;
-  if (device == nullptr || eye == nullptr || eye->GetDesc(&desc) < 0 ||
-      device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
-                                          nullptr) < 0) {
-    return -1;
-  }
-  int level = -1;
-  D3DLOCKED_RECT locked = {};
-  if (device->GetRenderTargetData(eye, copy) >= 0 && copy->LockRect(&locked, nullptr, 0) >= 0) {
-    const uint8_t* row = static_cast<const uint8_t*>(locked.pBits) + size_t(desc.Height / 2) * locked.Pitch;
-    level = row[(desc.Width / 2) * 4 + 1];  // green of a grey pixel
-    copy->UnlockRect();
-  }
-  copy->Release();
-  return level;
+  if (g_renderer.GetEyeSurface(0) == nullptr) return -1;
+  const Picture eye = ReadBack(g_renderer, g_renderer.GetEyeSurface(0));
+  return eye.pixels.empty() ? -1 : static_cast<int>(Green(eye.At(eye.width / 2, eye.height / 2)));
 }
 
 // The content size the renderer was given, as "<w>x<h>".
@@ -68,8 +52,8 @@ class PlayerTest : public testing::Test {
     g_settings.Reset();
     g_settings.StoreRefreshRate(100.0f);
     g_settings.show_channel = CHANNEL_BOTH;
-    ASSERT_EQ(0, g_renderer.Initialize(nullptr, 320, 180, Shader("decoders/mono.hlsl").c_str(),
-                                       Shader("encoders/mono.hlsl").c_str(), 0));
+    ASSERT_EQ(0, g_renderer.Initialize(nullptr, 320, 180, ShippedShader("decoders/mono.hlsl").c_str(),
+                                       ShippedShader("encoders/mono.hlsl").c_str(), 0));
   }
   static void TearDownTestSuite() {
     g_player.Shutdown();
