@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,7 +14,6 @@
 #include <vector>
 
 #include "renderer/d3d9/d3d9_shader_code.h"
-#include "renderer/d3d9/d3dx9_compile_process.h"
 #include "renderer/d3d9/d3dx9_shader.h"
 #include "renderer/hlsl/hlsl_translated_shader_wire.h"
 #include "renderer/hlsl/shader_translation.h"

@@ -2,7 +2,7 @@
 // failures, name storage, source textures and the lock used for movie uploads.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <regex>
 #include <string>
