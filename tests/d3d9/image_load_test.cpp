@@ -44,16 +44,13 @@ std::string ReadBytes(const std::string& path) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// The picture as raw RGBA, encoded by the ffmpeg CLI into `name` with the given pixel format.
+// The picture as raw BGRA, encoded by the ffmpeg CLI into `name` with the given pixel format.
 std::string Encode(const std::string& name, const char* pixelFormat) {
-  std::string raw;
-  for (uint32_t p : PixelsOf(kWidth, kHeight, Picture)) {
-    raw += {static_cast<char>(p >> 16), static_cast<char>(p >> 8), static_cast<char>(p),
-            static_cast<char>(p >> 24)};
-  }
-  const std::string rgba = WriteMedia("picture.rgba", raw), path = MediaPath(name);
-  const std::string command = "ffmpeg -v error -y -f rawvideo -pix_fmt rgba -s " + std::to_string(kWidth) + "x" +
-                              std::to_string(kHeight) + " -i " + rgba + " -pix_fmt " + pixelFormat + " -q:v 1 " +
+  std::string raw;  // 0xAARRGGBB words in little-endian memory order: B, G, R, A
+  for (uint32_t p : PixelsOf(kWidth, kHeight, Picture)) raw.append(reinterpret_cast<const char*>(&p), 4);
+  const std::string bgra = WriteMedia("picture.bgra", raw), path = MediaPath(name);
+  const std::string command = "ffmpeg -v error -y -f rawvideo -pix_fmt bgra -s " + std::to_string(kWidth) + "x" +
+                              std::to_string(kHeight) + " -i " + bgra + " -pix_fmt " + pixelFormat + " -q:v 1 " +
                               path;
   EXPECT_EQ(system(command.c_str()), 0) << command;
   return path;
