@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -43,16 +44,13 @@ std::string ReadBytes(const std::string& path) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// The picture as raw RGBA, encoded by the ffmpeg CLI into `name` with the given pixel format.
+// The picture as raw BGRA, encoded by the ffmpeg CLI into `name` with the given pixel format.
 std::string Encode(const std::string& name, const char* pixelFormat) {
-  std::string raw;
-  for (uint32_t p : PixelsOf(kWidth, kHeight, Picture)) {
-    raw += {static_cast<char>(p >> 16), static_cast<char>(p >> 8), static_cast<char>(p),
-            static_cast<char>(p >> 24)};
-  }
-  const std::string rgba = WriteMedia("picture.rgba", raw), path = MediaPath(name);
-  const std::string command = "ffmpeg -v error -y -f rawvideo -pix_fmt rgba -s " + std::to_string(kWidth) + "x" +
-                              std::to_string(kHeight) + " -i " + rgba + " -pix_fmt " + pixelFormat + " -q:v 1 " +
+  std::string raw;  // 0xAARRGGBB words in little-endian memory order: B, G, R, A
+  for (uint32_t p : PixelsOf(kWidth, kHeight, Picture)) raw.append(reinterpret_cast<const char*>(&p), 4);
+  const std::string bgra = WriteMedia("picture.bgra", raw), path = MediaPath(name);
+  const std::string command = "ffmpeg -v error -y -f rawvideo -pix_fmt bgra -s " + std::to_string(kWidth) + "x" +
+                              std::to_string(kHeight) + " -i " + bgra + " -pix_fmt " + pixelFormat + " -q:v 1 " +
                               path;
   EXPECT_EQ(system(command.c_str()), 0) << command;
   return path;
@@ -67,22 +65,13 @@ void Put32BigEndian(std::string* out, uint32_t value) {
 
 std::string DdsHeader(UINT width, UINT height, uint32_t pixelFlags, uint32_t fourCC, uint32_t bits,
                       const uint32_t masks[4], uint32_t pitchOrSize) {
+  // Header size; caps, height, width, pixel format and pitch or size present; no depth or mip levels.
+  std::vector<uint32_t> fields = {124, 0x1007u | (fourCC ? 0x80000u : 0x8u), height, width, pitchOrSize, 0, 0};
+  fields.resize(18);  // reserved
+  fields.insert(fields.end(), {32, pixelFlags, fourCC, bits, masks[0], masks[1], masks[2], masks[3], 0x1000});
+  fields.resize(31);  // a texture; no further caps
   std::string dds = "DDS ";
-  Put32(&dds, 124);
-  Put32(&dds, 0x1007 | (fourCC ? 0x80000 : 0x8));  // caps, height, width, pixel format, pitch or size
-  Put32(&dds, height);
-  Put32(&dds, width);
-  Put32(&dds, pitchOrSize);
-  Put32(&dds, 0);  // depth
-  Put32(&dds, 0);  // mip levels
-  for (int i = 0; i < 11; ++i) Put32(&dds, 0);
-  Put32(&dds, 32);
-  Put32(&dds, pixelFlags);
-  Put32(&dds, fourCC);
-  Put32(&dds, bits);
-  for (int i = 0; i < 4; ++i) Put32(&dds, masks[i]);
-  Put32(&dds, 0x1000);  // a texture
-  for (int i = 0; i < 4; ++i) Put32(&dds, 0);
+  for (uint32_t field : fields) Put32(&dds, field);
   return dds;
 }
 
@@ -95,19 +84,15 @@ std::string PngChunk(const char* type, const std::string& data) {
   return chunk;
 }
 
-// `bytes` bytes of `filler`, deflated (zlib stream), made piece by piece.
+// `bytes` bytes of `filler`, deflated (zlib stream), made a megabyte at a time.
 std::string Deflated(size_t bytes, char filler) {
   z_stream stream = {};
   deflateInit(&stream, 1);
+  std::vector<Bytef> input(1 << 20, static_cast<Bytef>(filler)), out(1 << 16);
   std::string compressed;
-  std::vector<Bytef> input(1 << 20, static_cast<Bytef>(filler));
-  std::vector<Bytef> out(1 << 16);
-  size_t left = bytes;
-  int flush = Z_NO_FLUSH;
-  do {
-    const size_t take = left < input.size() ? left : input.size();
-    left -= take;
-    flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
+  for (size_t left = bytes, take = 0;; left -= take) {
+    take = std::min(left, input.size());
+    const int flush = take == left ? Z_FINISH : Z_NO_FLUSH;
     stream.next_in = input.data();
     stream.avail_in = static_cast<uInt>(take);
     do {
@@ -116,7 +101,8 @@ std::string Deflated(size_t bytes, char filler) {
       deflate(&stream, flush);
       compressed.append(reinterpret_cast<char*>(out.data()), out.size() - stream.avail_out);
     } while (stream.avail_out == 0);
-  } while (flush != Z_FINISH);
+    if (flush == Z_FINISH) break;
+  }
   deflateEnd(&stream);
   return compressed;
 }
@@ -178,8 +164,7 @@ class ImageTest : public DeviceTest {
         // JPEG blurs the quadrant edges; its check keeps to the quadrants' insides.
         if (tolerance > 1 && (x == 7 || x == 8 || y == 3 || y == 4)) continue;
         const uint32_t want = Picture(x, y), got = pixels[y * kWidth + x];
-        for (int shift : {0, 8, 16, 24}) {
-          if (shift == 24 && !alpha) continue;
+        for (int shift = 0; shift < (alpha ? 32 : 24); shift += 8) {
           const int difference = static_cast<int>((got >> shift) & 0xFF) -
                                  static_cast<int>((want >> shift) & 0xFF);
           ASSERT_LE(abs(difference), tolerance) << path << " at " << x << "," << y << ", bit " << shift;

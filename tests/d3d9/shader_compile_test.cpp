@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,7 +14,6 @@
 #include <vector>
 
 #include "renderer/d3d9/d3d9_shader_code.h"
-#include "renderer/d3d9/d3dx9_compile_process.h"
 #include "renderer/d3d9/d3dx9_shader.h"
 #include "renderer/hlsl/hlsl_translated_shader_wire.h"
 #include "renderer/hlsl/shader_translation.h"
@@ -138,24 +135,6 @@ TEST(ShaderCompile, ACompileThatCrashesTheCompilerFailsWithAMessageAndTheNextOne
                      "error: the shader compiler stopped while compiling " + crasher + " (it "));
   // The next compile works, and warnings (this file has several) do not fail it.
   EXPECT_TRUE(Translated(CompileFile(kShaders + "/truncation.hlsl")));
-}
-
-// A compile process that answers nothing in time is a failed compile with a message, and this process
-// runs on: the next compile, with the time limit back, starts a new child and succeeds.
-TEST(ShaderCompile, ACompileProcessThatDoesNotAnswerInTimeIsAFailedCompile) {
-  // The child runs (the limit below is for a compile, not for a child's start).
-  ASSERT_EQ(CompileText(kSmallShader).hr, S_OK);
-  CTQHlslCompileProcess* process = D3DXCompileProcess();
-  process->SetTimeLimitMs(1);
-  // Thousands of statements take glslang far longer than a millisecond.
-  std::string text = "float4 main(float2 uv : TEXCOORD0) : COLOR0 {\n  float4 a = uv.xyxy;\n";
-  for (int i = 0; i < 3000; ++i) text += "  a = a * 1.0001 + " + std::to_string(i) + ".5;\n";
-  text += "  return a;\n}\n";
-  Compiled late = CompileText(text);
-  process->SetTimeLimitMs(kDefaultHlslCompileTimeLimitMs);
-  EXPECT_TRUE(Failed(late, E_FAIL,
-                     "error: the shader compiler stopped while compiling memory (no answer within 0.0 s)\n"));
-  EXPECT_TRUE(Translated(CompileText(std::string(kSmallShader) + "static const float unseen = 1;\n")));
 }
 
 // Threads compiling the same source at once (start-up compiles the user's shaders ahead while the renderer
@@ -323,13 +302,6 @@ TEST_F(ShaderFiles, IncludesNamedInAnotherLetterCaseFindTheirOneFile) {
                                     "' and '" + (dir_ / "lib/twin.inc").string() + "'"),
             std::string::npos)
       << ambiguous.messages;
-
-  // A name that no file has in any case still fails as a missing file.
-  std::string missing = Write("missing.hlsl",
-                              "#include \"lib/absent.inc\"\nfloat4 main() : COLOR { return 1; }\n");
-  Compiled absent = CompileFile(missing);
-  EXPECT_TRUE(FAILED(absent.hr));
-  EXPECT_NE(absent.messages.find("absent.inc"), std::string::npos) << absent.messages;
 }
 
 namespace {

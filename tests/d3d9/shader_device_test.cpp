@@ -170,20 +170,8 @@ TEST_F(ShaderDeviceTest, BridgedStaticTablesAndIncludesGiveTheWrittenValues) {
   DrawAndExpect(CompileFile("static_tables.hlsl"), Argb(100, 10, 30, 50));
 
   SetConstant(0, 10 / 255.f, 20 / 255.f, 30 / 255.f, 40 / 255.f);
-  DrawAndExpect(CompileFile("include_main.hlsl"),
-                Argb(80, 20, 40, 60));  // Scaled(c0) from lib/common.hlsli: c0 * 2
-  DrawAndExpect(CompileFile("include_case.hlsl"),
-                Argb(80, 20, 40, 60));  // the same file, named "LIB/Common.HLSLI"
-}
-
-TEST_F(ShaderDeviceTest, IntAndBoolConstantsReadTheFloatRegisters) {
-  SetConstant(0, 10, 20, 30, 40);  // scale
-  SetConstant(1, 2);               // count
-  SetConstant(2, 1);               // enabled: b0 has no float register, it moved to the first free one
-  DrawAndExpect(CompileFile("int_bool_constants.hlsl"), Argb(80, 20, 40, 60));
-
-  SetConstant(2, 0);
-  DrawAndExpect(CompileFile("int_bool_constants.hlsl"), Argb(255, 0, 0, 0));
+  // Scaled(c0) from lib/common.hlsli: c0 * 2
+  DrawAndExpect(CompileFile("include_main.hlsl"), Argb(80, 20, 40, 60));
 }
 
 TEST_F(ShaderDeviceTest, MatrixConstantsWorkBesideIntAndBoolConstants) {

@@ -8,7 +8,6 @@
 #include <fstream>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "media/movie_prefetch.h"
 #include "media/movie_source.h"

@@ -1,7 +1,6 @@
 // File classification by extension, and the frame period derived from the refresh rate.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <utility>
 

@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <limits>
 #include <string>
 #include <thread>
 
@@ -12,11 +11,11 @@
 #include "renderer/renderer.h"
 #include "settings/settings.h"
 #include "tests/player/thread_nice.h"
+#include "tests/renderer/renderer_test_support.h"
 
 namespace {
 
 std::string Media(const char* name) { return std::string(TQ_PLAYER_MEDIA) + "/" + name; }
-std::string Shader(const char* name) { return std::string(TQ_SHADER_DIR) + "/" + name; }
 
 // Polls `condition` for up to 20 s: the decoding thread answers within a pass, so only a fault waits
 // the whole time.
@@ -32,24 +31,14 @@ bool Eventually(Condition condition) {
 
 // Grey level of the centre pixel of the left eye image (what the previous pass uploaded), or -1.
 int CentreLevel() {
-  IDirect3DDevice9* device = g_renderer.GetDevice();
-  IDirect3DSurface9* eye = g_renderer.GetEyeSurface(0);
-  D3DSURFACE_DESC desc = {};
-  IDirect3DSurface9* copy = nullptr;
-  if (device == nullptr || eye == nullptr || eye->GetDesc(&desc) < 0 ||
-      device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
-                                          nullptr) < 0) {
-    return -1;
-  }
-  int level = -1;
-  D3DLOCKED_RECT locked = {};
-  if (device->GetRenderTargetData(eye, copy) >= 0 && copy->LockRect(&locked, nullptr, 0) >= 0) {
-    const uint8_t* row = static_cast<const uint8_t*>(locked.pBits) + size_t(desc.Height / 2) * locked.Pitch;
-    level = row[(desc.Width / 2) * 4 + 1];  // green of a grey pixel
-    copy->UnlockRect();
-  }
-  copy->Release();
-  return level;
+  if (g_renderer.GetEyeSurface(0) == nullptr) return -1;
+  const Picture eye = ReadBack(g_renderer, g_renderer.GetEyeSurface(0));
+  return eye.pixels.empty() ? -1 : static_cast<int>(Green(eye.At(eye.width / 2, eye.height / 2)));
+}
+
+// The content size the renderer was given, as "<w>x<h>".
+std::string ContentSize() {
+  return std::to_string(g_renderer.GetContentWidth()) + "x" + std::to_string(g_renderer.GetContentHeight());
 }
 
 std::string CapturedOutput() {
@@ -63,8 +52,8 @@ class PlayerTest : public testing::Test {
     g_settings.Reset();
     g_settings.StoreRefreshRate(100.0f);
     g_settings.show_channel = CHANNEL_BOTH;
-    ASSERT_EQ(0, g_renderer.Initialize(nullptr, 320, 180, Shader("decoders/mono.hlsl").c_str(),
-                                       Shader("encoders/mono.hlsl").c_str(), 0));
+    ASSERT_EQ(0, g_renderer.Initialize(nullptr, 320, 180, ShippedShader("decoders/mono.hlsl").c_str(),
+                                       ShippedShader("encoders/mono.hlsl").c_str(), 0));
   }
   static void TearDownTestSuite() {
     g_player.Shutdown();
@@ -116,18 +105,15 @@ TEST_F(PlayerTest, MovieOpenPlaysAtOnceAndASecondOneTakesItsPlace) {
   EXPECT_NE(std::string::npos, output.find("Format: 0, width: 320, height: 180\n\n")) << output;
   EXPECT_TRUE(g_player.IsLoaded());
   EXPECT_EQ(MEDIA_MOVIE, g_player.GetKind());
-  EXPECT_EQ(320u, g_renderer.GetContentWidth());
-  EXPECT_EQ(180u, g_renderer.GetContentHeight());
+  EXPECT_EQ("320x180", ContentSize());
   uint32_t before = g_renderer.GetFrameCount();
   for (int pass = 0; pass < 5; ++pass) EXPECT_EQ(S_OK, g_player.Update());
   EXPECT_EQ(before + 5, g_renderer.GetFrameCount());
 
   ASSERT_EQ(S_OK, g_player.Open(Media("second.avi").c_str()));
   EXPECT_TRUE(g_player.IsPlaying());
-  EXPECT_EQ(160, g_player.GetWidth());
-  EXPECT_EQ(96, g_player.GetHeight());
-  EXPECT_EQ(160u, g_renderer.GetContentWidth());
-  EXPECT_EQ(96u, g_renderer.GetContentHeight());
+  EXPECT_EQ("160x96", std::to_string(g_player.GetWidth()) + "x" + std::to_string(g_player.GetHeight()));
+  EXPECT_EQ("160x96", ContentSize());
   before = g_renderer.GetFrameCount();
   g_player.Update();
   EXPECT_EQ(before + 1, g_renderer.GetFrameCount());
@@ -138,14 +124,13 @@ TEST_F(PlayerTest, AnImageAfterAMovieLeavesTheMovieDecoding) {
   ASSERT_EQ(S_OK, g_player.Open(Media("still.png").c_str()));
   EXPECT_EQ(MEDIA_IMAGE, g_player.GetKind());
   EXPECT_TRUE(g_player.IsPlaying());
-  EXPECT_EQ(200u, g_renderer.GetContentWidth());
-  EXPECT_EQ(100u, g_renderer.GetContentHeight());
+  EXPECT_EQ("200x100", ContentSize());
 
   // The image is drawn, and no movie picture is uploaded over it.
   uint32_t before = g_renderer.GetFrameCount();
   for (int pass = 0; pass < 3; ++pass) g_player.Update();
   EXPECT_EQ(before, g_renderer.GetFrameCount());
-  EXPECT_EQ(200u, g_renderer.GetContentWidth());
+  EXPECT_EQ("200x100", ContentSize());
 
   // Play and Pause still reach the movie in the background.
   EXPECT_EQ(S_OK, g_player.Pause());
@@ -158,8 +143,7 @@ TEST_F(PlayerTest, ShutdownTwiceAndNothingAfterIt) {
   ASSERT_EQ(S_OK, g_player.Open(Media("second.avi").c_str()));
   EXPECT_EQ(S_OK, g_player.Shutdown());
   EXPECT_EQ(STATUS_STOPPED, g_decoderStatus.load());
-  EXPECT_EQ(0, g_player.GetWidth());
-  EXPECT_EQ(0, g_player.GetHeight());
+  EXPECT_EQ(0, g_player.GetWidth() | g_player.GetHeight());
   EXPECT_EQ(E_FAIL, g_player.Shutdown());
   uint32_t before = g_renderer.GetFrameCount();
   EXPECT_EQ(S_OK, g_player.Update());

@@ -399,11 +399,9 @@ TEST_F(ShaderLibrary, FramePackingEncoderPlacesEyesAndBandAtHdmiSizes) {
 // draws a picture (no trace of pass 2's green clear where the encoder writes).
 TEST_F(ShaderLibrary, EveryShippedDecoderWorksWithEveryShippedEncoder) {
   std::vector<std::string> decoders, encoders;
-  for (const auto& entry : std::filesystem::directory_iterator(ShippedShader("decoders"))) {
-    decoders.push_back(entry.path().string());
-  }
-  for (const auto& entry : std::filesystem::directory_iterator(ShippedShader("encoders"))) {
-    encoders.push_back(entry.path().string());
+  for (auto [folder, files] : {std::make_pair("decoders", &decoders), std::make_pair("encoders", &encoders)}) {
+    for (const auto& entry : std::filesystem::directory_iterator(ShippedShader(folder)))
+      files->push_back(entry.path());
   }
   ASSERT_GE(decoders.size(), 9u);
   ASSERT_GE(encoders.size(), 25u);
