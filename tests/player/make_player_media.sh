@@ -7,11 +7,9 @@ mkdir -p "$out"
 cd "$out"
 ff() { ffmpeg -nostdin -hide_banner -loglevel error -y "$@"; }
 
-# Two movies of different sizes, and one whose every packet is a whole picture (MJPEG), so that the very
-# first read step already ends in the wait after a picture.
+# Two movies of different sizes.
 [ -s first.mkv ] || ff -f lavfi -i testsrc2=s=320x180:r=25:d=2 -c:v libx264 -pix_fmt yuv420p first.mkv
 [ -s second.avi ] || ff -f lavfi -i testsrc=s=160x96:r=25:d=2 -c:v mpeg4 -q:v 3 second.avi
-[ -s intra.avi ] || ff -f lavfi -i testsrc=s=128x72:r=25:d=1 -c:v mjpeg -q:v 3 intra.avi
 # A still image of a third size.
 [ -s still.png ] || ff -f lavfi -i testsrc=s=200x100:d=0.04 -frames:v 1 -update 1 still.png
 # A file with a movie's name that holds no movie.

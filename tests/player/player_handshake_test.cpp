@@ -183,17 +183,6 @@ TEST_F(PlayerTest, OpenFailuresAreReported) {
   EXPECT_FALSE(g_player.IsPlaying());
 }
 
-TEST_F(PlayerTest, AnEndlessFrameWaitHoldsUpNeitherOpenNorShutdown) {
-  // 1000 s after every picture; every packet of this movie is a whole picture, so the first read step
-  // already waits. A hang here is caught by the test's time limit.
-  g_settings.StoreRefreshRate(0.001f);
-  ASSERT_EQ(S_OK, g_player.Open(Media("intra.avi").c_str()));
-  EXPECT_TRUE(g_player.IsPlaying());
-  ASSERT_EQ(S_OK, g_player.Open(Media("second.avi").c_str()));
-  EXPECT_TRUE(g_player.IsPlaying());
-  EXPECT_EQ(S_OK, g_player.Shutdown());
-}
-
 // Pictures beyond the screen's refresh rate are not worth the renderer's time: the decoding thread runs
 // lower then, and at its starting priority at or below the screen rate (a fresh thread per movie).
 TEST_F(PlayerTest, TheDecodingThreadYieldsOnlyWhilePicturesOutpaceTheScreen) {

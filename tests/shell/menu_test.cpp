@@ -108,14 +108,6 @@ TEST_F(MenuTest, FullscreenFollowsTheSettingNotTheWindow) {
   EXPECT_EQ(1, g_window.IsFullscreen());
 }
 
-TEST_F(MenuTest, PlayPauseAndStopWithNothingLoadedChangeNothing) {
-  int32_t command = g_playerCommand.load();
-  for (UINT id : {40014u, 40015u, 40016u}) {
-    EXPECT_EQ(0, SendMessageW(g_window.GetHandle(), WM_COMMAND, id, 0));
-    EXPECT_EQ(command, g_playerCommand.load());
-  }
-}
-
 TEST_F(MenuTest, ExitEndsTheMainLoop) {
   Choose(40006);
   int result = 0;

@@ -189,10 +189,4 @@ TEST_F(WindowTest, StatusTextsAreFormattedAndCutAt259Characters) {
   EXPECT_EQ(StatusText(0), std::wstring(259, L'x'));
 }
 
-TEST_F(WindowTest, MessagesReachNoObjectWhileNoWindowIsLive) {
-  EXPECT_EQ(CTQWindow::StaticWindowProc(nullptr, WM_CLOSE, 0, 0), 0);
-  MSG msg;
-  EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) && msg.message == WM_QUIT);
-}
-
 }  // namespace

@@ -157,16 +157,4 @@ TEST_F(SelectionWindowTest, ClicksLeaveNoSelectedRow) {
   }
 }
 
-TEST_F(SelectionWindowTest, WithoutOwnerActionsDoNothingAndActivationTellsNobody) {
-  g_dialog.SetCallback(nullptr);
-  ClickRow(Actions(), 1);
-  DoubleClickRow(Names(), 3);
-  EXPECT_TRUE(PumpUntil([] { return g_dialog.GetActiveIndex() == 2; }));
-  g_dialog.SetCallback(RecordingOwner);
-  EXPECT_TRUE(g_owner.calls.empty());
-  EXPECT_EQ(3u, g_owner.entries.size());
-  EXPECT_EQ(2u, g_dialog.GetActiveIndex());
-  EXPECT_EQ(L"active", RowText(Status(), 3));
-}
-
 }  // namespace
