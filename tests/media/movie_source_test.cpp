@@ -112,6 +112,7 @@ TEST_F(MovieSource, FailedOpensSayWhyAndLeaveTheSourceClosed) {
     std::vector<uint8_t> pixels = CopyPicture(4, 4, 16);
     EXPECT_EQ(pixels, std::vector<uint8_t>(64, kUntouched)) << "a closed source copies nothing";
     EXPECT_EQ(MovieReadFrame(0), 0);
+    EXPECT_EQ(MovieClose(), 0) << "closing after a failed open is safe";
   }
 }
 
@@ -164,15 +165,8 @@ TEST_F(MovieSource, WithoutAScaleContextTheOpenReportsAndNothingIsConverted) {
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(40));
 }
 
-TEST_F(MovieSource, CloseIsSafeToRepeatAndAfterAFailedOpen) {
-  MovieClose();
-  EXPECT_EQ(OpenCapturing(ClipPath("no_such_movie.avi")).result, -1);
-  EXPECT_EQ(MovieClose(), 0);
-  EXPECT_EQ(OpenCapturing(ClipPath("audio_only.mkv")).result, -1);
-  EXPECT_EQ(MovieClose(), 0);
-  EXPECT_EQ(MovieClose(), 0);
-
-  // Opening over an open movie replaces it.
+// Opening over an open movie replaces it; closing may be repeated.
+TEST_F(MovieSource, CloseIsSafeToRepeatAndOpeningOverAMovieReplacesIt) {
   ASSERT_EQ(OpenCapturing(ClipPath("count_h264.mkv")).result, 0);
   MovieReadFrame(0);
   OpenedMovie second = OpenCapturing(ClipPath("audio_first.mkv"));
