@@ -74,9 +74,8 @@ bool OpensCleanlyOrFails(const std::string& path) {
   return true;
 }
 
-class DamagedMovies : public testing::TestWithParam<const char*> {
+class DamagedMovies : public MovieTest, public testing::WithParamInterface<const char*> {
  protected:
-  void TearDown() override { MovieClose(); }
   std::string Original() { return ReadBytes(ClipPath(GetParam())); }
   std::string Name(const std::string& what) { return what + "_" + GetParam(); }
 };

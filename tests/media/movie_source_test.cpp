@@ -17,10 +17,7 @@ constexpr int kYuv420p = 0;  // FFmpeg's number for planar YUV 4:2:0
 constexpr int kYuv444p = 5;
 constexpr int kCountingPictures = 30;
 
-class MovieSourceCodecs : public testing::TestWithParam<const char*> {
- protected:
-  void TearDown() override { MovieClose(); }
-};
+class MovieSourceCodecs : public MovieTest, public testing::WithParamInterface<const char*> {};
 
 TEST_P(MovieSourceCodecs, OpensAtNativeSizeAndCopiesIntoWiderRows) {
   std::string path = ClipPath(GetParam());
@@ -75,10 +72,7 @@ std::string KindOf(const uint8_t* bgra) {
   return bgra[0] > 192 ? "bright" : "";
 }
 
-class MovieSource : public testing::Test {
- protected:
-  void TearDown() override { MovieClose(); }
-};
+using MovieSource = MovieTest;
 
 TEST_F(MovieSource, TakesTheFirstVideoStreamAfterSound) {
   std::string path = ClipPath("audio_first.mkv");
