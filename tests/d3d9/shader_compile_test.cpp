@@ -1,5 +1,5 @@
 // What D3DXCompileShader / D3DXCompileShaderFromFileA add to the compiler, without a device: the compile
-// process (crashes, time limit, threads), the HRESULTs, the code and message buffers, the arguments they
+// process (crashes, threads), the HRESULTs, the code and message buffers, the arguments they
 // refuse, the reading of files and the resolving of includes. What the compiler itself takes or refuses
 // is checked at its own entry (tests/hlsl).
 #include <gtest/gtest.h>
