@@ -124,8 +124,9 @@ class DeviceTest : public ::testing::Test {
                                  &device_),
               D3D_OK);
     ASSERT_EQ(device_->GetRenderTarget(0, &back_buffer_), D3D_OK);
-    vertex_shader_ = CompileVertexShader(kQuadVertexShader);
-    ASSERT_NE(vertex_shader_, nullptr);
+    const std::vector<DWORD> vertexCode = ShaderCode(kQuadVertexShader, "vs_3_0");
+    ASSERT_FALSE(vertexCode.empty());
+    ASSERT_EQ(device_->CreateVertexShader(vertexCode.data(), &vertex_shader_), D3D_OK);
     const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     device_->SetVertexShaderConstantF(4, identity, 4);
     device_->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
@@ -156,15 +157,6 @@ class DeviceTest : public ::testing::Test {
   T* Owned(T* object) {
     if (object) owned_.push_back(object);
     return object;
-  }
-
-  IDirect3DVertexShader9* CompileVertexShader(const char* source) {
-    const std::vector<DWORD> code = ShaderCode(source, "vs_3_0");
-    IDirect3DVertexShader9* shader = nullptr;
-    if (!code.empty()) {
-      EXPECT_EQ(device_->CreateVertexShader(code.data(), &shader), D3D_OK);
-    }
-    return shader;
   }
 
   IDirect3DPixelShader9* CompilePixelShader(const char* source) {

@@ -95,43 +95,34 @@ class WirePipe : public ::testing::Test {
       if (fd >= 0) close(fd);
     }
   }
-  void CloseWriter() {
-    close(fds_[1]);
-    fds_[1] = -1;
-  }
-  void Write(const std::string& bytes) {
-    ASSERT_EQ(write(fds_[1], bytes.data(), bytes.size()), (ssize_t)bytes.size());
-  }
-  WireStatus Read(std::string* payload, int64_t waitMs = 2000) {
-    return ReadWireFrame(fds_[0], MonotonicMilliseconds() + waitMs, payload);
+  // Writes `bytes` to the pipe, then reads one frame into payload_.
+  WireStatus WriteThenRead(const std::string& bytes, int64_t waitMs = 2000) {
+    if (!bytes.empty()) EXPECT_EQ(write(fds_[1], bytes.data(), bytes.size()), (ssize_t)bytes.size());
+    return ReadWireFrame(fds_[0], MonotonicMilliseconds() + waitMs, &payload_);
   }
   int fds_[2] = {-1, -1};
+  std::string payload_;
 };
 
+// Also: a writer that stops mid-frame leaves a broken frame, and one that stops between frames a closed pipe.
 TEST_F(WirePipe, FramesArriveWholeAndBrokenOnesAreTold) {
-  std::string payload;
   ASSERT_TRUE(WriteWireFrame(fds_[1], EncodeReady()));
-  ASSERT_EQ(Read(&payload), kWireOk);
-  EXPECT_EQ(payload, PayloadOf(EncodeReady()));
+  ASSERT_EQ(WriteThenRead(""), kWireOk);
+  EXPECT_EQ(payload_, PayloadOf(EncodeReady()));
 
   // Nothing written: the deadline ends the wait.
-  EXPECT_EQ(Read(&payload, 50), kWireTimeout);
+  EXPECT_EQ(WriteThenRead("", 50), kWireTimeout);
   // A frame whose length says more than the limit is refused before anything is allocated; an empty
   // frame is broken too.
-  Write(std::string("\xff\xff\xff\x7f", 4));
-  EXPECT_EQ(Read(&payload), kWireBroken);
-  Write(std::string(4, '\0'));
-  EXPECT_EQ(Read(&payload), kWireBroken);
-}
+  EXPECT_EQ(WriteThenRead(std::string("\xff\xff\xff\x7f", 4)), kWireBroken);
+  EXPECT_EQ(WriteThenRead(std::string(4, '\0')), kWireBroken);
 
-TEST_F(WirePipe, AWriterThatStopsMidFrameIsBrokenAndOneThatStopsBetweenFramesIsClosed) {
-  std::string payload;
   const std::string frame = EncodeReady();
-  Write(frame + frame.substr(0, 6));
-  CloseWriter();
-  EXPECT_EQ(Read(&payload), kWireOk);
-  EXPECT_EQ(Read(&payload), kWireBroken);
-  EXPECT_EQ(Read(&payload), kWireClosed);
+  EXPECT_EQ(WriteThenRead(frame + frame.substr(0, 6)), kWireOk);
+  close(fds_[1]);
+  fds_[1] = -1;
+  EXPECT_EQ(WriteThenRead(""), kWireBroken);
+  EXPECT_EQ(WriteThenRead(""), kWireClosed);
 }
 
 TEST_F(WirePipe, WritingToAReaderThatWentAwayFailsWithoutEndingTheProcess) {

@@ -74,9 +74,8 @@ bool OpensCleanlyOrFails(const std::string& path) {
   return true;
 }
 
-class DamagedMovies : public testing::TestWithParam<const char*> {
+class DamagedMovies : public MovieTest, public testing::WithParamInterface<const char*> {
  protected:
-  void TearDown() override { MovieClose(); }
   std::string Original() { return ReadBytes(ClipPath(GetParam())); }
   std::string Name(const std::string& what) { return what + "_" + GetParam(); }
 };
@@ -116,14 +115,9 @@ INSTANTIATE_TEST_SUITE_P(Clips, DamagedMovies,
                            return name.substr(0, name.find('.'));
                          });
 
-class DamagedMovie : public testing::Test {
- protected:
-  void TearDown() override { MovieClose(); }
-};
-
 // The picture size fields of an AVI file (main header and stream format, little-endian 32-bit) set to
 // values no movie has.
-TEST_F(DamagedMovie, AbsurdSizesInTheHeaders) {
+TEST(DamagedMovie, AbsurdSizesInTheHeaders) {
   const std::string whole = ReadBytes(ClipPath("count_mpeg4.avi"));
   const uint32_t sizes[] = {0, 1, 16385, 65535, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu};
   for (uint32_t size : sizes) {

@@ -63,9 +63,7 @@ TEST_F(MoviePrefetchTest, AnotherFileOrAFailedPrefetchIsReadAsIfNoneWasMade) {
   EXPECT_NE(other.output.find("Detected video stream at index 1 in file " + audio_first), std::string::npos);
   EXPECT_EQ(TakePrefetchedMovie(h264.c_str()), nullptr) << "the unused prefetch was dropped";
 
-  const std::string missing = ClipPath("no_such_movie.avi");
-  const std::string text = ClipPath("text.avi");
-  for (const std::string& path : {missing, text}) {
+  for (const std::string& path : {ClipPath("no_such_movie.avi"), ClipPath("text.avi")}) {
     MoviePrefetch(path.c_str());
     OpenedMovie failed = OpenCapturing(path);
     EXPECT_EQ(failed.result, -1);

@@ -32,6 +32,12 @@ inline OpenedMovie OpenCapturing(const std::string& path) {
   return movie;
 }
 
+// A test that leaves the movie source closed, whatever it opened.
+class MovieTest : public testing::Test {
+ protected:
+  void TearDown() override { MovieClose(); }
+};
+
 constexpr uint8_t kUntouched = 0xCD;
 
 // The converted picture copied into a buffer of `pitch` bytes per row, prefilled with kUntouched.

@@ -15,10 +15,7 @@
 
 namespace {
 
-class MovieSourceThreads : public testing::Test {
- protected:
-  void TearDown() override { MovieClose(); }
-};
+using MovieSourceThreads = MovieTest;
 
 // Every copy the main thread makes while the decoding thread converts is one whole picture: the counting
 // clip's pictures are flat, so a copy of a half-written picture would show two grey levels.

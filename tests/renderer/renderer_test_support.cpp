@@ -109,8 +109,6 @@ std::vector<std::string> StopCapture() {
   fflush(stdout);
   std::istringstream text(testing::internal::GetCapturedStdout());
   std::vector<std::string> lines;
-  for (std::string line; std::getline(text, line);) {
-    lines.push_back(line);
-  }
+  for (std::string line; std::getline(text, line);) lines.push_back(line);
   return lines;
 }
