@@ -67,7 +67,7 @@ BOOL GetOpenFileNameW(LPOPENFILENAMEW ofn) {
   }
   const QString initial = QString::fromWCharArray(ofn->lpstrFile);
   if (!initial.isEmpty()) dialog.selectFile(initial);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return FALSE;
+  if (Win32ExecModal(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return FALSE;
   if (!filters.isEmpty()) {
     ofn->nFilterIndex = static_cast<DWORD>(filters.indexOf(dialog.selectedNameFilter()) + 1);
   }

@@ -10,6 +10,7 @@
 
 #include "shell/win32/windows.h"
 
+class QDialog;
 class QKeyEvent;
 class QMenuBar;
 class QWindow;
@@ -18,6 +19,10 @@ class QWindow;
 void Win32Fail(const char* call, DWORD error, const char* message);
 // A call or flag the layer does not implement: ERROR_CALL_NOT_IMPLEMENTED and one line.
 void Win32NotImplemented(const char* call, const char* what);
+
+// ---- Modal dialogs: runs `dialog` and gives the activation back to the window that had it before,
+// as Windows does when a modal dialog ends. Returns the dialog's result.
+int Win32ExecModal(QDialog* dialog);
 
 // ---- Window classes
 enum class Win32ClassKind { kApplication, kStatusBar, kListView, kEdit };

@@ -52,7 +52,7 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
       break;
   }
   box.setWindowModality(Qt::ApplicationModal);
-  const int result = box.exec();
+  const int result = Win32ExecModal(&box);
   switch (result) {
     case QMessageBox::Ok:
       return IDOK;

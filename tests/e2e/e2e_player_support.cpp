@@ -262,7 +262,8 @@ bool CentreBecomes(const PlayerSession& session, const std::function<bool(Rgb)>&
 Screenshot ShootScreen(int x, int y, int width, int height) {
   char crop[128];
   snprintf(crop, sizeof(crop), "%dx%d+%d+%d", width, height, x, y);
-  const std::string rgb = Run(std::string("import -silent -window root -crop ") + crop + " -depth 8 rgb:- 2>/dev/null");
+  const std::string rgb = Run(std::string("import -silent -window root -crop ") + crop +
+                              " -depth 8 rgb:- 2>/dev/null");
   // A crop that reaches past the screen comes back smaller: refused, as is any failure.
   if (width <= 0 || height <= 0 || rgb.size() != static_cast<size_t>(width) * height * 3) return Screenshot();
   return Screenshot{width, height, std::vector<uint8_t>(rgb.begin(), rgb.end())};

@@ -123,4 +123,19 @@ TEST_F(OpenFileTest, CancelAndTooSmallBufferReturnFalse) {
   EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_INITIALIZATION));
 }
 
+// As on Windows, the window active before a modal dialog is active again after it, window manager or not.
+TEST_F(OpenFileTest, TheWindowActiveBeforeTheDialogIsActiveAgainAfterIt) {
+  StartRecording();
+  HWND owner = CreateWindowExW(0, RecordingClass(), L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200,
+                               nullptr, nullptr, nullptr, nullptr);
+  QWidget* top = WidgetOf(owner)->window();
+  top->activateWindow();
+  ASSERT_TRUE(PumpUntil([top] { return QApplication::activeWindow() == top; }));
+  ofn_.hwndOwner = owner;
+  AnswerWhenShown<QFileDialog>([](QFileDialog* dialog) { return dialog->close(); });
+  EXPECT_FALSE(GetOpenFileNameW(&ofn_));
+  EXPECT_TRUE(PumpUntil([top] { return QApplication::activeWindow() == top; }));
+  DestroyWindow(owner);
+}
+
 }  // namespace

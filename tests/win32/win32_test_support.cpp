@@ -37,7 +37,9 @@ bool PumpUntil(const std::function<bool()>& done, int timeout_ms) {
   return true;
 }
 
-void PumpFor(int ms) { PumpUntil([] { return false; }, ms); }
+void PumpFor(int ms) {
+  PumpUntil([] { return false; }, ms);
+}
 
 void DrainQueue() {
   MSG msg;
