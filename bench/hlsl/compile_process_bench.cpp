@@ -42,17 +42,6 @@ struct Timing {
   std::vector<double> inProcess, child;
 };
 
-// The same compile as a request to the compiler in this process.
-HlslCompileRequest InProcess(const HlslCompileJob& job) {
-  HlslCompileRequest request;
-  request.source = job.text;
-  request.sourceName = job.mainName;
-  request.defines = job.defines;
-  request.entryPoint = job.entryPoint;
-  request.profile = job.profile;
-  return request;
-}
-
 // A shipped shader as a compile job, or false.
 bool ReadJob(const std::string& file, HlslCompileJob* job) {
   std::string error;
@@ -73,7 +62,7 @@ int FirstCompileInProcess() {
   HlslCompileJob job;
   if (!ReadJob(kFirstShader, &job)) return 1;
   Clock::time_point start = Clock::now();
-  const bool ok = CompileHlsl(InProcess(job)).status >= 0;
+  const bool ok = CompileHlsl(CompileRequestOf(job)).status >= 0;
   std::printf("%f\n", MillisecondsSince(start));
   return ok ? 0 : 1;
 }
@@ -119,7 +108,7 @@ int main(int argc, char** argv) {
     HlslCompileJob job{"warm.hlsl", "float4 main() : COLOR0 { return 1; }", {}, "main", "ps_3_0"};
     HlslCompileReply reply;
     process.Compile(job, nullptr, &reply);
-    CompileHlsl(InProcess(job));
+    CompileHlsl(CompileRequestOf(job));
   }
 
   Timing fresh, cached;
@@ -138,7 +127,7 @@ int main(int argc, char** argv) {
           HlslCompileReply reply;
           Clock::time_point start = Clock::now();
           if (side == 0) {
-            reply.status = CompileHlsl(InProcess(job)).status;
+            reply.status = CompileHlsl(CompileRequestOf(job)).status;
           } else if (process.Compile(job, &includes, &reply) != CTQHlslCompileProcess::kAnswered) {
             reply.status = -1;
           }

@@ -253,8 +253,8 @@ void CTQD3DDevice::ApplyRenderStates(const D3D9RenderStates& s) {
 }
 
 void CTQD3DDevice::ApplySampler(UINT unit, CTQD3DTexture* texture, const D3D9SamplerStates& s) {
+  // Its rows changed by the processor went to GL when the frame's commands were taken up (Flush).
   const unsigned name = texture ? texture->GLTexture() : 0u;
-  if (texture) texture->UploadPendingRows();
   if (applied_textures_[unit] != name) {
     glActiveTexture(GL_TEXTURE0 + unit);
     glBindTexture(GL_TEXTURE_2D, name);

@@ -25,6 +25,16 @@ std::string EncodeReady() {
   return writer.Frame();
 }
 
+HlslCompileRequest CompileRequestOf(const HlslCompileJob& job) {
+  HlslCompileRequest request;
+  request.source = job.text;
+  request.sourceName = job.mainName;
+  request.defines = job.defines;
+  request.entryPoint = job.entryPoint;
+  request.profile = job.profile;
+  return request;
+}
+
 std::string EncodeCompileJob(const HlslCompileJob& job) {
   CTQWireWriter writer(kHlslCompile);
   writer.Bytes(job.mainName);

@@ -41,6 +41,9 @@ struct HlslCompileJob {
   std::string profile;  // vs_3_0, ps_3_0, ...
 };
 
+// The request that compiles `job`; its includes are left to the caller.
+HlslCompileRequest CompileRequestOf(const HlslCompileJob& job);
+
 struct HlslIncludeQuery {
   std::string name;          // as written in the #include
   bool system = false;       // <name> rather than "name"

@@ -91,12 +91,7 @@ int ServeHlslCompiles(int input, int output) {
     HlslCompileJob job;
     if (!DecodeCompileJob(payload, &job)) return 1;
     CTQPlayerIncludes includes(input, output, job.mainName.empty() ? "memory" : job.mainName);
-    HlslCompileRequest request;
-    request.source = job.text;
-    request.sourceName = job.mainName;
-    request.defines = job.defines;
-    request.entryPoint = job.entryPoint;
-    request.profile = job.profile;
+    HlslCompileRequest request = CompileRequestOf(job);
     request.includes = &includes;
     HlslCompileResult result = CompileHlsl(request);
     HlslCompileReply reply;
