@@ -1,6 +1,7 @@
 // The 22 rows of the key table and the read, write and edit rules they use.
 #include "settings/settings_keys.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "settings/settings_file.h"
@@ -69,9 +70,13 @@ void ParseListEntry(CTQSettings& store, char* value, size_t length) {
 
 // ---- Writing a key's line ---------------------------------------------------------------------
 
+// The row's "%.Nf" written with as many more decimals as the value needs to read back the same.
 template <float R::*Field>
 void WriteFloat(const SettingsKeyEntry& row, const CTQSettings& store, FILE* file) {
-  fprintf(file, row.format, static_cast<double>(store.*Field));
+  const char* precision = strstr(row.format, "%.");
+  const int decimals = DecimalsToReadBack(store.*Field, atoi(precision + 2));
+  fprintf(file, "%.*s%.*f%s", static_cast<int>(precision - row.format), row.format, decimals,
+          static_cast<double>(store.*Field), strchr(precision, 'f') + 1);
 }
 
 template <int32_t R::*Field>

@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 locale_t ClassicLocale() {
@@ -29,4 +30,15 @@ float DecimalToFloat(const char* text) {
   if (std::fabs(value) >= float_overflow) return value > 0 ? INFINITY : -INFINITY;
   if (std::fabs(value) > static_cast<double>(FLT_MAX)) return value > 0 ? FLT_MAX : -FLT_MAX;
   return static_cast<float>(value);
+}
+
+int DecimalsToReadBack(float value, int decimals) {
+  constexpr int kMostDecimals = 9;
+  if (!std::isfinite(value)) return decimals;
+  for (int tried = decimals; tried < kMostDecimals; ++tried) {
+    char text[64];
+    snprintf(text, sizeof(text), "%.*f", tried, static_cast<double>(value));
+    if (DecimalToFloat(text) == value) return tried;
+  }
+  return kMostDecimals;
 }
