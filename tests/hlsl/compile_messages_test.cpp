@@ -97,7 +97,7 @@ class WirePipe : public ::testing::Test {
   }
   // Writes `bytes` to the pipe, then reads one frame into payload_.
   WireStatus WriteThenRead(const std::string& bytes, int64_t waitMs = 2000) {
-    if (!bytes.empty()) EXPECT_EQ(write(fds_[1], bytes.data(), bytes.size()), (ssize_t)bytes.size());
+    EXPECT_EQ(bytes.empty() ? 0 : write(fds_[1], bytes.data(), bytes.size()), (ssize_t)bytes.size());
     return ReadWireFrame(fds_[0], MonotonicMilliseconds() + waitMs, &payload_);
   }
   int fds_[2] = {-1, -1};
