@@ -3,7 +3,9 @@
 //    and with a 1920x1080 one that the window shows scaled down, next to mpv drawing the same clip
 //    through its GPU output as fast as it can (--vo=gpu --untimed); the two run in turns, round after
 //    round, and the median of the rounds' ratios counts, so that load from elsewhere on the machine
-//    moves both sides of a ratio alike and one disturbed round does not decide the figure;
+//    moves both sides of a ratio alike and one disturbed round does not decide the figure; next to it,
+//    how many passes had a new picture to upload (a pass that comes before the next picture is converted
+//    shows the last one again, so this is what the viewer sees change);
 //  - the processor time used over 10 s while paused and while showing a still picture;
 //  - resident memory;
 //  - the time from process start to the first movie picture presented: fresh processes of this program
@@ -94,6 +96,9 @@ long StatusKilobytes(const char* key) {
 struct Run {
   double passes_per_second = 0;
   double pictures_per_second = 0;
+  // Passes after which a picture converted since the pass before was there to upload: the new pictures
+  // the window shows. Passes beyond them show a picture again.
+  double new_pictures_shown_per_second = 0;
   double processor_share = 0;  // of one core, in percent
 };
 
@@ -102,14 +107,19 @@ Run RunPasses(double seconds) {
   Run run;
   long long pictures = MovieConvertedPictureCount();
   double processor = ProcessorSeconds();
-  long passes = 0;
+  long passes = 0, new_pictures = 0;
+  long long last_converted = pictures;
   Clock::time_point start = Clock::now();
   while (SecondsSince(start) < seconds) {
     if (!RunMainLoopPass()) break;
     ++passes;
+    const long long converted = MovieConvertedPictureCount();
+    if (converted != last_converted) ++new_pictures;
+    last_converted = converted;
   }
   double wall = SecondsSince(start);
   run.passes_per_second = passes / wall;
+  run.new_pictures_shown_per_second = new_pictures / wall;
   run.pictures_per_second = (MovieConvertedPictureCount() - pictures) / wall;
   run.processor_share = 100.0 * (ProcessorSeconds() - processor) / wall;
   return run;
@@ -248,7 +258,7 @@ bool UseBackBuffer(int width, int height) {
 }
 
 struct Rounds {
-  std::vector<double> passes, pictures, shares, mpv_rates, ratios;
+  std::vector<double> passes, pictures, shown, shares, mpv_rates, ratios;
 };
 
 // Playing, in turns with mpv; mpv gets the machine to itself: the player is paused while it runs.
@@ -263,6 +273,7 @@ Rounds PlayRounds() {
     const double mpv = MpvPicturesPerSecond();
     rounds.passes.push_back(play.passes_per_second);
     rounds.pictures.push_back(play.pictures_per_second);
+    rounds.shown.push_back(play.new_pictures_shown_per_second);
     rounds.shares.push_back(play.processor_share);
     if (mpv > 0) {
       rounds.mpv_rates.push_back(mpv);
@@ -277,6 +288,8 @@ void PrintRounds(const Rounds& rounds, double target) {
   for (double value : rounds.passes) printf(" %.1f", value);
   printf(")\n");
   printf("    pictures decoded per second   %8.1f\n", Median(rounds.pictures));
+  printf("    new pictures shown per second %8.1f   (passes with a picture converted since the pass before)\n",
+         Median(rounds.shown));
   printf("    processor share               %7.1f%% of one core\n", Median(rounds.shares));
   if (rounds.ratios.empty()) {
     printf("    mpv reference                  could not be run\n");
@@ -337,9 +350,11 @@ int PlayOnly(int back_width, int back_height, float rate, double seconds) {
   g_player.Shutdown();
   g_renderer.Shutdown();
   g_window.Destroy();
-  printf("%ix%i back buffer, refresh_rate %.0f, %.0f s: %.1f passes/s, %.1f pictures/s, %.1f%% of one core\n",
-         back_width, back_height, rate, seconds, run.passes_per_second, run.pictures_per_second,
-         run.processor_share);
+  printf(
+      "%ix%i back buffer, refresh_rate %.0f, %.0f s: %.1f passes/s, %.1f pictures/s, %.1f new pictures shown/s, "
+      "%.1f%% of one core\n",
+      back_width, back_height, rate, seconds, run.passes_per_second, run.pictures_per_second,
+      run.new_pictures_shown_per_second, run.processor_share);
   for (const auto& thread : after) {
     auto earlier = before.find(thread.first);
     const double used = thread.second - (earlier == before.end() ? 0.0 : earlier->second);
