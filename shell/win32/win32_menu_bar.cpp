@@ -7,10 +7,15 @@
 // widget to return the focus to. Leaving menu mode then "returns" the focus to the bar, which keeps
 // it with nothing highlighted, and from then on takes every Escape as "leave menu mode": the window
 // never sees Escape again.
+//
+// Windows also shows the current title highlighted while the bar is in menu mode with no popup open
+// (after Alt+F, Escape), which tells where the keyboard is; most Qt styles highlight a title only while
+// its popup is open.
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPointer>
+#include <QStyleOptionMenuItem>
 
 #include "shell/win32/win32_internal.h"
 
@@ -25,6 +30,12 @@ class WindowMenuBar : public QMenuBar {
   }
 
  protected:
+  void initStyleOption(QStyleOptionMenuItem* option, const QAction* action) const override {
+    QMenuBar::initStyleOption(option, action);
+    // The bar has the keyboard only in menu mode; a title the mouse merely passes keeps the style's look.
+    if ((option->state & QStyle::State_Selected) && hasFocus()) option->state |= QStyle::State_Sunken;
+  }
+
   void keyPressEvent(QKeyEvent* event) override {
     if (!InMenuMode()) {
       // Out of menu mode the key belongs to the window, as it would have gone there had the focus

@@ -1,9 +1,12 @@
-// Menus: resource 101 loaded, marks and states, commands, and how disabled and greyed items are drawn.
+// Menus: resource 101 loaded, marks and states, commands, how disabled and greyed items are drawn, and
+// the title menu mode highlights.
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QImage>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 
 #include "shell/resources/resource.h"
@@ -95,6 +98,21 @@ TEST_F(MenuTest, DetachingTheMenuBarGivesItsHeightToTheClientArea) {
   EXPECT_EQ(after.bottom, before.bottom);
   EXPECT_EQ(RecordedOf(WM_SIZE).size(), 1u);
   EXPECT_EQ(Size(window_), "600x400");  // the outer size stays
+}
+
+// As on Windows, menu mode with its popup closed (Alt+F, Escape) shows the current title highlighted.
+TEST_F(MenuTest, TheCurrentTitleStaysHighlightedAfterEscapeClosesItsPopup) {
+  SetMenu(window_, menu_);
+  QMenuBar* bar = Win32MenuFromHandle(menu_)->bar;
+  bar->window()->activateWindow();
+  ASSERT_TRUE(PumpUntil([bar] { return QApplication::activeWindow() == bar->window(); }));
+  bar->setActiveAction(bar->actions().at(0));
+  ASSERT_TRUE(PumpUntil([] { return QApplication::activePopupWidget() != nullptr; }));
+  QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+  ASSERT_TRUE(PumpUntil([bar] { return !QApplication::activePopupWidget() && bar->hasFocus(); }));
+  const QImage image = bar->grab().toImage();
+  auto at = [&](int i) { return image.pixel(bar->actionGeometry(bar->actions().at(i)).topLeft() + QPoint(2, 2)); };
+  EXPECT_NE(at(0), at(1));
 }
 
 // Darkest pixel of an item's row: the text colour.
